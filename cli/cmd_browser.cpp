@@ -1,0 +1,9 @@
+#include "cli/CliSupport.h"
+
+namespace quaverly::cli {
+
+void registerBrowserCommands(Registry& /*registry*/)
+{
+}
+
+} // namespace quaverly::cli

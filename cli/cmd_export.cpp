@@ -1,0 +1,9 @@
+#include "cli/CliSupport.h"
+
+namespace quaverly::cli {
+
+void registerExportCommands(Registry& /*registry*/)
+{
+}
+
+} // namespace quaverly::cli

@@ -1,0 +1,62 @@
+// quaverly-cli: the headless face of Quaverly. Every subcommand prints its
+// results on stdout (JSON where asked) and its warnings on stderr, and ends
+// with 0 on success, 1 on failure and 2 on a usage error.
+#include "cli/CliSupport.h"
+
+#include <QCoreApplication>
+
+#include <clocale>
+#include <cstdio>
+
+using namespace quaverly::cli;
+
+namespace {
+
+void printUsage(const Registry& registry, std::FILE* out)
+{
+    QString text = QStringLiteral("Usage: quaverly-cli COMMAND [options] [arguments]\n\nCommands:\n");
+    for (const Command& command : registry)
+        text += QStringLiteral("  %1  %2\n").arg(command.name, -12).arg(command.summary);
+    text += QStringLiteral("\nRun quaverly-cli COMMAND --help for the options of a command.\n");
+    std::fputs(text.toUtf8().constData(), out);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quaverly-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUAVERLY_VERSION));
+    std::setlocale(LC_NUMERIC, "C");
+
+    Registry registry;
+    registerStartupCommands(registry);
+    registerDatabaseCommands(registry);
+    registerBrowserCommands(registry);
+    registerExportCommands(registry);
+    registerDeviceCommands(registry);
+    registerPlaybackCommands(registry);
+
+    QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2) {
+        printUsage(registry, stderr);
+        return kExitUsage;
+    }
+    const QString name = args.at(1);
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        printUsage(registry, stdout);
+        return kExitOk;
+    }
+    if (name == QLatin1String("--version") || name == QLatin1String("-v")) {
+        printLine(QStringLiteral("quaverly-cli ") + QCoreApplication::applicationVersion());
+        return kExitOk;
+    }
+    for (const Command& command : registry) {
+        if (command.name == name)
+            return command.run(args.mid(1));
+    }
+    printError(QStringLiteral("Unknown command: ") + name);
+    printUsage(registry, stderr);
+    return kExitUsage;
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+
+namespace quaverly::database {
+
+/// One song of the library, as read from the iPod's database.
+struct TrackRecord
+{
+    QString Album;
+    QString Artist;   // "No Artist" when the database has an empty artist; empty when it has none
+    QString Genre;    // "No Genre" when the database has an empty genre; empty when it has none
+    QString Path;     // relative to the iPod root, '/'-separated, starting with '/'
+    QString Title;
+    QString FileType; // the kind text ("MPEG audio file"), may be empty or localised
+    qint32 UIN = 0;   // the database's unique id of the track
+    qint32 TrackNumber = 0;
+    qint32 Length = 0;   // playing time in milliseconds
+    qint64 FileSize = 0; // bytes of the file on the disk at load time; 0 when missing
+    bool InSource = false;
+    qint16 Rating = 0; // stars 0 to 5 from the database
+};
+
+} // namespace quaverly::database

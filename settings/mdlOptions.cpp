@@ -1,0 +1,81 @@
+#include "settings/mdlOptions.h"
+
+#include "settings/IniFile.h"
+#include "settings/OptionKeys.h"
+#include "startup/DevicePath.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcSettings, "quaverly.settings")
+
+namespace quaverly::settings {
+
+mdlOptions::mdlOptions(QString iPodRoot)
+    : m_root(std::move(iPodRoot))
+{
+}
+
+QString mdlOptions::PrefsPath() const
+{
+    return startup::DevicePath(m_root).resolve(QStringLiteral("iPod_Control/iTunes/QuaverlyPrefs")).value_or(QString());
+}
+
+QString mdlOptions::GetOption(const QString& key, const QString& defaultValue) const
+{
+    return ReadIniString(QLatin1String(keys::kSection), key, defaultValue, PrefsPath());
+}
+
+bool mdlOptions::SaveOption(const QString& key, const QString& value)
+{
+    const bool ok = WriteIniString(QLatin1String(keys::kSection), key, value, PrefsPath());
+    if (!ok)
+        qCWarning(lcSettings) << "could not save option" << key << "to" << PrefsPath();
+    return ok;
+}
+
+std::optional<bool> mdlOptions::toBool(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    bool isNumber = false;
+    const double number = t.toDouble(&isNumber);
+    if (isNumber)
+        return number != 0.0;
+    return std::nullopt;
+}
+
+QString mdlOptions::fromBool(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+QString mdlOptions::ReadIniString(const QString& section, const QString& key, const QString& defaultValue,
+                                  const QString& file)
+{
+    if (file.isEmpty())
+        return defaultValue;
+    return IniFile::load(file).value(section, key).value_or(defaultValue);
+}
+
+bool mdlOptions::WriteIniString(const QString& section, const QString& key, const QString& value,
+                                const QString& file)
+{
+    if (file.isEmpty())
+        return false;
+    IniError error = IniError::None;
+    IniFile ini = IniFile::load(file, &error);
+    if (error != IniError::None)
+        return false; // never replace a file we could not read
+    if (key.isNull())
+        ini.removeSection(section);
+    else if (value.isNull())
+        ini.removeKey(section, key);
+    else
+        ini.setValue(section, key, value);
+    return ini.save(file);
+}
+
+} // namespace quaverly::settings
