@@ -1,0 +1,81 @@
+#include "settings/OptionKeys.h"
+#include "settings/mdlOptions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quaverly::settings;
+
+class tst_mdlOptions : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstSaveCreatesTheFileOnTheIpod()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("iPod_Control/iTunes")));
+        mdlOptions options(root.path());
+        QCOMPARE(options.GetOption(QLatin1String(keys::kRepeatType), QLatin1String(keys::defaults::kRepeatType)),
+                 QStringLiteral("All"));
+        QVERIFY(options.SaveOption(QLatin1String(keys::kRepeatType), QStringLiteral("One")));
+        QFile file(root.filePath(QStringLiteral("iPod_Control/iTunes/QuaverlyPrefs")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("[Options]\r\nRepeatType=One\r\n"));
+        QCOMPARE(options.GetOption(QStringLiteral("repeattype"), QString()), QStringLiteral("One"));
+    }
+
+    void prefsAreFoundInAnyLetterCase()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("ipod_control/itunes")));
+        QFile file(root.filePath(QStringLiteral("ipod_control/itunes/quaverlyprefs")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Options]\r\nShuffle=1\r\n");
+        file.close();
+        mdlOptions options(root.path());
+        QCOMPARE(options.GetOption(QStringLiteral("Shuffle"), QStringLiteral("0")), QStringLiteral("1"));
+        QVERIFY(options.SaveOption(QStringLiteral("Repeat"), QStringLiteral("1")));
+        // Written back into the same file, not a second one beside it.
+        QCOMPARE(QDir(root.filePath(QStringLiteral("ipod_control/itunes"))).entryList(QDir::Files),
+                 QStringList { QStringLiteral("quaverlyprefs") });
+    }
+
+    void failedWriteIsReported()
+    {
+        mdlOptions nowhere { QString() };
+        QVERIFY(!nowhere.SaveOption(QStringLiteral("Repeat"), QStringLiteral("1")));
+        QCOMPARE(nowhere.GetOption(QStringLiteral("Repeat"), QStringLiteral("0")), QStringLiteral("0"));
+
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        // No iPod_Control folder at all: the file cannot be made.
+        QVERIFY(!mdlOptions(root.path()).SaveOption(QStringLiteral("Repeat"), QStringLiteral("1")));
+    }
+
+    void booleans_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected"); // -1: not a Boolean
+        QTest::newRow("True") << "True" << 1;
+        QTest::newRow("false lower") << "false" << 0;
+        QTest::newRow("0") << "0" << 0;
+        QTest::newRow("-1") << "-1" << 1;
+        QTest::newRow("yes") << "yes" << -1;
+        QTest::newRow("empty") << "" << -1;
+    }
+    void booleans()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        const auto value = mdlOptions::toBool(text);
+        QCOMPARE(value ? int(*value) : -1, expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_mdlOptions)
+#include "tst_mdlOptions.moc"
