@@ -1,0 +1,57 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QString>
+
+class QFileDialog;
+class QWidget;
+
+namespace quaverly::ui {
+
+enum class BrowseFolderError { None, DialogNotShown };
+
+/// The folder picker: a modal folder dialog with a title, a starting folder
+/// and an optional root. `BrowseForFolder` blocks until the user chooses
+/// (the folder's path) or cancels (an empty text).
+class clsBrowseFolder : public QObject
+{
+    Q_OBJECT
+public:
+    explicit clsBrowseFolder(QObject* parent = nullptr);
+
+    QString Title = QStringLiteral("Choose Folder");
+    QWidget* hWndOwner = nullptr;
+    QString InitialDir; // selected when the dialog opens
+    QString RootDir;    // where the dialog starts when InitialDir is empty
+    bool EditBox = false;
+    bool StatusText = false;
+    bool FileSystemOnly = false;
+    bool ValidateEditBox = false;
+    bool UseNewUI = false;
+    bool IncludeFiles = false; // files are listed too
+
+    [[nodiscard]] QString DisplayName() const { return m_displayName; }
+    [[nodiscard]] bool isShown() const { return !m_dialog.isNull(); }
+
+    [[nodiscard]] QString BrowseForFolder();
+    /// Only while the dialog is shown (from the signal handlers).
+    BrowseFolderError SetFolder(const QString& path);
+    BrowseFolderError SetStatus(const QString& text);
+
+    /// The system's folder of that kind, or an empty text.
+    [[nodiscard]] static QString SpecialFolderLocation(QStandardPaths::StandardLocation location);
+
+Q_SIGNALS:
+    void Initialized();
+    /// Set *accept to false to disable the OK button for this selection.
+    void SelectionChanged(const QString& path, bool* accept);
+
+private:
+    void onCurrentChanged(const QString& path);
+
+    QPointer<QFileDialog> m_dialog;
+    QString m_displayName;
+};
+
+} // namespace quaverly::ui
