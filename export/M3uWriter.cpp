@@ -1,0 +1,67 @@
+#include "export/M3uWriter.h"
+
+#include "database/Library.h"
+#include "export/ExtractCore.h"
+#include "startup/DevicePath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryFile>
+
+namespace quaverly::exporting {
+
+QByteArray M3uContent(const database::Library& library, const std::vector<int>& trackIndexes)
+{
+    startup::CachedDevicePath cached(library.iPodRoot);
+    const startup::DevicePath device(library.iPodRoot);
+    QByteArray content;
+    for (const int index : trackIndexes) {
+        if (index < 0 || index >= library.TrackCount())
+            continue;
+        const QString& path = library.Tracks[static_cast<size_t>(index)].Path;
+        QString native = cached.existing(path);
+        if (native.isEmpty()) // a missing file keeps its line, spelled as far as the disk knows it
+            native = device.resolve(path).value_or(QString());
+        if (native.isEmpty() || native.contains(QLatin1Char('\n')) || native.contains(QLatin1Char('\r'))) {
+            qCWarning(lcExport) << "left out of the playlist:" << path;
+            continue;
+        }
+        content += native.toUtf8();
+        content += '\n';
+    }
+    return content;
+}
+
+M3uWriter::M3uWriter(QString folder)
+    : m_folder(folder.isEmpty() ? QDir::tempPath() : std::move(folder))
+{
+}
+
+M3uWriter::~M3uWriter()
+{
+    for (const QString& file : std::as_const(m_files))
+        QFile::remove(file);
+}
+
+QString M3uWriter::WriteTemporary(const QByteArray& content)
+{
+    QTemporaryFile file(m_folder + QStringLiteral("/iTunesDBTemp-XXXXXX.m3u"));
+    if (!file.open() || file.write(content) != content.size() || !file.flush()) {
+        qCWarning(lcExport) << "could not write a playlist in" << m_folder << file.errorString();
+        return {};
+    }
+    file.setAutoRemove(false);
+    m_files.append(file.fileName());
+    return file.fileName();
+}
+
+bool M3uWriter::WriteFile(const QString& path, const QByteArray& content)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return false;
+    return file.commit();
+}
+
+} // namespace quaverly::exporting

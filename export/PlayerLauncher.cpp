@@ -1,0 +1,69 @@
+#include "export/PlayerLauncher.h"
+
+#include "database/Library.h"
+#include "export/M3uWriter.h"
+#include "startup/DevicePath.h"
+
+#include <QProcess>
+
+namespace quaverly::exporting {
+namespace {
+
+OpenResult handOver(const QString& file, const QString& chosenPlayer, const PlayerStarter& start)
+{
+    OpenResult result;
+    result.file = file;
+    result.command = PlayerCommandFor(file, chosenPlayer);
+    if (!start(result.command))
+        result.error = OpenError::PlayerNotStarted;
+    return result;
+}
+
+} // namespace
+
+PlayerCommand PlayerCommandFor(const QString& file, const QString& chosenPlayer)
+{
+    if (chosenPlayer.isEmpty())
+        return { kDesktopOpener.toString(), { file } };
+    return { chosenPlayer, { file } };
+}
+
+bool StartPlayer(const PlayerCommand& command)
+{
+    return QProcess::startDetached(command.program, command.arguments);
+}
+
+OpenResult OpenInPlayer(const database::Library& library, const std::vector<int>& rowTracks,
+                        const std::vector<int>& selectedRows, const QString& chosenPlayer, const PlayerStarter& start)
+{
+    if (selectedRows.empty())
+        return { OpenError::NothingSelected, {}, {} };
+    const int row = selectedRows.front();
+    if (row < 0 || row >= static_cast<int>(rowTracks.size()))
+        return { OpenError::NothingSelected, {}, {} };
+    const int index = rowTracks[static_cast<size_t>(row)];
+    if (index < 0 || index >= library.TrackCount())
+        return { OpenError::NothingSelected, {}, {} };
+    const QString& path = library.Tracks[static_cast<size_t>(index)].Path;
+    const startup::DevicePath device(library.iPodRoot);
+    QString file = device.existing(path);
+    if (file.isEmpty())
+        file = device.resolve(path).value_or(QString());
+    if (file.isEmpty())
+        return { OpenError::NothingSelected, {}, {} };
+    return handOver(file, chosenPlayer, start);
+}
+
+OpenResult OpenAsPlaylist(M3uWriter& writer, const database::Library& library, const std::vector<int>& rowTracks,
+                          const std::vector<int>& selectedRows, const QString& chosenPlayer,
+                          const PlayerStarter& start)
+{
+    if (selectedRows.empty())
+        return { OpenError::NothingSelected, {}, {} };
+    const QString playlist = writer.WriteTemporary(M3uContent(library, rowTracks));
+    if (playlist.isEmpty())
+        return { OpenError::PlaylistNotWritten, {}, {} };
+    return handOver(playlist, chosenPlayer, start);
+}
+
+} // namespace quaverly::exporting

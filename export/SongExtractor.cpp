@@ -1,0 +1,191 @@
+#include "export/SongExtractor.h"
+
+#include "database/Library.h"
+#include "export/ExtractCore.h"
+#include "startup/DevicePath.h"
+
+#include <QDir>
+#include <QHash>
+#include <QSet>
+
+namespace quaverly::exporting {
+namespace {
+
+/// Gives each song of a plan its own destination. Folder names that differ
+/// only in letter case are merged into the spelling seen first (a FAT target
+/// would merge them anyway, and "Rock" and "rock" are one genre to a
+/// listener); a file name already taken gets " (2)", " (3)" ...
+class DestinationRegistry
+{
+public:
+    QString claim(const QString& fileName, const QString& extension)
+    {
+        for (int n = 1;; ++n) {
+            const QString suffix = n == 1 ? QString() : QStringLiteral(" (%1)").arg(n);
+            const QString destination = canonicalFolders(DestinationName(fileName, extension, suffix));
+            const QString key = destination.toCaseFolded();
+            if (!m_files.contains(key)) {
+                m_files.insert(key);
+                return destination;
+            }
+        }
+    }
+
+private:
+    QString canonicalFolders(const QString& destination)
+    {
+        QStringList parts = destination.split(QLatin1Char('/'));
+        QString folded;
+        for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+            folded += parts[i].toCaseFolded() + QLatin1Char('/');
+            const auto known = m_folders.constFind(folded);
+            if (known != m_folders.constEnd())
+                parts[i] = *known;
+            else
+                m_folders.insert(folded, parts[i]);
+        }
+        return parts.join(QLatin1Char('/'));
+    }
+
+    QSet<QString> m_files;             // folded relative paths of the files taken
+    QHash<QString, QString> m_folders; // folded folder path -> spelling of its last component
+};
+
+QString cleanTarget(const QString& targetDir)
+{
+    if (targetDir.trimmed().isEmpty())
+        return {};
+    QString cleaned = QDir::cleanPath(targetDir);
+    if (cleaned.size() > 1 && cleaned.endsWith(QLatin1Char('/')))
+        cleaned.chop(1);
+    return cleaned;
+}
+
+} // namespace
+
+SongExtractor::SongExtractor(const database::Library& library)
+    : m_library(library)
+{
+}
+
+ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QString& targetDir,
+                                const QString& nameTemplate) const
+{
+    ExtractPlan plan;
+    plan.targetDir = cleanTarget(targetDir);
+    plan.jobs.reserve(trackIndexes.size());
+    startup::CachedDevicePath device(m_library.iPodRoot);
+    DestinationRegistry destinations;
+    for (const int index : trackIndexes) {
+        ExtractJob& job = plan.jobs.emplace_back();
+        job.trackIndex = index;
+        if (index < 0 || index >= m_library.TrackCount()) {
+            job.error = ExtractError::InvalidTrack;
+            continue;
+        }
+        const database::TrackRecord& track = m_library.Tracks[static_cast<size_t>(index)];
+        job.song = track.Artist + QStringLiteral(" - ") + track.Title;
+        const QString name = MakeFileName(nameTemplate, track.Title, track.Artist, track.Album, track.Genre,
+                                          TrackNumberText(track.TrackNumber));
+        job.destination = destinations.claim(name, GetFormat(track.Path));
+        job.source = device.existing(track.Path);
+        job.sizeBytes = job.source.isEmpty() ? -1 : device.fileSize(track.Path);
+        if (job.sizeBytes < 0) { // not there, or a folder
+            job.sizeBytes = 0;
+            job.error = ExtractError::SourceMissing;
+        } else if (plan.targetDir.isEmpty()) {
+            job.error = ExtractError::TargetNotWritable;
+        }
+        plan.totalBytes += job.sizeBytes;
+    }
+    return plan;
+}
+
+ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressFn& progress)
+{
+    ExtractReport report;
+    report.total = static_cast<int>(plan.jobs.size());
+    ExtractProgress state;
+    state.songsTotal = report.total;
+    state.bytesTotal = plan.totalBytes;
+    FileCopier copier;
+    for (const ExtractJob& job : plan.jobs) {
+        state.currentSong = job.song;
+        if (progress && !progress(state)) {
+            report.cancelled = true;
+            break;
+        }
+        CopyResult result { job.error, 0, 0 };
+        const qint64 before = state.bytesDone;
+        if (job.error == ExtractError::None) {
+            result = copier.CopyFile(job.source, plan.targetDir + QLatin1Char('/') + job.destination,
+                                     [&](qint64 fileBytes) {
+                                         state.bytesDone = before + fileBytes;
+                                         return !progress || progress(state);
+                                     });
+        }
+        if (result.error == ExtractError::Cancelled) {
+            report.cancelled = true;
+            break;
+        }
+        if (result.ok()) {
+            ++report.copied;
+            report.bytesCopied += result.bytes;
+        } else {
+            report.failures.push_back({ job.trackIndex, job.song, job.destination, result.error, result.systemError });
+            qCInfo(lcExport) << "not copied:" << job.song << describeError(result.error, result.systemError);
+        }
+        ++state.songsDone;
+        state.bytesDone = before + job.sizeBytes;
+    }
+    report.skipped = report.total - report.copied - static_cast<int>(report.failures.size());
+    if (!report.cancelled && progress) {
+        state.currentSong.clear();
+        (void)progress(state);
+    }
+    return report;
+}
+
+ExtractReport SongExtractor::StartExtract(const std::vector<int>& trackIndexes, const QString& targetDir,
+                                          const QString& nameTemplate, const ExtractProgressFn& progress) const
+{
+    return Run(Plan(trackIndexes, targetDir, nameTemplate), progress);
+}
+
+QString describeError(ExtractError error, int systemError)
+{
+    QString text;
+    switch (error) {
+    case ExtractError::None:
+        return {};
+    case ExtractError::InvalidTrack:
+        text = QStringLiteral("no such song in the library");
+        break;
+    case ExtractError::SourceMissing:
+        text = QStringLiteral("the song's file is not on the iPod");
+        break;
+    case ExtractError::SourceUnreadable:
+        text = QStringLiteral("the song's file could not be read");
+        break;
+    case ExtractError::FolderNotCreated:
+        text = QStringLiteral("the folder could not be created");
+        break;
+    case ExtractError::TargetNotWritable:
+        text = QStringLiteral("the target folder does not accept files");
+        break;
+    case ExtractError::DiskFull:
+        text = QStringLiteral("the target disk is full");
+        break;
+    case ExtractError::CopyFailed:
+        text = QStringLiteral("the copy failed");
+        break;
+    case ExtractError::Cancelled:
+        text = QStringLiteral("cancelled");
+        break;
+    }
+    if (systemError != 0)
+        text += QStringLiteral(" (") + qt_error_string(systemError) + QLatin1Char(')');
+    return text;
+}
+
+} // namespace quaverly::exporting

@@ -1,0 +1,104 @@
+#pragma once
+#include "export/FileCopier.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace quaverly::database {
+class Library;
+}
+
+namespace quaverly::exporting {
+
+/// One song of an extraction run, decided before anything is copied.
+struct ExtractJob
+{
+    int trackIndex = -1; // 0-based index into Library::Tracks
+    QString song;        // "artist - title", for progress and reports
+    QString source;      // native path of the file on the iPod; empty when it is missing
+    QString destination; // relative to the target folder, '/'-separated, with extension
+    qint64 sizeBytes = 0;
+    ExtractError error = ExtractError::None; // set when the song cannot be copied at all
+};
+
+/// Everything a run needs; holds no reference to the library, so it can be
+/// handed to a worker thread by value.
+struct ExtractPlan
+{
+    QString targetDir; // native, without trailing separator
+    std::vector<ExtractJob> jobs;
+    qint64 totalBytes = 0; // sum of the sizes of the songs found
+};
+
+/// A song that was not copied, and why.
+struct ExtractFailure
+{
+    int trackIndex = -1;
+    QString song;
+    QString destination; // relative, as in ExtractJob
+    ExtractError error = ExtractError::None;
+    int systemError = 0; // errno, 0 when none
+};
+
+struct ExtractReport
+{
+    int total = 0;   // songs in the plan
+    int copied = 0;  // songs now complete at their destination
+    int skipped = 0; // songs not tried because the run was cancelled
+    bool cancelled = false;
+    qint64 bytesCopied = 0;
+    std::vector<ExtractFailure> failures; // in plan order
+    /// True only when every song of the plan was copied.
+    [[nodiscard]] bool allCopied() const { return copied == total; }
+};
+
+/// Where a run stands; handed to the progress callback before each song and
+/// after each chunk of a file.
+struct ExtractProgress
+{
+    int songsDone = 0; // songs finished (copied or failed)
+    int songsTotal = 0;
+    qint64 bytesDone = 0;
+    qint64 bytesTotal = 0;
+    QString currentSong; // "artist - title" of the song being copied
+};
+
+/// Return false to cancel. Runs on the thread that runs the extraction.
+using ExtractProgressFn = std::function<bool(const ExtractProgress& progress)>;
+
+/// Copies songs off the iPod into a folder tree named by a template.
+/// Plan() reads the library (on the thread that owns it); Run() works on the
+/// plan alone, synchronously, and may run on a worker thread. A failing song
+/// is recorded and skipped, never fatal; a cancelled run keeps the songs
+/// already copied and leaves no partial file.
+class SongExtractor
+{
+public:
+    explicit SongExtractor(const database::Library& library);
+
+    /// Names every song: MakeFileName over the template, the extension of
+    /// its file, and " (2)", " (3)" ... before the extension when an earlier
+    /// song of the same plan took the name (compared ignoring case, as FAT
+    /// targets do). Indexes are kept in order; unknown ones become failed
+    /// jobs. Lists each iPod folder once, whatever the number of songs.
+    [[nodiscard]] ExtractPlan Plan(const std::vector<int>& trackIndexes, const QString& targetDir,
+                                   const QString& nameTemplate) const;
+
+    /// Copies the plan's songs in order, replacing files of earlier runs.
+    [[nodiscard]] static ExtractReport Run(const ExtractPlan& plan, const ExtractProgressFn& progress = {});
+
+    /// Plan() then Run().
+    [[nodiscard]] ExtractReport StartExtract(const std::vector<int>& trackIndexes, const QString& targetDir,
+                                             const QString& nameTemplate,
+                                             const ExtractProgressFn& progress = {}) const;
+
+private:
+    const database::Library& m_library;
+};
+
+/// A short English reason for a report line ("disk full", "file not on the iPod").
+[[nodiscard]] QString describeError(ExtractError error, int systemError = 0);
+
+} // namespace quaverly::exporting
