@@ -1,0 +1,7 @@
+#include "devicetools/DeviceLog.h"
+
+namespace quaverly::devicetools {
+
+Q_LOGGING_CATEGORY(lcDevice, "quaverly.devicetools")
+
+} // namespace quaverly::devicetools
