@@ -1,0 +1,71 @@
+#pragma once
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace quaverly::database { class Library; }
+namespace quaverly::startup { class CachedDevicePath; }
+
+namespace quaverly::browser {
+
+/// Called now and then with the tracks done so far; answer false to cancel.
+using CheckProgressFn = std::function<bool(int done, int total)>;
+
+enum class CheckError { None, Cancelled };
+
+/// One line of the duplicate report, repeated `repeat` times in a row.
+struct DuplicateLine
+{
+    int trackIndex = -1;
+    int repeat = 1;
+};
+
+/// Songs present more than once (same title, artist and album ignoring letter
+/// case). In library order, each copy is listed once per later copy: a song
+/// present three times lists its first copy twice and its second copy once;
+/// the last copy is not listed.
+struct DuplicateReport
+{
+    std::vector<DuplicateLine> lines;
+    qint64 foundCount = 0; // lines counted with their repeats
+    CheckError error = CheckError::None;
+    /// The track indexes with the repeats spelt out, in report order.
+    [[nodiscard]] std::vector<int> entries() const;
+};
+
+/// Library songs whose file is not on the iPod, in library order.
+struct MissingReport
+{
+    std::vector<int> missing;
+    CheckError error = CheckError::None;
+};
+
+[[nodiscard]] DuplicateReport ScanForDuplicates(const database::Library& library,
+                                                const CheckProgressFn& progress = {});
+
+/// A song is present when its path names a file under the iPod root, matched
+/// ignoring letter case (hidden and system files count). A song without a
+/// path is missing.
+[[nodiscard]] MissingReport ScanForMissing(const database::Library& library, startup::CachedDevicePath& device,
+                                           const CheckProgressFn& progress = {});
+[[nodiscard]] MissingReport ScanForMissing(const database::Library& library, const QString& iPodRoot,
+                                           const CheckProgressFn& progress = {});
+
+/// The report text: for each track, CR LF + artist + " - " + title.
+[[nodiscard]] QString ReportText(const database::Library& library, const std::vector<int>& trackIndexes);
+[[nodiscard]] QString ReportText(const database::Library& library, const DuplicateReport& report);
+
+enum class WriteError { None, NoRoot, CannotWrite };
+struct WriteResult
+{
+    WriteError error = WriteError::None;
+    QString path; // the file written (or attempted)
+    QString errorText; // the system's reason, for the message
+};
+
+/// Writes "duplicates.txt" in the iPod root: the report text then CR LF, in
+/// UTF-8, replacing any earlier file (of any letter case) in one step.
+[[nodiscard]] WriteResult WriteDuplicatesFile(const QString& iPodRoot, const QString& reportText);
+
+} // namespace quaverly::browser

@@ -1,0 +1,59 @@
+#pragma once
+#include <QString>
+
+#include <vector>
+
+namespace quaverly::database {
+class Library;
+struct TrackRecord;
+}
+
+namespace quaverly::browser {
+
+class TrackKeys;
+
+/// The twelve fixed columns of the song list, 0-based. Every reader addresses
+/// cells by these numbers (Path 5, Type 6, UIN 8, Length 9 ...).
+enum class Column {
+    Mark = 0, // "#" on the playing song's row, otherwise " "
+    Title,
+    Artist,
+    Album,
+    Genre,
+    Path,
+    Type,
+    Rating,
+    UIN,
+    Length, // milliseconds
+    Filesize, // bytes
+    TrackNumber,
+};
+inline constexpr int kColumnCount = 12;
+
+/// The header text of a column (" " for the mark column), empty outside 0..11.
+[[nodiscard]] QString ColumnHeader(int column);
+/// The preference key that keeps a column's width: "Column:" + header + " size".
+[[nodiscard]] QString ColumnWidthKey(int column);
+/// True for the columns a header click sorts by number ("Track Number", "Length").
+[[nodiscard]] bool IsNumericSortColumn(int column);
+
+/// True when `playingFile` (the full path of the file the player opened last)
+/// contains the track's path, ignoring letter case. A track without a path
+/// never counts as playing.
+[[nodiscard]] bool IsPlayingTrack(const database::TrackRecord& track, const QString& playingFile);
+
+/// The text of one cell of a song row; empty outside 0..11.
+[[nodiscard]] QString SongCell(const database::TrackRecord& track, Column column, bool playing);
+
+/// Sorts rows (track indexes) in the default order: artist, then album (both
+/// ignoring letter case, in the user's collation), then track number; stable.
+void SortDefault(const database::Library& library, const TrackKeys& keys, std::vector<int>& rows);
+
+/// Sorts rows by one column as a header click does: by number for "Track
+/// Number" and "Length", otherwise by the cell texts compared code by code
+/// (case-sensitive, upper case before lower case, a prefix first). Stable;
+/// `ascending` false reverses the order of unequal rows only.
+void SortByColumn(const database::Library& library, std::vector<int>& rows, int column, bool ascending,
+                  const QString& playingFile = {});
+
+} // namespace quaverly::browser
