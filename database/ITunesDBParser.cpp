@@ -1,0 +1,304 @@
+#include "database/ITunesDBParser.h"
+
+#include "database/ByteWindow.h"
+#include "database/DbString.h"
+#include "database/DebugTrace.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace quaverly::database {
+namespace {
+
+constexpr quint32 tagOf(const char (&tag)[5])
+{
+    return static_cast<quint32>(static_cast<uchar>(tag[0])) | static_cast<quint32>(static_cast<uchar>(tag[1])) << 8
+        | static_cast<quint32>(static_cast<uchar>(tag[2])) << 16
+        | static_cast<quint32>(static_cast<uchar>(tag[3])) << 24;
+}
+
+constexpr quint32 kMhbd = tagOf("mhbd");
+constexpr quint32 kMhsd = tagOf("mhsd");
+constexpr quint32 kMhlt = tagOf("mhlt");
+constexpr quint32 kMhlp = tagOf("mhlp");
+constexpr quint32 kMhit = tagOf("mhit");
+constexpr quint32 kMhod = tagOf("mhod");
+constexpr quint32 kMhyp = tagOf("mhyp");
+constexpr quint32 kMhip = tagOf("mhip");
+
+constexpr qint64 kMinChunk = 12;      // tag, header length, third field
+constexpr qint64 kStringHeader = 40;  // a string chunk's text starts here
+constexpr quint32 kPodcastGroup = 0x100;
+constexpr qint64 kDamage = -1;
+constexpr qint64 kUnknown = 0;
+
+enum StringType { kTitle = 1, kLocation = 2, kAlbum = 3, kArtist = 4, kGenre = 5, kFileType = 6 };
+
+class Scanner
+{
+public:
+    Scanner(ByteWindow& bytes, Library& library, const std::atomic_bool* cancel)
+        : m_bytes(bytes), m_library(library), m_cancel(cancel), m_size(bytes.size())
+    {
+    }
+    ParseReport run();
+
+private:
+    enum class Mode { None, Tracks, Playlists };
+
+    qint64 handle(quint32 tag, qint64 p, qint64 headerLength, qint64 third);
+    qint64 forward(qint64 p, qint64 length) const { return (length < kMinChunk || length > m_size - p) ? kDamage : length; }
+    qint64 dataSet(qint64 p, qint64 headerLength, qint64 totalLength);
+    qint64 track(qint64 p, qint64 headerLength);
+    qint64 string(qint64 p, qint64 totalLength);
+    qint64 playlist(qint64 p, qint64 headerLength);
+    qint64 member(qint64 p, qint64 headerLength);
+    void storeTrackString(int type, QString text);
+    void finish();
+
+    ByteWindow& m_bytes;
+    Library& m_library;
+    const std::atomic_bool* m_cancel;
+    const qint64 m_size;
+    ParseReport m_report;
+    Mode m_mode = Mode::None;
+    int m_currentTrack = -1;
+    int m_currentPlaylist = -1; // -1 also while a repeated playlist is skipped
+    bool m_memberSeen = false;  // titles after the first member do not name the playlist
+    QSet<quint64> m_seenPlaylistIds;
+};
+
+ParseReport Scanner::run()
+{
+    qint64 p = 0;
+    bool inUnknown = false;
+    quint32 chunks = 0;
+    while (p < m_size) {
+        if (m_cancel && (++chunks & 0xfff) == 0 && m_cancel->load(std::memory_order_relaxed)) {
+            m_report.cancelled = true;
+            break;
+        }
+        const uchar* head = m_bytes.at(p, kMinChunk);
+        if (!head) {
+            m_report.readFailed = m_bytes.readFailed();
+            if (!inUnknown && !m_report.readFailed) {
+                m_report.damaged = true;
+                m_report.damageOffset = p;
+            }
+            break;
+        }
+        const qint64 advance = handle(ByteWindow::u32(head), p, ByteWindow::i32(head + 4), ByteWindow::i32(head + 8));
+        if (advance == kDamage) {
+            m_report.readFailed = m_bytes.readFailed();
+            m_report.damaged = !m_report.readFailed;
+            m_report.damageOffset = p;
+            DebugTrace(QStringLiteral("Damaged chunk at offset %1").arg(p));
+            break;
+        }
+        if (advance == kUnknown) {
+            if (!inUnknown) {
+                ++m_report.unknownChunks;
+                if (m_report.firstUnknownOffset < 0)
+                    m_report.firstUnknownOffset = p;
+                DebugTrace(QString::fromLatin1(reinterpret_cast<const char*>(head), 4) + u"something wrong:");
+            }
+            inUnknown = true;
+            ++p;
+            continue;
+        }
+        inUnknown = false;
+        p += advance;
+    }
+    finish();
+    return m_report;
+}
+
+qint64 Scanner::handle(quint32 tag, qint64 p, qint64 headerLength, qint64 third)
+{
+    switch (tag) {
+    case kMhbd:
+        return forward(p, headerLength);
+    case kMhsd:
+        return dataSet(p, headerLength, third);
+    case kMhlt:
+        m_mode = Mode::Tracks;
+        if (m_library.Tracks.empty() && third > 0)
+            m_library.Tracks.reserve(static_cast<size_t>(std::min<qint64>(third, m_size / 156)));
+        return forward(p, headerLength);
+    case kMhlp:
+        m_mode = Mode::Playlists;
+        return forward(p, headerLength);
+    case kMhit:
+        return track(p, headerLength);
+    case kMhod:
+        return string(p, third);
+    case kMhyp:
+        return playlist(p, headerLength);
+    case kMhip:
+        return member(p, headerLength);
+    default:
+        return kUnknown;
+    }
+}
+
+qint64 Scanner::dataSet(qint64 p, qint64 headerLength, qint64 totalLength)
+{
+    const uchar* head = m_bytes.at(p, 16);
+    if (!head)
+        return kDamage;
+    const qint32 type = ByteWindow::i32(head + 12);
+    // Tracks (1) and playlists (2, 3) are read; album lists, artist lists,
+    // special playlists and whatever later sets hold are skipped whole.
+    if (type >= 1 && type <= 3)
+        return forward(p, headerLength);
+    return forward(p, totalLength);
+}
+
+qint64 Scanner::track(qint64 p, qint64 headerLength)
+{
+    const qint64 advance = forward(p, headerLength);
+    const uchar* head = advance == kDamage ? nullptr : m_bytes.at(p, 48);
+    if (!head)
+        return kDamage;
+    m_mode = Mode::Tracks;
+    TrackRecord& record = m_library.Tracks.emplace_back();
+    record.UIN = ByteWindow::i32(head + 16);
+    record.Rating = StarsFromRawRating(head[31]);
+    record.Length = ByteWindow::i32(head + 40);
+    record.TrackNumber = ByteWindow::i32(head + 44);
+    m_currentTrack = m_library.TrackCount() - 1;
+    return advance;
+}
+
+qint64 Scanner::string(qint64 p, qint64 totalLength)
+{
+    const qint64 advance = forward(p, totalLength);
+    if (advance == kDamage)
+        return kDamage;
+    const bool forTrack = m_mode == Mode::Tracks && m_currentTrack >= 0;
+    const bool forPlaylist = m_mode == Mode::Playlists && m_currentPlaylist >= 0 && !m_memberSeen;
+    if ((!forTrack && !forPlaylist) || totalLength < kStringHeader)
+        return advance;
+    const uchar* head = m_bytes.at(p, kStringHeader);
+    if (!head)
+        return kDamage;
+    const qint32 type = ByteWindow::i32(head + 12);
+    if ((forPlaylist && type != kTitle) || (forTrack && (type < kTitle || type > kFileType)))
+        return advance;
+    // The stored byte count is trusted only as far as the chunk reaches.
+    const qint64 count = std::clamp<qint64>(ByteWindow::i32(head + 28), 0, totalLength - kStringHeader);
+    const bool utf8 = ByteWindow::i32(head + 24) == 2;
+    const uchar* text = m_bytes.at(p + kStringHeader, count);
+    if (!text)
+        return kDamage;
+    QString decoded = DecodeDBString(text, count, utf8);
+    if (forTrack) {
+        storeTrackString(type, std::move(decoded));
+    } else if (m_currentPlaylist == 0) {
+        m_library.iPodName = decoded;
+        m_library.Playlists.front().Name = u":: " + decoded + u" ::";
+        m_report.masterHasTitle = true;
+    } else {
+        m_library.Playlists[static_cast<size_t>(m_currentPlaylist)].Name = std::move(decoded);
+    }
+    return advance;
+}
+
+void Scanner::storeTrackString(int type, QString text)
+{
+    TrackRecord& record = m_library.Tracks[static_cast<size_t>(m_currentTrack)];
+    switch (type) {
+    case kTitle:
+        record.Title = std::move(text);
+        break;
+    case kLocation:
+        record.Path = text.replace(QLatin1Char(':'), QLatin1Char('/'));
+        break;
+    case kAlbum:
+        record.Album = std::move(text);
+        break;
+    case kArtist:
+        record.Artist = text.isEmpty() ? QStringLiteral("No Artist") : std::move(text);
+        break;
+    case kGenre:
+        record.Genre = text.isEmpty() ? QStringLiteral("No Genre") : std::move(text);
+        break;
+    case kFileType:
+        record.FileType = std::move(text);
+        break;
+    default:
+        break;
+    }
+}
+
+qint64 Scanner::playlist(qint64 p, qint64 headerLength)
+{
+    const qint64 advance = forward(p, headerLength);
+    const uchar* head = advance == kDamage ? nullptr : m_bytes.at(p, 36);
+    if (!head)
+        return kDamage;
+    m_mode = Mode::Playlists;
+    m_memberSeen = false;
+    const quint64 id = ByteWindow::u64(head + 28);
+    // Newer databases hold every playlist twice (grouped podcasts, then
+    // plain); the second copy must neither rename nor grow the first.
+    if (id != 0 && m_seenPlaylistIds.contains(id)) {
+        m_currentPlaylist = -1;
+        return advance;
+    }
+    if (id != 0)
+        m_seenPlaylistIds.insert(id);
+    DebugTrace(QStringLiteral("a playlist:"));
+    clsPlayList& list = m_library.Playlists.emplace_back();
+    list.id = static_cast<qint64>(id);
+    m_currentPlaylist = m_library.PlaylistCount() - 1;
+    return advance;
+}
+
+qint64 Scanner::member(qint64 p, qint64 headerLength)
+{
+    const qint64 advance = forward(p, headerLength);
+    const uchar* head = advance == kDamage ? nullptr : m_bytes.at(p, 28);
+    if (!head)
+        return kDamage;
+    m_memberSeen = true;
+    // A podcast group header names a show; it is not a song of the playlist.
+    const bool groupHeader = (ByteWindow::u32(head + 16) & kPodcastGroup) != 0;
+    if (m_mode == Mode::Playlists && m_currentPlaylist >= 0 && !groupHeader)
+        m_library.Playlists[static_cast<size_t>(m_currentPlaylist)].UINList.push_back(ByteWindow::i32(head + 24));
+    return advance;
+}
+
+void Scanner::finish()
+{
+    m_library.BuildTrackIndex();
+    for (clsPlayList& list : m_library.Playlists) {
+        list.IndexList.clear();
+        list.IndexList.reserve(list.UINList.size());
+        for (const qint32 uin : list.UINList) {
+            const int index = m_library.indexOfUIN(uin);
+            if (index >= 0)
+                list.IndexList.push_back(index);
+        }
+    }
+}
+
+} // namespace
+
+qint16 StarsFromRawRating(int raw)
+{
+    const int whole = raw / 20;
+    const int rest = raw % 20;
+    int stars = whole;
+    if (rest > 10 || (rest == 10 && (whole % 2) != 0))
+        ++stars;
+    return static_cast<qint16>(std::clamp(stars, 0, 5));
+}
+
+ParseReport ParseITunesDB(ByteWindow& bytes, Library& library, const std::atomic_bool* cancel)
+{
+    return Scanner(bytes, library, cancel).run();
+}
+
+} // namespace quaverly::database

@@ -1,0 +1,82 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+
+#include <vector>
+
+namespace quaverly::database {
+
+class Library;
+
+/// Why a Play Counts update was not written.
+enum class PlayCountError {
+    None,
+    NoFile,          // no usable Play Counts file (missing, not "mhdp", entry size below 12)
+    NotSupported,    // the entries have no field for it (12-byte entries: no rating, no last played)
+    BadIndex,        // -1, or beyond the entries the file holds
+    BadValue,        // stars outside 0 to 5, or a time outside the file's range
+    WriteFailed,     // the file could not be opened or written (read-only or unplugged iPod)
+};
+
+/// A title and text for the user.
+struct PlayCountMessage
+{
+    QString title;
+    QString text;
+};
+
+/// The iPod's Play Counts file: one entry per track in database order, which
+/// the device and Quaverly update when a song has been played or rated.
+/// Entries start at byte 96; the entry size (byte 8, at least 12) says what
+/// they hold: play count (0), last played (4, seconds since 1904 local time,
+/// written from 16-byte entries on) and rating (12, stars x 20, from 16 on).
+/// Every update opens the file, writes its bytes in place and closes it, so a
+/// finished play is on the iPod even if it is unplugged right after. The file
+/// is never truncated or rewritten, and indexes outside its entries are
+/// refused without writing anything.
+class mdlPlayCountEditor
+{
+public:
+    static constexpr qint64 kHeaderBytes = 96;
+
+    /// Looks for "Play Counts" (any letter case) in the database's folder.
+    void OpenPlayCounts(const QString& folder);
+    /// The same for a known file path (tests, tools).
+    void OpenPlayCountsFile(const QString& path);
+
+    /// 12 or more for a usable file, -1 otherwise.
+    [[nodiscard]] int EntrySize() const { return m_entrySize; }
+    /// The number of entries (offset 12); 0 without a usable file.
+    [[nodiscard]] qint64 EntryCount() const { return m_entryCount; }
+    [[nodiscard]] const QString& FilePath() const { return m_path; }
+
+    PlayCountError IncrementPlayCount(int index);
+    /// Stamps `now` (the local clock by default) as the last-played time.
+    PlayCountError StampLastPlayed(int index, const QDateTime& now = QDateTime::currentDateTime());
+    /// The stored rating in stars when it is not 0, else `databaseStars`.
+    [[nodiscard]] int GetRating(int index, int databaseStars) const;
+    /// The same with the library's rating of the track as the fallback.
+    [[nodiscard]] int GetRating(int index, const Library& library) const;
+    PlayCountError SetRating(int index, int stars);
+    /// GetRating for every track of the library, reading the file once.
+    [[nodiscard]] std::vector<int> GetAllRatings(const Library& library) const;
+
+    /// The explanation shown when ratings cannot be stored on this iPod.
+    [[nodiscard]] PlayCountMessage ShowRatingUnsupported() const;
+
+    /// Seconds since 1 January 1904 00:00 by `time`'s local clock, or -1 when
+    /// that does not fit the unsigned 32-bit field.
+    [[nodiscard]] static qint64 MacTime(const QDateTime& time);
+
+private:
+    [[nodiscard]] bool entryUsable(int index) const;
+    [[nodiscard]] PlayCountError writeAt(qint64 offset, const QByteArray& bytes) const;
+    [[nodiscard]] qint64 entryOffset(int index) const { return kHeaderBytes + qint64(m_entrySize) * index; }
+
+    QString m_path;
+    int m_entrySize = -1;
+    qint64 m_entryCount = 0;
+    qint64 m_fileSize = 0;
+};
+
+} // namespace quaverly::database
