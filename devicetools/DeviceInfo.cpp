@@ -61,11 +61,11 @@ QHash<QString, QString> topLevelValues(const QByteArray& plist)
 
 QStringList SplitSysinfo(const QByteArray& contents)
 {
+    if (contents.isEmpty())
+        return {};
     QString text = QString::fromUtf8(contents);
     if (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
-    if (text.isEmpty())
-        return {};
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString& line : lines) {
         if (line.endsWith(QLatin1Char('\r')))

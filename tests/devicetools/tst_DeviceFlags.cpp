@@ -1,0 +1,161 @@
+#include "devicetools/DeviceFlags.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace quaverly::devicetools;
+
+class tst_DeviceFlags : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    int m_count = 0;
+
+    // A fresh iPod folder with iPod_Control/Device (in `deviceCase` letter case).
+    QString makeIpod(const QString& deviceCase = QStringLiteral("iPod_Control/Device"))
+    {
+        const QString root = m_dir.filePath(QString::number(++m_count));
+        QDir().mkpath(root + u'/' + deviceCase);
+        return root;
+    }
+    static QString device(const QString& root) { return root + QStringLiteral("/iPod_Control/Device/"); }
+    static bool touch(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly);
+    }
+    static QStringList entries(const QString& root)
+    {
+        QStringList names = QDir(device(root)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        names.sort();
+        return names;
+    }
+    static FlagStates states(FlagState a, FlagState b, FlagState c, FlagState d) { return { a, b, c, d }; }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void flagIndexAcceptsFileAndBoxNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
+        QTest::newRow("file name") << QStringLiteral("_short_deepsleep") << 1;
+        QTest::newRow("without underscore, upper case") << QStringLiteral("DISABLE_CACHE") << 2;
+        QTest::newRow("check box") << QStringLiteral("chkShowSpeed") << 3;
+        QTest::newRow("unknown") << QStringLiteral("show") << -1;
+        QTest::newRow("empty") << QString() << -1;
+    }
+    void flagIndexAcceptsFileAndBoxNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, index);
+        QCOMPARE(FlagIndex(name), index);
+    }
+
+    void loadSeesOnlyBareNames()
+    {
+        const QString root = makeIpod(QStringLiteral("ipod_control/device"));
+        QVERIFY(touch(root + QStringLiteral("/ipod_control/device/_show_voltage")));
+        QVERIFY(touch(root + QStringLiteral("/ipod_control/device/_short_deepsleep.txt")));
+        QVERIFY(touch(root + QStringLiteral("/ipod_control/device/_SHOW_SPEED")));
+        QDir().mkpath(root + QStringLiteral("/ipod_control/device/_disable_cache")); // a folder is no flag
+        QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { true, false, false, true }));
+        QCOMPARE(LoadFlags(m_dir.filePath(QStringLiteral("missing"))), (std::array<bool, kFlagCount> {}));
+        QCOMPARE(LoadFlags(QString()), (std::array<bool, kFlagCount> {}));
+    }
+
+    void applyCreatesBareFilesAndLeavesNoTxt()
+    {
+        const QString root = makeIpod();
+        QVERIFY(touch(device(root) + QStringLiteral("SysInfo")));
+        const FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::On, FlagState::Off, FlagState::On));
+        QVERIFY(report.ok());
+        QCOMPARE(entries(root), (QStringList { QStringLiteral("SysInfo"), QStringLiteral("_short_deepsleep"),
+                                               QStringLiteral("_show_speed"), QStringLiteral("_show_voltage") }));
+        QCOMPARE(QFileInfo(device(root) + QStringLiteral("_show_voltage")).size(), 0);
+        QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { true, true, false, true }));
+    }
+
+    void applyOnAnExistingFlagKeepsItAndOffRemovesBothFiles()
+    {
+        const QString root = makeIpod();
+        QVERIFY(touch(device(root) + QStringLiteral("_show_voltage")));
+        QVERIFY(touch(device(root) + QStringLiteral("_disable_cache")));
+        QVERIFY(touch(device(root) + QStringLiteral("_disable_cache.txt"))); // left by an earlier tool
+        FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::Leave, FlagState::On, FlagState::Leave));
+        QVERIFY2(report.ok(), qPrintable(report.failedFiles.join(u',')));
+        QCOMPARE(entries(root), (QStringList { QStringLiteral("_disable_cache"), QStringLiteral("_disable_cache.txt"),
+                                               QStringLiteral("_show_voltage") }));
+        report = ApplyFlags(root, states(FlagState::Off, FlagState::Off, FlagState::Off, FlagState::Off));
+        QVERIFY(report.ok());
+        QVERIFY(entries(root).isEmpty());
+    }
+
+    void leaveTouchesNothing()
+    {
+        const QString root = makeIpod();
+        QVERIFY(touch(device(root) + QStringLiteral("_show_voltage")));
+        QVERIFY(touch(device(root) + QStringLiteral("_show_speed.txt")));
+        FlagStates leave;
+        leave.fill(FlagState::Leave);
+        QVERIFY(ApplyFlags(root, leave).ok());
+        QCOMPARE(entries(root), (QStringList { QStringLiteral("_show_speed.txt"), QStringLiteral("_show_voltage") }));
+    }
+
+    void resetRemovesEveryFlagFileAndNothingElse()
+    {
+        const QString root = makeIpod();
+        for (const FlagFile& flag : kFlagFiles) {
+            QVERIFY(touch(device(root) + QLatin1String(flag.fileName)));
+            QVERIFY(touch(device(root) + QLatin1String(flag.fileName) + QStringLiteral(".txt")));
+        }
+        QVERIFY(touch(device(root) + QStringLiteral("SysInfo")));
+        QVERIFY(ResetFlags(root).ok());
+        QCOMPARE(entries(root), QStringList { QStringLiteral("SysInfo") });
+        QVERIFY(ResetFlags(root).ok()); // nothing left to delete is no failure
+    }
+
+    void failuresAreReportedAndTheRestIsApplied()
+    {
+        const QString root = makeIpod();
+        // "_show_voltage.txt" cannot be created over a folder; "_disable_cache" cannot be deleted as a file.
+        QVERIFY(QDir().mkpath(device(root) + QStringLiteral("_show_voltage.txt")));
+        QVERIFY(QDir().mkpath(device(root) + QStringLiteral("_disable_cache/inside")));
+        const FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::On, FlagState::Off, FlagState::On));
+        QCOMPARE(report.firstError, FlagError::CreateFailed);
+        QCOMPARE(report.failedFiles, (QStringList { QStringLiteral("_show_voltage.txt"),
+                                                    QStringLiteral("_disable_cache") }));
+        QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { false, true, false, true }));
+    }
+
+    void missingDeviceFolderFailsOnlyForFlagsToSet()
+    {
+        const QString root = m_dir.filePath(QStringLiteral("nodevice"));
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/iPod_Control/iTunes")));
+        const FlagReport report = ApplyFlags(root, states(FlagState::Off, FlagState::On, FlagState::Off, FlagState::Leave));
+        QCOMPARE(report.firstError, FlagError::NoDeviceFolder);
+        QCOMPARE(report.failedFiles, QStringList { QStringLiteral("_short_deepsleep") });
+        QVERIFY(!QFileInfo::exists(root + QStringLiteral("/iPod_Control/Device"))); // never created behind the user's back
+        QVERIFY(ResetFlags(root).ok());
+    }
+
+    void readOnlyFolderIsReported()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root writes into read-only folders; the folder and file cases above cover the failure paths");
+        const QString root = makeIpod();
+        QVERIFY(touch(device(root) + QStringLiteral("_show_speed")));
+        QVERIFY(QFile::setPermissions(device(root), QFile::ReadOwner | QFile::ExeOwner));
+        const FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::Leave, FlagState::Leave, FlagState::Off));
+        QFile::setPermissions(device(root), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(report.failedFiles, (QStringList { QStringLiteral("_show_voltage.txt"), QStringLiteral("_show_speed") }));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_DeviceFlags)
+#include "tst_DeviceFlags.moc"
