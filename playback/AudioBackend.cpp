@@ -1,0 +1,22 @@
+#include "playback/AudioBackend.h"
+
+Q_LOGGING_CATEGORY(lcPlayback, "quaverly.playback")
+
+namespace quaverly::playback {
+
+AudioBackend::AudioBackend(QObject* parent)
+    : QObject(parent)
+{
+}
+
+AudioBackend::~AudioBackend() = default;
+
+void AudioBackend::setVideoWindow(quintptr /*windowId*/)
+{
+}
+
+void AudioBackend::setBandLevelsEnabled(bool /*enabled*/)
+{
+}
+
+} // namespace quaverly::playback

@@ -1,0 +1,97 @@
+#pragma once
+#include "playback/AudioBackend.h"
+
+#include <memory>
+
+namespace quaverly::playback {
+/// The audio engine: plays one song at a time and answers position, length
+/// and state questions about it. Songs go to one of two players by the
+/// routing rule (UsesSecondPlayer): the audio player, or the second player
+/// for video, protected and Audible files, which can show video in a window
+/// (setVideoWindow). After OpenFile every request goes to the player that
+/// plays; callers never need to know which one it is.
+///
+/// Units: positions and lengths in whole milliseconds (64-bit). All calls
+/// run on the owner's thread and return at once; opening is asynchronous,
+/// and a song counts as playing from OpenFile on until it ends or fails.
+/// Replacing a song by another OpenFile announces nothing for the old one.
+class AudioEngine : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QList<double> bandLevels READ bandLevels NOTIFY bandLevelsChanged)
+public:
+    /// `secondPlayer` may be null: video, protected and Audible files then fail
+    /// with PlayerUnavailable.
+    AudioEngine(std::unique_ptr<AudioBackend> audioPlayer, std::unique_ptr<AudioBackend> secondPlayer,
+                QObject* parent = nullptr);
+    ~AudioEngine() override;
+
+    /// Starts the players. False when the audio player cannot start; the
+    /// program cannot play anything then. A second player that cannot start
+    /// only makes QuickTimeInstalled() false.
+    [[nodiscard]] bool initialise();
+
+    /// Stops whatever plays and starts `path`. `kind` is the track's file-type
+    /// text from the database. CurrentFile() is set first, even if the song
+    /// then fails; a failure is announced by songEnded, never from in here.
+    void OpenFile(const QString& path, const QString& kind);
+    void PauseSong();
+    void ResumeSong();
+    /// Playing position; kept while paused; 0 when nothing plays. During a
+    /// seek it answers the target.
+    [[nodiscard]] qint64 Position() const;
+    /// Length of the current song; 0 while unknown and when nothing plays.
+    [[nodiscard]] qint64 GetLength() const;
+    /// Moves the playing (or paused) song to `ms` with one exact seek.
+    void SetPosition(qint64 ms);
+    /// 0 while the song plays (or is being opened), -1 otherwise: paused,
+    /// ended, failed, or nothing opened. songEnded tells ended from failed.
+    [[nodiscard]] int SongPlaying() const;
+    [[nodiscard]] const QString& CurrentFile() const { return m_currentFile; }
+    /// True while the current song plays through the second player.
+    [[nodiscard]] bool QuickTimeActive() const { return m_quickTimeActive; }
+    /// True when the second player is available.
+    [[nodiscard]] bool QuickTimeInstalled() const { return m_secondReady; }
+
+    [[nodiscard]] BackendState state() const;
+    /// Why the last song failed (None when it did not).
+    [[nodiscard]] PlaybackError lastError() const { return m_lastError; }
+    /// The player's own words for the last failure, for logs.
+    [[nodiscard]] QString errorText() const;
+
+    /// The native window the second player draws video into (0 for none).
+    void setVideoWindow(quintptr windowId);
+    /// Turns the band-level measurement for the spectrum on or off.
+    void setBandLevelsEnabled(bool enabled);
+    [[nodiscard]] const QList<double>& bandLevels() const { return m_bandLevels; }
+
+Q_SIGNALS:
+    /// The current song played to its end or failed; `path` is its CurrentFile.
+    void songEnded(quaverly::playback::EndReason reason, quaverly::playback::PlaybackError error,
+                   const QString& path);
+    /// The tray menu's Pause and Play items: enabled states to show.
+    void trayMenuChanged(bool pauseEnabled, bool playEnabled);
+    void stateChanged(quaverly::playback::BackendState state);
+    void bandLevelsChanged(const QList<double>& levelsDb);
+
+private:
+    [[nodiscard]] AudioBackend* active() const;
+    void connectBackend(AudioBackend* backend);
+    void onFinished(AudioBackend* backend, PlaybackError error);
+    void failLater(PlaybackError error);
+
+    std::unique_ptr<AudioBackend> m_audio;
+    std::unique_ptr<AudioBackend> m_second;
+    bool m_audioReady = false;
+    bool m_secondReady = false;
+    bool m_quickTimeActive = false;
+    bool m_opened = false;      // OpenFile was called at least once
+    bool m_failedHere = false;  // the current song failed before reaching a player
+    bool m_protected = false;   // the current song is a protected one
+    quint64 m_generation = 0;   // counts OpenFile calls
+    QString m_currentFile;
+    PlaybackError m_lastError = PlaybackError::None;
+    QList<double> m_bandLevels;
+};
+
+} // namespace quaverly::playback

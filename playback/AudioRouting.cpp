@@ -1,0 +1,51 @@
+#include "playback/AudioRouting.h"
+
+#include <cmath>
+
+namespace quaverly::playback {
+
+namespace {
+
+bool endsWithAny(const QString& path, std::initializer_list<QLatin1String> suffixes)
+{
+    for (const QLatin1String& suffix : suffixes) {
+        if (path.endsWith(suffix, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+qint64 roundHalfEven(double value)
+{
+    // nearbyint follows the current rounding mode, which is to-nearest-even by default.
+    return static_cast<qint64>(std::nearbyint(value));
+}
+
+} // namespace
+
+bool IsCopyProtected(const QString& path, const QString& kind)
+{
+    return kind.contains(QLatin1String("protected"), Qt::CaseInsensitive) || endsWithAny(path, {QLatin1String(".m4p")});
+}
+
+bool UsesSecondPlayer(const QString& path, const QString& kind)
+{
+    if (kind.contains(QLatin1String("video"), Qt::CaseInsensitive) || IsCopyProtected(path, kind))
+        return true;
+    return endsWithAny(path, {QLatin1String(".m4v"), QLatin1String(".mp4"), QLatin1String(".mov"),
+                              QLatin1String(".aa")});
+}
+
+qint64 TimeUnitsToMs(double units, double scale)
+{
+    if (!(scale > 0) || !std::isfinite(units))
+        return 0;
+    return roundHalfEven(std::fabs(units / scale * 1000.0));
+}
+
+qint64 MsToTimeUnits(qint64 ms, double scale)
+{
+    return roundHalfEven(static_cast<double>(ms) * scale / 1000.0);
+}
+
+} // namespace quaverly::playback

@@ -1,0 +1,31 @@
+#pragma once
+#include <QString>
+#include <QtGlobal>
+
+namespace quaverly::playback {
+
+/// Which player a song goes to, by its file name and its kind text (the
+/// track's file-type text from the database, such as "MPEG audio file").
+///
+/// The second player takes video, protected and Audible files: a kind text
+/// that contains "video" or "Protected" (any letter case), or a name ending in
+/// ".m4p", ".m4v", ".mp4", ".mov" or ".aa" (any letter case). The extensions
+/// count on their own because kind texts are translated or missing on many
+/// databases. Everything else goes to the audio player.
+[[nodiscard]] bool UsesSecondPlayer(const QString& path, const QString& kind);
+
+/// True for a protected (DRM) song: a kind text containing "Protected" (any
+/// case) or a ".m4p" name. Such songs cannot be decoded here.
+[[nodiscard]] bool IsCopyProtected(const QString& path, const QString& kind);
+
+/// Milliseconds of a time given in units of a time scale (units per second):
+/// |units / scale × 1000|, rounded to the nearest, ties to even. 0 for a
+/// scale of 0 or less.
+[[nodiscard]] qint64 TimeUnitsToMs(double units, double scale);
+
+/// Units of a time scale for a time in milliseconds: ms × scale ÷ 1000 formed
+/// in floating point, rounded to the nearest, ties to even (300000 ms at 44100
+/// units per second give 13230000).
+[[nodiscard]] qint64 MsToTimeUnits(qint64 ms, double scale);
+
+} // namespace quaverly::playback

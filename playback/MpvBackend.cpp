@@ -1,0 +1,400 @@
+#include "playback/MpvBackend.h"
+
+#include "playback/AudioRouting.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QtGlobal>
+
+#include <mpv/client.h>
+
+#include <clocale>
+#include <vector>
+
+namespace quaverly::playback {
+
+namespace {
+
+enum ObservedProperty : quint64 { kTimePos = 1, kDuration, kPause, kBands };
+constexpr quint64 kOtherReply = 1;
+constexpr quint64 kFirstLoadReply = 2; // each load is answered under its own number
+
+constexpr int kBandCount = 8;
+constexpr double kSilenceDb = -120.0;
+
+// One mono copy of the audio split into eight octave bands, merged as extra
+// channels after the untouched stereo pair, measured per channel, and panned
+// back to the stereo pair, so what is heard does not change.
+QByteArray bandFilter()
+{
+    static constexpr int kCentresHz[kBandCount] = {63, 125, 250, 500, 1000, 2000, 4000, 8000};
+    QByteArray graph = "aformat=channel_layouts=stereo,asplit=2[main][x];"
+                       "[x]aformat=sample_fmts=fltp,pan=mono|c0=0.5*c0+0.5*c1,asplit=8";
+    for (int i = 0; i < kBandCount; ++i)
+        graph += "[i" + QByteArray::number(i) + ']';
+    for (int i = 0; i < kBandCount; ++i) {
+        graph += ";[i" + QByteArray::number(i) + "]bandpass=f=" + QByteArray::number(kCentresHz[i]) +
+                 ":width_type=o:w=1[b" + QByteArray::number(i) + ']';
+    }
+    graph += ";[main]";
+    for (int i = 0; i < kBandCount; ++i)
+        graph += "[b" + QByteArray::number(i) + ']';
+    graph += "amerge=inputs=9,aformat=sample_fmts=fltp,astats=metadata=1:reset=1:measure_perchannel=RMS_level:measure_overall=none,"
+             "pan=stereo|c0=c0|c1=c1";
+    return "@bands:lavfi=[" + graph + ']';
+}
+
+QList<double> bandLevels(const mpv_node& node)
+{
+    QList<double> levels(kBandCount, kSilenceDb);
+    if (node.format != MPV_FORMAT_NODE_MAP || node.u.list == nullptr)
+        return levels;
+    const mpv_node_list& map = *node.u.list;
+    for (int i = 0; i < map.num; ++i) {
+        const QByteArray key(map.keys[i]);
+        if (!key.startsWith("lavfi.astats.") || !key.endsWith(".RMS_level") ||
+            map.values[i].format != MPV_FORMAT_STRING)
+            continue;
+        bool ok = false;
+        const int channel = key.mid(13, key.size() - 13 - 10).toInt(&ok);
+        const int band = channel - 3; // channels 1 and 2 are the stereo pair
+        if (!ok || band < 0 || band >= kBandCount)
+            continue;
+        const double db = QByteArray(map.values[i].u.string).toDouble(&ok);
+        levels[band] = ok && db > kSilenceDb ? db : kSilenceDb;
+    }
+    return levels;
+}
+
+PlaybackError errorOf(int mpvError, const QString& path)
+{
+    switch (mpvError) {
+    case MPV_ERROR_AO_INIT_FAILED:
+        return PlaybackError::NoAudioOutput;
+    case MPV_ERROR_LOADING_FAILED:
+        return QFileInfo::exists(path) ? PlaybackError::CannotDecode : PlaybackError::FileNotFound;
+    default:
+        return PlaybackError::CannotDecode;
+    }
+}
+
+} // namespace
+
+QString audioOutFromEnvironment()
+{
+    return qEnvironmentVariable("QUAVERLY_AUDIO_OUT").trimmed();
+}
+
+MpvBackend::MpvBackend(MpvOptions options, QObject* parent)
+    : AudioBackend(parent)
+    , m_options(std::move(options))
+{
+}
+
+MpvBackend::~MpvBackend()
+{
+    if (m_handle != nullptr) {
+        mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
+        mpv_terminate_destroy(m_handle);
+    }
+}
+
+bool MpvBackend::initialise()
+{
+    if (m_handle != nullptr)
+        return true;
+    // mpv refuses to start under a locale whose decimal point is not '.'.
+    std::setlocale(LC_NUMERIC, "C");
+    m_handle = mpv_create();
+    if (m_handle == nullptr) {
+        m_errorText = QStringLiteral("mpv could not be created");
+        return false;
+    }
+    std::vector<std::pair<const char*, QByteArray>> settings = {
+        {"config", "no"}, {"terminal", "no"}, {"idle", "yes"}, {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"}, {"osc", "no"}, {"load-scripts", "no"}, {"ytdl", "no"},
+        {"resume-playback", "no"}, {"sub-auto", "no"}, {"audio-file-auto", "no"}, {"force-window", "no"},
+    };
+    if (!m_options.audioOut.isEmpty())
+        settings.emplace_back("ao", m_options.audioOut.toUtf8());
+    if (m_options.untimed)
+        settings.emplace_back("ao-null-untimed", "yes");
+    if (m_options.video) {
+        settings.emplace_back("vo", "null");
+    } else {
+        settings.insert(settings.end(), {{"vid", "no"}, {"vo", "null"}, {"audio-display", "no"}});
+    }
+    for (const auto& [name, value] : settings) {
+        if (mpv_set_option_string(m_handle, name, value.constData()) < 0) {
+            m_errorText = QStringLiteral("mpv refused the option %1=%2").arg(QLatin1String(name), QString::fromUtf8(value));
+            qCWarning(lcPlayback) << m_errorText;
+        }
+    }
+    if (const int rc = mpv_initialize(m_handle); rc < 0) {
+        m_errorText = QString::fromUtf8(mpv_error_string(rc));
+        mpv_terminate_destroy(m_handle);
+        m_handle = nullptr;
+        return false;
+    }
+    mpv_request_log_messages(m_handle, "error");
+    mpv_observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(m_handle, kDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(m_handle, kPause, "pause", MPV_FORMAT_FLAG);
+    mpv_set_wakeup_callback(m_handle, &MpvBackend::onWakeup, this);
+    if (m_bandLevels) {
+        m_bandLevels = false;
+        setBandLevelsEnabled(true);
+    }
+    return true;
+}
+
+void MpvBackend::onWakeup(void* context)
+{
+    // Runs on one of mpv's threads: only queue the drain, never call mpv here.
+    auto* self = static_cast<MpvBackend*>(context);
+    if (!self->m_wakeupQueued.exchange(true))
+        QMetaObject::invokeMethod(self, &MpvBackend::drain, Qt::QueuedConnection);
+}
+
+void MpvBackend::drain()
+{
+    m_wakeupQueued.store(false);
+    while (m_handle != nullptr) {
+        const mpv_event* event = mpv_wait_event(m_handle, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(*event);
+    }
+}
+
+void MpvBackend::handleEvent(const mpv_event& event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_PLAYBACK_RESTART:
+        if (isStale())
+            break;
+        m_seekRestarted = true;
+        if (!m_pauseWanted)
+            m_seekTargetMs = -1;
+        if (m_state == BackendState::Loading)
+            setState(m_pauseWanted ? BackendState::Paused : BackendState::Playing);
+        break;
+    case MPV_EVENT_END_FILE:
+        handleEndFile(event);
+        break;
+    case MPV_EVENT_PROPERTY_CHANGE:
+        handleProperty(event);
+        break;
+    case MPV_EVENT_COMMAND_REPLY:
+        if (event.reply_userdata == m_awaitedLoad && m_awaitedLoad != 0)
+            handleLoadReply(event);
+        break;
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+        m_errorText = QString::fromUtf8(message->prefix) + u": " + QString::fromUtf8(message->text).trimmed();
+        qCDebug(lcPlayback) << "mpv:" << m_errorText;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void MpvBackend::handleLoadReply(const mpv_event& event)
+{
+    // The reply names the playlist entry of the new file; events of any other
+    // entry belong to files that were replaced.
+    m_awaitedLoad = 0;
+    const auto* reply = static_cast<const mpv_event_command*>(event.data);
+    if (event.error >= 0 && reply->result.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list& map = *reply->result.u.list;
+        for (int i = 0; i < map.num; ++i) {
+            if (qstrcmp(map.keys[i], "playlist_entry_id") == 0 && map.values[i].format == MPV_FORMAT_INT64)
+                m_entryId = static_cast<quint64>(map.values[i].u.int64);
+        }
+    }
+    if (m_entryId == 0) {
+        m_errorText = QString::fromUtf8(mpv_error_string(event.error));
+        fail(PlaybackError::CannotDecode);
+    }
+}
+
+void MpvBackend::handleEndFile(const mpv_event& event)
+{
+    const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+    const bool current = !isStale() && static_cast<quint64>(end->playlist_entry_id) == m_entryId;
+    if (!current || m_state == BackendState::Idle || m_state == BackendState::Ended || m_state == BackendState::Failed)
+        return;
+    if (end->reason == MPV_END_FILE_REASON_EOF) {
+        m_positionMs = m_durationMs;
+        setState(BackendState::Ended);
+        Q_EMIT finished(PlaybackError::None);
+    } else if (end->reason == MPV_END_FILE_REASON_ERROR) {
+        if (m_errorText.isEmpty())
+            m_errorText = QString::fromUtf8(mpv_error_string(end->error));
+        fail(errorOf(end->error, m_path));
+    }
+}
+
+void MpvBackend::handleProperty(const mpv_event& event)
+{
+    const auto* property = static_cast<const mpv_event_property*>(event.data);
+    if (event.reply_userdata == kBands) {
+        if (property->format == MPV_FORMAT_NODE && !isStale())
+            Q_EMIT bandLevelsChanged(bandLevels(*static_cast<const mpv_node*>(property->data)));
+        return;
+    }
+    if (isStale())
+        return; // values of the file being replaced
+    const bool has = property->format != MPV_FORMAT_NONE && property->data != nullptr;
+    switch (event.reply_userdata) {
+    case kTimePos:
+        if (has)
+            m_positionMs = TimeUnitsToMs(*static_cast<const double*>(property->data), 1.0);
+        break;
+    case kDuration:
+        m_durationMs = has ? TimeUnitsToMs(*static_cast<const double*>(property->data), 1.0) : 0;
+        break;
+    case kPause:
+        if (has) {
+            const bool paused = *static_cast<const int*>(property->data) != 0;
+            if (paused && m_state == BackendState::Playing)
+                setState(BackendState::Paused);
+            else if (!paused && !m_pauseWanted && m_state == BackendState::Paused)
+                setState(BackendState::Playing);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void MpvBackend::open(const QString& path)
+{
+    if (m_handle == nullptr)
+        return;
+    m_path = path;
+    m_errorText.clear();
+    m_awaitedLoad = ++m_loadCounter;
+    m_entryId = 0;
+    m_positionMs = m_durationMs = 0;
+    m_seekTargetMs = -1;
+    m_pauseWanted = false;
+    setProperty("pause", "no");
+    // An absolute path, so that no file name is taken for a protocol or an option.
+    const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    const char* args[] = {"loadfile", file.constData(), "replace", nullptr};
+    mpv_command_async(m_handle, m_awaitedLoad, args);
+    setState(BackendState::Loading);
+}
+
+void MpvBackend::pause()
+{
+    if (m_state != BackendState::Playing && m_state != BackendState::Loading)
+        return;
+    m_pauseWanted = true;
+    m_pausedAtMs = m_positionMs;
+    setProperty("pause", "yes");
+    if (m_state == BackendState::Playing)
+        setState(BackendState::Paused);
+}
+
+void MpvBackend::resume()
+{
+    if (m_state != BackendState::Paused && !(m_state == BackendState::Loading && m_pauseWanted))
+        return;
+    m_pauseWanted = false;
+    if (m_seekRestarted)
+        m_seekTargetMs = -1;
+    setProperty("pause", "no");
+    if (m_state == BackendState::Paused)
+        setState(BackendState::Playing);
+}
+
+void MpvBackend::seek(qint64 positionMs)
+{
+    if (m_state != BackendState::Playing && m_state != BackendState::Paused)
+        return;
+    m_seekTargetMs = qMax<qint64>(0, positionMs);
+    m_seekRestarted = false;
+    command({"seek", QByteArray::number(static_cast<double>(m_seekTargetMs) / 1000.0, 'f', 3), "absolute+exact"});
+}
+
+void MpvBackend::stop()
+{
+    if (m_handle == nullptr || m_state == BackendState::Idle)
+        return;
+    command({"stop"});
+    m_awaitedLoad = 0;
+    m_entryId = 0;
+    m_positionMs = m_durationMs = 0;
+    m_seekTargetMs = -1;
+    setState(BackendState::Idle);
+}
+
+qint64 MpvBackend::positionMs() const
+{
+    if (m_state != BackendState::Playing && m_state != BackendState::Paused)
+        return 0;
+    if (m_seekTargetMs >= 0)
+        return m_seekTargetMs;
+    // While paused, the position stays where the pause found it: mpv's
+    // clock still moves by the audio it had buffered.
+    return m_pauseWanted ? m_pausedAtMs : m_positionMs;
+}
+
+void MpvBackend::setVideoWindow(quintptr windowId)
+{
+    if (!m_options.video || m_handle == nullptr)
+        return;
+    setProperty("wid", QByteArray::number(static_cast<qint64>(windowId)));
+    setProperty("vo", windowId != 0 ? QByteArray("gpu,x11,") : QByteArray("null"));
+}
+
+void MpvBackend::setBandLevelsEnabled(bool enabled)
+{
+    if (enabled == m_bandLevels)
+        return;
+    m_bandLevels = enabled;
+    if (m_handle == nullptr)
+        return;
+    if (enabled) {
+        setProperty("af", bandFilter());
+        mpv_observe_property(m_handle, kBands, "af-metadata/bands", MPV_FORMAT_NODE);
+    } else {
+        mpv_unobserve_property(m_handle, kBands);
+        setProperty("af", "");
+    }
+}
+
+void MpvBackend::setState(BackendState state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    Q_EMIT stateChanged(state);
+}
+
+void MpvBackend::fail(PlaybackError error)
+{
+    setState(BackendState::Failed);
+    Q_EMIT finished(error);
+}
+
+void MpvBackend::setProperty(const char* name, const QByteArray& value)
+{
+    const char* text = value.constData();
+    mpv_set_property_async(m_handle, kOtherReply, name, MPV_FORMAT_STRING, &text);
+}
+
+void MpvBackend::command(std::initializer_list<QByteArray> args)
+{
+    std::vector<const char*> argv;
+    for (const QByteArray& arg : args)
+        argv.push_back(arg.constData());
+    argv.push_back(nullptr);
+    mpv_command_async(m_handle, kOtherReply, argv.data());
+}
+
+} // namespace quaverly::playback
