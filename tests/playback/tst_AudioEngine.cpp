@@ -1,0 +1,307 @@
+// The audio engine: routing between its two players, the state sense of
+// SongPlaying, the end signal, and the tray signal. Scripted back ends for the
+// rules, real libmpv (null output) for whole songs.
+#include "playback/AudioEngine.h"
+
+#include "WavFile.h"
+#include "playback/FakeBackend.h"
+#include "playback/MpvBackend.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quaverly::playback;
+using namespace quaverly::playback::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct FakeEngine
+{
+    FakeBackend* audio = nullptr;
+    FakeBackend* second = nullptr;
+    std::unique_ptr<AudioEngine> engine;
+};
+
+FakeEngine makeFakeEngine(bool withSecond = true, bool audioStarts = true)
+{
+    FakeEngine f;
+    auto audio = std::make_unique<FakeBackend>();
+    audio->setInitialiseResult(audioStarts);
+    f.audio = audio.get();
+    std::unique_ptr<FakeBackend> second;
+    if (withSecond) {
+        second = std::make_unique<FakeBackend>();
+        f.second = second.get();
+    }
+    f.engine = std::make_unique<AudioEngine>(std::move(audio), std::move(second));
+    (void)f.engine->initialise();
+    return f;
+}
+
+QList<QVariant> endOf(EndReason reason, PlaybackError error, const QString& path)
+{
+    return {QVariant::fromValue(reason), QVariant::fromValue(error), path};
+}
+
+} // namespace
+
+class tst_AudioEngine : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void routesToOnePlayer_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("second");
+        QTest::newRow("mp3") << u"/ipod/F00/AAAA.mp3"_s << u"MPEG audio file"_s << false;
+        QTest::newRow("video kind") << u"/ipod/F00/AAAA.m4a"_s << u"MPEG-4 video file"_s << true;
+        QTest::newRow("protected kind") << u"/ipod/F00/AAAA.m4a"_s << u"protected AAC audio file"_s << true;
+        QTest::newRow("m4v without kind") << u"/ipod/F00/AAAA.m4v"_s << QString() << true;
+        QTest::newRow("aa") << u"/ipod/F00/AAAA.aa"_s << QString() << true;
+    }
+    void routesToOnePlayer()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, kind);
+        QFETCH(bool, second);
+        FakeEngine f = makeFakeEngine();
+        f.engine->OpenFile(path, kind);
+        FakeBackend* playing = second ? f.second : f.audio;
+        FakeBackend* silent = second ? f.audio : f.second;
+        QVERIFY(playing->calls().contains(u"open:"_s + path));
+        QVERIFY(!silent->calls().contains(u"open:"_s + path));
+        QCOMPARE(f.engine->QuickTimeActive(), second);
+        QCOMPARE(f.engine->CurrentFile(), path);
+
+        // Later requests go to the player that plays.
+        f.engine->PauseSong();
+        f.engine->SetPosition(1234);
+        f.engine->ResumeSong();
+        QCOMPARE(playing->calls().mid(playing->calls().size() - 3),
+                 (QStringList{u"pause"_s, u"seek:1234"_s, u"resume"_s}));
+        QVERIFY(!silent->calls().contains(u"pause"_s));
+    }
+
+    void nextSongStopsTheSecondPlayerFirst()
+    {
+        FakeEngine f = makeFakeEngine();
+        f.engine->OpenFile(u"/v/clip.m4v"_s, QString());
+        QVERIFY(f.engine->QuickTimeActive());
+        f.engine->OpenFile(u"/a/song.mp3"_s, QString());
+        QVERIFY(!f.engine->QuickTimeActive());
+        QCOMPARE(f.second->calls().last(), u"stop"_s);
+        QCOMPARE(f.second->state(), BackendState::Idle);
+        QCOMPARE(f.audio->calls().last(), u"open:/a/song.mp3"_s);
+    }
+
+    void songPlayingSense()
+    {
+        FakeEngine f = makeFakeEngine();
+        QCOMPARE(f.engine->SongPlaying(), -1); // nothing opened yet
+        f.audio->holdLoading(true);
+        f.engine->OpenFile(u"/a/one.mp3"_s, QString());
+        QCOMPARE(f.engine->SongPlaying(), 0); // being opened counts as playing
+        f.audio->finishLoading();
+        QCOMPARE(f.engine->SongPlaying(), 0);
+        f.engine->PauseSong();
+        QCOMPARE(f.engine->SongPlaying(), -1);
+        f.engine->ResumeSong();
+        QCOMPARE(f.engine->SongPlaying(), 0);
+        f.audio->endOfFile();
+        QCOMPARE(f.engine->SongPlaying(), -1);
+    }
+
+    void positionAndLength()
+    {
+        FakeEngine f = makeFakeEngine();
+        f.audio->setDuration(u"/a/long.mp3"_s, 4 * 3600 * 1000); // beyond 2^31 bytes of CD audio
+        f.engine->OpenFile(u"/a/long.mp3"_s, QString());
+        QCOMPARE(f.engine->GetLength(), qint64(4) * 3600 * 1000);
+        f.audio->advance(qint64(3) * 3600 * 1000 + 500);
+        QCOMPARE(f.engine->Position(), qint64(3) * 3600 * 1000 + 500);
+        f.engine->PauseSong();
+        // A paused song keeps its place, so the position bar and the time stay.
+        QCOMPARE(f.engine->Position(), qint64(3) * 3600 * 1000 + 500);
+        QCOMPARE(f.engine->GetLength(), qint64(4) * 3600 * 1000);
+        f.engine->ResumeSong();
+        f.audio->endOfFile();
+        QCOMPARE(f.engine->Position(), 0);
+        QCOMPARE(f.engine->GetLength(), 0);
+    }
+
+    void endOfFileIsAnnouncedOnce()
+    {
+        FakeEngine f = makeFakeEngine();
+        QSignalSpy ended(f.engine.get(), &AudioEngine::songEnded);
+        f.audio->setDuration(u"/a/s.mp3"_s, 1000);
+        f.engine->OpenFile(u"/a/s.mp3"_s, QString());
+        f.audio->advance(600);
+        QCOMPARE(ended.count(), 0);
+        f.audio->advance(600);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.at(0), endOf(EndReason::EndOfFile, PlaybackError::None, u"/a/s.mp3"_s));
+        QCOMPARE(f.engine->state(), BackendState::Ended);
+        QCOMPARE(f.engine->lastError(), PlaybackError::None);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<bool>("withSecond");
+        QTest::addColumn<bool>("audioStarts");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<PlaybackError>("playerSays"); // None: the player is not asked
+        QTest::addColumn<PlaybackError>("expected");
+        QTest::newRow("missing file") << true << true << u"/a/gone.mp3"_s << QString() << PlaybackError::FileNotFound
+                                      << PlaybackError::FileNotFound;
+        QTest::newRow("protected song the player cannot decode")
+            << true << true << u"/a/p.m4p"_s << u"Protected AAC audio file"_s << PlaybackError::CannotDecode
+            << PlaybackError::CopyProtected;
+        QTest::newRow("video without a second player")
+            << false << true << u"/v/c.m4v"_s << u"video"_s << PlaybackError::None << PlaybackError::PlayerUnavailable;
+        QTest::newRow("protected without a second player")
+            << false << true << u"/a/p.m4p"_s << QString() << PlaybackError::None << PlaybackError::CopyProtected;
+        QTest::newRow("audio player did not start")
+            << true << false << u"/a/s.mp3"_s << QString() << PlaybackError::None << PlaybackError::PlayerUnavailable;
+    }
+    void failures()
+    {
+        QFETCH(bool, withSecond);
+        QFETCH(bool, audioStarts);
+        QFETCH(QString, path);
+        QFETCH(QString, kind);
+        QFETCH(PlaybackError, playerSays);
+        QFETCH(PlaybackError, expected);
+        FakeEngine f = makeFakeEngine(withSecond, audioStarts);
+        if (playerSays != PlaybackError::None) {
+            f.audio->failOpen(path, playerSays);
+            f.second->failOpen(path, playerSays);
+        }
+        QSignalSpy ended(f.engine.get(), &AudioEngine::songEnded);
+        QSignalSpy tray(f.engine.get(), &AudioEngine::trayMenuChanged);
+        f.engine->OpenFile(path, kind);
+        QCOMPARE(ended.count(), 0); // never from inside OpenFile
+        QCOMPARE(f.engine->CurrentFile(), path);
+        QCOMPARE(tray.count(), 1);
+        QCOMPARE(tray.at(0), (QList<QVariant>{true, false})); // Pause enabled, as for any opened song
+        QVERIFY(ended.wait(1000));
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.at(0), endOf(EndReason::Failed, expected, path));
+        QCOMPARE(f.engine->SongPlaying(), -1);
+        QCOMPARE(f.engine->lastError(), expected);
+        QCOMPARE(f.engine->Position(), 0);
+    }
+
+    void replacedSongAnnouncesNothing()
+    {
+        FakeEngine f = makeFakeEngine(false);
+        f.audio->failOpen(u"/a/bad.mp3"_s, PlaybackError::CannotDecode);
+        QSignalSpy ended(f.engine.get(), &AudioEngine::songEnded);
+        f.engine->OpenFile(u"/v/c.m4v"_s, QString()); // would fail: no second player
+        f.engine->OpenFile(u"/a/bad.mp3"_s, QString());
+        f.engine->OpenFile(u"/a/good.mp3"_s, QString());
+        QTest::qWait(50);
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(f.engine->SongPlaying(), 0);
+    }
+
+    void nextSongCanStartFromTheEndSignal()
+    {
+        FakeEngine f = makeFakeEngine();
+        QStringList queue{u"/a/2.mp3"_s, u"/a/3.mp3"_s};
+        connect(f.engine.get(), &AudioEngine::songEnded, f.engine.get(), [&] {
+            if (!queue.isEmpty())
+                f.engine->OpenFile(queue.takeFirst(), QString());
+        });
+        f.audio->failOpen(u"/a/1.mp3"_s, PlaybackError::CannotDecode);
+        f.engine->OpenFile(u"/a/1.mp3"_s, QString());
+        QTRY_COMPARE(f.engine->CurrentFile(), u"/a/2.mp3"_s);
+        f.audio->endOfFile();
+        QCOMPARE(f.engine->CurrentFile(), u"/a/3.mp3"_s);
+        QCOMPARE(f.engine->SongPlaying(), 0);
+    }
+
+    void trayFollowsPauseAndResume()
+    {
+        FakeEngine f = makeFakeEngine();
+        QSignalSpy tray(f.engine.get(), &AudioEngine::trayMenuChanged);
+        f.engine->OpenFile(u"/a/s.mp3"_s, QString());
+        f.engine->PauseSong();
+        f.engine->ResumeSong();
+        QCOMPARE(tray.count(), 3);
+        QCOMPARE(tray.at(1), (QList<QVariant>{false, true}));
+        QCOMPARE(tray.at(2), (QList<QVariant>{true, false}));
+    }
+
+    void secondPlayerThatCannotStartIsNotInstalled()
+    {
+        auto second = std::make_unique<FakeBackend>();
+        second->setInitialiseResult(false);
+        AudioEngine engine(std::make_unique<FakeBackend>(), std::move(second));
+        QVERIFY(engine.initialise());
+        QVERIFY(!engine.QuickTimeInstalled());
+        QSignalSpy ended(&engine, &AudioEngine::songEnded);
+        engine.OpenFile(u"/v/c.mov"_s, QString());
+        QVERIFY(ended.wait(1000));
+        QCOMPARE(ended.at(0).at(1).value<PlaybackError>(), PlaybackError::PlayerUnavailable);
+    }
+
+    // Whole songs through libmpv with the null output.
+    void realPlayersPlayBothRoutes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("second");
+        QTest::newRow("audio player") << u"song.wav"_s << u"WAV audio file"_s << false;
+        QTest::newRow("second player by name") << u"clip.mp4"_s << QString() << true;
+        QTest::newRow("second player by kind") << u"song.wav"_s << u"MPEG-4 video file"_s << true;
+    }
+    void realPlayersPlayBothRoutes()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(bool, second);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(name);
+        QVERIFY(writeSineWav(path, 500)); // a WAV under any name: the players look at the content
+        AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions{u"null"_s, true, false}),
+                           std::make_unique<MpvBackend>(MpvOptions{u"null"_s, true, true}));
+        QVERIFY(engine.initialise());
+        QVERIFY(engine.QuickTimeInstalled());
+        QSignalSpy ended(&engine, &AudioEngine::songEnded);
+        engine.OpenFile(path, kind);
+        QCOMPARE(engine.QuickTimeActive(), second);
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.at(0), endOf(EndReason::EndOfFile, PlaybackError::None, path));
+        QCOMPARE(engine.SongPlaying(), -1);
+    }
+
+    void realPlayerPauseResumeSeek()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(u"three.wav"_s);
+        QVERIFY(writeSineWav(path, 3000));
+        AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions{u"null"_s, false, false}), nullptr);
+        QVERIFY(engine.initialise());
+        QVERIFY(!engine.QuickTimeInstalled());
+        engine.OpenFile(path, QString());
+        QTRY_COMPARE_WITH_TIMEOUT(engine.GetLength(), 3000, 10000);
+        engine.PauseSong();
+        QCOMPARE(engine.SongPlaying(), -1);
+        engine.SetPosition(2500);
+        QCOMPARE(engine.Position(), 2500);
+        engine.ResumeSong();
+        QCOMPARE(engine.SongPlaying(), 0);
+        QSignalSpy ended(&engine, &AudioEngine::songEnded);
+        QVERIFY(ended.wait(3000)); // half a second was left
+        QCOMPARE(ended.at(0).at(0).value<EndReason>(), EndReason::EndOfFile);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_AudioEngine)
+#include "tst_AudioEngine.moc"
