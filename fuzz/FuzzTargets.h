@@ -16,6 +16,10 @@ int fuzzIniFile(const std::uint8_t* data, std::size_t size);
 int fuzzFileName(const std::uint8_t* data, std::size_t size);
 int fuzzSysinfo(const std::uint8_t* data, std::size_t size);
 int fuzzSysInfoExtended(const std::uint8_t* data, std::size_t size);
+int fuzzITunesDB(const std::uint8_t* data, std::size_t size);
+int fuzzITunesCDB(const std::uint8_t* data, std::size_t size);
+int fuzzOnTheGo(const std::uint8_t* data, std::size_t size);
+int fuzzPlayCounts(const std::uint8_t* data, std::size_t size);
 
 /// Prints what failed and aborts.
 [[noreturn]] void checkFailed(const char* condition, const char* file, int line);
