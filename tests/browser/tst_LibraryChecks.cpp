@@ -1,0 +1,177 @@
+#include "browser/LibraryChecks.h"
+#include "TestLibrary.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quaverly::browser;
+using namespace quaverly::browser::test;
+using quaverly::database::Library;
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& content = "x")
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+Song song(const QString& title, const QString& artist, const QString& album, const QString& path = {})
+{
+    return Song { title, artist, album, u"Genre"_qs, 1, 200000, path };
+}
+
+} // namespace
+
+class tst_LibraryChecks : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void duplicates_noneFound()
+    {
+        // Same title and artist on another album is another song.
+        const Library library = makeLibrary({ song(u"Song"_qs, u"Band"_qs, u"LP"_qs),
+                                              song(u"Song"_qs, u"Band"_qs, u"Live"_qs),
+                                              song(u"Other"_qs, u"Band"_qs, u"LP"_qs) });
+        const DuplicateReport report = ScanForDuplicates(library);
+        QCOMPARE(report.foundCount, 0);
+        QVERIFY(report.lines.empty());
+        QVERIFY(ReportText(library, report).isEmpty());
+    }
+
+    void duplicates_reportOrder()
+    {
+        // 13 tracks: "A" three times (1, 5, 12), "B" twice (3, 11) differing in
+        // letter case, the rest single. Each copy is listed once per later copy.
+        Library library = makeLibrary({});
+        for (int i = 0; i < 13; ++i) {
+            QString title = u"Single %1"_qs.arg(i);
+            if (i == 1 || i == 5 || i == 12)
+                title = u"A"_qs;
+            database_add(library, i == 3 ? u"Bee"_qs : i == 11 ? u"bEE"_qs : title, i == 11 ? u"BAND"_qs : u"Band"_qs);
+        }
+        const DuplicateReport report = ScanForDuplicates(library);
+        QCOMPARE(report.error, CheckError::None);
+        QCOMPARE(report.entries(), (std::vector<int> { 1, 1, 3, 5 }));
+        QCOMPARE(report.foundCount, 4);
+        QCOMPARE(ReportText(library, report), u"\r\nBand - A\r\nBand - A\r\nBand - Bee\r\nBand - A"_qs);
+    }
+
+    void duplicates_cancel()
+    {
+        const Library library = makeLibrary({ song(u"A"_qs, u"B"_qs, u"C"_qs), song(u"A"_qs, u"B"_qs, u"C"_qs) });
+        const DuplicateReport report = ScanForDuplicates(library, [](int, int) { return false; });
+        QCOMPARE(report.error, CheckError::Cancelled);
+    }
+
+    void duplicatesFile_writesUtf8AndReplaces()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QVERIFY(writeFile(root.filePath(u"DUPLICATES.TXT"_qs), "old content that is longer"));
+        const Library library = makeLibrary({ song(u"Jóga"_qs, u"Björk"_qs, u"Homogenic"_qs),
+                                              song(u"jÓga"_qs, u"björk"_qs, u"homogenic"_qs),
+                                              song(u"戦場のメリークリスマス"_qs, u"坂本龍一"_qs, u"x"_qs),
+                                              song(u"戦場のメリークリスマス"_qs, u"坂本龍一"_qs, u"X"_qs) });
+        const QString text = ReportText(library, ScanForDuplicates(library));
+        const WriteResult result = WriteDuplicatesFile(root.path(), text);
+        QCOMPARE(result.error, WriteError::None);
+        // The existing file is found ignoring letter case and replaced, not doubled.
+        QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList { u"DUPLICATES.TXT"_qs });
+        QCOMPARE(readFile(root.filePath(u"DUPLICATES.TXT"_qs)),
+                 u"\r\nBjörk - Jóga\r\n坂本龍一 - 戦場のメリークリスマス\r\n"_qs.toUtf8());
+    }
+
+    void duplicatesFile_failureIsReported_data()
+    {
+        QTest::addColumn<QString>("root");
+        QTest::addColumn<int>("error");
+        QTest::newRow("no root") << QString() << int(WriteError::NoRoot);
+        QTest::newRow("root is a file") << u"FILE"_qs << int(WriteError::CannotWrite);
+        QTest::newRow("root does not exist") << u"gone/deeper"_qs << int(WriteError::CannotWrite);
+    }
+    void duplicatesFile_failureIsReported()
+    {
+        QFETCH(QString, root);
+        QFETCH(int, error);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(writeFile(dir.filePath(u"FILE"_qs)));
+        const QString path = root.isEmpty() ? root : dir.filePath(root);
+        const WriteResult result = WriteDuplicatesFile(path, u"\r\nA - B"_qs);
+        QCOMPARE(int(result.error), error);
+        if (result.error == WriteError::CannotWrite)
+            QVERIFY(!result.errorText.isEmpty());
+    }
+
+    void missing_data()
+    {
+        QTest::addColumn<QStringList>("onDisk"); // files under the root
+        QTest::addColumn<QStringList>("songPaths"); // Path of each track
+        QTest::addColumn<QList<int>>("missing");
+        const QString music = u"iPod_Control/Music/F00/"_qs;
+        QTest::newRow("all present") << QStringList { music + u"A.mp3"_qs, music + u"B.m4a"_qs }
+                                     << QStringList { u"/iPod_Control/Music/F00/A.mp3"_qs,
+                                                      u"/iPod_Control/Music/F00/B.m4a"_qs }
+                                     << QList<int> {};
+        QTest::newRow("other letter case is present")
+            << QStringList { u"IPOD_CONTROL/MUSIC/f00/a.MP3"_qs } << QStringList { u"/iPod_Control/Music/F00/A.mp3"_qs }
+            << QList<int> {};
+        QTest::newRow("hidden file is present") << QStringList { music + u".hidden.mp3"_qs }
+                                                << QStringList { u"/iPod_Control/Music/F00/.hidden.mp3"_qs }
+                                                << QList<int> {};
+        QTest::newRow("missing in library order")
+            << QStringList { music + u"B.mp3"_qs }
+            << QStringList { u"/iPod_Control/Music/F00/Z.mp3"_qs, u"/iPod_Control/Music/F00/B.mp3"_qs,
+                             u"/iPod_Control/Music/F99/B.mp3"_qs }
+            << QList<int> { 0, 2 };
+        QTest::newRow("no path, a folder, climbing out")
+            << QStringList { music + u"A.mp3"_qs } << QStringList { QString(), u"/iPod_Control/Music/F00"_qs,
+                                                                    u"/../outside.mp3"_qs }
+            << QList<int> { 0, 1, 2 };
+    }
+    void missing()
+    {
+        QFETCH(QStringList, onDisk);
+        QFETCH(QStringList, songPaths);
+        QFETCH(QList<int>, missing);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString root = dir.filePath(u"ipod"_qs);
+        QVERIFY(QDir().mkpath(root));
+        QVERIFY(writeFile(dir.filePath(u"outside.mp3"_qs)));
+        for (const QString& file : onDisk)
+            QVERIFY(writeFile(root + u'/' + file));
+        Library library = makeLibrary({});
+        for (const QString& path : songPaths) {
+            database_add(library, u"T"_qs, u"A"_qs);
+            library.Tracks.back().Path = path;
+        }
+        const MissingReport report = ScanForMissing(library, root);
+        QCOMPARE(report.error, CheckError::None);
+        QCOMPARE(report.missing, std::vector<int>(missing.begin(), missing.end()));
+    }
+
+private:
+    static void database_add(Library& library, const QString& title, const QString& artist)
+    {
+        quaverly::database::TrackRecord track;
+        track.Title = title;
+        track.Artist = artist;
+        track.Album = u"Album"_qs;
+        track.UIN = library.TrackCount() + 1;
+        library.Tracks.push_back(track);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_LibraryChecks)
+#include "tst_LibraryChecks.moc"
