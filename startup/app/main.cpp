@@ -1,38 +1,111 @@
 // Quaverly: finds the iPod, loads its database and shows the browser.
+//
+//   quaverly [ROOT]                      ROOT: an iPod folder or an iTunesDB path
+//   quaverly --screenshot FILE [ROOT]    starts as usual, saves the filled main
+//                                        window to FILE (PNG) and exits
+#include "browser/ui/frmMain.h"
 #include "startup/IpodDiscovery.h"
 #include "startup/SingleInstance.h"
+#include "startup/app/ConsolePromptService.h"
+#include "startup/ui/StartupFlow.h"
 #include "ui/QtPromptService.h"
+#include "ui/widgets/Skin.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <clocale>
+#include <cstdio>
+#include <memory>
 
 using namespace quaverly;
 
+namespace {
+
+struct Arguments
+{
+    QString commandLine; // the iPod argument, all words joined by blanks
+    QString screenshotFile;
+    bool screenshot = false;
+    bool valid = true;
+};
+
+Arguments parseArguments(QStringList args)
+{
+    Arguments parsed;
+    if (!args.isEmpty() && args.constFirst() == QLatin1String("--screenshot")) {
+        parsed.screenshot = true;
+        args.removeFirst();
+        if (args.isEmpty()) {
+            parsed.valid = false;
+            return parsed;
+        }
+        parsed.screenshotFile = args.takeFirst();
+    }
+    parsed.commandLine = args.join(QLatin1Char(' '));
+    return parsed;
+}
+
+void takeScreenshot(QWidget* window, const QString& file, qint64 startupMs, qint64 heldMs)
+{
+    const bool saved = window && window->grab().save(file, "PNG");
+    if (!saved) {
+        std::fprintf(stderr, "quaverly: could not write the screenshot %s\n", qPrintable(file));
+        QCoreApplication::exit(1);
+        return;
+    }
+    std::fprintf(stderr, "quaverly: main window shown %lld ms after launch (the loading window's hold of %lld ms "
+                 "not counted)\n", static_cast<long long>(startupMs), static_cast<long long>(heldMs));
+    QCoreApplication::exit(0);
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    QElapsedTimer launch;
+    launch.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quaverly"));
     QApplication::setApplicationVersion(QStringLiteral(QUAVERLY_VERSION));
     std::setlocale(LC_NUMERIC, "C"); // libmpv refuses other numeric locales
+    ui::Skin::applyApplicationLook();
 
+    const Arguments args = parseArguments(QApplication::arguments().mid(1));
+    if (!args.valid) {
+        std::fprintf(stderr, "usage: quaverly [ROOT]\n       quaverly --screenshot FILE [ROOT]\n");
+        return 2;
+    }
+    // A screenshot run is a tool run: it does not count as the running copy.
     startup::SingleInstance instance;
-    if (!instance.tryAcquire())
+    if (!args.screenshot && !instance.tryAcquire())
         return 0; // a second copy ends silently
 
-    const QStringList args = QApplication::arguments().mid(1);
-    const auto found = startup::StartFindiPod(args.join(QLatin1Char(' ')), startup::ScanCandidates());
+    std::unique_ptr<ui::PromptService> prompts;
+    if (args.screenshot)
+        prompts = std::make_unique<startup::ConsolePromptService>();
+    else
+        prompts = std::make_unique<ui::QtPromptService>();
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quaverly"));
-    auto* label = new QLabel(found ? QStringLiteral("iPod: ") + found->iPodRoot
-                                   : QStringLiteral("No iPod was found."),
-                             &window);
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.resize(900, 600);
-    window.show();
+    startup::StartupFlow flow(*prompts, [](const database::LoadResult& load, settings::mdlOptions& options,
+                                           ui::PromptService& prompter) -> QWidget* {
+        return new browser::frmMain(load.library, options, prompter);
+    });
+    QObject::connect(&flow, &startup::StartupFlow::ended, &app, [&args] {
+        QMetaObject::invokeMethod(qApp, [code = args.screenshot ? 1 : 0] { QCoreApplication::exit(code); },
+                                  Qt::QueuedConnection);
+    });
+    if (args.screenshot) {
+        QObject::connect(&flow, &startup::StartupFlow::mainWindowShown, &app, [&flow, &args, &launch](QWidget* w) {
+            const qint64 beforeStart = launch.elapsed() - flow.startupMs() - flow.heldMs();
+            QTimer::singleShot(200, w, [w, &args, &flow, beforeStart] {
+                takeScreenshot(w, args.screenshotFile, beforeStart + flow.startupMs(), flow.heldMs());
+            });
+        });
+    }
+    QTimer::singleShot(0, &flow, [&flow, &args] {
+        flow.start(args.commandLine, startup::ScanCandidates(), QCoreApplication::applicationDirPath());
+    });
     return QApplication::exec();
 }

@@ -227,3 +227,93 @@ void SkinnedPanel::paintEvent(QPaintEvent*)
 }
 
 } // namespace quaverly::ui
+
+namespace quaverly::ui {
+
+MenuBarLabel::MenuBarLabel(const QString& text, QWidget* parent)
+    : QLabel(text, parent)
+{
+    setTextFormat(Qt::PlainText);
+    setMargin(3);
+    setFrameShape(QFrame::NoFrame);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void MenuBarLabel::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        setFrameStyle(QFrame::Panel | QFrame::Sunken); // the 3-D look while held
+        setLineWidth(1);
+    }
+    event->accept();
+}
+
+void MenuBarLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    setFrameStyle(QFrame::NoFrame);
+    if (rect().contains(event->position().toPoint()))
+        Q_EMIT clicked();
+}
+
+BarControl::BarControl(QWidget* parent)
+    : QWidget(parent)
+{
+    setMinimumHeight(8);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void BarControl::setFraction(double fraction)
+{
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    if (fraction == m_fraction)
+        return;
+    m_fraction = fraction;
+    update();
+}
+
+void BarControl::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const qreal radius = track.height() / 2;
+    p.setPen(QPen(QColor(0x9a, 0xa7, 0xb4), 1.0));
+    p.setBrush(QColor(0xf7, 0xf9, 0xfb));
+    p.drawRoundedRect(track, radius, radius);
+    if (m_fraction > 0.0) {
+        QRectF fill = track.adjusted(1, 1, -1, -1);
+        fill.setWidth(std::max(fill.height(), fill.width() * m_fraction));
+        p.setPen(Qt::NoPen);
+        p.setBrush(Skin::accent());
+        p.drawRoundedRect(fill, fill.height() / 2, fill.height() / 2);
+    }
+}
+
+void BarControl::report(QMouseEvent* event)
+{
+    const double x = event->position().x();
+    if (x > 0 && x < width())
+        Q_EMIT dragged(x / width());
+}
+
+void BarControl::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        report(event);
+}
+
+void BarControl::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons() & Qt::LeftButton)
+        report(event);
+}
+
+void BarControl::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT released();
+}
+
+} // namespace quaverly::ui

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <QLabel>
 #include <QWidget>
 
 class QLabel;
@@ -119,6 +120,55 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace quaverly::ui
+
+namespace quaverly::ui {
+
+/// A label of the window's own menu bar: looks pressed while the mouse
+/// button is down on it and emits `clicked` on release.
+class MenuBarLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    MenuBarLabel(const QString& text, QWidget* parent);
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+/// A horizontal bar with a filled part (the position bar, the volume slider).
+/// Pressing or dragging reports the fraction under the mouse; the owner
+/// decides what it means and sets the fill.
+class BarControl : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit BarControl(QWidget* parent);
+
+    void setFraction(double fraction); // 0..1, clamped
+    [[nodiscard]] double fraction() const { return m_fraction; }
+    [[nodiscard]] QSize sizeHint() const override { return { 120, 10 }; }
+
+Q_SIGNALS:
+    /// The left button went down or dragged at `fraction` (0 < fraction < 1).
+    void dragged(double fraction);
+    void released();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void report(QMouseEvent* event);
+    double m_fraction = 0.0;
 };
 
 } // namespace quaverly::ui

@@ -68,6 +68,10 @@ QString ucListView::ColumnText(int column) const
 void ucListView::ColumnAutosize(int column)
 {
     resizeColumnToContents(column);
+    // One very long title must not push every other column out of sight.
+    const int limit = std::max(120, fontMetrics().averageCharWidth() * kAutosizeLimitChars);
+    if (columnWidth(column) > limit)
+        setColumnWidth(column, limit);
 }
 
 bool ucListView::ItemSelected(int item) const

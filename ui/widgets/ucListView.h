@@ -16,6 +16,8 @@ class ucListView : public QTableView
 {
     Q_OBJECT
 public:
+    static constexpr int kAutosizeLimitChars = 45;
+
     explicit ucListView(QWidget* parent = nullptr);
 
     /// Applies the report look: rows of one line, full-row selection,
@@ -31,7 +33,8 @@ public:
     [[nodiscard]] int ColumnWidth(int column) const { return columnWidth(column); }
     void setColumnWidthPx(int column, int width) { setColumnWidth(column, width); }
     /// Sizes the column to its contents (and header), sampling at most a few
-    /// hundred rows so that it stays fast on big lists.
+    /// hundred rows so that it stays fast on big lists, and at most about
+    /// kAutosizeLimitChars characters wide.
     void ColumnAutosize(int column);
 
     [[nodiscard]] bool ItemSelected(int item) const;

@@ -1,0 +1,95 @@
+#pragma once
+#include <QList>
+
+class QCheckBox;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QWidget;
+
+namespace quaverly::ui {
+class BarControl;
+class CaptionBar;
+class MenuBarLabel;
+class SkinImage;
+class ucListView;
+}
+
+namespace quaverly::browser {
+
+class BrowserListBox;
+
+/// The controls of the main window, under their given names (also their
+/// object names). Built in code by setupUi; owned by the window.
+struct frmMainUi
+{
+    void setupUi(QWidget* window);
+
+    // Chrome
+    ui::CaptionBar* imgCaption = nullptr; // holds imgPod, lblCaption, imgMinimize(+Hover), imgClose(+Hover)
+    ui::MenuBarLabel* mnuFIle = nullptr;
+    ui::MenuBarLabel* mnuOptions = nullptr;
+    ui::MenuBarLabel* mnuExtras = nullptr;
+    ui::MenuBarLabel* mnuHelp = nullptr;
+
+    // Now playing
+    QGroupBox* fraNow = nullptr;
+    QLabel* lblTitle = nullptr;
+    QLabel* lblArtist = nullptr;
+    QLabel* lblAlbum = nullptr;
+    QLabel* lblGenre = nullptr;
+    QLabel* lblTime = nullptr;
+    QLabel* lblElapsed = nullptr;
+    QLabel* lblRemaining = nullptr;
+    ui::BarControl* PicPosition = nullptr; // the filled part is shpProgress
+    QList<ui::SkinImage*> Ratings;         // 0..4, left to right
+
+    // Play controls
+    ui::SkinImage* picPrev = nullptr;
+    ui::SkinImage* picPlay = nullptr;
+    ui::SkinImage* picPause = nullptr; // same place as picPlay, hidden while not playing
+    ui::SkinImage* picNext = nullptr;
+    ui::BarControl* picVolume = nullptr; // the filled part is shpVolume
+    QWidget* PicSpectrum = nullptr;      // shares the volume slider's place
+    QHBoxLayout* spectrumPlace = nullptr;
+    QCheckBox* chkRepeat = nullptr;
+    QRadioButton* optRptOne = nullptr;
+    QRadioButton* optRptAll = nullptr;
+    QCheckBox* chkShuffle = nullptr;
+
+    // Browser
+    QSplitter* splitter = nullptr;
+    QLabel* lblSourceTop = nullptr;
+    QLabel* lblgenretop = nullptr;
+    QLabel* lblartisttop = nullptr;
+    QLabel* lblalbumtop = nullptr;
+    BrowserListBox* lstSource = nullptr;
+    BrowserListBox* lstGenre = nullptr;
+    BrowserListBox* lstArtist = nullptr;
+    BrowserListBox* lstAlbum = nullptr;
+    QHBoxLayout* browserRow = nullptr; // one column per list; BrowseOptions sets the stretches
+
+    // Search, commands and the song list
+    QLineEdit* txtSearch = nullptr;
+    ui::SkinImage* imgClearSearch = nullptr;
+    QPushButton* cmdJump = nullptr;
+    QPushButton* cmdDefault = nullptr;
+    QPushButton* cmdOpen = nullptr;
+    QPushButton* cmdMakeM3u = nullptr;
+    QPushButton* cmdExtract = nullptr;
+    QLabel* lblSongCount = nullptr;
+    ui::ucListView* lstSong = nullptr;
+
+private:
+    QWidget* buildMenuStrip(QWidget* window);
+    QWidget* buildNowPlaying(QWidget* window);
+    QWidget* buildControls(QWidget* window);
+    QWidget* buildBrowser(QWidget* window);
+    QWidget* buildSongArea(QWidget* window);
+};
+
+} // namespace quaverly::browser

@@ -1,0 +1,278 @@
+#include "browser/ui/frmMenus.h"
+
+#include "settings/OptionKeys.h"
+#include "settings/mdlOptions.h"
+#include "ui/PromptService.h"
+#include "ui/Shell.h"
+#include "ui/widgets/ProjectLinks.h"
+#include "ui/widgets/Skin.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFileInfo>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace quaverly::browser {
+namespace keys = settings::keys;
+
+namespace {
+
+QAction* addItem(QMenu* menu, const char* name, const QString& caption, bool checkable = false)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setCheckable(checkable);
+    return action;
+}
+
+QMenu* newMenu(QWidget* parent, const char* name, const QString& title)
+{
+    auto* menu = new QMenu(title, parent);
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+void openAddress(const char* address)
+{
+    ui::OpenWithShell(QLatin1String(address));
+}
+
+} // namespace
+
+frmMenus::frmMenus(settings::mdlOptions& options, ui::PromptService& prompts, QWidget* mainWindow)
+    : QObject(mainWindow)
+    , m_options(options)
+    , m_prompts(prompts)
+    , m_mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("frmMenus"));
+    buildIconMenu(mainWindow);
+    buildFileMenu(mainWindow);
+    buildOptionsMenu(mainWindow);
+    buildExtrasMenu(mainWindow);
+    buildHelpMenu(mainWindow);
+    buildTrayMenu(mainWindow);
+    buildSongMenu(mainWindow);
+    Form_Load();
+}
+
+frmMenus::~frmMenus()
+{
+    if (m_tray)
+        m_tray->hide(); // removes the icon before the program ends
+}
+
+void frmMenus::buildIconMenu(QWidget* parent)
+{
+    mnuIcon = newMenu(parent, "mnuIcon", QStringLiteral("&MainIcon"));
+    mnuRestore = addItem(mnuIcon, "mnuRestore", QStringLiteral("&Restore"));
+    mnuMove = addItem(mnuIcon, "mnuMove", QStringLiteral("&Move"));
+    mnuSize = addItem(mnuIcon, "mnuSize", QStringLiteral("&Size"));
+    mnuMinimize = addItem(mnuIcon, "mnuMinimize", QStringLiteral("M&inimize"));
+    mnuMaximize = addItem(mnuIcon, "mnuMaximize", QStringLiteral("M&aximize"));
+    mnuIcon->addSeparator()->setObjectName(QStringLiteral("sep2"));
+    mnuClose = addItem(mnuIcon, "mnuClose", QStringLiteral("&Close"));
+    connect(mnuMinimize, &QAction::triggered, this, [this] { m_mainWindow->showMinimized(); });
+    connect(mnuClose, &QAction::triggered, this, &frmMenus::exitRequested);
+}
+
+void frmMenus::buildFileMenu(QWidget* parent)
+{
+    mnuFIle = newMenu(parent, "mnuFIle", QStringLiteral("&File"));
+    mnuOpenInDefaultAsPlaylist = addItem(mnuFIle, "mnuOpenInDefaultAsPlaylist", QStringLiteral("Open as &Playlist"));
+    mnuDefault = addItem(mnuFIle, "mnuDefault", QStringLiteral("Open in &Default"));
+    mnuExit2 = addItem(mnuFIle, "mnuExit2", QStringLiteral("&Exit"));
+    connect(mnuExit2, &QAction::triggered, this, &frmMenus::exitRequested);
+}
+
+void frmMenus::buildOptionsMenu(QWidget* parent)
+{
+    mnuOptions = newMenu(parent, "mnuOptions", QStringLiteral("&Options"));
+    mnuSort = addItem(mnuOptions, "mnuSort", QStringLiteral("No Sorting [Faster]"), true);
+    mnuTrayMin = newMenu(parent, "mnuTrayMin", QStringLiteral("&Minimize to Tray"));
+    mnuOptions->addMenu(mnuTrayMin);
+    mnuTrayMinYes = addItem(mnuTrayMin, "mnuTrayMinYes", QStringLiteral("&Yes"), true);
+    mnuTrayMinNo = addItem(mnuTrayMin, "mnuTrayMinNo", QStringLiteral("&No"), true);
+    mnuSongPopup = addItem(mnuOptions, "mnuSongPopup", QStringLiteral("Song Change Popup"), true);
+    mnuSpectrum = addItem(mnuOptions, "mnuSpectrum", QStringLiteral("&Spectrum Analyser"), true);
+    mnuSpecColor = addItem(mnuOptions, "mnuSpecColor", QStringLiteral("Spectrum Analyser Color"));
+    mnuPlayIn = newMenu(parent, "mnuPlayIn", QStringLiteral("&External Player"));
+    mnuOptions->addMenu(mnuPlayIn);
+    mnuPlayer.append(addItem(mnuPlayIn, "mnuPlayer", QStringLiteral("[Default Player]"), true));
+    mnuPlayer.constFirst()->setChecked(true);
+    mnuAddPlayer = addItem(mnuPlayIn, "mnuAddPlayer", QStringLiteral("Add New Player..."));
+    mnuDblClick = newMenu(parent, "mnuDblClick", QStringLiteral("&Double Click Action"));
+    mnuOptions->addMenu(mnuDblClick);
+    mnuEmbedded = addItem(mnuDblClick, "mnuEmbedded", QStringLiteral("Open In &Embedded"), true);
+    mnuDefaultOpen = addItem(mnuDblClick, "mnuDefaultOpen", QStringLiteral("Open In E&xternal"), true);
+    mnuEject = addItem(mnuOptions, "mnuEject", QStringLiteral("E&ject on Quaverly Close"), true);
+    mnuBrowseGenre = addItem(mnuOptions, "mnuBrowseGenre", QStringLiteral("Remove Genre in Browser"), true);
+
+    // Checkable actions flip their tick themselves before `triggered` arrives.
+    connect(mnuSort, &QAction::triggered, this, &frmMenus::mnuSort_Click);
+    connect(mnuSongPopup, &QAction::triggered, this, &frmMenus::mnuSongPopup_Click);
+    connect(mnuBrowseGenre, &QAction::triggered, this, &frmMenus::browseOptionsChanged);
+    connect(mnuSpectrum, &QAction::triggered, this, &frmMenus::spectrumToggled);
+    const auto radio = [this](QAction* chosen, QAction* other) {
+        connect(chosen, &QAction::triggered, this, [chosen, other] {
+            chosen->setChecked(true);
+            other->setChecked(false);
+        });
+    };
+    radio(mnuTrayMinYes, mnuTrayMinNo);
+    radio(mnuTrayMinNo, mnuTrayMinYes);
+    radio(mnuEmbedded, mnuDefaultOpen);
+    radio(mnuDefaultOpen, mnuEmbedded);
+}
+
+void frmMenus::buildExtrasMenu(QWidget* parent)
+{
+    mnuExtras = newMenu(parent, "mnuExtras", QStringLiteral("&Extras"));
+    mnuHacks = addItem(mnuExtras, "mnuHacks", QStringLiteral("&iPod Hacks"));
+    mnuiPodInfo = addItem(mnuExtras, "mnuiPodInfo", QStringLiteral("iPod Information"));
+    mnuExtras->addSeparator()->setObjectName(QStringLiteral("seperator"));
+    mnuCheckForMissing = addItem(mnuExtras, "mnuCheckForMissing", QStringLiteral("Check for &Missing Files"));
+    mnuCheckForDuplicates = addItem(mnuExtras, "mnuCheckForDuplicates", QStringLiteral("Check For &Duplicates"));
+    mnuExtras->addSeparator()->setObjectName(QStringLiteral("eperatoras2"));
+    mnuEjectAndClose = addItem(mnuExtras, "mnuEjectAndClose", QStringLiteral("Eject iPod and close Quaverly"));
+}
+
+void frmMenus::buildHelpMenu(QWidget* parent)
+{
+    mnuHelp = newMenu(parent, "mnuHelp", QStringLiteral("&Help"));
+    mnuShowHelp = addItem(mnuHelp, "mnuShowHelp", QStringLiteral("Show Help File"));
+    mnuDonate = addItem(mnuHelp, "mnuDonate", QStringLiteral("&Donate"));
+    mnuWebsite = addItem(mnuHelp, "mnuWebsite", QStringLiteral("&Website - Oxtarra"));
+    mnuHelp->addSeparator()->setObjectName(QStringLiteral("sep1"));
+    mnuAbout = addItem(mnuHelp, "mnuAbout", QStringLiteral("&About"));
+    connect(mnuShowHelp, &QAction::triggered, this, &frmMenus::mnuShowHelp_Click);
+    connect(mnuDonate, &QAction::triggered, this, [] { openAddress(ui::links::kDonationPage); });
+    connect(mnuWebsite, &QAction::triggered, this, [] {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        openAddress(ui::links::kWebsite);
+        QApplication::restoreOverrideCursor();
+    });
+    connect(mnuAbout, &QAction::triggered, this, &frmMenus::mnuAbout_Click);
+}
+
+void frmMenus::buildTrayMenu(QWidget* parent)
+{
+    mnuPopup = newMenu(parent, "mnuPopup", QStringLiteral("Popup"));
+    mnuNowPlaying = addItem(mnuPopup, "mnuNowPlaying", QStringLiteral("Now Playing"));
+    mnuNow = addItem(mnuPopup, "mnuNow", QString());
+    mnuPopup->addSeparator()->setObjectName(QStringLiteral("wowsep"));
+    mnuShow = addItem(mnuPopup, "mnuShow", QStringLiteral("&Show"));
+    mnuPlay = addItem(mnuPopup, "mnuPlay", QStringLiteral("&Play >"));
+    mnuPause = addItem(mnuPopup, "mnuPause", QStringLiteral("P&ause ||"));
+    mnuPrev = addItem(mnuPopup, "mnuPrev", QStringLiteral("P&revious <<"));
+    mnuNext = addItem(mnuPopup, "mnuNext", QStringLiteral("&Next >>"));
+    mnuPopup->addSeparator()->setObjectName(QStringLiteral("aseperator"));
+    mnuExit = addItem(mnuPopup, "mnuExit", QStringLiteral("&Exit"));
+    connect(mnuShow, &QAction::triggered, this, &frmMenus::showRequested);
+    connect(mnuExit, &QAction::triggered, this, &frmMenus::exitRequested);
+}
+
+void frmMenus::buildSongMenu(QWidget* parent)
+{
+    mnuAFile = newMenu(parent, "mnuAFile", QStringLiteral("AFile"));
+    mnuDouble = addItem(mnuAFile, "mnuDouble", QStringLiteral("Play File"));
+    mnuInEmbedded = addItem(mnuAFile, "mnuInEmbedded", QStringLiteral("Open In Embedded"));
+    mnuInExternal = addItem(mnuAFile, "mnuInExternal", QStringLiteral("Open In External"));
+    mnuAFile->addSeparator()->setObjectName(QStringLiteral("aseperator2"));
+    mnuExtract = addItem(mnuAFile, "mnuExtract", QStringLiteral("Extract"));
+    mnuAFile->addSeparator()->setObjectName(QStringLiteral("anotehrsep"));
+    mnuInfo = addItem(mnuAFile, "mnuInfo", QStringLiteral("View Information"));
+    mnuShowFile = addItem(mnuAFile, "mnuShowFile", QStringLiteral("Show File"));
+}
+
+void frmMenus::Form_Load()
+{
+    const auto read = [this](const char* key, const char* fallback, bool defaultValue) {
+        return settings::mdlOptions::toBool(m_options.GetOption(QLatin1String(key), QLatin1String(fallback)))
+            .value_or(defaultValue);
+    };
+    mnuSort->setChecked(read(keys::kSort, keys::defaults::kSort, true));
+    mnuSongPopup->setChecked(read(keys::kSongPopup, keys::defaults::kSongPopup, false));
+}
+
+void frmMenus::mnuSort_Click()
+{
+    m_options.SaveOption(QLatin1String(keys::kSort), settings::mdlOptions::fromBool(mnuSort->isChecked()));
+}
+
+void frmMenus::mnuSongPopup_Click()
+{
+    m_options.SaveOption(QLatin1String(keys::kSongPopup), settings::mdlOptions::fromBool(mnuSongPopup->isChecked()));
+}
+
+void frmMenus::addTray()
+{
+    if (m_tray)
+        return;
+    m_tray = new QSystemTrayIcon(ui::Skin::appIcon(), this);
+    m_tray->setObjectName(QStringLiteral("picSystray"));
+    m_tray->setToolTip(QStringLiteral("Quaverly"));
+    connect(m_tray, &QSystemTrayIcon::activated, this, &frmMenus::picSystray_Activated);
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        m_tray->show();
+}
+
+bool frmMenus::trayShown() const
+{
+    return m_tray && QSystemTrayIcon::isSystemTrayAvailable() && m_tray->isVisible();
+}
+
+void frmMenus::ShowPopup(const QPoint& globalPos)
+{
+    mnuPopup->popup(globalPos);
+}
+
+void frmMenus::picSystray_Activated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::DoubleClick)
+        Q_EMIT showRequested();
+    else if (reason == QSystemTrayIcon::Context)
+        ShowPopup(QCursor::pos());
+}
+
+void frmMenus::mnuAbout_Click()
+{
+    m_prompts.show(AboutTitle(QStringLiteral("Quaverly")), AboutText(QStringLiteral(QUAVERLY_VERSION)),
+                   ui::PromptIcon::Information);
+}
+
+void frmMenus::mnuShowHelp_Click()
+{
+    const QString path = HelpFilePath();
+    if (path.isEmpty() || !ui::OpenWithShell(path))
+        m_prompts.show(QStringLiteral("Help"),
+                       QStringLiteral("The help file QuaverlyHelp.txt could not be opened. It belongs beside the "
+                                      "Quaverly program."),
+                       ui::PromptIcon::Warning);
+}
+
+QString AboutTitle(const QString& mainCaption)
+{
+    return QStringLiteral("Oxtarra : ") + mainCaption;
+}
+
+QString AboutText(const QString& version)
+{
+    return QStringLiteral("Quaverly version: ") + version + QStringLiteral("\r\nA part of Oxtarra")
+        + QStringLiteral("\r\nWritten by the Quaverly developers, with thanks to everyone who reported problems.")
+        + QStringLiteral("\r\nDonations are very welcome, please go to Help -> Donate!");
+}
+
+QString HelpFilePath()
+{
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/QuaverlyHelp.txt");
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("quaverly/QuaverlyHelp.txt"));
+}
+
+} // namespace quaverly::browser

@@ -1,0 +1,136 @@
+#pragma once
+#include <QList>
+#include <QObject>
+#include <QSystemTrayIcon>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace quaverly::settings { class mdlOptions; }
+namespace quaverly::ui { class PromptService; }
+
+namespace quaverly::browser {
+
+/// Holds every menu of the program and the tray icon; never shown itself.
+/// Tick marks, radio pairs and the options "Sort" and "SongPopup" are kept
+/// here; commands whose work belongs to a window are connected by that
+/// window to the items' `triggered` signals. The menus are parented to the
+/// main window so they share its style.
+class frmMenus : public QObject
+{
+    Q_OBJECT
+public:
+    frmMenus(settings::mdlOptions& options, ui::PromptService& prompts, QWidget* mainWindow);
+    ~frmMenus() override;
+
+    /// Creates the tray icon (tooltip "Quaverly") and shows it where a system
+    /// tray exists. Called once by the main window after its options are read.
+    void addTray();
+    /// True when a tray icon is shown, so that hiding the window to it is safe.
+    [[nodiscard]] bool trayShown() const;
+    /// Pops up the tray menu at `globalPos`.
+    void ShowPopup(const QPoint& globalPos);
+    /// Forwards a tray activation: a double click restores the main window,
+    /// the context button shows the tray menu, anything else does nothing.
+    void picSystray_Activated(QSystemTrayIcon::ActivationReason reason);
+
+    // Menus, in the order of the menu bar; each item keeps its given name.
+    QMenu* mnuIcon;
+    QAction* mnuRestore;
+    QAction* mnuMove;
+    QAction* mnuSize;
+    QAction* mnuMinimize;
+    QAction* mnuMaximize;
+    QAction* mnuClose;
+
+    QMenu* mnuFIle;
+    QAction* mnuOpenInDefaultAsPlaylist;
+    QAction* mnuDefault;
+    QAction* mnuExit2;
+
+    QMenu* mnuOptions;
+    QAction* mnuSort;
+    QMenu* mnuTrayMin;
+    QAction* mnuTrayMinYes;
+    QAction* mnuTrayMinNo;
+    QAction* mnuSongPopup;
+    QAction* mnuSpectrum;
+    QAction* mnuSpecColor;
+    QMenu* mnuPlayIn;
+    QList<QAction*> mnuPlayer; // index 0 is "[Default Player]"
+    QAction* mnuAddPlayer;
+    QMenu* mnuDblClick;
+    QAction* mnuEmbedded;
+    QAction* mnuDefaultOpen;
+    QAction* mnuEject;
+    QAction* mnuBrowseGenre;
+
+    QMenu* mnuExtras;
+    QAction* mnuHacks;
+    QAction* mnuiPodInfo;
+    QAction* mnuCheckForMissing;
+    QAction* mnuCheckForDuplicates;
+    QAction* mnuEjectAndClose;
+
+    QMenu* mnuHelp;
+    QAction* mnuShowHelp;
+    QAction* mnuDonate;
+    QAction* mnuWebsite;
+    QAction* mnuAbout;
+
+    QMenu* mnuPopup;
+    QAction* mnuNowPlaying;
+    QAction* mnuNow;
+    QAction* mnuShow;
+    QAction* mnuPlay;
+    QAction* mnuPause;
+    QAction* mnuPrev;
+    QAction* mnuNext;
+    QAction* mnuExit;
+
+    QMenu* mnuAFile;
+    QAction* mnuDouble;
+    QAction* mnuInEmbedded;
+    QAction* mnuInExternal;
+    QAction* mnuExtract;
+    QAction* mnuInfo;
+    QAction* mnuShowFile;
+
+Q_SIGNALS:
+    /// "&Show" or a double click on the tray icon: restore the main window.
+    void showRequested();
+    /// Any of the exit items: close the main window.
+    void exitRequested();
+    /// "Remove Genre in Browser" changed: the main window re-lays its lists.
+    void browseOptionsChanged();
+    /// "&Spectrum Analyser" changed (ticked = the spectrum shows).
+    void spectrumToggled(bool on);
+
+private:
+    void buildIconMenu(QWidget* parent);
+    void buildFileMenu(QWidget* parent);
+    void buildOptionsMenu(QWidget* parent);
+    void buildExtrasMenu(QWidget* parent);
+    void buildHelpMenu(QWidget* parent);
+    void buildTrayMenu(QWidget* parent);
+    void buildSongMenu(QWidget* parent);
+    void Form_Load();
+    void mnuSort_Click();
+    void mnuSongPopup_Click();
+    void mnuAbout_Click();
+    void mnuShowHelp_Click();
+
+    settings::mdlOptions& m_options;
+    ui::PromptService& m_prompts;
+    QWidget* m_mainWindow;
+    QSystemTrayIcon* m_tray = nullptr;
+};
+
+/// The About box's title and text.
+[[nodiscard]] QString AboutTitle(const QString& mainCaption);
+[[nodiscard]] QString AboutText(const QString& version);
+/// Where the help file lies: beside the program, else in the shared data folder.
+[[nodiscard]] QString HelpFilePath();
+
+} // namespace quaverly::browser
