@@ -67,6 +67,7 @@ private:
     int m_currentPlaylist = -1; // -1 also while a repeated playlist is skipped
     bool m_memberSeen = false;  // titles after the first member do not name the playlist
     QSet<quint64> m_seenPlaylistIds;
+    qint64 m_declaredSize = 0; // the database header's total length: the whole file
 };
 
 ParseReport Scanner::run()
@@ -110,6 +111,11 @@ ParseReport Scanner::run()
         inUnknown = false;
         p += advance;
     }
+    // A file shorter than its header says was cut off (a copy that stopped early).
+    if (!m_report.damaged && !m_report.readFailed && !m_report.cancelled && m_declaredSize > m_size) {
+        m_report.damaged = true;
+        m_report.damageOffset = m_size;
+    }
     finish();
     return m_report;
 }
@@ -118,6 +124,8 @@ qint64 Scanner::handle(quint32 tag, qint64 p, qint64 headerLength, qint64 third)
 {
     switch (tag) {
     case kMhbd:
+        if (p == 0)
+            m_declaredSize = third;
         return forward(p, headerLength);
     case kMhsd:
         return dataSet(p, headerLength, third);

@@ -77,7 +77,7 @@ bool scanDatabase(QFile& file, LoadResult& result, const std::atomic_bool* cance
 {
     ParseReport report;
     if (result.compressed) {
-        const QByteArray packed = file.readAll();
+        const QByteArray packed = file.seek(0) ? file.readAll() : QByteArray();
         auto whole = InflateITunesCDB(packed);
         if (!whole) {
             result.error = LoadError::NotADatabase;

@@ -1,0 +1,76 @@
+// Loading a large library with a warm page cache. The fixture (50,000 tracks,
+// 20 playlists, libgpod layout, one tiny song file per track) is made once in
+// the temporary folder and reused by later runs.
+//   bench_LibraryLoader [--benchmark_repetitions=5]
+#include "database/LibraryLoader.h"
+#include "tools/demoipod/DemoIpod.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace quaverly;
+
+namespace {
+
+constexpr int kTracks = 50000;
+
+const QString& fixtureRoot()
+{
+    static const QString root = [] {
+        const QString dir = QDir::temp().filePath(QStringLiteral("quaverly-bench-%1-v1").arg(kTracks));
+        const QString done = dir + QStringLiteral("/.complete");
+        if (!QFileInfo::exists(done)) {
+            QDir(dir).removeRecursively();
+            tools::DemoOptions options;
+            options.tracks = kTracks;
+            QString error;
+            if (!tools::MakeDemoIpod(dir, options, &error)) {
+                std::fprintf(stderr, "cannot make the fixture: %s\n", qPrintable(error));
+                std::exit(1);
+            }
+            QFile(done).open(QIODevice::WriteOnly);
+        }
+        return dir;
+    }();
+    return root;
+}
+
+QString dbPath()
+{
+    return fixtureRoot() + QStringLiteral("/iPod_Control/iTunes/iTunesDB");
+}
+
+// Database, On-The-Go and Play Counts; no file sizes (an empty root skips them).
+void BM_LoadDatabase(benchmark::State& state)
+{
+    const QString path = dbPath();
+    for (auto _ : state) {
+        database::LoadResult result = database::LoadiTunesDB(path, QString());
+        if (result.library.TrackCount() != kTracks || !result.warnings.isEmpty())
+            state.SkipWithError("the fixture did not load cleanly");
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["MB"] = double(QFileInfo(path).size()) / 1e6;
+}
+BENCHMARK(BM_LoadDatabase)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The 50,000 file sizes from the disk, each Music folder listed once.
+void BM_FileSizes(benchmark::State& state)
+{
+    database::LoadResult loaded = database::LoadiTunesDB(dbPath(), QString());
+    for (auto _ : state) {
+        database::FillFileSizes(loaded.library, fixtureRoot());
+        if (loaded.library.Tracks.back().FileSize <= 0)
+            state.SkipWithError("song files missing");
+    }
+}
+BENCHMARK(BM_FileSizes)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,186 @@
+// quaverly-cli tracks / playlists / info / rate / count-play: the exact JSON
+// other tools rely on, warnings on stderr, and refused updates.
+#include "tools/testwriter/ITunesDBWriter.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using namespace quaverly::tools;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run cli(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli"), args);
+    Run run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.status = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class tst_CliDatabase : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString m_counts;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QFile::exists(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli")));
+        WriterDatabase db;
+        WriterTrack a;
+        a.uin = -5;
+        a.title = u"Ünïcode 夜 🎵"_s;
+        a.location = u":iPod_Control:Music:F00:ABCD.mp3"_s;
+        a.album = u"LP"_s;
+        a.artist = QString();
+        a.genre = u"Jazz"_s;
+        a.fileType = u"MPEG audio file"_s;
+        a.ratingRaw = 90;
+        a.lengthMs = 61000;
+        a.trackNumber = 3;
+        a.fileSize = 999; // the database's size is not the one reported
+        WriterTrack b;
+        b.uin = 7;
+        b.title = u"Relative"_s;
+        b.location = u"Music:odd"_s;
+        db.tracks = { a, b };
+        db.playlists = { { u"Pod"_s, 1, false, { { -5, {} }, { 7, {} } } },
+                         { u"Ghosts"_s, 2, false, { { 42, {} }, { 7, {} } } } };
+        const QString iTunes = m_dir.filePath(u"iPod_Control/iTunes/"_s);
+        QVERIFY(WriteFileBytes(iTunes + u"iTunesDB", WriteITunesDB(db)));
+        QVERIFY(WriteFileBytes(iTunes + u"OTGPlaylistInfo", WriteOTGPlaylistInfo({ 1 })));
+        m_counts = iTunes + u"Play Counts";
+        QVERIFY(WriteFileBytes(m_counts, WritePlayCounts(0x1c, { { 0, 0, 0 }, { 4, 0, 60 } })));
+        QVERIFY(WriteFileBytes(m_dir.filePath(u"iPod_Control/Music/F00/ABCD.mp3"_s), QByteArray(321, 'x')));
+    }
+
+    void tracksJson()
+    {
+        const Run run = cli({ u"tracks"_s, u"--json"_s, m_dir.path() });
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QByteArray());
+        const QJsonArray expected {
+            QJsonObject { { u"index"_s, 0 }, { u"uin"_s, -5 }, { u"title"_s, u"Ünïcode 夜 🎵"_s },
+                          { u"artist"_s, u"No Artist"_s }, { u"album"_s, u"LP"_s }, { u"genre"_s, u"Jazz"_s },
+                          { u"path"_s, u"/iPod_Control/Music/F00/ABCD.mp3"_s }, { u"type"_s, u"MPEG audio file"_s },
+                          { u"rating"_s, 4 }, { u"device_rating"_s, 4 }, { u"length_ms"_s, 61000 },
+                          { u"size"_s, 321 }, { u"track_number"_s, 3 } },
+            QJsonObject { { u"index"_s, 1 }, { u"uin"_s, 7 }, { u"title"_s, u"Relative"_s }, { u"artist"_s, u""_s },
+                          { u"album"_s, u""_s }, { u"genre"_s, u""_s }, { u"path"_s, u"Music/odd"_s },
+                          { u"type"_s, u""_s }, { u"rating"_s, 0 }, { u"device_rating"_s, 3 },
+                          { u"length_ms"_s, 0 }, { u"size"_s, 0 }, { u"track_number"_s, 0 } },
+        };
+        QCOMPARE(QJsonDocument::fromJson(run.out).array(), expected);
+    }
+
+    void playlistsJson()
+    {
+        const Run run = cli({ u"playlists"_s, u"--json"_s, m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s) });
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QByteArray());
+        const QJsonArray expected {
+            QJsonObject { { u"name"_s, u":: Pod ::"_s }, { u"uins"_s, QJsonArray { -5, 7 } } },
+            QJsonObject { { u"name"_s, u"Ghosts"_s }, { u"uins"_s, QJsonArray { 42, 7 } } },
+            QJsonObject { { u"name"_s, u"On-The-Go"_s }, { u"uins"_s, QJsonArray { 7 } } },
+        };
+        QCOMPARE(QJsonDocument::fromJson(run.out).array(), expected);
+    }
+
+    void infoJson()
+    {
+        const Run run = cli({ u"info"_s, u"--json"_s, m_dir.path() });
+        QCOMPARE(run.status, 0);
+        const QJsonObject info = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(info.value(u"ipod_name"_s).toString(), u"Pod"_s);
+        QCOMPARE(info.value(u"tracks"_s).toInt(), 2);
+        QCOMPARE(info.value(u"playlists"_s).toInt(), 3);
+        QCOMPARE(info.value(u"play_counts_entry_size"_s).toInt(), 0x1c);
+        QCOMPARE(info.value(u"database_size"_s).toInteger(), QFileInfo(m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s)).size());
+        QVERIFY(info.value(u"database"_s).toString().endsWith(u"iTunesDB"_s));
+        QCOMPARE(info.value(u"warnings"_s).toArray(), QJsonArray());
+    }
+
+    void warningsGoToStderr()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray whole = readAll(m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s));
+        QVERIFY(WriteFileBytes(dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s), whole.left(whole.size() - 100)));
+        QVERIFY(WriteFileBytes(dir.filePath(u"iPod_Control/iTunes/OTGPlaylistInfo"_s), WriteOTGPlaylistInfo({ 9 })));
+        const Run run = cli({ u"info"_s, u"--json"_s, dir.path() });
+        QCOMPARE(run.status, 0);
+        const QList<QByteArray> lines = run.err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[0].startsWith("Error with iTunesDB"));
+        QVERIFY(lines[1].startsWith("Error in LoadOnTheGo: "));
+        QCOMPARE(QJsonDocument::fromJson(run.out).object().value(u"warnings"_s).toArray().size(), 2);
+    }
+
+    void failuresAreOneLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::newRow("no such folder") << QStringList { u"tracks"_s, u"/no/such/ipod"_s } << 1;
+        QTest::newRow("not an iPod database") << QStringList { u"info"_s, QStringLiteral(QUAVERLY_TESTDATA "/real/README.md") } << 1;
+        QTest::newRow("no ROOT") << QStringList { u"playlists"_s } << 2;
+    }
+    void failuresAreOneLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        const Run run = cli(args);
+        QCOMPARE(run.status, status);
+        QCOMPARE(run.out, QByteArray());
+        QVERIFY(!run.err.isEmpty());
+    }
+
+    void rateAndCountPlay()
+    {
+        const QByteArray before = readAll(m_counts);
+        QCOMPARE(cli({ u"rate"_s, m_dir.path(), u"2"_s, u"5"_s }).status, 1); // no such track
+        QCOMPARE(cli({ u"rate"_s, u"--"_s, m_dir.path(), u"-1"_s, u"5"_s }).status, 1);
+        QCOMPARE(cli({ u"rate"_s, m_dir.path(), u"0"_s, u"6"_s }).status, 2);
+        QCOMPARE(readAll(m_counts), before);
+
+        QCOMPARE(cli({ u"rate"_s, m_dir.path(), u"0"_s, u"2"_s }).status, 0);
+        QCOMPARE(cli({ u"count-play"_s, m_dir.path(), u"1"_s }).status, 0);
+        const QByteArray after = readAll(m_counts);
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(qFromLittleEndian<quint32>(after.constData() + 96 + 12), 40u);
+        QCOMPARE(qFromLittleEndian<quint32>(after.constData() + 96 + 0x1c), 5u);
+        QVERIFY(qFromLittleEndian<quint32>(after.constData() + 96 + 0x1c + 4) > 3600u * 24 * 365 * 100);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CliDatabase)
+#include "tst_CliDatabase.moc"

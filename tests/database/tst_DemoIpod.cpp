@@ -1,0 +1,77 @@
+// The demo iPod opens like a real one: sound database, playable songs.
+#include "database/LibraryLoader.h"
+#include "tools/demoipod/DemoIpod.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quaverly::database;
+using namespace quaverly::tools;
+using namespace Qt::StringLiterals;
+
+class tst_DemoIpod : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void demoOpens()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QString error;
+        QVERIFY2(MakeDemoIpod(dir.path(), {}, &error), qPrintable(error));
+        QVERIFY(QFile::exists(dir.filePath(u"iPod_Control/Device/SysInfo"_s)));
+        const LoadResult result = LoadiTunesDB(dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s), dir.path());
+        QCOMPARE(result.error, LoadError::None);
+        QCOMPARE(result.warnings, QStringList());
+        const Library& lib = result.library;
+        QVERIFY(lib.TrackCount() >= 24);
+        QVERIFY(lib.PlaylistCount() >= 4);
+        QCOMPARE(lib.Playlists.back().Name, u"On-The-Go"_s);
+        QVERIFY(!lib.Playlists.back().IndexList.empty());
+        QCOMPARE(result.playCounts.EntryCount(), qint64(lib.TrackCount()));
+
+        QSet<QString> genres;
+        QSet<QString> titleAndArtist;
+        bool duplicate = false;
+        bool nonLatin = false;
+        for (const TrackRecord& t : lib.Tracks) {
+            genres.insert(t.Genre);
+            const QString key = t.Title + u'\n' + t.Artist;
+            duplicate = duplicate || titleAndArtist.contains(key);
+            titleAndArtist.insert(key);
+            nonLatin = nonLatin || t.Title.contains(u"夜明けの歌"_s);
+            // Songs live in Fxx folders under scrambled four-letter names and are real WAV files.
+            QVERIFY2(QRegularExpression(u"^/iPod_Control/Music/F\\d\\d/[A-Z]{4}\\.wav$"_s).match(t.Path).hasMatch(),
+                     qPrintable(t.Path));
+            QVERIFY(t.FileSize > 44);
+            QFile song(dir.path() + t.Path);
+            QVERIFY(song.open(QIODevice::ReadOnly));
+            QCOMPARE(song.read(4), QByteArray("RIFF"));
+        }
+        QVERIFY(genres.size() >= 4);
+        QVERIFY(duplicate);
+        QVERIFY(nonLatin);
+    }
+
+    void largeLibraryWithoutAudio()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        DemoOptions options;
+        options.tracks = 2500;
+        options.audio = false;
+        QVERIFY(MakeDemoIpod(dir.path(), options, nullptr));
+        const LoadResult result = LoadiTunesDB(dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s), dir.path());
+        QCOMPARE(result.warnings, QStringList());
+        QCOMPARE(result.library.TrackCount(), 2500);
+        QCOMPARE(result.library.PlaylistCount(), 21); // 20 and On-The-Go
+        QCOMPARE(result.library.Playlists[0].IndexList.size(), size_t(2500));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_DemoIpod)
+#include "tst_DemoIpod.moc"

@@ -1,0 +1,220 @@
+// The whole load from files: the real databases in tests/data/real, damaged
+// copies of them, iTunesCDB, letter case on the device, file sizes and errors.
+#include "database/LibraryLoader.h"
+#include "tools/testwriter/ITunesDBWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace quaverly::database;
+using namespace quaverly::tools;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString realDb(const QString& folder)
+{
+    return QStringLiteral(QUAVERLY_TESTDATA "/real/") + folder + u"/iTunesDB"_s;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+WriterDatabase twoSongs()
+{
+    WriterDatabase db;
+    WriterTrack a;
+    a.uin = 1;
+    a.title = u"Alpha"_s;
+    a.location = u":iPod_Control:Music:F00:ABCD.mp3"_s;
+    WriterTrack b;
+    b.uin = 2;
+    b.title = u"Beta"_s;
+    b.location = u":iPod_Control:Music:F01:EFGH.mp3"_s;
+    db.tracks = { a, b };
+    db.playlists = { { u"Pod"_s, 1, false, { { 1, {} }, { 2, {} } } } };
+    return db;
+}
+
+} // namespace
+
+class tst_LibraryLoader : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void realDatabases_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<int>("tracks");
+        QTest::addColumn<QStringList>("playlists");
+        QTest::addColumn<QString>("iPodName");
+        QTest::newRow("iTunes 4.5") << u"itunes45-mac-german-1track"_s << 1 << QStringList { u":: lunix ::"_s } << u"lunix"_s;
+        QTest::newRow("libgpod test file") << u"libgpod-testres-v0d-empty"_s << 0
+                                           << QStringList { u":: Nicks iPod ::"_s, u"Podcasts"_s } << u"Nicks iPod"_s;
+        QTest::newRow("iTunes 12 shuffle") << u"shuffle4g-itunes12-zh-empty"_s << 0
+                                           << QStringList { u":: “Administrator”的 iPod ::"_s } << u"“Administrator”的 iPod"_s;
+        QTest::newRow("gtkpod podcasts") << u"shuffle-gtkpod-libgpod08-podcasts"_s << 23
+                                         << QStringList { u":: artm ::"_s, u"Podcasts"_s } << u"artm"_s;
+        QTest::newRow("short headers") << u"clickwheel-hash58-v19-350tracks"_s << 350 << QStringList { u":: IPOD ::"_s }
+                                       << u"IPOD"_s;
+    }
+    void realDatabases()
+    {
+        QFETCH(QString, folder);
+        QFETCH(int, tracks);
+        QFETCH(QStringList, playlists);
+        QFETCH(QString, iPodName);
+        QVERIFY(QFile::exists(realDb(folder)));
+        const LoadResult result = LoadiTunesDB(realDb(folder), QFileInfo(realDb(folder)).absolutePath());
+        QCOMPARE(result.error, LoadError::None);
+        QCOMPARE(result.warnings, QStringList());
+        QCOMPARE(result.library.TrackCount(), tracks);
+        QStringList names;
+        for (const clsPlayList& list : result.library.Playlists)
+            names.append(list.Name);
+        QCOMPARE(names, playlists);
+        QCOMPARE(result.library.iPodName, iPodName);
+        // The master playlist holds every track, each one known.
+        if (tracks > 0)
+            QCOMPARE(result.library.Playlists[0].IndexList.size(), size_t(tracks));
+    }
+
+    void realFieldsComeOutWhole()
+    {
+        const LoadResult german = LoadiTunesDB(realDb(u"itunes45-mac-german-1track"_s), {});
+        QCOMPARE(german.library.TrackCount(), 1);
+        const TrackRecord& t = german.library.Tracks[0];
+        QCOMPARE(t.FileType, u"MPEG-Audiodatei"_s);
+        QVERIFY(t.Path.startsWith(u"/iPod_Control/Music/f03/"_s));
+        QCOMPARE(t.Genre, u"Andere"_s);
+
+        const LoadResult gtkpod = LoadiTunesDB(realDb(u"shuffle-gtkpod-libgpod08-podcasts"_s), {});
+        QCOMPARE(gtkpod.library.Playlists[1].UINList.size(), size_t(15)); // episodes, no show headers
+        bool dash = false;
+        bool guillemet = false;
+        for (const TrackRecord& track : gtkpod.library.Tracks) {
+            dash = dash || track.Title.contains(QChar(0x2013));
+            guillemet = guillemet || track.Album.contains(QChar(0x00bb));
+        }
+        QVERIFY(dash);
+        QVERIFY(guillemet);
+    }
+
+    void damagedRealCopiesAreReported()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QStringList folders { u"itunes45-mac-german-1track"_s, u"shuffle-gtkpod-libgpod08-podcasts"_s,
+                                    u"shuffle4g-itunes12-zh-empty"_s, u"clickwheel-hash58-v19-350tracks"_s,
+                                    u"libgpod-testres-v0d-empty"_s };
+        const QString copy = dir.filePath(u"iTunesDB"_s);
+        for (const QString& folder : folders) {
+            const QByteArray whole = readAll(realDb(folder));
+            QVERIFY(!whole.isEmpty());
+            for (const double part : { 0.1, 0.37, 0.5, 0.81, 0.99 }) {
+                QVERIFY(WriteFileBytes(copy, whole.left(qsizetype(whole.size() * part))));
+                const LoadResult cut = LoadiTunesDB(copy, dir.path());
+                QCOMPARE(cut.error, LoadError::None);
+                QVERIFY2(cut.damaged, qPrintable(folder));
+                QVERIFY(!cut.warnings.isEmpty());
+            }
+            // Bytes overwritten in the middle: read around or reported, never a crash or a hang.
+            QByteArray garbled = whole;
+            for (qsizetype i = whole.size() / 3; i < whole.size() / 3 + 64 && i < whole.size(); ++i)
+                garbled[i] = char(0xff);
+            QVERIFY(WriteFileBytes(copy, garbled));
+            const LoadResult bad = LoadiTunesDB(copy, dir.path());
+            QCOMPARE(bad.error, LoadError::None);
+            QVERIFY(bad.library.TrackCount() <= qMax(1, LoadiTunesDB(realDb(folder), {}).library.TrackCount()));
+        }
+    }
+
+    void errorsNameTheFile()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString missing = dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s);
+        const LoadResult none = LoadiTunesDB(missing, dir.path());
+        QCOMPARE(none.error, LoadError::NotFound);
+        QVERIFY(none.errorText.contains(u"iTunesDB"_s));
+
+        QVERIFY(WriteFileBytes(missing, "not a database at all"));
+        const LoadResult wrong = LoadiTunesDB(missing, dir.path());
+        QCOMPARE(wrong.error, LoadError::NotADatabase);
+        QVERIFY(wrong.errorText.contains(missing));
+        QCOMPARE(wrong.library.TrackCount(), 0);
+
+        QVERIFY(WriteFileBytes(missing, QByteArray()));
+        QCOMPARE(LoadiTunesDB(missing, dir.path()).error, LoadError::NotADatabase);
+
+        QVERIFY(WriteFileBytes(missing, WriteITunesDB(twoSongs())));
+        QVERIFY(QFile::setPermissions(missing, QFileDevice::WriteOwner));
+        if (::geteuid() != 0)
+            QCOMPARE(LoadiTunesDB(missing, dir.path()).error, LoadError::Unreadable);
+        QVERIFY(QFile::setPermissions(missing, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(LoadiTunesDB(missing, dir.path()).error, LoadError::None);
+        // Reading leaves nothing behind beside the database.
+        QCOMPARE(QDir(dir.filePath(u"iPod_Control/iTunes"_s)).entryList(QDir::Files), QStringList { u"iTunesDB"_s });
+    }
+
+    void compressedDatabaseIsPreferred()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString folder = dir.filePath(u"iPod_Control/iTunes/"_s);
+        QVERIFY(WriteFileBytes(folder + u"iTunesDB", QByteArray()));
+        QVERIFY(WriteFileBytes(folder + u"iTunesCDB", CompressITunesDB(WriteITunesDB(twoSongs()))));
+        const LoadResult result = LoadiTunesDB(folder + u"iTunesDB", dir.path());
+        QCOMPARE(result.error, LoadError::None);
+        QCOMPARE(result.warnings, QStringList());
+        QVERIFY(result.compressed);
+        QCOMPARE(QFileInfo(result.databaseFile).fileName(), u"iTunesCDB"_s);
+        QCOMPARE(result.library.TrackCount(), 2);
+        QCOMPARE(result.library.Tracks[1].Title, u"Beta"_s);
+
+        QByteArray broken = CompressITunesDB(WriteITunesDB(twoSongs()));
+        broken.chop(20);
+        QVERIFY(WriteFileBytes(folder + u"iTunesCDB", broken));
+        QCOMPARE(LoadiTunesDB(folder + u"iTunesDB", dir.path()).error, LoadError::NotADatabase);
+    }
+
+    void deviceFilesInAnyLetterCase()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString folder = dir.filePath(u"ipod_control/itunes/"_s);
+        QVERIFY(WriteFileBytes(folder + u"itunesdb", WriteITunesDB(twoSongs())));
+        QVERIFY(WriteFileBytes(folder + u"otgplaylistinfo", WriteOTGPlaylistInfo({ 1 })));
+        QVERIFY(WriteFileBytes(folder + u"PLAY COUNTS", WritePlayCounts(16, { {}, {} })));
+        QVERIFY(WriteFileBytes(dir.filePath(u"ipod_control/music/f00/abcd.MP3"_s), QByteArray(1234, 'x')));
+        const LoadResult result = LoadiTunesDB(folder + u"itunesdb", dir.path());
+        QCOMPARE(result.error, LoadError::None);
+        QCOMPARE(result.library.Tracks[0].FileSize, qint64(1234)); // from the disk
+        QCOMPARE(result.library.Tracks[1].FileSize, qint64(0));    // missing file
+        QCOMPARE(result.library.Playlists.back().Name, u"On-The-Go"_s);
+        QCOMPARE(result.playCounts.EntrySize(), 16);
+    }
+
+    void masterWithoutTitleTakesTheRootName()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString root = dir.filePath(u"MY IPOD"_s);
+        WriterDatabase db = twoSongs();
+        db.playlists[0].name.reset();
+        QVERIFY(WriteFileBytes(root + u"/iPod_Control/iTunes/iTunesDB", WriteITunesDB(db)));
+        const LoadResult result = LoadiTunesDB(root + u"/iPod_Control/iTunes/iTunesDB", root);
+        QCOMPARE(result.library.iPodName, u"MY IPOD"_s);
+        QCOMPARE(result.library.Playlists[0].Name, u":: MY IPOD ::"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_LibraryLoader)
+#include "tst_LibraryLoader.moc"
