@@ -1,0 +1,115 @@
+#include "export/M3uWriter.h"
+
+#include "FakeIpod.h"
+#include "export/PlayerLauncher.h"
+
+#include <QTest>
+
+using namespace quaverly::exporting;
+using namespace quaverly::exporting::test;
+using namespace Qt::StringLiterals;
+
+class tst_M3uWriter : public QObject
+{
+    Q_OBJECT
+
+    FakeIpod m_ipod;
+    QStringList m_files; // native paths of tracks 0..3
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_ipod.root.isValid());
+        m_files << m_ipod.addTrack(u"/iPod_Control/Music/F00/ABCD.mp3"_s, u"ipod_control/music/f00/abcd.mp3"_s, 1,
+                                   u"One"_s, u"Band"_s);
+        m_files << m_ipod.addTrack(u"/iPod_Control/Music/F01/Ünï cödé.m4a"_s, u"ipod_control/music/F01/Ünï cödé.m4a"_s,
+                                   1, u"Two"_s, u"Band"_s);
+        m_files << m_ipod.addTrack(u"/iPod_Control/Music/F02/EFGH.mp3"_s, u"ipod_control/music/f02/efgh.mp3"_s, 1,
+                                   u"Three"_s, u"Band"_s);
+        QVERIFY(!m_files.contains(QString()));
+        m_ipod.addTrack(u"/iPod_Control/Music/F03/GONE.mp3"_s, QString(), 1, u"Four"_s, u"Band"_s);
+        m_ipod.addTrack(u"/../../etc/passwd"_s, QString(), 1, u"Five"_s, u"Band"_s);
+        m_ipod.addTrack(u"/iPod_Control/Music/F03/A\nhttp://evil/x.mp3"_s, QString(), 1, u"Six"_s, u"Band"_s);
+    }
+
+    void oneUtf8LinePerRowInListOrder()
+    {
+        const QByteArray content = M3uContent(m_ipod.library, { 2, 0, 1, 0 });
+        const QByteArray expected = m_files[2].toUtf8() + '\n' + m_files[0].toUtf8() + '\n' + m_files[1].toUtf8()
+            + '\n' + m_files[0].toUtf8() + '\n';
+        QCOMPARE(content, expected);
+    }
+
+    void missingFilesKeepTheirLineUnsafePathsDoNot()
+    {
+        const QList<QByteArray> lines = M3uContent(m_ipod.library, { 3, 4, 5, 0 }).split('\n');
+        QCOMPARE(lines.size(), 3); // two lines and the empty text after the last line end
+        QCOMPARE(lines[0], m_ipod.root.filePath(u"ipod_control/music/F03/GONE.mp3"_s).toUtf8());
+        QCOMPARE(lines[1], m_files[0].toUtf8());
+    }
+
+    void temporaryPlaylistsGoWithTheWriter()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QString first;
+        {
+            M3uWriter writer(folder.path());
+            first = writer.WriteTemporary("a\n");
+            const QString second = writer.WriteTemporary("b\n");
+            QVERIFY(!first.isEmpty() && !second.isEmpty() && first != second);
+            QVERIFY(QFileInfo(first).fileName().startsWith(u"iTunesDBTemp"_s));
+            QVERIFY(first.endsWith(u".m3u"_s));
+            QCOMPARE(contents(first), QByteArray("a\n"));
+            QCOMPARE(writer.files().size(), 2);
+        }
+        QVERIFY(!QFile::exists(first));
+        QVERIFY(filesBelow(folder.path()).isEmpty());
+    }
+
+    void playlistHoldsEveryRowWhateverIsSelected()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        M3uWriter writer(folder.path());
+        std::vector<int> rows;
+        for (int i = 0; i < 200; ++i)
+            rows.push_back(i % 3);
+        QList<PlayerCommand> started;
+        const auto start = [&](const PlayerCommand& command) {
+            started.append(command);
+            return true;
+        };
+
+        const OpenResult none = OpenAsPlaylist(writer, m_ipod.library, rows, {}, QString(), start);
+        QCOMPARE(none.error, OpenError::NothingSelected);
+        QVERIFY(started.isEmpty());
+        QVERIFY(writer.files().isEmpty());
+
+        const OpenResult result = OpenAsPlaylist(writer, m_ipod.library, rows, { 7 }, u"/opt/My Player/play"_s, start);
+        QCOMPARE(result.error, OpenError::None);
+        QCOMPARE(contents(result.file).count('\n'), 200);
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(started[0], (PlayerCommand { u"/opt/My Player/play"_s, { result.file } }));
+    }
+
+    void openHandsTheFirstSelectedSongOver()
+    {
+        QList<PlayerCommand> started;
+        const auto start = [&](const PlayerCommand& command) {
+            started.append(command);
+            return false;
+        };
+        const std::vector<int> rows { 0, 1, 2 };
+        QCOMPARE(OpenInPlayer(m_ipod.library, rows, {}, QString(), start).error, OpenError::NothingSelected);
+        QVERIFY(started.isEmpty());
+
+        const OpenResult result = OpenInPlayer(m_ipod.library, rows, { 1, 2 }, QString(), start);
+        QCOMPARE(result.error, OpenError::PlayerNotStarted); // reported, not hidden
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(started[0], (PlayerCommand { kDesktopOpener.toString(), { m_files[1] } }));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_M3uWriter)
+#include "tst_M3uWriter.moc"

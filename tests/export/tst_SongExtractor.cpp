@@ -1,0 +1,268 @@
+#include "export/SongExtractor.h"
+
+#include "FakeIpod.h"
+#include "export/ExtractCore.h"
+
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace quaverly::exporting;
+using namespace quaverly::exporting::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kTemplate = kDefaultTemplate.toString();
+
+} // namespace
+
+class tst_SongExtractor : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void copiesEverySongByteForByte()
+    {
+        FakeIpod ipod;
+        QVERIFY(ipod.root.isValid());
+        // The database spells folders as iTunes does; the disk may not.
+        const QString a = ipod.addTrack(u"/iPod_Control/Music/F00/ABCD.mp3"_s, u"ipod_control/music/f00/abcd.mp3"_s,
+                                        300'000, u"Hells Bells"_s, u"AC/DC"_s, u"Back in Black"_s, u"Rock"_s, 6);
+        const QString b = ipod.addTrack(u"/iPod_Control/Music/F01/EFGH.m4a"_s, u"ipod_control/music/f01/EFGH.m4a"_s,
+                                        9 * 1024 * 1024 + 17, u"さくら"_s, u"森山直太朗"_s, u"さくら"_s, u"J-Pop"_s, 1);
+        const QString c = ipod.addTrack(u"/iPod_Control/Music/F01/IJKL"_s, u"ipod_control/music/f01/ijkl"_s, 0,
+                                        u"Silence"_s, QString());
+        QVERIFY(!a.isEmpty() && !b.isEmpty() && !c.isEmpty());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+
+        const ExtractReport report = SongExtractor(ipod.library).StartExtract({ 0, 1, 2 }, target.path(), kTemplate);
+
+        QCOMPARE(report.total, 3);
+        QCOMPARE(report.copied, 3);
+        QVERIFY(report.allCopied());
+        QVERIFY(report.failures.empty());
+        QCOMPARE(report.bytesCopied, 300'000 + 9 * 1024 * 1024 + 17);
+        const QStringList expected { u"J-Pop/森山直太朗/さくら/01 - さくら.m4a"_s,
+                                     u"Rock/ACDC/Back in Black/06 - Hells Bells.mp3"_s,
+                                     u"Unknown Genre/Unknown Artist/Unknown Album/00 - Silence.dat"_s };
+        QCOMPARE(filesBelow(target.path()), expected);
+        QCOMPARE(contents(target.filePath(expected[0])), contents(b));
+        QCOMPARE(contents(target.filePath(expected[1])), contents(a));
+        QCOMPARE(QFileInfo(target.filePath(expected[2])).size(), 0);
+    }
+
+    void sameNamesGetNumbersAndFoldersMergeByCase()
+    {
+        FakeIpod ipod;
+        QVERIFY(ipod.root.isValid());
+        QStringList sources;
+        sources << ipod.addTrack(u"/M/F00/A.mp3"_s, u"M/F00/A.mp3"_s, 10, u"Song"_s, u"ACDC"_s, u"LP"_s, u"Rock"_s, 1);
+        sources << ipod.addTrack(u"/M/F00/B.mp3"_s, u"M/F00/B.mp3"_s, 20, u"Song"_s, u"ACDC"_s, u"LP"_s, u"Rock"_s, 1);
+        sources << ipod.addTrack(u"/M/F00/C.mp3"_s, u"M/F00/C.mp3"_s, 30, u"Song!"_s, u"AcDc"_s, u"LP"_s, u"rock"_s, 1);
+        sources << ipod.addTrack(u"/M/F00/D.m4a"_s, u"M/F00/D.m4a"_s, 40, u"Song"_s, u"ACDC"_s, u"LP"_s, u"Rock"_s, 1);
+        QVERIFY(!sources.contains(QString()));
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        // A file of an earlier run is replaced, not numbered around.
+        QVERIFY(QDir().mkpath(target.filePath(u"Rock/ACDC/LP"_s)));
+        QFile old(target.filePath(u"Rock/ACDC/LP/01 - Song.mp3"_s));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("earlier run") > 0);
+        old.close();
+
+        const SongExtractor extractor(ipod.library);
+        const ExtractPlan plan = extractor.Plan({ 0, 1, 2, 3 }, target.path() + u"/"_s, kTemplate);
+        QCOMPARE(plan.targetDir, target.path());
+        const QStringList names { u"Rock/ACDC/LP/01 - Song.mp3"_s, u"Rock/ACDC/LP/01 - Song (2).mp3"_s,
+                                  u"Rock/ACDC/LP/01 - Song (3).mp3"_s, u"Rock/ACDC/LP/01 - Song.m4a"_s };
+        QCOMPARE(plan.jobs.size(), size_t(4));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(plan.jobs[size_t(i)].destination, names[i]);
+        QCOMPARE(plan.totalBytes, 100);
+
+        const ExtractReport report = SongExtractor::Run(plan);
+        QCOMPARE(report.copied, 4);
+        QCOMPARE(filesBelow(target.path()).size(), 4);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(contents(target.filePath(names[i])), contents(sources[i]));
+    }
+
+    void failuresAreListedAndTheRestIsCopied()
+    {
+        FakeIpod ipod;
+        QVERIFY(ipod.root.isValid());
+        // The library's root is a folder inside the temporary one, so a path
+        // climbing out of it finds a real file it must not copy.
+        ipod.library.iPodRoot = ipod.root.filePath(u"ipod"_s);
+        QVERIFY(!ipod.addTrack(u"/F00/A.mp3"_s, u"ipod/F00/A.mp3"_s, 10, u"Good"_s, u"Band"_s).isEmpty());
+        ipod.addTrack(u"/F00/GONE.mp3"_s, QString(), 10, u"Gone"_s, u"Band"_s);
+        QVERIFY(!ipod.addTrack(u"/../secret.mp3"_s, u"secret.mp3"_s, 10, u"Secret"_s, u"Band"_s).isEmpty());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+
+        const ExtractReport report = SongExtractor(ipod.library).StartExtract({ 0, 1, 2, 99, -1 }, target.path(),
+                                                                              u"[title]"_s);
+
+        QCOMPARE(report.total, 5);
+        QCOMPARE(report.copied, 1);
+        QVERIFY(!report.allCopied());
+        QVERIFY(!report.cancelled);
+        QCOMPARE(report.skipped, 0);
+        QCOMPARE(report.failures.size(), size_t(4));
+        QCOMPARE(report.failures[0].trackIndex, 1);
+        QCOMPARE(report.failures[0].song, u"Band - Gone"_s);
+        QCOMPARE(report.failures[0].error, ExtractError::SourceMissing);
+        QCOMPARE(report.failures[1].trackIndex, 2);
+        QCOMPARE(report.failures[1].error, ExtractError::SourceMissing);
+        QCOMPARE(report.failures[2].error, ExtractError::InvalidTrack);
+        QCOMPARE(report.failures[3].trackIndex, -1);
+        QCOMPARE(filesBelow(target.path()), QStringList { u"Good.mp3"_s });
+    }
+
+    void blockedFolderFailsThoseSongsOnly()
+    {
+        FakeIpod ipod;
+        QVERIFY(ipod.root.isValid());
+        QVERIFY(!ipod.addTrack(u"/F00/A.mp3"_s, u"F00/A.mp3"_s, 1000, u"One"_s, u"Band"_s, {}, u"Rock"_s).isEmpty());
+        QVERIFY(!ipod.addTrack(u"/F00/B.mp3"_s, u"F00/B.mp3"_s, 1000, u"Two"_s, u"Band"_s, {}, u"Jazz"_s).isEmpty());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        QFile blocker(target.filePath(u"Rock"_s)); // a file where the genre folder should go
+        QVERIFY(blocker.open(QIODevice::WriteOnly) && blocker.write("keep") == 4);
+        blocker.close();
+
+        const ExtractReport report = SongExtractor(ipod.library).StartExtract({ 0, 1 }, target.path(), u"[genre]\\[title]"_s);
+
+        QCOMPARE(report.copied, 1);
+        QCOMPARE(report.failures.size(), size_t(1));
+        QCOMPARE(report.failures[0].error, ExtractError::FolderNotCreated);
+        QCOMPARE(report.failures[0].destination, u"Rock/One.mp3"_s);
+        QVERIFY(report.failures[0].systemError != 0);
+        QCOMPARE(filesBelow(target.path()), (QStringList { u"Jazz/Two.mp3"_s, u"Rock"_s }));
+        QCOMPARE(contents(target.filePath(u"Rock"_s)), QByteArray("keep"));
+    }
+
+    void readOnlyTargetFailsEverySongAndLeavesNothing()
+    {
+        if (::geteuid() == 0)
+            QSKIP("permissions do not bind the superuser");
+        FakeIpod ipod;
+        QVERIFY(ipod.root.isValid());
+        QVERIFY(!ipod.addTrack(u"/F00/A.mp3"_s, u"F00/A.mp3"_s, 1000, u"One"_s, u"Band"_s).isEmpty());
+        QVERIFY(!ipod.addTrack(u"/F00/B.mp3"_s, u"F00/B.mp3"_s, 1000, u"Two"_s, u"Band"_s).isEmpty());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        QVERIFY(QFile::setPermissions(target.path(), QFile::ReadOwner | QFile::ExeOwner));
+
+        const ExtractReport flat = SongExtractor(ipod.library).StartExtract({ 0, 1 }, target.path(), u"[title]"_s);
+        const ExtractReport deep = SongExtractor(ipod.library).StartExtract({ 0, 1 }, target.path(), kTemplate);
+        QVERIFY(QFile::setPermissions(target.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+        QCOMPARE(flat.copied, 0);
+        QCOMPARE(flat.failures.size(), size_t(2));
+        QCOMPARE(flat.failures[0].error, ExtractError::TargetNotWritable);
+        QCOMPARE(deep.failures.size(), size_t(2));
+        QCOMPARE(deep.failures[1].error, ExtractError::FolderNotCreated);
+        QVERIFY(filesBelow(target.path()).isEmpty());
+    }
+
+    void cancelBetweenSongsKeepsWhatWasCopied()
+    {
+        FakeIpod ipod;
+        QVERIFY(ipod.root.isValid());
+        for (int i = 0; i < 5; ++i) {
+            const QString path = u"/F00/S%1.mp3"_s.arg(i);
+            QVERIFY(!ipod.addTrack(path, path.mid(1), 5000, u"Song %1"_s.arg(i), u"Band"_s).isEmpty());
+        }
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        QList<ExtractProgress> seen;
+        const ExtractReport report = SongExtractor(ipod.library).StartExtract(
+            { 0, 1, 2, 3, 4 }, target.path(), u"[title]"_s, [&](const ExtractProgress& progress) {
+                seen.append(progress);
+                return progress.songsDone < 2;
+            });
+
+        QVERIFY(report.cancelled);
+        QCOMPARE(report.copied, 2);
+        QCOMPARE(report.skipped, 3);
+        QVERIFY(report.failures.empty());
+        QCOMPARE(filesBelow(target.path()), (QStringList { u"Song 0.mp3"_s, u"Song 1.mp3"_s }));
+        QCOMPARE(seen.last().currentSong, u"Band - Song 2"_s);
+        QCOMPARE(seen.last().bytesDone, 10'000);
+    }
+
+    void cancelInsideAFileLeavesNoPartAndKeepsTheOldFile()
+    {
+        FakeIpod ipod;
+        QVERIFY(ipod.root.isValid());
+        QVERIFY(!ipod.addTrack(u"/F00/BIG.mp3"_s, u"F00/BIG.mp3"_s, 20 * 1024 * 1024, u"Big"_s, u"Band"_s).isEmpty());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        QFile old(target.filePath(u"Big.mp3"_s));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("earlier run") > 0);
+        old.close();
+
+        const ExtractReport report = SongExtractor(ipod.library).StartExtract(
+            { 0 }, target.path(), u"[title]"_s,
+            [](const ExtractProgress& progress) { return progress.bytesDone == 0; });
+
+        QVERIFY(report.cancelled);
+        QCOMPARE(report.copied, 0);
+        QCOMPARE(report.skipped, 1);
+        QCOMPARE(filesBelow(target.path()), QStringList { u"Big.mp3"_s });
+        QCOMPARE(contents(target.filePath(u"Big.mp3"_s)), QByteArray("earlier run"));
+    }
+
+    void progressCountsUpToTheTotals()
+    {
+        FakeIpod ipod;
+        QVERIFY(ipod.root.isValid());
+        QVERIFY(!ipod.addTrack(u"/F00/A.mp3"_s, u"F00/A.mp3"_s, 12 * 1024 * 1024, u"A"_s, u"Band"_s).isEmpty());
+        ipod.addTrack(u"/F00/MISSING.mp3"_s, QString(), 500, u"B"_s, u"Band"_s);
+        QVERIFY(!ipod.addTrack(u"/F00/C.mp3"_s, u"F00/C.mp3"_s, 3000, u"C"_s, u"Band"_s).isEmpty());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        QList<ExtractProgress> seen;
+        const ExtractReport report = SongExtractor(ipod.library).StartExtract(
+            { 0, 1, 2 }, target.path(), u"[title]"_s, [&](const ExtractProgress& progress) {
+                seen.append(progress);
+                return true;
+            });
+
+        QCOMPARE(report.copied, 2);
+        QVERIFY(seen.size() > 3); // each song, a chunk of the big file, the end
+        for (qsizetype i = 1; i < seen.size(); ++i) {
+            QVERIFY(seen[i].bytesDone >= seen[i - 1].bytesDone);
+            QVERIFY(seen[i].songsDone >= seen[i - 1].songsDone);
+        }
+        QCOMPARE(seen.last().songsDone, 3);
+        QCOMPARE(seen.last().songsTotal, 3);
+        QCOMPARE(seen.last().bytesTotal, 12 * 1024 * 1024 + 3000); // a missing file has no size
+        QCOMPARE(seen.last().bytesDone, seen.last().bytesTotal);
+    }
+
+    void emptyListIsAtOnceComplete()
+    {
+        FakeIpod ipod;
+        QVERIFY(ipod.root.isValid());
+        const ExtractReport report = SongExtractor(ipod.library).StartExtract({}, ipod.root.path(), kTemplate);
+        QCOMPARE(report.total, 0);
+        QVERIFY(report.allCopied());
+    }
+
+    void noTargetCopiesNothing()
+    {
+        FakeIpod ipod;
+        QVERIFY(ipod.root.isValid());
+        QVERIFY(!ipod.addTrack(u"/F00/A.mp3"_s, u"F00/A.mp3"_s, 10, u"A"_s, u"Band"_s).isEmpty());
+        const ExtractReport report = SongExtractor(ipod.library).StartExtract({ 0 }, u"  "_s, kTemplate);
+        QCOMPARE(report.copied, 0);
+        QCOMPARE(report.failures.size(), size_t(1));
+        QCOMPARE(report.failures[0].error, ExtractError::TargetNotWritable);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_SongExtractor)
+#include "tst_SongExtractor.moc"
