@@ -1,0 +1,339 @@
+// The main window on the demo iPod: first-start defaults, options stored
+// and restored, the browser cascade through real clicks, the search box,
+// column widths and the song commands.
+#include "GuiFixture.h"
+#include "browser/SongColumns.h"
+#include "browser/SongListModel.h"
+#include "browser/ui/BrowserListBox.h"
+#include "browser/ui/frmMain.h"
+#include "browser/ui/frmMainUi.h"
+#include "browser/ui/frmMenus.h"
+#include "ui/PromptService.h"
+#include "ui/widgets/WindowChrome.h"
+#include "ui/widgets/ucListView.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace quaverly;
+using namespace quaverly::browser;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void clickRow(BrowserListBox* list, int row, Qt::KeyboardModifiers modifiers = {})
+{
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
+    QCoreApplication::processEvents(); // the click is raised once selection and current entry settle
+}
+
+QStringList cells(frmMain& window, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < window.songModel().rowCount(); ++row)
+        texts.append(window.songModel().cellText(row, column));
+    return texts;
+}
+
+} // namespace
+
+class tst_frmMain : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_prompts.requests.clear();
+        m_pod = std::make_unique<testing::DemoIpod>();
+        QVERIFY(m_pod->make());
+    }
+
+    void firstStartDefaults()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        frmMenus& m = window.menus();
+        QVERIFY(m.mnuEmbedded->isChecked());
+        QVERIFY(m.mnuTrayMinYes->isChecked());
+        QVERIFY(!m.mnuDefaultOpen->isChecked());
+        QVERIFY(!m.mnuTrayMinNo->isChecked());
+        QVERIFY(!m.mnuEject->isChecked());
+        QVERIFY(!m.mnuBrowseGenre->isChecked());
+        QVERIFY(m.mnuPlayer.constFirst()->isChecked());
+        QCOMPARE(m.mnuPlayer.constFirst()->text(), u"[Default Player]"_s);
+        // "No Sorting [Faster]" starts checked: the rows keep the master playlist's order.
+        QVERIFY(m.mnuSort->isChecked());
+        const auto& master = m_pod->load.library.Playlists.front().IndexList;
+        QCOMPARE(window.songModel().rows(), master);
+        QVERIFY(window.ui().lstGenre->isVisible() || !window.isVisible());
+        // Nothing stored yet: every column was fitted to its contents.
+        for (int column = 1; column < kColumnCount; ++column)
+            QVERIFY2(window.ui().lstSong->ColumnWidth(column) > 0, qPrintable(ColumnHeader(column)));
+        QCOMPARE(window.ui().fraNow->title(), u"Playing from "_s + m_pod->load.library.iPodName);
+    }
+
+    void sourceListAndFirstFill()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        const database::Library& lib = m_pod->load.library;
+        const QStringList sources = window.ui().lstSource->entries();
+        QCOMPARE(sources.size(), lib.PlaylistCount());
+        QCOMPARE(sources.constFirst(), lib.Playlists.front().Name);
+        QStringList others = sources.mid(1);
+        QStringList sorted = others;
+        std::sort(sorted.begin(), sorted.end());
+        QCOMPARE(others, sorted);
+        QCOMPARE(window.ui().lstGenre->entries().constFirst(), u"[All]"_s);
+        QCOMPARE(window.ui().lstSong->count(), static_cast<int>(lib.Playlists.front().IndexList.size()));
+        QVERIFY(window.ui().lstSong->ItemSelected(0)); // row 0 selected, nothing plays
+        QCOMPARE(window.ui().lstSong->SelectedCount(), 1);
+    }
+
+    void genreClickNarrowsEverythingToItsRight()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        BrowserListBox* genres = window.ui().lstGenre;
+        const int row = genres->entries().indexOf(u"Jazz"_s);
+        QVERIFY(row > 0);
+        clickRow(genres, row);
+        const QStringList songGenres = cells(window, int(Column::Genre));
+        QVERIFY(!songGenres.isEmpty());
+        for (const QString& genre : songGenres)
+            QCOMPARE(genre, u"Jazz"_s);
+        QCOMPARE(window.ui().lstArtist->entries(),
+                 (QStringList { u"[All]"_s, u"Les Étoiles Filantes"_s, u"Marta Quell Trio"_s }));
+        QCOMPARE(window.ui().lstAlbum->entries(), (QStringList { u"[All]"_s, u"Late Set"_s, u"Rive Gauche"_s }));
+        QCOMPARE(window.ui().lstArtist->selectedRowList(), std::vector<int> { 0 });
+
+        // Ctrl-click a second genre: its songs join the first one's.
+        const int folk = genres->entries().indexOf(u"Folk"_s);
+        clickRow(genres, folk, Qt::ControlModifier);
+        const QStringList both = cells(window, int(Column::Genre));
+        QVERIFY(both.contains(u"Folk"_s) && both.contains(u"Jazz"_s));
+        QCOMPARE(both.size(), songGenres.size() + int(std::count_if(m_pod->load.library.Tracks.begin(),
+                                                                     m_pod->load.library.Tracks.end(),
+                                                                     [](const auto& t) { return t.Genre == u"Folk"_s; })));
+
+        // An album click narrows the songs to that album and empties the search.
+        window.ui().txtSearch->setText(u"a"_s);
+        BrowserListBox* albums = window.ui().lstAlbum;
+        clickRow(albums, albums->entries().indexOf(u"Late Set"_s));
+        const auto& tracks = m_pod->load.library.Tracks;
+        const auto lateSet = std::count_if(tracks.begin(), tracks.end(), [](const auto& t) {
+            return t.Album == u"Late Set"_s && (t.Genre == u"Jazz"_s || t.Genre == u"Folk"_s);
+        });
+        QVERIFY(lateSet > 0);
+        QCOMPARE(cells(window, int(Column::Album)), QStringList(int(lateSet), u"Late Set"_s));
+        QVERIFY(window.ui().txtSearch->text().isEmpty());
+    }
+
+    void searchNarrowsAndRebuilds()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.show();
+        const int all = window.songModel().rowCount();
+        QLineEdit* search = window.ui().txtSearch;
+        QTest::keyClicks(search, u"wayfarers"_s);
+        const int narrowed = window.songModel().rowCount();
+        QCOMPARE(narrowed, 4); // three songs of the band, one stored twice
+        for (const QString& artist : cells(window, int(Column::Artist)))
+            QCOMPARE(artist, u"The Wayfarers"_s);
+        // Two words in different columns: both must be found in the row.
+        search->setText(u"wayfarers road"_s);
+        QCOMPARE(cells(window, int(Column::Title)), QStringList(2, u"Open Road"_s));
+        // Shorter again: the rows are rebuilt from the album selection first.
+        QTest::keyClick(search, Qt::Key_Backspace);
+        search->clear();
+        QCOMPARE(window.songModel().rowCount(), all);
+        QVERIFY(window.ui().lstSong->ItemSelected(0));
+    }
+
+    void screenJumpWordAsksAndEmptiesTheQuery()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        QStringList asked;
+        window.setInputBox([&asked](const QString& prompt, const QString& title) {
+            asked << title << prompt;
+            return u"12"_s;
+        });
+        window.ui().txtSearch->setText(u"ScreenJump"_s);
+        QCOMPARE(asked, (QStringList { u"Screen Jump!"_s, u"What amount would you like to modify the screen jump to?"_s }));
+        QVERIFY(window.ui().txtSearch->text().isEmpty());
+        QCOMPARE(window.songModel().rowCount(), int(m_pod->load.library.Playlists.front().IndexList.size()));
+    }
+
+    void menuTicksSurviveARestart()
+    {
+        {
+            frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+            frmMenus& m = window.menus();
+            m.mnuDefaultOpen->trigger();
+            m.mnuTrayMinNo->trigger();
+            m.mnuEject->trigger();
+            m.mnuBrowseGenre->trigger();
+            m.mnuSort->trigger(); // stored at once
+            QCOMPARE(m_pod->options->GetOption(u"Sort"_s, {}), u"False"_s);
+            m.mnuSongPopup->trigger();
+            QCOMPARE(m_pod->options->GetOption(u"SongPopup"_s, {}), u"True"_s);
+            QVERIFY(!m.mnuEmbedded->isChecked());
+            QVERIFY(!m.mnuTrayMinYes->isChecked());
+            window.close(); // saves the options
+        }
+        const auto stored = [this](const QString& key) { return m_pod->options->GetOption(key, u"missing"_s); };
+        QCOMPARE(stored(u"mnuDefaultOpen"_s), u"True"_s);
+        QCOMPARE(stored(u"mnuEmbedded"_s), u"False"_s);
+        QCOMPARE(stored(u"mnuMinToTray"_s), u"False"_s);
+        QCOMPARE(stored(u"mnuMinToTrayNO"_s), u"True"_s);
+        QCOMPARE(stored(u"mnuEjectOnClose"_s), u"True"_s);
+        QCOMPARE(stored(u"mnuBrowseGenre"_s), u"True"_s);
+
+        frmMain again(m_pod->load.library, *m_pod->options, m_prompts);
+        frmMenus& m = again.menus();
+        QVERIFY(m.mnuDefaultOpen->isChecked());
+        QVERIFY(!m.mnuEmbedded->isChecked());
+        QVERIFY(m.mnuTrayMinNo->isChecked());
+        QVERIFY(!m.mnuTrayMinYes->isChecked());
+        QVERIFY(m.mnuEject->isChecked());
+        QVERIFY(m.mnuBrowseGenre->isChecked());
+        QVERIFY(!m.mnuSort->isChecked());
+        QVERIFY(m.mnuSongPopup->isChecked());
+        QVERIFY(again.ui().lstGenre->isHidden());
+        QVERIFY(again.ui().lblgenretop->isHidden());
+    }
+
+    void embeddedWinsOverExternal()
+    {
+        QVERIFY(m_pod->options->SaveOption(u"mnuEmbedded"_s, u"1"_s));
+        QVERIFY(m_pod->options->SaveOption(u"mnuDefaultOpen"_s, u"True"_s));
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        QVERIFY(window.menus().mnuEmbedded->isChecked());
+        QVERIFY(!window.menus().mnuDefaultOpen->isChecked());
+    }
+
+    void genreListHidesAndComesBack()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const int artistWidth = window.ui().lstArtist->width();
+        window.menus().mnuBrowseGenre->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(window.ui().lstGenre->isHidden());
+        QVERIFY(window.ui().lstArtist->width() > artistWidth);
+        // The hidden genre list still takes part: every artist of the source shows.
+        QCOMPARE(window.ui().lstGenre->selectedRowList(), std::vector<int> { 0 });
+        window.menus().mnuBrowseGenre->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(window.ui().lstGenre->isVisible());
+        QCOMPARE(window.ui().lstArtist->width(), artistWidth);
+    }
+
+    void columnWidthsRoundTrip()
+    {
+        {
+            frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+            window.ui().lstSong->setColumnWidthPx(int(Column::Title), 123);
+            window.ui().lstSong->setColumnWidthPx(int(Column::Mark), 17);
+            window.close();
+        }
+        QCOMPARE(m_pod->options->GetOption(u"Column:Title size"_s, {}), u"123"_s);
+        QCOMPARE(m_pod->options->GetOption(u"Column:  size"_s, {}), u"17"_s); // the blank header
+        QVERIFY(m_pod->options->SaveOption(u"Column:Genre size"_s, u"--"_s));
+        QVERIFY(m_pod->options->SaveOption(u"Column:Path size"_s, u"0"_s));
+        frmMain again(m_pod->load.library, *m_pod->options, m_prompts);
+        QCOMPARE(again.ui().lstSong->ColumnWidth(int(Column::Title)), 123);
+        QCOMPARE(again.ui().lstSong->ColumnWidth(int(Column::Mark)), 17);
+        QCOMPARE(again.ui().lstSong->ColumnWidth(int(Column::Path)), 0);
+        QVERIFY(again.ui().lstSong->ColumnWidth(int(Column::Genre)) > 0); // "--": fitted to the contents
+    }
+
+    void closeHoverTwinFollowsTheMouse()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.show();
+        ui::HoverButton* close = window.ui().imgCaption->closeButton();
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(close->image(), &enter);
+        QVERIFY(close->hoverImage()->isVisible());
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(close->hoverImage(), &leave);
+        QVERIFY(!close->hoverImage()->isVisible());
+    }
+
+    void minimiseWithoutATrayKeepsTheWindow()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.show();
+        QVERIFY(window.menus().mnuTrayMinYes->isChecked());
+        QVERIFY(!window.menus().trayShown()); // offscreen: no system tray
+        window.showMinimized();
+        QCoreApplication::processEvents();
+        QVERIFY(!window.isHidden());
+    }
+
+    void songInformationShowsTheSelectedSong()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.ui().lstSong->setItemSelected(-1, false);
+        window.ui().lstSong->setItemSelected(2, true);
+        window.menus().mnuInfo->trigger();
+        QCOMPARE(m_prompts.requests.size(), size_t(1));
+        const ui::PromptRequest& shown = m_prompts.requests.front();
+        QCOMPARE(shown.title, u"Song Information"_s);
+        const auto& track = m_pod->load.library.Tracks[size_t(window.songModel().trackAt(2))];
+        const QStringList lines = shown.text.split(u"\r\n"_s);
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0], u"Title: "_s + track.Title);
+        QCOMPARE(lines[2], u"Album: "_s + track.Album);
+        QVERIFY(lines[3].startsWith(u"Length: "_s) && lines[3].mid(8).contains(u':'));
+        QCOMPARE(lines[4], u"Path: "_s + track.Path);
+    }
+
+    void extractTakesAllRowsOrTheSelection()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        QSignalSpy spy(&window, &frmMain::extractRequested);
+        window.ui().cmdExtract->click();
+        QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy.at(0).at(0).value<std::vector<int>>(), window.songModel().rows());
+        window.ui().lstSong->setItemSelected(-1, false);
+        window.ui().lstSong->setItemSelected(3, true);
+        window.ui().lstSong->setItemSelected(1, true);
+        window.menus().mnuExtract->trigger();
+        QCOMPARE(spy.size(), 2);
+        const std::vector<int> expected { window.songModel().trackAt(1), window.songModel().trackAt(3) };
+        QCOMPARE(spy.at(1).at(0).value<std::vector<int>>(), expected);
+        QVERIFY(!window.ExtractSelectedOnly);
+        window.ui().txtSearch->setText(u"no song has this text"_s);
+        window.ui().cmdExtract->click();
+        QCOMPARE(spy.size(), 2); // an empty list extracts nothing
+    }
+
+    void doubleClickFollowsTheChosenAction()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        QSignalSpy play(&window, &frmMain::playRequested);
+        QSignalSpy external(&window, &frmMain::openExternalRequested);
+        QSignalSpy history(&window, &frmMain::playedHistoryCleared);
+        window.lstSong_DblClick();
+        window.menus().mnuDefaultOpen->trigger();
+        QTest::keyClick(window.ui().lstSong, Qt::Key_Return);
+        QCOMPARE(play.size(), 1);
+        QCOMPARE(external.size(), 1);
+        QCOMPARE(history.size(), 2);
+    }
+
+private:
+    std::unique_ptr<testing::DemoIpod> m_pod;
+    ui::RecordingPromptService m_prompts;
+};
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmMain.moc"
