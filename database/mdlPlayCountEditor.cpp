@@ -61,6 +61,10 @@ PlayCountError mdlPlayCountEditor::writeAt(qint64 offset, const QByteArray& byte
     // ReadWrite never truncates; the bytes are written in place.
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return PlayCountError::WriteFailed;
+    // The file may have been replaced by a shorter one since it was opened (the
+    // iPod synced elsewhere): writing past its end would grow it.
+    if (file.size() < offset + bytes.size())
+        return PlayCountError::WriteFailed;
     if (!file.seek(offset) || file.write(bytes) != bytes.size() || !file.flush())
         return PlayCountError::WriteFailed;
     file.close();
