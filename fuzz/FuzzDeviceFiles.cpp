@@ -80,7 +80,8 @@ int fuzzPlayCounts(const std::uint8_t* data, std::size_t size)
     using database::PlayCountError;
     bool changed = editor.SetRating(0, 3) == PlayCountError::None;
     changed = (editor.IncrementPlayCount(1) == PlayCountError::None) || changed;
-    changed = (editor.StampLastPlayed(2, QDateTime(QDate(2024, 5, 1), QTime(12, 0))) == PlayCountError::None) || changed;
+    changed = (editor.StampLastPlayed(2, QDateTime(QDate(2024, 5, 1), QTime(12, 0))) == PlayCountError::None)
+        || changed;
     FUZZ_CHECK(editor.SetRating(-1, 3) != PlayCountError::None);
     FUZZ_CHECK(editor.SetRating(0, 6) != PlayCountError::None);
     FUZZ_CHECK(editor.IncrementPlayCount(1 << 30) != PlayCountError::None);

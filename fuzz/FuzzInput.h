@@ -2,7 +2,6 @@
 #include <QByteArray>
 
 #include <algorithm>
-
 #include <cstddef>
 #include <cstdint>
 

@@ -26,5 +26,5 @@ int fuzzPlayCounts(const std::uint8_t* data, std::size_t size);
 
 } // namespace quaverly::fuzz
 
-#define FUZZ_CHECK(condition) \
+#define FUZZ_CHECK(condition)                                                                                          \
     ((condition) ? static_cast<void>(0) : ::quaverly::fuzz::checkFailed(#condition, __FILE__, __LINE__))

@@ -71,8 +71,9 @@ int main(int argc, char** argv)
         && write(corpus + QStringLiteral("/OnTheGo"), QStringLiteral("three"), WriteOTGPlaylistInfo({ 0, 4, 2 }))
         && write(corpus + QStringLiteral("/OnTheGo"), QStringLiteral("empty"), WriteOTGPlaylistInfo({}))
         && write(corpus + QStringLiteral("/OnTheGo"), QStringLiteral("out-of-range"), WriteOTGPlaylistInfo({ 1, 5 }));
-    const std::vector<PlayCountEntry> entries = { { 3, 3700000000u, 60 }, { 0, 0, 0 }, { 1, 3600000000u, 100 },
-                                                  { 7, 0, 40 }, { 2, 3500000000u, 20 } };
+    const std::vector<PlayCountEntry> entries = {
+        { 3, 3700000000u, 60 }, { 0, 0, 0 }, { 1, 3600000000u, 100 }, { 7, 0, 40 }, { 2, 3500000000u, 20 }
+    };
     for (const int entrySize : { 12, 16, 20, 28, 40 }) {
         ok = ok
             && write(corpus + QStringLiteral("/PlayCounts"), QStringLiteral("entries-%1").arg(entrySize),
