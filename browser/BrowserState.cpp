@@ -32,6 +32,7 @@ bool contains(const std::vector<int>& values, int value)
 BrowserState::BrowserState(const database::Library& library)
     : m_library(library)
     , m_keys(library)
+    , m_searchIndex(library)
 {
     for (int s = 1; s <= 3; ++s)
         m_stages[s].entries = QStringList { QStringLiteral("[All]") };
@@ -275,7 +276,7 @@ BrowserState::SearchOutcome BrowserState::txtSearch_Change(const QString& query)
         outcome.rebuilt = true;
     }
     m_query = query;
-    m_rows = FilterRows(m_library, m_rows, SplitSearchWords(query), m_playingFile);
+    m_rows = FilterRows(m_library, m_searchIndex, m_rows, SplitSearchWords(query), m_playingFile);
     return outcome;
 }
 

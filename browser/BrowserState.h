@@ -1,4 +1,5 @@
 #pragma once
+#include "browser/SongSearch.h"
 #include "browser/TrackKeys.h"
 
 #include <QString>
@@ -126,6 +127,7 @@ private:
 
     const database::Library& m_library;
     TrackKeys m_keys;
+    SearchIndex m_searchIndex;
     bool m_sortRows = true;
 
     QStringList m_sourceEntries;

@@ -4,10 +4,12 @@
 #include "database/Library.h"
 #include "startup/DevicePath.h"
 
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QSet>
 
-#include <array>
 #include <unordered_map>
 
 namespace quaverly::browser {
@@ -15,38 +17,59 @@ namespace {
 
 constexpr int kProgressStep = 1024;
 
-// Numbers each text so that texts equal ignoring letter case share a number.
-class CaseInsensitiveIds
+// A hash that is equal for texts equal ignoring letter case, made without
+// allocating: most titles are met once, so folding copies would dominate.
+size_t caseInsensitiveHash(const QString& text, size_t seed)
 {
-public:
-    int id(const QString& text)
-    {
-        int found = m_exact.value(text, -1);
-        if (found >= 0)
-            return found;
-        const QString folded = text.toCaseFolded();
-        found = m_folded.value(folded, -1);
-        if (found < 0) {
-            found = static_cast<int>(m_folded.size());
-            m_folded.insert(folded, found);
+    size_t hash = seed;
+    const qsizetype length = text.size();
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+    for (qsizetype i = 0; i < length; ++i) {
+        char32_t unit = units[i];
+        if (unit < 0x80) {
+            if (unit >= u'A' && unit <= u'Z')
+                unit += 0x20;
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < length && QChar::isLowSurrogate(units[i + 1])) {
+            unit = QChar::toCaseFolded(QChar::surrogateToUcs4(char16_t(unit), units[++i]));
+        } else {
+            unit = QChar::toCaseFolded(unit);
         }
-        m_exact.insert(text, found);
-        return found;
+        hash = (hash ^ unit) * 0x100000001b3ULL;
     }
+    return hash ^ static_cast<size_t>(length);
+}
 
-private:
-    QHash<QString, int> m_exact;
-    QHash<QString, int> m_folded;
-};
-
-using SongKey = std::array<int, 3>;
-struct SongKeyHash
+bool sameSong(const database::TrackRecord& a, const database::TrackRecord& b)
 {
-    size_t operator()(const SongKey& key) const noexcept
-    {
-        return qHashMulti(0, key[0], key[1], key[2]);
+    return a.Title.compare(b.Title, Qt::CaseInsensitive) == 0 && a.Artist.compare(b.Artist, Qt::CaseInsensitive) == 0
+        && a.Album.compare(b.Album, Qt::CaseInsensitive) == 0;
+}
+
+qsizetype lastSeparator(const QString& path)
+{
+    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+        const QChar c = path[i];
+        if (c == u'/' || c == u'\\' || c == u':')
+            return i;
     }
-};
+    return -1;
+}
+
+// The folded names of the files (hidden and system ones too) in a folder of
+// the iPod, or nullopt when the folder is not there.
+std::optional<QSet<QString>> listFiles(const startup::DevicePath& device, const QString& folder)
+{
+    const QString native = folder.isEmpty() ? device.root() : device.existing(folder);
+    if (native.isEmpty() || !QFileInfo(native).isDir())
+        return std::nullopt;
+    QSet<QString> names;
+    QDirIterator it(native, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        names.insert(it.fileName().toCaseFolded());
+    }
+    return names;
+}
 
 bool keepGoing(const CheckProgressFn& progress, int done, int total)
 {
@@ -69,24 +92,34 @@ DuplicateReport ScanForDuplicates(const database::Library& library, const CheckP
     // k-1-m later copies not yet listed, so it is listed k-1-m times.
     DuplicateReport report;
     const int count = library.TrackCount();
-    CaseInsensitiveIds titles;
-    CaseInsensitiveIds artists;
-    CaseInsensitiveIds albums;
-    std::unordered_map<SongKey, int, SongKeyHash> songOfKey;
+    // Songs by hash; each bucket holds (first track of a song, song number).
+    std::unordered_map<size_t, std::vector<std::pair<int, int>>> songsOfHash;
+    songsOfHash.reserve(static_cast<size_t>(count));
     std::vector<int> songOfTrack(static_cast<size_t>(count));
     std::vector<int> copies;
     for (int i = 0; i < count; ++i) {
-        if (i % kProgressStep == 0 && !keepGoing(progress, i, 2 * count)) {
+        if (i % kProgressStep == 0 && !keepGoing(progress, i, count)) {
             report.error = CheckError::Cancelled;
             return report;
         }
         const database::TrackRecord& track = library.Tracks[static_cast<size_t>(i)];
-        const SongKey key { titles.id(track.Title), artists.id(track.Artist), albums.id(track.Album) };
-        const auto [it, added] = songOfKey.try_emplace(key, static_cast<int>(copies.size()));
-        if (added)
+        const size_t hash = caseInsensitiveHash(
+            track.Album, caseInsensitiveHash(track.Artist, caseInsensitiveHash(track.Title, 0xcbf29ce484222325ULL)));
+        auto& bucket = songsOfHash[hash];
+        int song = -1;
+        for (const auto& [first, number] : bucket) {
+            if (sameSong(library.Tracks[static_cast<size_t>(first)], track)) {
+                song = number;
+                break;
+            }
+        }
+        if (song < 0) {
+            song = static_cast<int>(copies.size());
             copies.push_back(0);
-        songOfTrack[static_cast<size_t>(i)] = it->second;
-        ++copies[static_cast<size_t>(it->second)];
+            bucket.emplace_back(i, song);
+        }
+        songOfTrack[static_cast<size_t>(i)] = song;
+        ++copies[static_cast<size_t>(song)];
     }
     std::vector<int> seen(copies.size(), 0);
     for (int i = 0; i < count; ++i) {
@@ -100,10 +133,14 @@ DuplicateReport ScanForDuplicates(const database::Library& library, const CheckP
     return report;
 }
 
-MissingReport ScanForMissing(const database::Library& library, startup::CachedDevicePath& device,
+MissingReport ScanForMissing(const database::Library& library, const QString& iPodRoot,
                              const CheckProgressFn& progress)
 {
+    // Each folder is found (ignoring letter case) and listed once; a song is
+    // present when its folded name is among the files listed there.
     MissingReport report;
+    const startup::DevicePath device(iPodRoot);
+    QHash<QString, std::optional<QSet<QString>>> filesOfFolder; // folder as stored -> folded file names
     const int count = library.TrackCount();
     for (int i = 0; i < count; ++i) {
         if (i % kProgressStep == 0 && !keepGoing(progress, i, count)) {
@@ -111,17 +148,16 @@ MissingReport ScanForMissing(const database::Library& library, startup::CachedDe
             return report;
         }
         const QString& path = library.Tracks[static_cast<size_t>(i)].Path;
-        if (path.isEmpty() || device.fileSize(path) < 0)
+        const qsizetype slash = lastSeparator(path);
+        const QString folder = path.left(slash + 1);
+        auto it = filesOfFolder.find(folder);
+        if (it == filesOfFolder.end())
+            it = filesOfFolder.insert(folder, listFiles(device, folder));
+        const QStringView name = QStringView(path).sliced(slash + 1);
+        if (!*it || name.isEmpty() || !(*it)->contains(name.toString().toCaseFolded()))
             report.missing.push_back(i);
     }
     return report;
-}
-
-MissingReport ScanForMissing(const database::Library& library, const QString& iPodRoot,
-                             const CheckProgressFn& progress)
-{
-    startup::CachedDevicePath device(iPodRoot);
-    return ScanForMissing(library, device, progress);
 }
 
 QString ReportText(const database::Library& library, const std::vector<int>& trackIndexes)

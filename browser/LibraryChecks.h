@@ -5,7 +5,6 @@
 #include <vector>
 
 namespace quaverly::database { class Library; }
-namespace quaverly::startup { class CachedDevicePath; }
 
 namespace quaverly::browser {
 
@@ -46,9 +45,8 @@ struct MissingReport
 
 /// A song is present when its path names a file under the iPod root, matched
 /// ignoring letter case (hidden and system files count). A song without a
-/// path is missing.
-[[nodiscard]] MissingReport ScanForMissing(const database::Library& library, startup::CachedDevicePath& device,
-                                           const CheckProgressFn& progress = {});
+/// path, or whose path climbs out of the root, is missing. Reads each folder
+/// once, so it sees the disk as it is now.
 [[nodiscard]] MissingReport ScanForMissing(const database::Library& library, const QString& iPodRoot,
                                            const CheckProgressFn& progress = {});
 

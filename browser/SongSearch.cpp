@@ -46,6 +46,32 @@ bool wordInRow(const TrackRecord& track, const Word& word, const QString& playin
 
 } // namespace
 
+SearchIndex::SearchIndex(const database::Library& library)
+{
+    const int count = library.TrackCount();
+    m_offsets.reserve(static_cast<size_t>(count) + 1);
+    m_text.reserve(static_cast<qsizetype>(count) * 160);
+    const QChar separator = QLatin1Char('\n');
+    for (int i = 0; i < count; ++i) {
+        m_offsets.push_back(m_text.size());
+        const TrackRecord& track = library.Tracks[static_cast<size_t>(i)];
+        m_text += track.Title + separator + track.Artist + separator + track.Album + separator + track.Genre
+            + separator + track.Path + separator + track.FileType + separator;
+        m_text += QString::number(track.Rating) + separator + QString::number(track.UIN) + separator
+            + QString::number(track.Length) + separator + QString::number(track.FileSize) + separator
+            + QString::number(track.TrackNumber) + separator;
+    }
+    m_offsets.push_back(m_text.size());
+    m_text = std::move(m_text).toCaseFolded();
+}
+
+bool SearchIndex::contains(int track, QStringView foldedWord) const
+{
+    const auto begin = m_offsets[static_cast<size_t>(track)];
+    const auto end = m_offsets[static_cast<size_t>(track) + 1];
+    return QStringView(m_text).sliced(begin, end - begin).contains(foldedWord);
+}
+
 QStringList SplitSearchWords(const QString& query)
 {
     if (query.isEmpty())
@@ -79,6 +105,35 @@ std::vector<int> FilterRows(const database::Library& library, const std::vector<
         bool all = true;
         for (const Word& word : prepared) {
             if (!wordInRow(track, word, playingFile)) {
+                all = false;
+                break;
+            }
+        }
+        if (all)
+            kept.push_back(row);
+    }
+    return kept;
+}
+
+std::vector<int> FilterRows(const database::Library& library, const SearchIndex& index, const std::vector<int>& rows,
+                            const QStringList& words, const QString& playingFile)
+{
+    QStringList folded;
+    for (const QString& word : words) {
+        if (word.contains(QLatin1Char('\n')))
+            return FilterRows(library, rows, words, playingFile); // the index cannot tell cells apart
+        if (!word.isEmpty())
+            folded.append(word.toCaseFolded());
+    }
+    if (folded.isEmpty())
+        return rows;
+    std::vector<int> kept;
+    kept.reserve(rows.size());
+    for (int row : rows) {
+        bool all = true;
+        for (const QString& word : folded) {
+            if (!index.contains(row, word)
+                && !(word == u"#" && IsPlayingTrack(library.Tracks[static_cast<size_t>(row)], playingFile))) {
                 all = false;
                 break;
             }

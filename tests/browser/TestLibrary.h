@@ -1,6 +1,7 @@
 #pragma once
 // Small libraries built in code for the browser tests.
 #include "database/Library.h"
+#include "database/LibraryLoader.h"
 
 #include <QString>
 
@@ -59,6 +60,14 @@ inline void addPlaylist(database::Library& library, const QString& name, std::in
         playlist.UINList.push_back(library.Tracks[static_cast<size_t>(index)].UIN);
     }
     library.Playlists.push_back(playlist);
+}
+
+/// Loads one of the real databases under tests/data/real (folder name); the
+/// caller QVERIFYs the load.
+inline database::LoadResult loadReal(const QString& folder)
+{
+    const QString dir = QStringLiteral(QUAVERLY_TESTDATA "/real/") + folder;
+    return database::LoadiTunesDB(dir + QStringLiteral("/iTunesDB"), dir);
 }
 
 } // namespace quaverly::browser::test
