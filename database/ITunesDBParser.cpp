@@ -7,6 +7,9 @@
 #include <QSet>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace quaverly::database {
 namespace {
@@ -34,6 +37,31 @@ constexpr qint64 kDamage = -1;
 constexpr qint64 kUnknown = 0;
 
 enum StringType { kTitle = 1, kLocation = 2, kAlbum = 3, kArtist = 4, kGenre = 5, kFileType = 6 };
+
+struct BytesHash
+{
+    using is_transparent = void;
+    size_t operator()(std::string_view bytes) const { return std::hash<std::string_view> {}(bytes); }
+};
+
+// Albums, artists, genres and kinds repeat across thousands of tracks: each
+// distinct text is decoded once and shared (QString is implicitly shared).
+class StringPool
+{
+public:
+    const QString& get(const uchar* data, qint64 count, bool utf8)
+    {
+        auto& pool = m_pools[utf8 ? 1 : 0];
+        const std::string_view key(reinterpret_cast<const char*>(data), static_cast<size_t>(count));
+        auto it = pool.find(key);
+        if (it == pool.end())
+            it = pool.emplace(std::string(key), DecodeDBString(data, count, utf8)).first;
+        return it->second;
+    }
+
+private:
+    std::unordered_map<std::string, QString, BytesHash, std::equal_to<>> m_pools[2];
+};
 
 class Scanner
 {
@@ -67,6 +95,7 @@ private:
     int m_currentPlaylist = -1; // -1 also while a repeated playlist is skipped
     bool m_memberSeen = false;  // titles after the first member do not name the playlist
     QSet<quint64> m_seenPlaylistIds;
+    StringPool m_pools[4]; // album, artist, genre, kind
     qint64 m_declaredSize = 0; // the database header's total length: the whole file
 };
 
@@ -200,7 +229,8 @@ qint64 Scanner::string(qint64 p, qint64 totalLength)
     const uchar* text = m_bytes.at(p + kStringHeader, count);
     if (!text)
         return kDamage;
-    QString decoded = DecodeDBString(text, count, utf8);
+    const bool shared = forTrack && type >= kAlbum;
+    QString decoded = shared ? m_pools[type - kAlbum].get(text, count, utf8) : DecodeDBString(text, count, utf8);
     if (forTrack) {
         storeTrackString(type, std::move(decoded));
     } else if (m_currentPlaylist == 0) {

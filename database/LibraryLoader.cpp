@@ -5,6 +5,7 @@
 #include "database/DebugTrace.h"
 #include "database/ITunesDBParser.h"
 #include "database/OnTheGo.h"
+#include "database/SongFileSizes.h"
 #include "startup/DevicePath.h"
 
 #include <QDir>
@@ -132,9 +133,9 @@ void FillFileSizes(Library& library, const QString& iPodRoot)
 {
     if (iPodRoot.isEmpty())
         return;
-    startup::CachedDevicePath device(iPodRoot);
+    SongFileSizes sizes(iPodRoot);
     for (TrackRecord& track : library.Tracks) {
-        const qint64 size = track.Path.isEmpty() ? -1 : device.fileSize(track.Path);
+        const qint64 size = track.Path.isEmpty() ? -1 : sizes.fileSize(track.Path);
         track.FileSize = size > 0 ? size : 0;
     }
 }

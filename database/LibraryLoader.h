@@ -50,7 +50,7 @@ using LoadStatusFn = std::function<void(const QString& text)>;
                                       const LoadStatusFn& status = {}, const std::atomic_bool* cancel = nullptr);
 
 /// Takes every track's FileSize from the disk under `iPodRoot`, listing each
-/// folder once. Missing files get 0.
+/// folder once (SongFileSizes). Missing files get 0.
 void FillFileSizes(Library& library, const QString& iPodRoot);
 
 /// The iPod's name for a database whose master playlist has no title: the
