@@ -1,6 +1,8 @@
 #pragma once
-#include <QHash>
+#include <QHashFunctions>
 #include <QString>
+
+#include <unordered_map>
 
 namespace quaverly::database {
 
@@ -14,14 +16,20 @@ public:
 
     /// The size of the file at `path` (relative to the root, '/'-separated),
     /// or -1 when it does not exist.
-    [[nodiscard]] qint64 fileSize(const QString& path);
+    [[nodiscard]] qint64 fileSize(QStringView path);
 
 private:
-    using Listing = QHash<QString, qint64>; // case-folded file name -> size
-    const Listing& listing(const QString& folder);
+    struct TextHash
+    {
+        using is_transparent = void;
+        size_t operator()(QStringView text) const { return qHash(text); }
+    };
+    using Listing = std::unordered_map<QString, qint64, TextHash, std::equal_to<>>; // case-folded name -> size
+    const Listing& listing(QStringView folder);
 
     QString m_root;
-    QHash<QString, Listing> m_listings; // folder as stored -> its files
+    std::unordered_map<QString, Listing, TextHash, std::equal_to<>> m_listings; // folder as stored -> its files
+    QString m_folded; // reused for the case-folded file name
 };
 
 } // namespace quaverly::database
