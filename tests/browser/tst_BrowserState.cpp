@@ -197,6 +197,52 @@ private Q_SLOTS:
         }
     }
 
+    void realLibrary_everyGenreAndArtistEntry_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("350 tracks") << u"clickwheel-hash58-v19-350tracks"_qs;
+        QTest::newRow("podcasts") << u"shuffle-gtkpod-libgpod08-podcasts"_qs;
+        QTest::newRow("one German track") << u"itunes45-mac-german-1track"_qs;
+    }
+    void realLibrary_everyGenreAndArtistEntry()
+    {
+        QFETCH(QString, folder);
+        const auto loaded = loadReal(folder);
+        QCOMPARE(loaded.error, quaverly::database::LoadError::None);
+        const Library& library = loaded.library;
+        QVERIFY(library.TrackCount() > 0);
+        BrowserState browser(library);
+        browser.setSortRows(false);
+        browser.selectFirstSource();
+        const Rows& source = browser.SourceTracks();
+        QCOMPARE(source, Rows(library.Playlists[0].IndexList.begin(), library.Playlists[0].IndexList.end()));
+        QCOMPARE(browser.songRows(), source);
+        const auto check = [&](BrowserList list, auto fieldOf) {
+            const QStringList entries = browser.entries(list);
+            QCOMPARE(entries.first(), u"[All]"_qs);
+            for (qsizetype e = 1; e < entries.size(); ++e) {
+                QVERIFY(!entries[e].isEmpty());
+                if (e > 1)
+                    QVERIFY2(entries[e - 1] < entries[e], qPrintable(entries[e])); // code order, no repeats
+                if (e > 1)
+                    QVERIFY(entries[e - 1].compare(entries[e], Qt::CaseInsensitive) != 0);
+                Rows expected;
+                for (int track : source)
+                    if (fieldOf(library.Tracks[size_t(track)]).compare(entries[e], Qt::CaseInsensitive) == 0)
+                        expected.push_back(track);
+                if (list == BrowserList::Genre)
+                    browser.lstGenre_Click(int(e), { int(e) });
+                else
+                    browser.lstArtist_Click(int(e), { int(e) });
+                QVERIFY(!expected.empty());
+                QCOMPARE(browser.songRows(), expected);
+            }
+        };
+        check(BrowserList::Genre, [](const quaverly::database::TrackRecord& t) { return t.Genre; });
+        browser.lstGenre_Click(kAllRow, { kAllRow });
+        check(BrowserList::Artist, [](const quaverly::database::TrackRecord& t) { return t.Artist; });
+    }
+
     void indexesBeyond16Bits()
     {
         Library library;

@@ -66,6 +66,43 @@ private Q_SLOTS:
         QCOMPARE(ReportText(library, report), u"\r\nBand - A\r\nBand - A\r\nBand - Bee\r\nBand - A"_qs);
     }
 
+    void duplicates_realLibrariesMatchPairwiseCheck_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<int>("minimumLines");
+        QTest::newRow("350 tracks, many untagged") << u"clickwheel-hash58-v19-350tracks"_qs << 10;
+        QTest::newRow("podcasts") << u"shuffle-gtkpod-libgpod08-podcasts"_qs << 1;
+    }
+    void duplicates_realLibrariesMatchPairwiseCheck()
+    {
+        QFETCH(QString, folder);
+        QFETCH(int, minimumLines);
+        const auto loaded = loadReal(folder);
+        QCOMPARE(loaded.error, quaverly::database::LoadError::None);
+        const Library& library = loaded.library;
+        QVERIFY(library.TrackCount() > 0);
+        // Every ordered pair, as the check is described: track i is listed once
+        // for each partner j that is not listed yet.
+        const auto equal = [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
+        std::vector<int> expected;
+        std::vector<bool> listed(size_t(library.TrackCount()), false);
+        for (int i = 0; i < library.TrackCount(); ++i) {
+            for (int j = 0; j < library.TrackCount(); ++j) {
+                const auto& a = library.Tracks[size_t(i)];
+                const auto& b = library.Tracks[size_t(j)];
+                if (j != i && equal(a.Title, b.Title) && equal(a.Artist, b.Artist) && equal(a.Album, b.Album)
+                    && !listed[size_t(j)]) {
+                    listed[size_t(i)] = true;
+                    expected.push_back(i);
+                }
+            }
+        }
+        const DuplicateReport report = ScanForDuplicates(library);
+        QVERIFY(int(expected.size()) >= minimumLines);
+        QCOMPARE(report.entries(), expected);
+        QCOMPARE(report.foundCount, qint64(expected.size()));
+    }
+
     void duplicates_cancel()
     {
         const Library library = makeLibrary({ song(u"A"_qs, u"B"_qs, u"C"_qs), song(u"A"_qs, u"B"_qs, u"C"_qs) });
