@@ -1,6 +1,6 @@
 #include "playback/AudioBackend.h"
 
-Q_LOGGING_CATEGORY(lcPlayback, "quaverly.playback")
+Q_LOGGING_CATEGORY(lcPlayback, "quaverly.playback", QtInfoMsg)
 
 namespace quaverly::playback {
 

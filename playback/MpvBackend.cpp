@@ -348,8 +348,14 @@ void MpvBackend::setVideoWindow(quintptr windowId)
 {
     if (!m_options.video || m_handle == nullptr)
         return;
-    setProperty("wid", QByteArray::number(static_cast<qint64>(windowId)));
-    setProperty("vo", windowId != 0 ? QByteArray("gpu,x11,") : QByteArray("null"));
+    // Set synchronously: when the window goes away, mpv must have let go of it first.
+    const QByteArray wid = QByteArray::number(static_cast<qint64>(windowId));
+    const char* vo = windowId != 0 ? "gpu,x11," : "null";
+    if (windowId == 0)
+        mpv_set_property_string(m_handle, "vo", vo);
+    mpv_set_property_string(m_handle, "wid", wid.constData());
+    if (windowId != 0)
+        mpv_set_property_string(m_handle, "vo", vo);
 }
 
 void MpvBackend::setBandLevelsEnabled(bool enabled)
