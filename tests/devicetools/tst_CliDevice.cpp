@@ -72,12 +72,6 @@ private Q_SLOTS:
         QVERIFY(object.value(u"totalBytes"_s).toDouble() > 0);
     }
 
-    void deviceRefusesWhatIsNoFolder()
-    {
-        QCOMPARE(run({ u"device"_s, m_dir.filePath(u"none"_s) }).status, 1);
-        QCOMPARE(run({ u"device"_s }).status, 2);
-    }
-
     void flagsShowAndChange()
     {
         Run r = run({ u"flags"_s, m_root, u"--set"_s, u"show_voltage"_s, u"--set"_s, u"chkShowSpeed"_s });

@@ -52,7 +52,6 @@ private Q_SLOTS:
         QTest::newRow("empty lines kept") << QByteArray("A\n\nB\n\n") << QStringList { u"A"_s, QString(), u"B"_s, QString() };
         QTest::newRow("trailing blanks kept") << QByteArray("Rev: JB100B  \n") << QStringList { u"Rev: JB100B  "_s };
         QTest::newRow("empty file") << QByteArray() << QStringList();
-        QTest::newRow("one empty line") << QByteArray("\n") << QStringList { QString() };
     }
     void splitSysinfo()
     {
