@@ -1,6 +1,7 @@
 #include "export/SongExtractor.h"
 
 #include "FakeIpod.h"
+#include "database/LibraryLoader.h"
 #include "export/ExtractCore.h"
 
 #include <QTest>
@@ -241,6 +242,60 @@ private Q_SLOTS:
         QCOMPARE(seen.last().songsTotal, 3);
         QCOMPARE(seen.last().bytesTotal, 12 * 1024 * 1024 + 3000); // a missing file has no size
         QCOMPARE(seen.last().bytesDone, seen.last().bytesTotal);
+    }
+
+    void extractsRealDatabases_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<int>("tracks");
+        QTest::newRow("iTunes 4.5, colon paths") << u"itunes45-mac-german-1track"_s << 1;
+        QTest::newRow("gtkpod podcasts, dashes and quotes") << u"shuffle-gtkpod-libgpod08-podcasts"_s << 23;
+        QTest::newRow("350 tracks") << u"clickwheel-hash58-v19-350tracks"_s << 350;
+    }
+    void extractsRealDatabases()
+    {
+        QFETCH(QString, folder);
+        QFETCH(int, tracks);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QString db = QStringLiteral(QUAVERLY_TESTDATA "/real/") + folder + u"/iTunesDB"_s;
+        quaverly::database::LoadResult loaded = quaverly::database::LoadiTunesDB(db, root.path());
+        QCOMPARE(loaded.error, quaverly::database::LoadError::None);
+        QCOMPARE(loaded.library.TrackCount(), tracks);
+        // Put a small file, holding its own path, wherever the database says a song is.
+        quaverly::database::Library& library = loaded.library;
+        library.iPodRoot = root.path();
+        std::vector<int> all;
+        for (int i = 0; i < tracks; ++i) {
+            const QString path = library.Tracks[size_t(i)].Path;
+            const QString file = root.path() + path;
+            QVERIFY2(QDir().mkpath(QFileInfo(file).path()), qPrintable(path));
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(path.toUtf8());
+            all.push_back(i);
+        }
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+
+        const SongExtractor extractor(library);
+        const ExtractPlan plan = extractor.Plan(all, target.path(), kTemplate);
+        const ExtractReport report = SongExtractor::Run(plan);
+
+        QCOMPARE(report.copied, tracks);
+        QSet<QString> seen;
+        for (const ExtractJob& job : plan.jobs) {
+            QVERIFY(!seen.contains(job.destination.toCaseFolded()));
+            seen.insert(job.destination.toCaseFolded());
+            const QStringList parts = job.destination.split(u'/');
+            QCOMPARE(parts.size(), 4); // genre, artist, album, file
+            for (const QString& part : parts) {
+                QVERIFY2(!part.isEmpty() && !part.startsWith(u'.') && !part.endsWith(u' '), qPrintable(job.destination));
+                QVERIFY(part.toUtf8().size() <= kMaxNameBytes);
+            }
+            QCOMPARE(contents(target.filePath(job.destination)),
+                     library.Tracks[size_t(job.trackIndex)].Path.toUtf8());
+        }
     }
 
     void emptyListIsAtOnceComplete()

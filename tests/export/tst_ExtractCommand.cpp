@@ -1,0 +1,144 @@
+// The extract and m3u commands of quaverly-cli, run as a user would run them,
+// over a demo iPod (songs with Latin, Japanese and Korean tags).
+#include "FakeIpod.h"
+#include "tools/demoipod/DemoIpod.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+using namespace quaverly::exporting::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run cli(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli"), arguments);
+    Run run;
+    if (!process.waitForFinished(60'000))
+        return run;
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+} // namespace
+
+class tst_ExtractCommand : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_ipod;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QFileInfo(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli")).isExecutable());
+        m_ipod = m_dir.filePath(u"ipod"_s);
+        QString error;
+        QVERIFY2(quaverly::tools::MakeDemoIpod(m_ipod, {}, &error), qPrintable(error));
+    }
+
+    void dryRunPlansEverySongAndCopiesNothing()
+    {
+        const QString target = m_dir.filePath(u"dry"_s);
+        const Run run = cli({ u"extract"_s, m_ipod, u"--to"_s, target, u"--dry-run"_s, u"--json"_s });
+        QCOMPARE(run.status, 0);
+        const QJsonArray plan = QJsonDocument::fromJson(run.out).array();
+        QVERIFY(plan.size() > 20);
+        for (const QJsonValue& entry : plan) {
+            const QString destination = entry[u"destination"_s].toString();
+            QCOMPARE(destination.count(u'/'), 3);
+            QVERIFY(!destination.startsWith(u'/'));
+            QVERIFY(QFileInfo::exists(entry[u"source"_s].toString()));
+        }
+        QVERIFY(!QFileInfo::exists(target));
+    }
+
+    void extractCopiesTheSelectionAndSaysSo()
+    {
+        const QString target = m_dir.filePath(u"some"_s);
+        const QStringList args { u"extract"_s, m_ipod, u"--to"_s, target, u"--genre"_s, u"J-Pop"_s,
+                                 u"--template"_s, u"[artist]/[title]"_s };
+        const QJsonArray plan = QJsonDocument::fromJson(cli(args + QStringList { u"--dry-run"_s, u"--json"_s }).out).array();
+        QVERIFY(!plan.isEmpty());
+
+        const Run run = cli(args);
+        QCOMPARE(run.status, 0);
+        QVERIFY(run.out.startsWith(QStringLiteral("Copied %1 of %1 songs").arg(plan.size()).toUtf8()));
+        QStringList expected;
+        for (const QJsonValue& entry : plan) {
+            expected.append(entry[u"destination"_s].toString());
+            QCOMPARE(contents(target + u'/' + expected.last()), contents(entry[u"source"_s].toString()));
+        }
+        expected.sort();
+        QCOMPARE(filesBelow(target), expected);
+    }
+
+    void aMissingSongFailsTheRunAndIsNamed()
+    {
+        const QString ipod = m_dir.filePath(u"broken"_s);
+        QString error;
+        QVERIFY2(quaverly::tools::MakeDemoIpod(ipod, {}, &error), qPrintable(error));
+        const QJsonArray plan = QJsonDocument::fromJson(
+            cli({ u"extract"_s, ipod, u"--to"_s, u"x"_s, u"--dry-run"_s, u"--json"_s }).out).array();
+        QVERIFY(plan.size() > 2);
+        QVERIFY(QFile::remove(plan[1][u"source"_s].toString()));
+
+        const Run run = cli({ u"extract"_s, ipod, u"--to"_s, m_dir.filePath(u"partial"_s), u"--json"_s });
+        QCOMPARE(run.status, 1);
+        const QJsonObject report = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(report[u"copied"_s].toInt(), plan.size() - 1);
+        QCOMPARE(report[u"failed"_s].toInt(), 1);
+        const QJsonObject failure = report[u"failures"_s].toArray().at(0).toObject();
+        QCOMPARE(failure[u"index"_s].toInt(), plan[1][u"index"_s].toInt());
+        QVERIFY(failure[u"song"_s].toString().contains(u" - "_s));
+        QVERIFY(!failure[u"reason"_s].toString().isEmpty());
+    }
+
+    void m3uListsTheSongsInRowOrder()
+    {
+        const QJsonArray plan = QJsonDocument::fromJson(
+            cli({ u"extract"_s, m_ipod, u"--to"_s, u"x"_s, u"--dry-run"_s, u"--json"_s }).out).array();
+        QByteArray expected;
+        for (const QJsonValue& entry : plan)
+            expected += entry[u"source"_s].toString().toUtf8() + '\n';
+
+        const Run toStdout = cli({ u"m3u"_s, m_ipod });
+        QCOMPARE(toStdout.status, 0);
+        QCOMPARE(toStdout.out, expected);
+        const QString file = m_dir.filePath(u"list.m3u"_s);
+        QCOMPARE(cli({ u"m3u"_s, m_ipod, u"--out"_s, file }).status, 0);
+        QCOMPARE(contents(file), expected);
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no target") << QStringList { u"extract"_s, u"ROOT"_s };
+        QTest::newRow("no root") << QStringList { u"m3u"_s };
+        QTest::newRow("two roots") << QStringList { u"extract"_s, u"a"_s, u"b"_s, u"--to"_s, u"x"_s };
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, args);
+        QCOMPARE(cli(args).status, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ExtractCommand)
+#include "tst_ExtractCommand.moc"
