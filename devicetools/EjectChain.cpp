@@ -77,13 +77,22 @@ QString EjectChain::copyTool(EjectResult& result) const
     return path;
 }
 
+bool EjectChain::BeginEject()
+{
+    if (m_state != State::Idle)
+        return false;
+    m_state = State::Begun;
+    return true;
+}
+
 EjectResult EjectChain::ProcessEject(const QString& iPodRoot)
 {
     EjectResult result;
-    if (m_inProgress) {
+    if (m_state == State::Started) {
         result.error = EjectError::AlreadyInProgress;
         return result;
     }
+    m_state = State::Idle; // until the chain has started
     const QString stayvane = inFolder(m_paths.programDir, kStayvaneName);
     const QString wait = inFolder(m_paths.programDir, kWaitName);
     if (!isProgram(stayvane) || !isProgram(wait)) {
@@ -108,7 +117,7 @@ EjectResult EjectChain::ProcessEject(const QString& iPodRoot)
         return result;
     }
     qCInfo(lcDevice) << "Eject chain started:" << stayvane << result.arguments;
-    m_inProgress = true;
+    m_state = State::Started;
     return result;
 }
 

@@ -45,8 +45,13 @@ struct EjectResult
 /// on the iPod itself, so the tool must not run from there).
 ///
 /// Holds the eject-in-progress flag of the main window, so an eject starts at
-/// most once per run. The caller flushes the preferences before, and closes
-/// the program after a successful start.
+/// most once per run. The window's eject runs the close handling, whose own
+/// "eject on close" check must then see the flag set:
+///
+///     if (!chain.BeginEject()) return;   // flag set before the close handling
+///     flush preferences; close handling; result = chain.ProcessEject(root); ...
+///
+/// The caller flushes the preferences before, and closes the program after.
 class EjectChain
 {
 public:
@@ -61,17 +66,22 @@ public:
 
     explicit EjectChain(Paths paths);
 
-    [[nodiscard]] bool EjectInProgress() const { return m_inProgress; }
-    /// Starts the chain for the iPod mounted at `iPodRoot` and sets the flag;
-    /// with the flag already set, answers AlreadyInProgress and does nothing.
-    /// The flag stays clear when the start fails, so the user may try again.
+    /// True from BeginEject (or a successful ProcessEject) on.
+    [[nodiscard]] bool EjectInProgress() const { return m_state != State::Idle; }
+    /// Sets the flag; false when it was set already (an eject is under way).
+    [[nodiscard]] bool BeginEject();
+    /// Starts the chain for the iPod mounted at `iPodRoot` (beginning the eject
+    /// when BeginEject was not called). A chain already started answers
+    /// AlreadyInProgress and nothing happens. When the start fails the flag is
+    /// cleared again, so the user may try once more.
     [[nodiscard]] EjectResult ProcessEject(const QString& iPodRoot);
 
 private:
     [[nodiscard]] QString copyTool(EjectResult& result) const;
 
+    enum class State { Idle, Begun, Started };
     Paths m_paths;
-    bool m_inProgress = false;
+    State m_state = State::Idle;
 };
 
 } // namespace quaverly::devicetools

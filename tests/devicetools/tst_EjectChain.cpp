@@ -103,8 +103,12 @@ private Q_SLOTS:
         QVERIFY(writeFile(prog + u"/wait"_s, "#!/bin/sh\n", true));
         QVERIFY(writeFile(prog + u"/deveject"_s, "#!/bin/sh\n", true));
         EjectChain chain({ prog, u"/nonexistent/player"_s, temp });
+        QVERIFY(chain.BeginEject());
+        QVERIFY(chain.EjectInProgress());
+        QVERIFY(!chain.BeginEject());
         QCOMPARE(chain.ProcessEject(u"/media/IPOD"_s).error, EjectError::StartFailed);
         QVERIFY(!chain.EjectInProgress()); // the user may try again
+        QVERIFY(chain.BeginEject());
         QVERIFY(tempCopies(temp).isEmpty());
     }
 
@@ -139,6 +143,7 @@ private Q_SLOTS:
         qunsetenv("DISPLAY");
         qunsetenv("WAYLAND_DISPLAY");
         EjectChain chain({ QStringLiteral(QUAVERLY_BIN_DIR), player, temp });
+        QVERIFY(chain.BeginEject()); // as the window does before its close handling
         const EjectResult result = chain.ProcessEject(mountPoint);
         qputenv("PATH", oldPath);
         QCOMPARE(result.error, EjectError::None);
@@ -146,6 +151,7 @@ private Q_SLOTS:
         QCOMPARE(tempCopies(temp).size(), 1);
         QVERIFY(QFileInfo(result.toolCopy).isExecutable());
         QCOMPARE(chain.ProcessEject(mountPoint).error, EjectError::AlreadyInProgress);
+        QVERIFY(!chain.BeginEject());
         QCOMPARE(tempCopies(temp).size(), 1);
 
         QTest::qWait(2500); // stayvane polls ten times a second; wait pauses one second
