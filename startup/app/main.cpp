@@ -4,11 +4,13 @@
 //   quaverly --screenshot FILE [ROOT]    starts as usual, saves the filled main
 //                                        window to FILE (PNG) and exits
 #include "browser/ui/frmMain.h"
+#include "playback/ui/PlaybackController.h"
 #include "startup/IpodDiscovery.h"
 #include "startup/SingleInstance.h"
 #include "startup/app/ConsolePromptService.h"
 #include "startup/ui/StartupFlow.h"
 #include "ui/QtPromptService.h"
+#include "updates/UpdateHandOver.h"
 #include "ui/widgets/Skin.h"
 
 #include <QApplication>
@@ -90,7 +92,12 @@ int main(int argc, char* argv[])
 
     startup::StartupFlow flow(*prompts, [](const database::LoadResult& load, settings::mdlOptions& options,
                                            ui::PromptService& prompter) -> QWidget* {
-        return new browser::frmMain(load.library, options, prompter);
+        auto* window = new browser::frmMain(load.library, options, prompter);
+        playback::PlaybackController::attach(*window, load, options, prompter);
+        return window;
+    });
+    flow.setUpdateInstaller([&prompts] {
+        (void)updates::InstallUpdates(updates::UpdateContext::currentProgram(), *prompts);
     });
     QObject::connect(&flow, &startup::StartupFlow::ended, &app, [&args] {
         QMetaObject::invokeMethod(qApp, [code = args.screenshot ? 1 : 0] { QCoreApplication::exit(code); },

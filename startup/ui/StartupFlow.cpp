@@ -4,7 +4,10 @@
 #include "startup/ui/frmInit.h"
 #include "startup/ui/frmLoadingDB.h"
 
+#include <QLoggingCategory>
 #include <QWidget>
+
+Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 
 namespace quaverly::startup {
 
@@ -47,11 +50,13 @@ void StartupFlow::onFound(const FindResult& found)
 void StartupFlow::onLoaded(std::shared_ptr<database::LoadResult> result)
 {
     m_load = std::move(result);
+    qCInfo(lcStartup) << "database loaded after" << m_clock.elapsed() << "ms";
     if (m_load->library.iPodRoot.isEmpty())
         m_load->library.iPodRoot = m_iPodRoot;
     m_options = std::make_unique<settings::mdlOptions>(m_load->library.iPodRoot);
     m_main = m_factory(*m_load, *m_options, m_prompts);
     m_mainLoadedAt = m_clock.elapsed();
+    qCInfo(lcStartup) << "main window loaded after" << m_mainLoadedAt << "ms";
     m_loading->mainWindowLoaded();
 }
 

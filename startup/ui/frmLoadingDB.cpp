@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
-Q_LOGGING_CATEGORY(lcStartup, "quaverly.startup")
+Q_LOGGING_CATEGORY(lcStartup, "quaverly.startup", QtWarningMsg)
 
 namespace quaverly::startup {
 

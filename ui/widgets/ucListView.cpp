@@ -22,7 +22,7 @@ bool ucListView::Initialize()
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setMinimumSectionSize(8); // the playing-mark column is narrow
-    horizontalHeader()->setResizeContentsPrecision(300);
+    horizontalHeader()->setResizeContentsPrecision(100);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setWordWrap(false);

@@ -32,7 +32,7 @@ public:
     [[nodiscard]] QString ColumnText(int column) const;
     [[nodiscard]] int ColumnWidth(int column) const { return columnWidth(column); }
     void setColumnWidthPx(int column, int width) { setColumnWidth(column, width); }
-    /// Sizes the column to its contents (and header), sampling at most a few
+    /// Sizes the column to its contents (and header), sampling about a
     /// hundred rows so that it stays fast on big lists, and at most about
     /// kAutosizeLimitChars characters wide.
     void ColumnAutosize(int column);
