@@ -4,14 +4,13 @@
 //   quaverly --screenshot FILE [ROOT]    starts as usual, saves the filled main
 //                                        window to FILE (PNG) and exits
 #include "browser/ui/frmMain.h"
-#include "playback/ui/PlaybackController.h"
 #include "startup/IpodDiscovery.h"
 #include "startup/SingleInstance.h"
 #include "startup/app/ConsolePromptService.h"
 #include "startup/ui/StartupFlow.h"
 #include "ui/QtPromptService.h"
-#include "updates/UpdateHandOver.h"
 #include "ui/widgets/Skin.h"
+#include "updates/UpdateHandOver.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -92,9 +91,7 @@ int main(int argc, char* argv[])
 
     startup::StartupFlow flow(*prompts, [](const database::LoadResult& load, settings::mdlOptions& options,
                                            ui::PromptService& prompter) -> QWidget* {
-        auto* window = new browser::frmMain(load.library, options, prompter);
-        playback::PlaybackController::attach(*window, load, options, prompter);
-        return window;
+        return new browser::frmMain(load.library, options, prompter);
     });
     flow.setUpdateInstaller([&prompts] {
         (void)updates::InstallUpdates(updates::UpdateContext::currentProgram(), *prompts);
