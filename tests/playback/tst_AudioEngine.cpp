@@ -236,6 +236,22 @@ private Q_SLOTS:
         QCOMPARE(tray.at(2), (QList<QVariant>{true, false}));
     }
 
+    void bandLevelsComeFromThePlayerThatPlays()
+    {
+        FakeEngine f = makeFakeEngine();
+        QSignalSpy levels(f.engine.get(), &AudioEngine::bandLevelsChanged);
+        f.engine->OpenFile(u"/a/s.mp3"_s, QString());
+        const QList<double> heard{-30, -20, -10, -5, -10, -20, -30, -40};
+        Q_EMIT f.second->bandLevelsChanged(QList<double>(8, -1.0)); // the idle player: ignored
+        Q_EMIT f.audio->bandLevelsChanged(heard);
+        QCOMPARE(f.engine->bandLevels(), heard);
+        QCOMPARE(f.engine->property("bandLevels").value<QList<double>>(), heard);
+        QCOMPARE(levels.count(), 1);
+        f.engine->OpenFile(u"/a/next.mp3"_s, QString()); // a new song starts from silence
+        QVERIFY(f.engine->bandLevels().isEmpty());
+        QCOMPARE(levels.count(), 2);
+    }
+
     void secondPlayerThatCannotStartIsNotInstalled()
     {
         auto second = std::make_unique<FakeBackend>();

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <clocale>
 
 using namespace quaverly::playback;
 using namespace quaverly::playback::test;
@@ -216,6 +217,16 @@ private Q_SLOTS:
         const auto last = levels.last().at(0).value<QList<double>>();
         QCOMPARE(last.size(), 8);
         QCOMPARE(std::max_element(last.begin(), last.end()) - last.begin(), band);
+    }
+
+    void startsUnderALocaleMpvRefuses()
+    {
+        // Q(Core)Application sets the locale from the environment; mpv refuses
+        // any LC_NUMERIC but "C", even "C.UTF-8".
+        QVERIFY(std::setlocale(LC_NUMERIC, "C.UTF-8") != nullptr);
+        MpvBackend backend(untimed());
+        QVERIFY(backend.initialise());
+        QCOMPARE(QByteArray(std::setlocale(LC_NUMERIC, nullptr)), QByteArray("C"));
     }
 
     void uninitialisedBackendIgnoresCommands()
