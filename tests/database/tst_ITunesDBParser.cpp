@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <random>
+
 using namespace quaverly::database;
 using namespace quaverly::tools;
 using namespace Qt::StringLiterals;
@@ -301,6 +303,25 @@ private Q_SLOTS:
             const Parsed parsed = parse(whole.left(cut));
             QVERIFY(parsed.library.TrackCount() <= 3);
             QVERIFY(parsed.report.damaged || parsed.report.unknownChunks > 0 || cut == 0);
+        }
+    }
+
+    void randomDamageNeverCrashesOrHangs()
+    {
+        WriterDatabase db = threeSongs();
+        db.playlists.push_back({ u"Podcasts"_s, 9, true, { { 0, u"Show"_s }, { 20, {} } } });
+        const QByteArray whole = WriteITunesDB(db);
+        std::mt19937 random(1234);
+        std::uniform_int_distribution<qsizetype> position(0, whole.size() - 1);
+        std::uniform_int_distribution<int> byte(0, 255);
+        for (int round = 0; round < 400; ++round) {
+            QByteArray damaged = whole;
+            for (int i = 0; i < 1 + round % 8; ++i)
+                damaged[position(random)] = char(byte(random));
+            const Parsed parsed = parse(damaged);
+            QVERIFY(parsed.library.TrackCount() <= whole.size() / 12);
+            for (const clsPlayList& list : parsed.library.Playlists)
+                QVERIFY(list.IndexList.size() <= list.UINList.size());
         }
     }
 };
