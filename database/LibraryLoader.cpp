@@ -93,9 +93,10 @@ bool scanDatabase(QFile& file, LoadResult& result, const std::atomic_bool* cance
         report = ParseITunesDB(bytes, result.library, cancel);
     }
     addParseWarnings(report, result);
-    if (!result.library.Playlists.empty() && !report.masterHasTitle) {
+    if (!report.masterHasTitle) {
         result.library.iPodName = FallbackIpodName(result.library.iPodRoot);
-        result.library.Playlists.front().Name = u":: " + result.library.iPodName + u" ::";
+        if (!result.library.Playlists.empty())
+            result.library.Playlists.front().Name = u":: " + result.library.iPodName + u" ::";
     }
     return true;
 }

@@ -213,6 +213,12 @@ private Q_SLOTS:
         const LoadResult result = LoadiTunesDB(root + u"/iPod_Control/iTunes/iTunesDB", root);
         QCOMPARE(result.library.iPodName, u"MY IPOD"_s);
         QCOMPARE(result.library.Playlists[0].Name, u":: MY IPOD ::"_s);
+        db.playlists.clear(); // no playlist at all: still a name, but no master is made up
+        QVERIFY(WriteFileBytes(root + u"/iPod_Control/iTunes/iTunesDB", WriteITunesDB(db)));
+        const LoadResult bare = LoadiTunesDB(root + u"/iPod_Control/iTunes/iTunesDB", root);
+        QCOMPARE(bare.library.iPodName, u"MY IPOD"_s);
+        QCOMPARE(bare.library.PlaylistCount(), 0);
+        QCOMPARE(bare.library.TrackCount(), 2);
     }
 };
 
