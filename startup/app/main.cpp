@@ -100,6 +100,8 @@ int main(int argc, char* argv[])
         QMetaObject::invokeMethod(qApp, [code = args.screenshot ? 1 : 0] { QCoreApplication::exit(code); },
                                   Qt::QueuedConnection);
     });
+    // Closing the main window ends the program, even when it was hidden to the tray.
+    QObject::connect(&flow, &startup::StartupFlow::mainWindowClosed, &app, [] { QCoreApplication::exit(0); });
     if (args.screenshot) {
         QObject::connect(&flow, &startup::StartupFlow::mainWindowShown, &app, [&flow, &args, &launch](QWidget* w) {
             const qint64 beforeStart = launch.elapsed() - flow.startupMs() - flow.heldMs();

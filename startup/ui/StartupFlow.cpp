@@ -4,6 +4,7 @@
 #include "startup/ui/frmInit.h"
 #include "startup/ui/frmLoadingDB.h"
 
+#include <QEvent>
 #include <QLoggingCategory>
 #include <QWidget>
 
@@ -63,10 +64,22 @@ void StartupFlow::onLoaded(std::shared_ptr<database::LoadResult> result)
 void StartupFlow::onLoadingFinished()
 {
     m_heldMs = m_clock.elapsed() - m_mainLoadedAt;
-    if (m_main)
+    if (m_main) {
+        m_main->installEventFilter(this);
         m_main->show();
+    }
     m_startupMs = m_clock.elapsed() - m_heldMs;
     Q_EMIT mainWindowShown(m_main);
+}
+
+bool StartupFlow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_main && event->type() == QEvent::Close) {
+        // The window decides whether it closes; look once it has.
+        QMetaObject::invokeMethod(
+            this, [this] { if (m_main && !m_main->isVisible()) Q_EMIT mainWindowClosed(); }, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace quaverly::startup

@@ -54,6 +54,12 @@ Q_SIGNALS:
     void mainWindowShown(QWidget* window);
     /// The program ends without a main window (no iPod, or an update was chosen).
     void ended();
+    /// The main window was closed (also while hidden to the tray, when no
+    /// last-window rule ends the program): the program ends.
+    void mainWindowClosed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void onFound(const FindResult& found);

@@ -55,6 +55,12 @@ private Q_SLOTS:
         QCOMPARE(window->ui().lstSong->count(), int(pod.load.library.Playlists.front().IndexList.size()));
         QVERIFY(flow.options());
         QCOMPARE(flow.options()->PrefsPath(), pod.options->PrefsPath());
+
+        // Closed while hidden to the tray (Exit of the tray menu): the program still ends.
+        window->hide();
+        QSignalSpy closed(&flow, &StartupFlow::mainWindowClosed);
+        window->close();
+        QVERIFY(closed.wait(5000));
     }
 
     void startsOnARealDatabaseNamedOnTheCommandLine()
