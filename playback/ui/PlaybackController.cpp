@@ -1,0 +1,357 @@
+#include "playback/ui/PlaybackController.h"
+
+#include "browser/SongListModel.h"
+#include "browser/ui/frmMain.h"
+#include "browser/ui/frmMainUi.h"
+#include "browser/ui/frmMenus.h"
+#include "database/Library.h"
+#include "database/LibraryLoader.h"
+#include "export/M3uWriter.h"
+#include "playback/AlsaMixer.h"
+#include "playback/AudioEngine.h"
+#include "playback/MpvBackend.h"
+#include "playback/PlayOrder.h"
+#include "playback/clsVolume.h"
+#include "playback/ui/SpectrumView.h"
+#include "playback/ui/frmPopup.h"
+#include "settings/OptionKeys.h"
+#include "settings/mdlOptions.h"
+#include "ui/PromptService.h"
+#include "ui/widgets/Skin.h"
+#include "ui/widgets/WindowChrome.h"
+#include "ui/widgets/ucListView.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <chrono>
+#include <cmath>
+
+namespace quaverly::playback {
+namespace keys = settings::keys;
+
+namespace {
+
+constexpr int kPositionMs = 200;
+constexpr int kStatusMs = 6000;
+
+/// The song list of the main window as play control sees it.
+class WindowSongList : public SongListAccess
+{
+public:
+    WindowSongList(ui::ucListView& view, browser::SongListModel& model)
+        : m_view(view)
+        , m_model(model)
+    {
+    }
+    int rowCount() const override { return m_model.rowCount(); }
+    int trackAt(int row) const override { return m_model.trackAt(row); }
+    std::vector<int> selectedRows() const override { return m_view.GetLstSongSelected(); }
+    void setRowSelected(int row, bool selected) override { m_view.setItemSelected(row, selected); }
+
+private:
+    ui::ucListView& m_view;
+    browser::SongListModel& m_model;
+};
+
+/// Shift pressed on the shuffle box: a new start tick for the shuffle seed.
+class ShiftWatcher : public QObject
+{
+public:
+    ShiftWatcher(QObject* parent, std::function<void()> onShift)
+        : QObject(parent)
+        , m_onShift(std::move(onShift))
+    {
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Shift)
+            m_onShift();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onShift;
+};
+
+qint64 systemTickMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOptions& options,
+                                       ui::PromptService& prompts, database::mdlPlayCountEditor playCounts,
+                                       std::unique_ptr<AudioEngine> engine, std::unique_ptr<clsVolume> volume)
+    : QObject(&window)
+    , m_window(window)
+    , m_ui(window.ui())
+    , m_menus(window.menus())
+    , m_options(options)
+    , m_prompts(prompts)
+    , m_engine(std::move(engine))
+    , m_volume(std::move(volume))
+    , m_list(std::make_unique<WindowSongList>(*window.ui().lstSong, window.songModel()))
+    , m_m3u(std::make_unique<exporting::M3uWriter>())
+{
+    setObjectName(QStringLiteral("playbackController"));
+    m_control = new PlayControl(*m_engine, window.library(), std::move(playCounts), *m_list, this);
+    m_control->setShuffleTick(systemTickMs());
+    tmrPosition = new QTimer(this);
+    tmrPosition->setInterval(kPositionMs);
+    m_statusClear = new QTimer(this);
+    m_statusClear->setSingleShot(true);
+    m_statusClear->setInterval(kStatusMs);
+    connect(m_statusClear, &QTimer::timeout, this, [this] { showStatus(QString(), true); });
+
+    m_status = new QLabel(m_ui.fraNow);
+    m_status->setObjectName(QStringLiteral("lblStatus"));
+    m_status->setStyleSheet(QStringLiteral("color: #a02020;"));
+    m_status->hide();
+    if (auto* grid = qobject_cast<QGridLayout*>(m_ui.fraNow->layout()))
+        grid->addWidget(m_status, grid->rowCount(), 0, 1, grid->columnCount());
+
+    m_spectrum = new SpectrumView(m_ui.PicSpectrum);
+    auto* place = new QGridLayout(m_ui.PicSpectrum);
+    place->setContentsMargins(1, 1, 1, 1);
+    place->addWidget(m_spectrum);
+    const QString colour = m_options.GetOption(QLatin1String(keys::kSpectrumColor),
+                                               QLatin1String(keys::defaults::kSpectrumColor));
+    m_ui.PicSpectrum->setProperty("tag", QString::number(colour.trimmed().toLongLong()));
+    m_spectrum->setColour(ColorFromValue(colour.trimmed().toLongLong()));
+
+    connectControls();
+    connectMenus();
+    connectEngine();
+    LoadPlayers();
+    LoadMyOptions();
+    ShowRatings();
+    tmrPosition->start();
+}
+
+PlaybackController::~PlaybackController() = default;
+
+frmPopup* PlaybackController::popup() const
+{
+    return m_popup;
+}
+
+PlaybackController* PlaybackController::attach(browser::frmMain& window, const database::LoadResult& load,
+                                               settings::mdlOptions& options, ui::PromptService& prompts)
+{
+    const QString audioOut = audioOutFromEnvironment();
+    auto engine = std::make_unique<AudioEngine>(std::make_unique<MpvBackend>(MpvOptions{ audioOut, false, false }),
+                                                std::make_unique<MpvBackend>(MpvOptions{ audioOut, false, true }));
+    if (!engine->initialise())
+        prompts.show(QStringLiteral("Quaverly"),
+                     QStringLiteral("The audio player could not be started, so songs cannot be played here.\n")
+                         + engine->errorText(),
+                     ui::PromptIcon::Critical);
+    auto volume = std::make_unique<clsVolume>(makeSystemMixer());
+    if (!volume->MixerFound() && audioOut != QLatin1String("null"))
+        prompts.show(QStringLiteral("Quaverly"), QStringLiteral("No mixer found!"), ui::PromptIcon::None);
+    return new PlaybackController(window, options, prompts, load.playCounts, std::move(engine), std::move(volume));
+}
+
+void PlaybackController::connectControls()
+{
+    browser::frmMain* w = &m_window;
+    PlayControl* c = m_control;
+    connect(w, &browser::frmMain::playRequested, c, &PlayControl::picPlay_Click);
+    connect(w, &browser::frmMain::openInEmbeddedRequested, c, [c] { c->OpenInEmbedded(false); });
+    connect(w, &browser::frmMain::playedHistoryCleared, c, &PlayControl::clearHistory);
+    connect(w, &browser::frmMain::openExternalRequested, this, &PlaybackController::cmdOpen_Click);
+    connect(w, &browser::frmMain::makePlaylistRequested, this, &PlaybackController::cmdMakeM3u_Click);
+    connect(w, &browser::frmMain::closing, this, [this] {
+        m_control->stop();
+        tmrPosition->stop();
+        if (m_popup)
+            m_popup->close();
+    });
+    connect(c, &PlayControl::doubleClickActionRequested, w, &browser::frmMain::lstSong_DblClick);
+    connect(m_ui.picPause, &ui::SkinImage::clicked, c, &PlayControl::picPause_Click);
+    connect(m_ui.picNext, &ui::SkinImage::clicked, c, &PlayControl::picNext_Click);
+    connect(m_ui.picPrev, &ui::SkinImage::clicked, c, &PlayControl::picPrev_Click);
+    connect(m_ui.PicPosition, &ui::BarControl::dragged, this, &PlaybackController::seek);
+    connect(m_ui.picVolume, &ui::BarControl::dragged, this, &PlaybackController::setVolume);
+    for (int i = 0; i < m_ui.Ratings.size(); ++i)
+        connect(m_ui.Ratings.at(i), &ui::SkinImage::clicked, this, [this, i] { Ratings_Click(i); });
+    connect(m_ui.chkRepeat, &QCheckBox::toggled, this, [this] {
+        chkRepeat_Click();
+        m_options.SaveOption(QLatin1String(keys::kRepeat), m_ui.chkRepeat->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+    connect(m_ui.chkShuffle, &QCheckBox::toggled, this, [this](bool on) {
+        m_control->setShuffle(on);
+        m_options.SaveOption(QLatin1String(keys::kShuffle), on ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+    connect(m_ui.optRptOne, &QRadioButton::clicked, this, [this] {
+        m_control->setRepeatOne(true);
+        m_options.SaveOption(QLatin1String(keys::kRepeatType), QStringLiteral("One"));
+    });
+    connect(m_ui.optRptAll, &QRadioButton::clicked, this, [this] {
+        m_control->setRepeatOne(false);
+        m_options.SaveOption(QLatin1String(keys::kRepeatType), QStringLiteral("All"));
+    });
+    m_ui.chkShuffle->installEventFilter(
+        new ShiftWatcher(this, [this] { m_control->setShuffleTick(systemTickMs()); }));
+    connect(tmrPosition, &QTimer::timeout, this, &PlaybackController::tmrPosition_Timer);
+}
+
+void PlaybackController::connectEngine()
+{
+    connect(m_control, &PlayControl::nowPlayingChanged, this, &PlaybackController::showNowPlaying);
+    connect(m_control, &PlayControl::playingChanged, this, &PlaybackController::showPlaying);
+    connect(m_control, &PlayControl::playbackFailed, this,
+            [this](const QString& message) { showStatus(message, false); });
+    connect(m_control, &PlayControl::playbackStopped, this,
+            [this](const QString& message) { showStatus(message, true); });
+    connect(m_engine.get(), &AudioEngine::trayMenuChanged, this, [this](bool pauseEnabled, bool playEnabled) {
+        m_menus.mnuPause->setEnabled(pauseEnabled);
+        m_menus.mnuPlay->setEnabled(playEnabled);
+    });
+    connect(m_engine.get(), &AudioEngine::bandLevelsChanged, m_spectrum, &SpectrumView::setLevels);
+    m_menus.mnuPause->setEnabled(false);
+}
+
+void PlaybackController::LoadMyOptions()
+{
+    const auto number = [this](const char* key, const char* fallback) {
+        return m_options.GetOption(QLatin1String(key), QLatin1String(fallback)).trimmed().toInt() != 0;
+    };
+    const bool shuffle = number(keys::kShuffle, keys::defaults::kShuffle);
+    const bool repeat = number(keys::kRepeat, keys::defaults::kRepeat);
+    const bool one = m_options.GetOption(QLatin1String(keys::kRepeatType), QLatin1String(keys::defaults::kRepeatType))
+                         .compare(QLatin1String("All"), Qt::CaseInsensitive)
+        != 0;
+    {
+        const QSignalBlocker blockShuffle(m_ui.chkShuffle);
+        const QSignalBlocker blockRepeat(m_ui.chkRepeat);
+        m_ui.chkShuffle->setChecked(shuffle);
+        m_ui.chkRepeat->setChecked(repeat);
+        (one ? m_ui.optRptOne : m_ui.optRptAll)->setChecked(true);
+    }
+    m_control->setShuffle(shuffle);
+    m_control->setRepeatOne(one);
+    chkRepeat_Click();
+}
+
+void PlaybackController::chkRepeat_Click()
+{
+    const bool on = m_ui.chkRepeat->isChecked();
+    m_ui.optRptOne->setEnabled(on);
+    m_ui.optRptAll->setEnabled(on);
+    m_control->setRepeat(on);
+}
+
+void PlaybackController::showNowPlaying(const NowPlaying& now, bool popup)
+{
+    m_ui.lblTitle->setProperty("tag", QString::number(now.uin));
+    m_ui.lblTitle->setText(now.title);
+    m_ui.lblArtist->setText(now.artist);
+    m_ui.lblAlbum->setText(now.album);
+    m_ui.lblGenre->setText(now.genre);
+    m_menus.mnuNow->setText(now.artist + QStringLiteral(" - ") + now.title);
+    m_ui.lblTime->setText(QStringLiteral("Length: ") + ConvertToTime(now.lengthMs));
+    m_window.setPlayingFile(m_engine->CurrentFile());
+    ShowRatings();
+    if (popup && m_menus.mnuSongPopup->isChecked()) {
+        if (!m_popup)
+            m_popup = new frmPopup();
+        m_popup->ShowPopup(now.artist, now.title);
+    }
+}
+
+void PlaybackController::showPlaying(bool playing)
+{
+    m_ui.picPlay->setVisible(!playing);
+    m_ui.picPause->setVisible(playing);
+    m_spectrum->setPlaying(playing);
+}
+
+void PlaybackController::showStatus(const QString& message, bool sticky)
+{
+    m_status->setText(message);
+    m_status->setVisible(!message.isEmpty());
+    if (message.isEmpty() || sticky)
+        m_statusClear->stop();
+    else
+        m_statusClear->start();
+}
+
+void PlaybackController::tmrPosition_Timer()
+{
+    if (m_volume->MixerFound() && m_volume->MaxWaveVolume() > m_volume->MinWaveVolume()) {
+        const double span = double(m_volume->MaxWaveVolume()) - m_volume->MinWaveVolume();
+        m_ui.picVolume->setFraction((m_volume->WaveVolume() - m_volume->MinWaveVolume()) / span);
+    }
+    const qint64 length = m_engine->GetLength();
+    qint64 elapsed = 0;
+    if (length >= 1) {
+        elapsed = m_engine->Position();
+        m_ui.PicPosition->setFraction(double(elapsed) / double(length));
+    } else {
+        m_ui.PicPosition->setFraction(0.0);
+    }
+    m_ui.lblElapsed->setText(ConvertToTime(elapsed));
+    m_ui.lblRemaining->setText(RemainingText(m_ui.lblTime->text(), m_ui.lblElapsed->text()));
+}
+
+void PlaybackController::seek(double fraction)
+{
+    tmrPosition->stop(); // no tick sees a half-done seek
+    m_ui.PicPosition->setFraction(fraction);
+    m_control->seekTo(fraction);
+    tmrPosition->start();
+}
+
+void PlaybackController::setVolume(double fraction)
+{
+    if (!m_volume->MixerFound())
+        return;
+    const double low = m_volume->MinWaveVolume();
+    const double high = m_volume->MaxWaveVolume();
+    m_ui.picVolume->setFraction(fraction);
+    m_volume->setWaveVolume(static_cast<qint32>(std::lround(low + fraction * (high - low))));
+}
+
+void PlaybackController::ShowRatings()
+{
+    const int track = m_control->CurrentI();
+    const int stars = track >= 0 ? m_control->playCounts().GetRating(track, m_window.library()) : 0;
+    for (int i = 0; i < m_ui.Ratings.size(); ++i)
+        m_ui.Ratings.at(i)->setElement(i < stars ? ui::SkinElement::StarFull : ui::SkinElement::StarEmpty);
+}
+
+void PlaybackController::Ratings_Click(int index)
+{
+    const int track = m_control->CurrentI();
+    if (track < 0)
+        return;
+    database::mdlPlayCountEditor& playCounts = m_control->playCounts();
+    switch (playCounts.SetRating(track, index + 1)) {
+    case database::PlayCountError::None:
+        break;
+    case database::PlayCountError::NoFile:
+    case database::PlayCountError::NotSupported: {
+        const database::PlayCountMessage message = playCounts.ShowRatingUnsupported();
+        m_prompts.show(message.title, message.text, ui::PromptIcon::Information);
+        break;
+    }
+    default:
+        m_prompts.show(QStringLiteral("Quaverly"),
+                       QStringLiteral("The rating could not be written to the iPod's Play Counts file."),
+                       ui::PromptIcon::Warning);
+        break;
+    }
+    ShowRatings();
+}
+
+} // namespace quaverly::playback

@@ -1,0 +1,107 @@
+#pragma once
+#include "database/mdlPlayCountEditor.h"
+#include "playback/PlayControl.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QTimer;
+
+namespace quaverly::browser { class frmMain; struct frmMainUi; class frmMenus; }
+namespace quaverly::database { struct LoadResult; }
+namespace quaverly::exporting { class M3uWriter; struct PlayerCommand; }
+namespace quaverly::settings { class mdlOptions; }
+namespace quaverly::ui { class PromptService; }
+
+namespace quaverly::playback {
+
+class AudioEngine;
+class clsVolume;
+class frmPopup;
+class SpectrumView;
+
+/// Playback in the main window: attaches play control, the position bar,
+/// the elapsed and remaining times, the rating stars, the volume slider, the
+/// spectrum area, the new-track popup and the external players to the
+/// window's controls and intent signals. Owned by (a child of) the window.
+class PlaybackController : public QObject
+{
+    Q_OBJECT
+public:
+    using PlayerStarter = std::function<bool(const exporting::PlayerCommand&)>;
+
+    PlaybackController(browser::frmMain& window, settings::mdlOptions& options, ui::PromptService& prompts,
+                       database::mdlPlayCountEditor playCounts, std::unique_ptr<AudioEngine> engine,
+                       std::unique_ptr<clsVolume> volume);
+    ~PlaybackController() override;
+
+    /// The program's wiring: the libmpv engine (QUAVERLY_AUDIO_OUT chooses the
+    /// output), the system mixer and the load's Play Counts file.
+    static PlaybackController* attach(browser::frmMain& window, const database::LoadResult& load,
+                                      settings::mdlOptions& options, ui::PromptService& prompts);
+
+    [[nodiscard]] PlayControl& control() { return *m_control; }
+    [[nodiscard]] AudioEngine& engine() { return *m_engine; }
+    [[nodiscard]] SpectrumView* spectrum() const { return m_spectrum; }
+    [[nodiscard]] frmPopup* popup() const;
+    [[nodiscard]] QLabel* statusLabel() const { return m_status; }
+    [[nodiscard]] const QString& defaultPlayerPath() const { return m_defaultPlayer; }
+    /// How external players are started (tests record instead).
+    void setPlayerStarter(PlayerStarter starter) { m_start = std::move(starter); }
+    /// The players window's file choice (tests answer without a dialog).
+    void setPlayerFileChooser(std::function<QString(QWidget*)> chooser) { m_choosePlayer = std::move(chooser); }
+    /// The colour dialog of the spectrum area (tests answer without a dialog);
+    /// answers an invalid colour when cancelled.
+    void setColourChooser(std::function<QColor(QWidget*, const QColor&)> chooser) { m_chooseColour = std::move(chooser); }
+
+    void tmrPosition_Timer();
+    void ShowRatings();
+    void Ratings_Click(int index);
+    void LoadPlayers();
+    void SetDefaultPlayer();
+    void mnuPlayer_Click(int index);
+    void mnuAddPlayer_Click();
+    void cmdOpen_Click();
+    void cmdMakeM3u_Click();
+    void PicSpectrum_MouseUp(Qt::MouseButton button);
+
+private:
+    void connectControls();
+    void connectMenus();
+    void connectEngine();
+    void LoadMyOptions();
+    void chkRepeat_Click();
+    void showNowPlaying(const NowPlaying& now, bool popup);
+    void showPlaying(bool playing);
+    void showStatus(const QString& message, bool sticky);
+    void seek(double fraction);
+    void setVolume(double fraction);
+    void showOpenError(int error, const QString& what);
+    [[nodiscard]] std::vector<int> rowTracks() const;
+
+    browser::frmMain& m_window;
+    browser::frmMainUi& m_ui;
+    browser::frmMenus& m_menus;
+    settings::mdlOptions& m_options;
+    ui::PromptService& m_prompts;
+    std::unique_ptr<AudioEngine> m_engine;
+    std::unique_ptr<clsVolume> m_volume;
+    std::unique_ptr<SongListAccess> m_list;
+    std::unique_ptr<exporting::M3uWriter> m_m3u;
+    PlayControl* m_control = nullptr;
+    QTimer* tmrPosition = nullptr;
+    QTimer* m_statusClear = nullptr;
+    SpectrumView* m_spectrum = nullptr;
+    QLabel* m_status = nullptr;
+    QPointer<frmPopup> m_popup;
+    QString m_defaultPlayer;
+    PlayerStarter m_start;
+    std::function<QString(QWidget*)> m_choosePlayer;
+    std::function<QColor(QWidget*, const QColor&)> m_chooseColour;
+};
+
+} // namespace quaverly::playback

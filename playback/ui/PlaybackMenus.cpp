@@ -1,0 +1,168 @@
+// The main window's player menu, the external players, the spectrum area's
+// colour and the popup: the menu side of the playback controller.
+#include "browser/SongListModel.h"
+#include "browser/ui/frmMain.h"
+#include "browser/ui/frmMainUi.h"
+#include "browser/ui/frmMenus.h"
+#include "export/M3uWriter.h"
+#include "export/PlayerLauncher.h"
+#include "playback/AudioEngine.h"
+#include "playback/ExternalPlayers.h"
+#include "playback/ui/PlaybackController.h"
+#include "playback/ui/SpectrumView.h"
+#include "playback/ui/frmDefaultPlayer.h"
+#include "playback/ui/frmPopup.h"
+#include "settings/OptionKeys.h"
+#include "settings/mdlOptions.h"
+#include "ui/PromptService.h"
+#include "ui/widgets/CommonDialog.h"
+#include "ui/widgets/ucListView.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace quaverly::playback {
+namespace keys = settings::keys;
+
+namespace {
+
+/// Starts a player without a shell: the associated program through the
+/// desktop, a desktop entry by its Exec line, a program file directly.
+bool startPlayer(const exporting::PlayerCommand& command)
+{
+    const QString file = command.arguments.value(0);
+    if (command.program == exporting::kDesktopOpener)
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    const PlayerLaunch launch = LaunchFor(command.program, file);
+    return !launch.program.isEmpty() && QProcess::startDetached(launch.program, launch.arguments);
+}
+
+QColor chooseColour(QWidget* owner, const QColor& initial)
+{
+    ui::CommonDialog dialog;
+    const ui::ColorResult result = dialog.ShowColor(owner, true, initial);
+    return result.cancelled ? QColor() : result.colour;
+}
+
+} // namespace
+
+void PlaybackController::connectMenus()
+{
+    m_start = &startPlayer;
+    m_choosePlayer = &ChoosePlayerFile;
+    m_chooseColour = &chooseColour;
+    browser::frmMenus& m = m_menus;
+    connect(m.mnuPause, &QAction::triggered, m_control, &PlayControl::picPause_Click);
+    connect(m.mnuNext, &QAction::triggered, m_control, &PlayControl::picNext_Click);
+    connect(m.mnuPrev, &QAction::triggered, m_control, &PlayControl::picPrev_Click);
+    connect(m.mnuAddPlayer, &QAction::triggered, this, &PlaybackController::mnuAddPlayer_Click);
+    connect(m.mnuPlayer.constFirst(), &QAction::triggered, this, [this] { mnuPlayer_Click(0); });
+    connect(&m, &browser::frmMenus::spectrumToggled, this, [this](bool on) {
+        m_engine->setBandLevelsEnabled(on);
+        m_spectrum->setActive(on);
+    });
+    connect(m.mnuSpecColor, &QAction::triggered, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
+    connect(m_spectrum, &SpectrumView::colourRequested, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
+}
+
+void PlaybackController::LoadPlayers()
+{
+    QList<QAction*>& items = m_menus.mnuPlayer;
+    while (items.size() > 1)
+        delete items.takeLast();
+    const QStringList applicationDirs = QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
+    const QStringList players = LoadPlayerList(m_options);
+    for (int n = 1; n <= players.size(); ++n) {
+        const QString& path = players.at(n - 1);
+        const QString name = GetProductName(path, applicationDirs);
+        auto* item = new QAction(name.isEmpty() ? path : name, m_menus.mnuPlayIn);
+        item->setObjectName(QStringLiteral("mnuPlayer"));
+        item->setCheckable(true);
+        item->setData(path);
+        m_menus.mnuPlayIn->insertAction(m_menus.mnuAddPlayer, item);
+        connect(item, &QAction::triggered, this, [this, n] { mnuPlayer_Click(n); });
+        items.append(item);
+    }
+    SetDefaultPlayer();
+}
+
+void PlaybackController::SetDefaultPlayer()
+{
+    const QList<QAction*>& items = m_menus.mnuPlayer;
+    for (QAction* item : items)
+        item->setChecked(false);
+    m_defaultPlayer = DefaultPlayer(m_options);
+    if (m_defaultPlayer.isEmpty()) {
+        items.constFirst()->setChecked(true);
+        return;
+    }
+    for (int i = 1; i < items.size(); ++i)
+        if (items.at(i)->data().toString().compare(m_defaultPlayer, Qt::CaseInsensitive) == 0)
+            items.at(i)->setChecked(true);
+}
+
+void PlaybackController::mnuPlayer_Click(int index)
+{
+    // "[Default Player]" makes the associated program the choice again.
+    const QString path = index == 0 ? QString() : m_menus.mnuPlayer.value(index)->data().toString();
+    (void)SetDefaultPlayerPath(m_options, path);
+    SetDefaultPlayer();
+}
+
+void PlaybackController::mnuAddPlayer_Click()
+{
+    frmDefaultPlayer players(m_options, [this] { LoadPlayers(); }, &m_window);
+    players.setFileChooser(m_choosePlayer);
+    players.exec();
+}
+
+std::vector<int> PlaybackController::rowTracks() const
+{
+    return m_window.songModel().rows();
+}
+
+void PlaybackController::showOpenError(int error, const QString& what)
+{
+    if (error == int(exporting::OpenError::PlaylistNotWritten))
+        m_prompts.show(QStringLiteral("Quaverly"), QStringLiteral("The playlist could not be written."),
+                       ui::PromptIcon::Warning);
+    else if (error == int(exporting::OpenError::PlayerNotStarted))
+        m_prompts.show(QStringLiteral("Quaverly"),
+                       QStringLiteral("The player could not be started for:\n") + what, ui::PromptIcon::Warning);
+}
+
+void PlaybackController::cmdOpen_Click()
+{
+    const exporting::OpenResult result = exporting::OpenInPlayer(
+        m_window.library(), rowTracks(), m_ui.lstSong->GetLstSongSelected(), m_defaultPlayer, m_start);
+    showOpenError(int(result.error), result.file);
+}
+
+void PlaybackController::cmdMakeM3u_Click()
+{
+    const exporting::OpenResult result = exporting::OpenAsPlaylist(
+        *m_m3u, m_window.library(), rowTracks(), m_ui.lstSong->GetLstSongSelected(), m_defaultPlayer, m_start);
+    showOpenError(int(result.error), result.file);
+}
+
+void PlaybackController::PicSpectrum_MouseUp(Qt::MouseButton button)
+{
+    if (button != Qt::RightButton)
+        return;
+    const QString stored = m_options.GetOption(QLatin1String(keys::kSpectrumColor),
+                                               QLatin1String(keys::defaults::kSpectrumColor));
+    qint64 value = stored.trimmed().toLongLong();
+    const QColor chosen = m_chooseColour ? m_chooseColour(&m_window, ColorFromValue(value)) : QColor();
+    if (chosen.isValid()) {
+        value = ValueFromColor(chosen);
+        m_options.SaveOption(QLatin1String(keys::kSpectrumColor), QString::number(value));
+    }
+    m_ui.PicSpectrum->setProperty("tag", QString::number(value));
+    m_spectrum->setColour(ColorFromValue(value));
+}
+
+} // namespace quaverly::playback
