@@ -4,6 +4,7 @@
 //   quaverly --screenshot FILE [ROOT]    starts as usual, saves the filled main
 //                                        window to FILE (PNG) and exits
 #include "browser/ui/frmMain.h"
+#include "playback/ui/PlaybackController.h"
 #include "startup/IpodDiscovery.h"
 #include "startup/SingleInstance.h"
 #include "startup/app/ConsolePromptService.h"
@@ -91,7 +92,9 @@ int main(int argc, char* argv[])
 
     startup::StartupFlow flow(*prompts, [](const database::LoadResult& load, settings::mdlOptions& options,
                                            ui::PromptService& prompter) -> QWidget* {
-        return new browser::frmMain(load.library, options, prompter);
+        auto* window = new browser::frmMain(load.library, options, prompter);
+        playback::PlaybackController::attach(*window, load, options, prompter);
+        return window;
     });
     flow.setUpdateInstaller([&prompts] {
         (void)updates::InstallUpdates(updates::UpdateContext::currentProgram(), *prompts);
