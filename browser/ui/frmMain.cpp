@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QWindowStateChangeEvent>
 
 namespace quaverly::browser {
@@ -98,14 +99,16 @@ void frmMain::connectChrome()
     connect(caption, &ui::CaptionBar::minimizeClicked, this, &QWidget::showMinimized);
     connect(caption, &ui::CaptionBar::podClicked, this, &frmMain::imgPod_Click);
     connect(caption, &ui::CaptionBar::podDoubleClicked, this, &QWidget::close);
-    const auto popupBelow = [this](ui::MenuBarLabel* label, QMenu* menu) {
-        connect(label, &ui::MenuBarLabel::clicked, this,
-                [label, menu] { menu->popup(label->mapToGlobal(QPoint(0, label->height()))); });
+    // A click on a menu label, or Alt and its access key, opens its menu below it.
+    const auto popupBelow = [this](ui::MenuBarLabel* label, QMenu* menu, Qt::Key accessKey) {
+        const auto open = [label, menu] { menu->popup(label->mapToGlobal(QPoint(0, label->height()))); };
+        connect(label, &ui::MenuBarLabel::clicked, this, open);
+        connect(new QShortcut(QKeySequence(Qt::ALT | accessKey), this), &QShortcut::activated, this, open);
     };
-    popupBelow(m_ui->mnuFIle, m_menus->mnuFIle);
-    popupBelow(m_ui->mnuOptions, m_menus->mnuOptions);
-    popupBelow(m_ui->mnuExtras, m_menus->mnuExtras);
-    popupBelow(m_ui->mnuHelp, m_menus->mnuHelp);
+    popupBelow(m_ui->mnuFIle, m_menus->mnuFIle, Qt::Key_F);
+    popupBelow(m_ui->mnuOptions, m_menus->mnuOptions, Qt::Key_O);
+    popupBelow(m_ui->mnuExtras, m_menus->mnuExtras, Qt::Key_E);
+    popupBelow(m_ui->mnuHelp, m_menus->mnuHelp, Qt::Key_H);
 }
 
 void frmMain::connectMenus()
