@@ -13,6 +13,7 @@
 #include "ui/widgets/ucListView.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -262,6 +263,7 @@ private Q_SLOTS:
         QEvent enter(QEvent::Enter);
         QCoreApplication::sendEvent(close->image(), &enter);
         QVERIFY(close->hoverImage()->isVisible());
+        QCursor::setPos(window.mapToGlobal(QPoint(window.width() / 2, window.height() / 2)));
         QEvent leave(QEvent::Leave);
         QCoreApplication::sendEvent(close->hoverImage(), &leave);
         QVERIFY(!close->hoverImage()->isVisible());

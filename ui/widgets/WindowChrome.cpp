@@ -1,5 +1,6 @@
 #include "ui/widgets/WindowChrome.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -157,8 +158,11 @@ bool HoverButton::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_image && event->type() == QEvent::Enter) {
         m_hover->show();
         m_hover->raise();
-    } else if (watched == m_hover && event->type() == QEvent::Leave) {
-        m_hover->hide();
+    } else if (event->type() == QEvent::Leave && (watched == m_hover || watched == m_image)) {
+        // The twin covers the image, so the image's own leave arrives as the
+        // twin appears; only a mouse outside the button hides it.
+        if (!rect().contains(mapFromGlobal(QCursor::pos())))
+            m_hover->hide();
     }
     return QWidget::eventFilter(watched, event);
 }
