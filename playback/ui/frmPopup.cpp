@@ -16,7 +16,7 @@ constexpr int kSlideMs = 350;
 
 frmPopup::frmPopup(QWidget* parent)
     : QWidget(parent,
-              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+              Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("frmPopup"));
     setWindowTitle(QStringLiteral("Quaverly New Track"));

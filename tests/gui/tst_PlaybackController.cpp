@@ -1,0 +1,391 @@
+// Playback in the main window on the demo iPod: a real song through libmpv
+// from double-click to the Play Counts update, the rating stars on each kind
+// of Play Counts file, the player menu and its window, the hand-over to
+// external players, the spectrum colour and the popup.
+#include "GuiFixture.h"
+#include "browser/SongListModel.h"
+#include "browser/ui/frmMain.h"
+#include "browser/ui/frmMainUi.h"
+#include "browser/ui/frmMenus.h"
+#include "export/PlayerLauncher.h"
+#include "playback/AudioEngine.h"
+#include "playback/FakeBackend.h"
+#include "playback/MixerDevice.h"
+#include "playback/MpvBackend.h"
+#include "playback/clsVolume.h"
+#include "playback/ui/PlaybackController.h"
+#include "playback/ui/SpectrumView.h"
+#include "playback/ui/frmDefaultPlayer.h"
+#include "playback/ui/frmPopup.h"
+#include "tools/testwriter/ITunesDBWriter.h"
+#include "ui/PromptService.h"
+#include "ui/widgets/Skin.h"
+#include "ui/widgets/WindowChrome.h"
+#include "ui/widgets/ucListView.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtEndian>
+
+using namespace quaverly;
+using namespace quaverly::playback;
+
+namespace {
+
+/// The demo iPod (with or without its song files), its main window and playback.
+struct Rig
+{
+    QTemporaryDir dir;
+    database::LoadResult load;
+    std::unique_ptr<settings::mdlOptions> options;
+    ui::RecordingPromptService prompts;
+    std::unique_ptr<browser::frmMain> window;
+    PlaybackController* playback = nullptr;
+    FakeBackend* fake = nullptr;
+    std::vector<exporting::PlayerCommand> started;
+
+    bool make(bool realPlayer, bool audio = false)
+    {
+        QString error;
+        tools::DemoOptions demo;
+        demo.audio = audio;
+        if (!dir.isValid() || !tools::MakeDemoIpod(dir.path(), demo, &error))
+            return false;
+        options = std::make_unique<settings::mdlOptions>(dir.path());
+        return reload(realPlayer);
+    }
+    bool reload(bool realPlayer)
+    {
+        const QString db = startup::DevicePath(dir.path()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
+        load = database::LoadiTunesDB(db, dir.path());
+        if (load.error != database::LoadError::None || load.library.TrackCount() == 0)
+            return false;
+        load.library.iPodRoot = dir.path();
+        window.reset();
+        window = std::make_unique<browser::frmMain>(load.library, *options, prompts);
+        std::unique_ptr<AudioBackend> backend;
+        if (realPlayer) {
+            backend = std::make_unique<MpvBackend>(MpvOptions{ QStringLiteral("null"), true, false });
+        } else {
+            auto scripted = std::make_unique<FakeBackend>();
+            fake = scripted.get();
+            backend = std::move(scripted);
+        }
+        auto engine = std::make_unique<AudioEngine>(std::move(backend), nullptr);
+        if (!engine->initialise())
+            return false;
+        playback = new PlaybackController(*window, *options, prompts, load.playCounts, std::move(engine),
+                                          std::make_unique<clsVolume>(std::make_unique<NullMixer>()));
+        playback->setPlayerStarter([this](const exporting::PlayerCommand& command) {
+            started.push_back(command);
+            return true;
+        });
+        return true;
+    }
+    browser::frmMainUi& ui() { return window->ui(); }
+    void selectRow(int row)
+    {
+        ui().lstSong->setItemSelected(-1, false);
+        ui().lstSong->setItemSelected(row, true);
+    }
+    QString playCountsPath() const
+    {
+        return startup::DevicePath(dir.path()).existing(QStringLiteral("iPod_Control/iTunes/Play Counts"));
+    }
+    quint32 entryField(int track, int offset) const
+    {
+        QFile file(playCountsPath());
+        if (!file.open(QIODevice::ReadOnly))
+            return 0xFFFFFFFFu;
+        const QByteArray bytes = file.readAll();
+        const int size = static_cast<quint8>(bytes.at(8));
+        const qsizetype at = 96 + qsizetype(size) * track + offset;
+        return at + 4 <= bytes.size() ? qFromLittleEndian<quint32>(bytes.constData() + at) : 0xFFFFFFFFu;
+    }
+    int fullStars()
+    {
+        int stars = 0;
+        for (const ui::SkinImage* star : ui().Ratings)
+            stars += star->element() == ui::SkinElement::StarFull ? 1 : 0;
+        return stars;
+    }
+};
+
+} // namespace
+
+class tst_PlaybackController : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void doubleClickPlaysARealSongAndCountsIt()
+    {
+        Rig rig;
+        QVERIFY(rig.make(true, true));
+        rig.ui().lstSong->setItemSelected(-1, false);
+        rig.ui().lstSong->setItemSelected(0, true);
+        const int track = rig.window->songModel().trackAt(0);
+        QVERIFY(track >= 0);
+        const quint32 before = rig.entryField(track, 0);
+        QVERIFY(before != 0xFFFFFFFFu);
+
+        rig.window->lstSong_DblClick();
+        const database::TrackRecord& t = rig.load.library.Tracks[size_t(track)];
+        QCOMPARE(rig.ui().lblTitle->text(), t.Title);
+        QCOMPARE(rig.ui().lblTitle->property("tag").toString(), QString::number(t.UIN));
+        QCOMPARE(rig.window->menus().mnuNow->text(), t.Artist + QStringLiteral(" - ") + t.Title);
+        QVERIFY(rig.ui().picPlay->isHidden());
+        QCOMPARE(rig.window->songModel().cellText(0, 0), QStringLiteral("#"));
+
+        QTRY_COMPARE_WITH_TIMEOUT(rig.entryField(track, 0), before + 1, 15000);
+        QVERIFY(rig.entryField(track, 4) > 3'000'000'000u); // last played stamped
+        QCOMPARE(rig.playback->control().PlayedHistory().constFirst(), t.Path);
+        QTRY_VERIFY(rig.playback->control().PlayedHistory().size() >= 2); // the list goes on
+        QVERIFY(rig.prompts.requests.empty());
+    }
+
+    void missingSongSaysWhyAndMovesOn()
+    {
+        Rig rig;
+        QVERIFY(rig.make(true, false)); // no song files at all
+        rig.ui().lstSong->setItemSelected(-1, false);
+        rig.ui().lstSong->setItemSelected(0, true);
+        rig.window->lstSong_DblClick();
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.playback->control().AutoAdvance(), 15000);
+        QCOMPARE(rig.playback->control().failuresInRow(), 3);
+        QVERIFY(rig.playback->statusLabel()->text().contains(QStringLiteral("3 songs in a row")));
+        QVERIFY(rig.ui().picPause->isHidden());
+        QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int>{ 2 });
+    }
+
+    void ratingStars_data()
+    {
+        QTest::addColumn<int>("entrySize"); // 0: no Play Counts file
+        QTest::addColumn<QString>("promptTitle");
+        QTest::addColumn<int>("stars");
+        QTest::newRow("12-byte entries") << 12 << QStringLiteral("Your iPod does not support this") << -1;
+        QTest::newRow("16-byte entries") << 16 << QString() << 3;
+        QTest::newRow("40-byte entries") << 40 << QString() << 3;
+        QTest::newRow("no Play Counts file") << 0 << QStringLiteral("File Not Found") << -1;
+    }
+    void ratingStars()
+    {
+        QFETCH(int, entrySize);
+        QFETCH(QString, promptTitle);
+        QFETCH(int, stars);
+        Rig rig;
+        QVERIFY(rig.make(false));
+        const QString path = rig.playCountsPath();
+        QVERIFY(!path.isEmpty());
+        const int tracks = rig.load.library.TrackCount();
+        if (entrySize == 0)
+            QVERIFY(QFile::remove(path));
+        else
+            QVERIFY(tools::WriteFileBytes(path, tools::WritePlayCounts(
+                                                    entrySize, std::vector<tools::PlayCountEntry>(size_t(tracks)))));
+        QVERIFY(rig.reload(false));
+
+        rig.playback->Ratings_Click(2); // nothing plays: nothing happens
+        QVERIFY(rig.prompts.requests.empty());
+
+        rig.selectRow(1);
+        rig.window->picPlay_Click();
+        const int track = rig.playback->control().CurrentI();
+        QCOMPARE(track, rig.window->songModel().trackAt(1));
+        const int databaseStars = rig.load.library.Tracks[size_t(track)].Rating;
+        rig.playback->Ratings_Click(2);
+        if (promptTitle.isEmpty()) {
+            QVERIFY(rig.prompts.requests.empty());
+            QCOMPARE(rig.entryField(track, 12) & 0xFFFF, 60u);
+            QCOMPARE(rig.fullStars(), stars);
+        } else {
+            QCOMPARE(rig.prompts.requests.size(), size_t(1));
+            QCOMPARE(rig.prompts.requests.front().title, promptTitle);
+            QCOMPARE(rig.fullStars(), databaseStars); // the database's rating stays shown
+        }
+    }
+
+    void playerMenuFromTheStore()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        QTemporaryDir programs;
+        const QString player = programs.filePath(QStringLiteral("my player"));
+        QVERIFY(QFile(player).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::setPermissions(player, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        rig.options->SaveOption(QStringLiteral("PlayerCount"), QStringLiteral("2"));
+        rig.options->SaveOption(QStringLiteral("PlayerPlayer1"), player);
+        rig.options->SaveOption(QStringLiteral("PlayerDefaultPlayer"), player.toUpper());
+        rig.playback->LoadPlayers();
+        const QList<QAction*>& items = rig.window->menus().mnuPlayer;
+        QCOMPARE(items.size(), 3);
+        QCOMPARE(items.at(1)->text(), QStringLiteral("my player"));
+        QCOMPARE(items.at(2)->data().toString(), QString()); // the missing key: an empty path
+        // The stored default matches its item whatever the letter case.
+        QVERIFY(!items.at(0)->isChecked());
+        QVERIFY(items.at(1)->isChecked() || player != player.toUpper());
+        rig.playback->mnuPlayer_Click(1);
+        QVERIFY(items.at(1)->isChecked());
+        QCOMPARE(rig.playback->defaultPlayerPath(), player);
+        // "[Default Player]" makes the associated program the choice again.
+        rig.playback->mnuPlayer_Click(0);
+        QVERIFY(items.at(0)->isChecked());
+        QVERIFY(!items.at(1)->isChecked());
+        QVERIFY(rig.playback->defaultPlayerPath().isEmpty());
+        QVERIFY(rig.options->GetOption(QStringLiteral("PlayerDefaultPlayer"), QString()).isEmpty());
+    }
+
+    void playersWindowStoresItsList()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        QTemporaryDir programs;
+        QStringList paths;
+        for (const char* name : { "one", "two", "three" }) {
+            paths << programs.filePath(QLatin1String(name));
+            QVERIFY(QFile(paths.constLast()).open(QIODevice::WriteOnly));
+            QVERIFY(QFile::setPermissions(paths.constLast(), QFile::ReadOwner | QFile::ExeOwner));
+        }
+        const QString notAProgram = programs.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(QFile(notAProgram).open(QIODevice::WriteOnly));
+        int loads = 0;
+        {
+            frmDefaultPlayer players(*rig.options, [&loads] { ++loads; });
+            QStringList answers = paths;
+            answers.insert(1, notAProgram);
+            answers.insert(2, QString()); // cancelled
+            players.setFileChooser([&answers](QWidget*) { return answers.takeFirst(); });
+            for (int i = 0; i < 5; ++i)
+                players.cmdAdd_Click();
+            QCOMPARE(players.players(), paths);
+            players.reject();
+        }
+        QCOMPARE(loads, 1);
+        QCOMPARE(rig.options->GetOption(QStringLiteral("PlayerCount"), QString()), QStringLiteral("3"));
+        {
+            frmDefaultPlayer players(*rig.options, {});
+            auto* list = players.findChild<QListWidget*>(QStringLiteral("lstPlayers"));
+            QVERIFY(list);
+            players.cmdRemovePlayer_Click(); // nothing selected: nothing removed
+            QCOMPARE(players.players().size(), 3);
+            list->setCurrentRow(2);
+            players.cmdRemovePlayer_Click();
+            players.reject();
+        }
+        QCOMPARE(rig.options->GetOption(QStringLiteral("PlayerCount"), QString()), QStringLiteral("2"));
+        QCOMPARE(rig.options->GetOption(QStringLiteral("PlayerPlayer3"), QString()), paths.at(2)); // kept, unread
+    }
+
+    void openAndPlaylistHandOver()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        rig.ui().lstSong->setItemSelected(-1, false);
+        rig.playback->cmdOpen_Click();
+        rig.playback->cmdMakeM3u_Click();
+        QVERIFY(rig.started.empty()); // nothing selected: nothing written, nothing started
+
+        rig.selectRow(2);
+        rig.playback->cmdOpen_Click();
+        QCOMPARE(rig.started.size(), size_t(1));
+        QCOMPARE(rig.started[0].program, exporting::kDesktopOpener.toString());
+        const int track = rig.window->songModel().trackAt(2);
+        QCOMPARE(rig.started[0].arguments,
+                 QStringList{ rig.playback->control().devicePath(rig.load.library.Tracks[size_t(track)].Path) });
+
+        const QString player = QStringLiteral("/opt/a player/bin/play er");
+        rig.options->SaveOption(QStringLiteral("PlayerDefaultPlayer"), player);
+        rig.playback->SetDefaultPlayer();
+        rig.playback->cmdMakeM3u_Click();
+        QCOMPARE(rig.started.size(), size_t(2));
+        QCOMPARE(rig.started[1].program, player);
+        QCOMPARE(rig.started[1].arguments.size(), 1); // one argument, blanks and all
+        QFile playlist(rig.started[1].arguments.constFirst());
+        QVERIFY(playlist.open(QIODevice::ReadOnly));
+        QCOMPARE(playlist.readAll().count('\n'), rig.window->songModel().rowCount());
+    }
+
+    void spectrumSwitchAndColour()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        QAction* spectrum = rig.window->menus().mnuSpectrum;
+        spectrum->trigger();
+        QVERIFY(rig.ui().picVolume->isHidden());
+        QVERIFY(!rig.playback->spectrum()->animating()); // nothing started yet: no redraws
+        rig.selectRow(0);
+        rig.window->picPlay_Click();
+        QVERIFY(rig.playback->spectrum()->animating());
+        rig.playback->spectrum()->setLevels({ -60.0, -30.0, 0.0, 12.0 });
+        QTRY_COMPARE(rig.playback->spectrum()->bars(), (std::vector<double>{ 0.0, 0.5, 1.0, 1.0 }));
+        spectrum->trigger();
+        QVERIFY(!rig.ui().picVolume->isHidden());
+        QVERIFY(!rig.playback->spectrum()->animating());
+
+        QCOMPARE(ColorFromValue(16711680), QColor(0, 0, 255)); // the stored default is blue
+        QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), QStringLiteral("16711680"));
+        rig.playback->setColourChooser([](QWidget*, const QColor&) { return QColor(255, 128, 0); });
+        rig.playback->PicSpectrum_MouseUp(Qt::RightButton);
+        const QString stored = QString::number(255 + 128 * 256);
+        QCOMPARE(rig.options->GetOption(QStringLiteral("SpectrumColor"), QString()), stored);
+        QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), stored);
+        rig.playback->setColourChooser([](QWidget*, const QColor&) { return QColor(); }); // cancelled
+        rig.ui().PicSpectrum->setProperty("tag", QStringLiteral("1"));
+        rig.playback->PicSpectrum_MouseUp(Qt::RightButton);
+        QCOMPARE(rig.options->GetOption(QStringLiteral("SpectrumColor"), QString()), stored);
+        QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), stored);
+    }
+
+    void popupNeverTakesTheFocus()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        rig.window->show();
+        rig.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+        rig.window->menus().mnuSongPopup->setChecked(true);
+        rig.selectRow(0);
+        rig.window->picPlay_Click();
+        QPointer<frmPopup> popup = rig.playback->popup();
+        QVERIFY(popup);
+        QVERIFY(popup->isVisible());
+        QVERIFY(popup->testAttribute(Qt::WA_ShowWithoutActivating));
+        QVERIFY(popup->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+        QTest::qWait(100);
+        QCOMPARE(QApplication::activeWindow(), rig.window.get());
+        const database::TrackRecord& t = rig.load.library.Tracks[size_t(rig.playback->control().CurrentI())];
+        QCOMPARE(popup->text(), t.Title + QStringLiteral(" - ") + t.Artist);
+        popup->ShowPopup(QString(), QString());
+        QCOMPARE(popup->text(), QStringLiteral(" - "));
+        QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), 6000); // gone after its 3 s and the slide
+    }
+
+    void playOrderOptionsAreStoredAndRestored()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        QVERIFY(!rig.ui().optRptOne->isEnabled());
+        rig.ui().chkRepeat->click();
+        QVERIFY(rig.ui().optRptOne->isEnabled() && rig.ui().optRptAll->isEnabled());
+        rig.ui().optRptOne->click();
+        rig.ui().chkShuffle->click();
+        QCOMPARE(rig.options->GetOption(QStringLiteral("Repeat"), QString()), QStringLiteral("1"));
+        QCOMPARE(rig.options->GetOption(QStringLiteral("RepeatType"), QString()), QStringLiteral("One"));
+        QCOMPARE(rig.options->GetOption(QStringLiteral("Shuffle"), QString()), QStringLiteral("1"));
+        QVERIFY(rig.reload(false));
+        QVERIFY(rig.ui().chkRepeat->isChecked() && rig.ui().optRptOne->isChecked() && rig.ui().chkShuffle->isChecked());
+        QVERIFY(rig.playback->control().repeat() && rig.playback->control().repeatOne());
+        QVERIFY(rig.playback->control().shuffle());
+    }
+};
+
+QTEST_MAIN(tst_PlaybackController)
+#include "tst_PlaybackController.moc"
