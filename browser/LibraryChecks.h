@@ -63,7 +63,9 @@ struct WriteResult
 };
 
 /// Writes "duplicates.txt" in the iPod root: the report text then CR LF, in
-/// UTF-8, replacing any earlier file (of any letter case) in one step.
+/// UTF-8, replacing any earlier file (of any letter case) in one step. On
+/// failure the earlier file is left as it was, and the message shown must say
+/// that the list could not be saved (with errorText) instead of claiming it was.
 [[nodiscard]] WriteResult WriteDuplicatesFile(const QString& iPodRoot, const QString& reportText);
 
 } // namespace quaverly::browser

@@ -52,14 +52,23 @@ SearchIndex::SearchIndex(const database::Library& library)
     m_offsets.reserve(static_cast<size_t>(count) + 1);
     m_text.reserve(static_cast<qsizetype>(count) * 160);
     const QChar separator = QLatin1Char('\n');
+    const auto appendNumber = [this, separator](qint64 value) {
+        char buffer[24];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        m_text.append(QLatin1StringView(buffer, result.ptr - buffer));
+        m_text.append(separator);
+    };
     for (int i = 0; i < count; ++i) {
         m_offsets.push_back(m_text.size());
         const TrackRecord& track = library.Tracks[static_cast<size_t>(i)];
-        m_text += track.Title + separator + track.Artist + separator + track.Album + separator + track.Genre
-            + separator + track.Path + separator + track.FileType + separator;
-        m_text += QString::number(track.Rating) + separator + QString::number(track.UIN) + separator
-            + QString::number(track.Length) + separator + QString::number(track.FileSize) + separator
-            + QString::number(track.TrackNumber) + separator;
+        for (const QString* cell : { &track.Title, &track.Artist, &track.Album, &track.Genre, &track.Path,
+                                     &track.FileType }) {
+            m_text.append(*cell);
+            m_text.append(separator);
+        }
+        for (qint64 number : { qint64(track.Rating), qint64(track.UIN), qint64(track.Length), track.FileSize,
+                               qint64(track.TrackNumber) })
+            appendNumber(number);
     }
     m_offsets.push_back(m_text.size());
     m_text = std::move(m_text).toCaseFolded();

@@ -4,6 +4,8 @@
 #include "browser/BrowserState.h"
 #include "browser/LibraryChecks.h"
 #include "browser/SongColumns.h"
+#include "browser/SongSearch.h"
+#include "browser/TrackKeys.h"
 #include "database/LibraryLoader.h"
 #include "startup/DevicePath.h"
 #include "tools/demoipod/DemoIpod.h"
@@ -68,6 +70,18 @@ void BM_BuildBrowserState(benchmark::State& state)
         BrowserState browser(library);
         benchmark::DoNotOptimize(browser.entries(browser::BrowserList::Source).size());
     }
+}
+
+void BM_BuildSearchIndex(benchmark::State& state)
+{
+    for (auto _ : state)
+        browser::SearchIndex index(fixture().library);
+}
+
+void BM_BuildTrackKeys(benchmark::State& state)
+{
+    for (auto _ : state)
+        browser::TrackKeys keys(fixture().library);
 }
 
 void BM_SelectMasterSource(benchmark::State& state)
@@ -170,6 +184,8 @@ void BM_MissingWarm(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_BuildBrowserState)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildSearchIndex)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildTrackKeys)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectMasterSource)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClickGenre)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClickAllGenreAfterOne)->Unit(benchmark::kMillisecond);
