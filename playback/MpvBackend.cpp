@@ -1,6 +1,7 @@
 #include "playback/MpvBackend.h"
 
 #include "playback/AudioRouting.h"
+#include "playback/BandLevels.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,54 +18,19 @@ namespace quaverly::playback {
 namespace {
 
 enum ObservedProperty : quint64 { kTimePos = 1, kDuration, kPause, kBands };
-constexpr quint64 kOtherReply = 1;
-constexpr quint64 kFirstLoadReply = 2; // each load is answered under its own number
-
-constexpr int kBandCount = 8;
-constexpr double kSilenceDb = -120.0;
-
-// One mono copy of the audio split into eight octave bands, merged as extra
-// channels after the untouched stereo pair, measured per channel, and panned
-// back to the stereo pair, so what is heard does not change.
-QByteArray bandFilter()
-{
-    static constexpr int kCentresHz[kBandCount] = {63, 125, 250, 500, 1000, 2000, 4000, 8000};
-    QByteArray graph = "aformat=channel_layouts=stereo,asplit=2[main][x];"
-                       "[x]aformat=sample_fmts=fltp,pan=mono|c0=0.5*c0+0.5*c1,asplit=8";
-    for (int i = 0; i < kBandCount; ++i)
-        graph += "[i" + QByteArray::number(i) + ']';
-    for (int i = 0; i < kBandCount; ++i) {
-        graph += ";[i" + QByteArray::number(i) + "]bandpass=f=" + QByteArray::number(kCentresHz[i]) +
-                 ":width_type=o:w=1[b" + QByteArray::number(i) + ']';
-    }
-    graph += ";[main]";
-    for (int i = 0; i < kBandCount; ++i)
-        graph += "[b" + QByteArray::number(i) + ']';
-    graph += "amerge=inputs=9,aformat=sample_fmts=fltp,astats=metadata=1:reset=1:measure_perchannel=RMS_level:measure_overall=none,"
-             "pan=stereo|c0=c0|c1=c1";
-    return "@bands:lavfi=[" + graph + ']';
-}
+constexpr quint64 kOtherReply = 1; // loads are answered under their own numbers, from 2 on
 
 QList<double> bandLevels(const mpv_node& node)
 {
-    QList<double> levels(kBandCount, kSilenceDb);
-    if (node.format != MPV_FORMAT_NODE_MAP || node.u.list == nullptr)
-        return levels;
-    const mpv_node_list& map = *node.u.list;
-    for (int i = 0; i < map.num; ++i) {
-        const QByteArray key(map.keys[i]);
-        if (!key.startsWith("lavfi.astats.") || !key.endsWith(".RMS_level") ||
-            map.values[i].format != MPV_FORMAT_STRING)
-            continue;
-        bool ok = false;
-        const int channel = key.mid(13, key.size() - 13 - 10).toInt(&ok);
-        const int band = channel - 3; // channels 1 and 2 are the stereo pair
-        if (!ok || band < 0 || band >= kBandCount)
-            continue;
-        const double db = QByteArray(map.values[i].u.string).toDouble(&ok);
-        levels[band] = ok && db > kSilenceDb ? db : kSilenceDb;
+    BandStats stats;
+    if (node.format == MPV_FORMAT_NODE_MAP && node.u.list != nullptr) {
+        const mpv_node_list& map = *node.u.list;
+        for (int i = 0; i < map.num; ++i) {
+            if (map.values[i].format == MPV_FORMAT_STRING)
+                stats.emplace_back(QByteArray(map.keys[i]), QByteArray(map.values[i].u.string));
+        }
     }
-    return levels;
+    return BandLevelsFromStats(stats);
 }
 
 PlaybackError errorOf(int mpvError, const QString& path)
@@ -366,7 +332,7 @@ void MpvBackend::setBandLevelsEnabled(bool enabled)
     if (m_handle == nullptr)
         return;
     if (enabled) {
-        setProperty("af", bandFilter());
+        setProperty("af", "@bands:lavfi=[" + BandFilterGraph() + ']');
         mpv_observe_property(m_handle, kBands, "af-metadata/bands", MPV_FORMAT_NODE);
     } else {
         mpv_unobserve_property(m_handle, kBands);
