@@ -216,6 +216,9 @@ void frmMenus::addTray()
     m_tray = new QSystemTrayIcon(ui::Skin::appIcon(), this);
     m_tray->setObjectName(QStringLiteral("picSystray"));
     m_tray->setToolTip(QStringLiteral("Quaverly"));
+    // Right click: trays that speak the StatusNotifier protocol only show a
+    // menu that is set here; the others report the click below as well.
+    m_tray->setContextMenu(mnuPopup);
     connect(m_tray, &QSystemTrayIcon::activated, this, &frmMenus::picSystray_Activated);
     if (QSystemTrayIcon::isSystemTrayAvailable())
         m_tray->show();
@@ -235,7 +238,7 @@ void frmMenus::picSystray_Activated(QSystemTrayIcon::ActivationReason reason)
 {
     if (reason == QSystemTrayIcon::DoubleClick)
         Q_EMIT showRequested();
-    else if (reason == QSystemTrayIcon::Context)
+    else if (reason == QSystemTrayIcon::Context && !(m_tray && m_tray->contextMenu()))
         ShowPopup(QCursor::pos());
 }
 

@@ -29,6 +29,7 @@ public:
     void addTray();
     /// True when a tray icon is shown, so that hiding the window to it is safe.
     [[nodiscard]] bool trayShown() const;
+    [[nodiscard]] QSystemTrayIcon* trayIcon() const { return m_tray; }
     /// Pops up the tray menu at `globalPos`.
     void ShowPopup(const QPoint& globalPos);
     /// Forwards a tray activation: a double click restores the main window,

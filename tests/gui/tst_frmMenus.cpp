@@ -130,9 +130,9 @@ private Q_SLOTS:
         QCOMPARE(show.size(), 0); // a single click does nothing
         menus.picSystray_Activated(QSystemTrayIcon::DoubleClick);
         QCOMPARE(show.size(), 1);
-        menus.picSystray_Activated(QSystemTrayIcon::Context);
-        QVERIFY(menus.mnuPopup->isVisible());
-        menus.mnuPopup->hide();
+        QVERIFY(menus.trayIcon());
+        QCOMPARE(menus.trayIcon()->toolTip(), u"Quaverly"_s);
+        QCOMPARE(menus.trayIcon()->contextMenu(), menus.mnuPopup); // right click shows the tray menu
     }
 
     void exitItemsAllClose()
