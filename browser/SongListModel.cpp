@@ -51,6 +51,8 @@ void SongListModel::sort(int column, Qt::SortOrder order)
 
 void SongListModel::setRows(std::vector<int> rows)
 {
+    const int count = m_library.TrackCount();
+    std::erase_if(rows, [count](int track) { return track < 0 || track >= count; });
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();

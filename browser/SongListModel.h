@@ -34,6 +34,7 @@ public:
     /// Header click: numeric for "Track Number" and "Length", code order otherwise; stable.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
+    /// Shows these track indexes as rows; indexes outside the library are dropped.
     void setRows(std::vector<int> rows);
     /// The same rows in a new order (selections follow their songs); a vector
     /// that is not a reordering of the rows shown is ignored.
