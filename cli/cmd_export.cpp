@@ -160,8 +160,8 @@ void printReport(const ExtractReport& report, qint64 elapsedMs, bool json)
         printLine(QStringLiteral("Skipped %1 songs: cancelled.").arg(report.skipped));
     if (!report.failures.empty())
         printLine(QStringLiteral("Failed %1 songs:").arg(report.failures.size()));
-    for (const exporting::ExtractFailure& failure : report.failures)
-        printLine(QStringLiteral("  %1: %2").arg(failure.song, exporting::describeError(failure.error, failure.systemError)));
+    for (const QString& line : exporting::FailureLines(report))
+        printLine(QStringLiteral("  ") + line);
 }
 
 int runExtract(const QStringList& args)

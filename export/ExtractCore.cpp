@@ -20,17 +20,17 @@ enum FieldSlot { Genre, Artist, Album, Title, TrackNumber, FieldCount };
 
 struct Token
 {
-    QStringView text;
+    QLatin1String text;
     QStringView unknownName; // what an empty component made from this token becomes
 };
 
 // In the order in which they are replaced.
 constexpr std::array<Token, FieldCount> kTokens { {
-    { u"[genre]", u"Unknown Genre" },
-    { u"[artist]", u"Unknown Artist" },
-    { u"[album]", u"Unknown Album" },
-    { u"[title]", u"Unknown Title" },
-    { u"[track number]", u"00" },
+    { QLatin1String("[genre]"), u"Unknown Genre" },
+    { QLatin1String("[artist]"), u"Unknown Artist" },
+    { QLatin1String("[album]"), u"Unknown Album" },
+    { QLatin1String("[title]"), u"Unknown Title" },
+    { QLatin1String("[track number]"), u"00" },
 } };
 
 bool keptCategory(char32_t codePoint)
@@ -172,14 +172,15 @@ QString MakeFileName(const QString& nameTemplate, const QString& title, const QS
     fields[TrackNumber] = orDefault(FilterNameCharacters(trackNumber), u"00");
 
     static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
+    static const QString marker = kMarker.toString();
     QStringList components;
     for (const QString& part : nameTemplate.split(separators)) {
         QString text = part;
         for (int slot = 0; slot < FieldCount; ++slot)
-            text.replace(kTokens[slot].text.toString(), fields[slot], Qt::CaseInsensitive);
+            text.replace(kTokens[slot].text, fields[slot], Qt::CaseInsensitive);
         text = FilterNameCharacters(text);
         bool named = false;
-        for (const QString& piece : text.split(kMarker.toString(), Qt::KeepEmptyParts, Qt::CaseSensitive)) {
+        for (const QString& piece : text.split(marker, Qt::KeepEmptyParts, Qt::CaseSensitive)) {
             const QString name = trimmedName(piece);
             if (!name.isEmpty()) {
                 components.append(name);

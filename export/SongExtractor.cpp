@@ -188,4 +188,15 @@ QString describeError(ExtractError error, int systemError)
     return text;
 }
 
+QStringList FailureLines(const ExtractReport& report)
+{
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(report.failures.size()));
+    for (const ExtractFailure& failure : report.failures) {
+        const QString song = failure.song.isEmpty() ? QStringLiteral("song %1").arg(failure.trackIndex) : failure.song;
+        lines.append(song + QStringLiteral(": ") + describeError(failure.error, failure.systemError));
+    }
+    return lines;
+}
+
 } // namespace quaverly::exporting

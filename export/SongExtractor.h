@@ -2,6 +2,7 @@
 #include "export/FileCopier.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -69,8 +70,8 @@ struct ExtractProgress
 using ExtractProgressFn = std::function<bool(const ExtractProgress& progress)>;
 
 /// Copies songs off the iPod into a folder tree named by a template.
-/// Plan() reads the library (on the thread that owns it); Run() works on the
-/// plan alone, synchronously, and may run on a worker thread. A failing song
+/// Plan() only reads the library (it may run on a worker thread while the
+/// library is not changed); Run() works on the plan alone, synchronously. A failing song
 /// is recorded and skipped, never fatal; a cancelled run keeps the songs
 /// already copied and leaves no partial file.
 class SongExtractor
@@ -98,7 +99,11 @@ private:
     const database::Library& m_library;
 };
 
-/// A short English reason for a report line ("disk full", "file not on the iPod").
+/// A short English reason for a report line ("the target disk is full (No space left on device)").
 [[nodiscard]] QString describeError(ExtractError error, int systemError = 0);
+
+/// The songs that were not copied, one line each: "artist - title: reason".
+/// Meant for the details of the end-of-run message and the CLI summary.
+[[nodiscard]] QStringList FailureLines(const ExtractReport& report);
 
 } // namespace quaverly::exporting

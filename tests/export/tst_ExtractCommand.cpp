@@ -53,22 +53,6 @@ private Q_SLOTS:
         QVERIFY2(quaverly::tools::MakeDemoIpod(m_ipod, {}, &error), qPrintable(error));
     }
 
-    void dryRunPlansEverySongAndCopiesNothing()
-    {
-        const QString target = m_dir.filePath(u"dry"_s);
-        const Run run = cli({ u"extract"_s, m_ipod, u"--to"_s, target, u"--dry-run"_s, u"--json"_s });
-        QCOMPARE(run.status, 0);
-        const QJsonArray plan = QJsonDocument::fromJson(run.out).array();
-        QVERIFY(plan.size() > 20);
-        for (const QJsonValue& entry : plan) {
-            const QString destination = entry[u"destination"_s].toString();
-            QCOMPARE(destination.count(u'/'), 3);
-            QVERIFY(!destination.startsWith(u'/'));
-            QVERIFY(QFileInfo::exists(entry[u"source"_s].toString()));
-        }
-        QVERIFY(!QFileInfo::exists(target));
-    }
-
     void extractCopiesTheSelectionAndSaysSo()
     {
         const QString target = m_dir.filePath(u"some"_s);
@@ -126,18 +110,6 @@ private Q_SLOTS:
         QCOMPARE(contents(file), expected);
     }
 
-    void usageErrors_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("no target") << QStringList { u"extract"_s, u"ROOT"_s };
-        QTest::newRow("no root") << QStringList { u"m3u"_s };
-        QTest::newRow("two roots") << QStringList { u"extract"_s, u"a"_s, u"b"_s, u"--to"_s, u"x"_s };
-    }
-    void usageErrors()
-    {
-        QFETCH(QStringList, args);
-        QCOMPARE(cli(args).status, 2);
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_ExtractCommand)

@@ -54,31 +54,6 @@ class tst_FileCopier : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void copiesIntoNewFoldersAndReplacesOldFiles()
-    {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QByteArray data = writeFile(dir.filePath(u"src/a.mp3"_s), QByteArray(3 * 1024 * 1024 + 5, 'x'));
-        QVERIFY(!data.isEmpty());
-        const QString destination = dir.filePath(u"out/deep/er/a.mp3"_s);
-
-        FileCopier copier;
-        qint64 lastProgress = -1;
-        const CopyResult first = copier.CopyFile(dir.filePath(u"src/a.mp3"_s), destination, [&](qint64 done) {
-            lastProgress = done;
-            return true;
-        });
-        QVERIFY(first.ok());
-        QCOMPARE(first.bytes, data.size());
-        QCOMPARE(lastProgress, data.size());
-        QCOMPARE(contents(destination), data);
-
-        QVERIFY(!writeFile(dir.filePath(u"src/a.mp3"_s), "new").isEmpty());
-        QVERIFY(copier.CopyFile(dir.filePath(u"src/a.mp3"_s), destination).ok());
-        QCOMPARE(contents(destination), QByteArray("new"));
-        QCOMPARE(filesBelow(dir.filePath(u"out"_s)), QStringList { u"deep/er/a.mp3"_s });
-    }
-
     void failuresLeaveNothingBehind_data()
     {
         QTest::addColumn<QString>("source");
@@ -129,22 +104,6 @@ private Q_SLOTS:
         QCOMPARE(contents(dir.filePath(u"out/a.mp3"_s)), QByteArray("old"));
     }
 
-    void cancelStopsWithinTheFile()
-    {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        QVERIFY(!writeFile(dir.filePath(u"src/a.mp3"_s), QByteArray(24 * 1024 * 1024, 'x')).isEmpty());
-        int calls = 0;
-        const CopyResult result
-            = FileCopier().CopyFile(dir.filePath(u"src/a.mp3"_s), dir.filePath(u"out/a.mp3"_s), [&](qint64) {
-                  ++calls;
-                  return false;
-              });
-        QCOMPARE(result.error, ExtractError::Cancelled);
-        QCOMPARE(calls, 1);
-        QVERIFY(result.bytes < 24 * 1024 * 1024);
-        QVERIFY(filesBelow(dir.filePath(u"out"_s)).isEmpty());
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_FileCopier)

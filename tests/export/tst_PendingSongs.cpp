@@ -1,11 +1,8 @@
 #include "export/PendingSongs.h"
 
-#include "database/Library.h"
-
 #include <QTest>
 
 using namespace quaverly::exporting;
-using namespace Qt::StringLiterals;
 
 class tst_PendingSongs : public QObject
 {
@@ -41,17 +38,6 @@ private Q_SLOTS:
         QCOMPARE(pending.indexes(), left);
     }
 
-    void linesReadArtistDashTitle()
-    {
-        quaverly::database::Library library;
-        library.Tracks.resize(2);
-        library.Tracks[0].Artist = u"AC/DC"_s;
-        library.Tracks[0].Title = u"Hells Bells"_s;
-        library.Tracks[1].Title = u"No artist"_s;
-        PendingSongs pending;
-        pending.AddSongs({ 1, 0, 9 });
-        QCOMPARE(pending.lines(library), (QStringList { u" - No artist"_s, u"AC/DC - Hells Bells"_s, QString() }));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_PendingSongs)
