@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdio>
 
 namespace quaverly::cli {
 namespace {
@@ -125,6 +126,7 @@ int play(const Song& song, const QString& audioOut)
             const qint64 length = engine.GetLength();
             printLine(clock(engine.Position()) + QStringLiteral(" / ") +
                       (length > 0 ? clock(length) : QStringLiteral("?")));
+            std::fflush(stdout); // one line a second, also into a pipe
         }
     });
     poll.start(200);
