@@ -23,7 +23,7 @@ Q_ENUM_NS(BackendState)
 /// Why a song could not be played. None means it played to its end.
 enum class PlaybackError {
     None,
-    FileNotFound,      // no file at the path
+    FileNotFound,      // no file at the path, or it went away while playing (iPod unplugged)
     CannotDecode,      // unknown format, damaged data, or no playable stream in it
     CopyProtected,     // a protected (DRM) song: it cannot be decoded on this computer
     NoAudioOutput,     // the audio device could not be opened

@@ -192,7 +192,12 @@ void MpvBackend::handleEndFile(const mpv_event& event)
     const bool current = !isStale() && static_cast<quint64>(end->playlist_entry_id) == m_entryId;
     if (!current || m_state == BackendState::Idle || m_state == BackendState::Ended || m_state == BackendState::Failed)
         return;
-    if (end->reason == MPV_END_FILE_REASON_EOF) {
+    if (end->reason == MPV_END_FILE_REASON_EOF && !QFileInfo::exists(m_path)) {
+        // The disk went away under the song (an unplugged iPod reads as an
+        // early end): it did not play to its end.
+        m_errorText = QStringLiteral("the file is gone: ") + m_path;
+        fail(PlaybackError::FileNotFound);
+    } else if (end->reason == MPV_END_FILE_REASON_EOF) {
         m_positionMs = m_durationMs;
         setState(BackendState::Ended);
         Q_EMIT finished(PlaybackError::None);

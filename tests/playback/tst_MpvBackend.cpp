@@ -124,6 +124,20 @@ private Q_SLOTS:
         QCOMPARE(finished.at(0).at(0).value<PlaybackError>(), PlaybackError::None);
     }
 
+    void fileGoneDuringPlayIsNoEnd()
+    {
+        const QString file = path("unplugged.wav");
+        QVERIFY(writeSineWav(file, 1000));
+        MpvBackend backend(realTime());
+        QVERIFY(backend.initialise());
+        QSignalSpy finished(&backend, &AudioBackend::finished);
+        backend.open(file);
+        QTRY_COMPARE_WITH_TIMEOUT(backend.state(), BackendState::Playing, kWaitMs);
+        QVERIFY(QFile::remove(file)); // as when the iPod is pulled out
+        QVERIFY(finished.wait(kWaitMs));
+        QCOMPARE(finished.at(0).at(0).value<PlaybackError>(), PlaybackError::FileNotFound);
+    }
+
     void stopAnnouncesNothing()
     {
         MpvBackend backend(realTime());
