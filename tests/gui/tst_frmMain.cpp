@@ -269,6 +269,20 @@ private Q_SLOTS:
         QVERIFY(!close->hoverImage()->isVisible());
     }
 
+    void edgesResizeAndChildrenKeepTheirCursor()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseMove(&window, QPoint(2, window.height() / 2));
+        QCOMPARE(window.cursor().shape(), Qt::SizeHorCursor);
+        QTest::mouseMove(&window, QPoint(window.width() - 2, window.height() - 2));
+        QCOMPARE(window.cursor().shape(), Qt::SizeFDiagCursor);
+        QEvent enter(QEvent::Enter); // straight from the edge into the song list
+        QCoreApplication::sendEvent(window.ui().lstSong, &enter);
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+    }
+
     void minimiseWithoutATrayKeepsTheWindow()
     {
         frmMain window(m_pod->load.library, *m_pod->options, m_prompts);

@@ -1,5 +1,6 @@
 #include "ui/widgets/WindowChrome.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -57,6 +58,10 @@ FrameResizer::FrameResizer(QWidget* window, int margin)
 {
     window->setMouseTracking(true);
     window->installEventFilter(this);
+    // Children inherit the window's cursor: when the mouse moves from an edge
+    // straight into a child, the window hears nothing, so children's entries
+    // are watched too.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 Qt::Edges FrameResizer::edgesAt(QPoint pos) const
@@ -93,6 +98,11 @@ static Qt::CursorShape cursorFor(Qt::Edges edges)
 
 bool FrameResizer::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Enter && watched != m_window && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->window() == m_window) {
+        m_window->unsetCursor();
+        return false;
+    }
     if (watched != m_window || m_window->isMaximized())
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::MouseMove) {
