@@ -118,6 +118,8 @@ int runDuplicates(const QStringList& args)
     const QString text = browser::ReportText(library, report);
     if (parser.isSet(write) && report.foundCount > 0) {
         const browser::WriteResult written = browser::WriteDuplicatesFile(library.iPodRoot, text);
+        if (written.error == browser::WriteError::NoRoot)
+            return fail(QStringLiteral("No iPod folder to write duplicates.txt in."));
         if (written.error != browser::WriteError::None)
             return fail(QStringLiteral("Cannot write %1: %2").arg(written.path, written.errorText));
     }
