@@ -14,6 +14,7 @@
 #include "playback/clsVolume.h"
 #include "playback/ui/SpectrumView.h"
 #include "playback/ui/frmPopup.h"
+#include "playback/ui/frmQuicktime.h"
 #include "settings/OptionKeys.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
@@ -158,7 +159,14 @@ PlaybackController* PlaybackController::attach(browser::frmMain& window, const d
     auto volume = std::make_unique<clsVolume>(makeSystemMixer());
     if (!volume->MixerFound() && audioOut != QLatin1String("null"))
         prompts.show(QStringLiteral("Quaverly"), QStringLiteral("No mixer found!"), ui::PromptIcon::None);
-    return new PlaybackController(window, options, prompts, load.playCounts, std::move(engine), std::move(volume));
+    auto* controller =
+        new PlaybackController(window, options, prompts, load.playCounts, std::move(engine), std::move(volume));
+    // Videos show in the now-playing frame, beside the labels, while they play.
+    auto* video = new frmQuicktime(controller->engine(), window.ui().fraNow);
+    video->setFixedSize(160, 120);
+    if (auto* grid = qobject_cast<QGridLayout*>(window.ui().fraNow->layout()))
+        grid->addWidget(video, 0, grid->columnCount(), 5, 1);
+    return controller;
 }
 
 void PlaybackController::connectControls()
@@ -273,6 +281,8 @@ void PlaybackController::showPlaying(bool playing)
 {
     m_ui.picPlay->setVisible(!playing);
     m_ui.picPause->setVisible(playing);
+    m_menus.mnuPause->setEnabled(playing);
+    m_menus.mnuPlay->setEnabled(!playing);
     m_spectrum->setPlaying(playing);
 }
 
