@@ -28,7 +28,7 @@ public:
         for (int i = 0; i < 2 && m_pos < m_size; ++i)
             length = length * 256 + m_data[m_pos++];
         length = std::min(length % (maxBytes + 1), m_size - m_pos);
-        const QByteArray bytes(reinterpret_cast<const char*>(m_data + m_pos), static_cast<qsizetype>(length));
+        QByteArray bytes(reinterpret_cast<const char*>(m_data + m_pos), static_cast<qsizetype>(length));
         m_pos += length;
         return bytes;
     }
@@ -36,7 +36,7 @@ public:
     /// All bytes not taken yet.
     [[nodiscard]] QByteArray rest()
     {
-        const QByteArray bytes(reinterpret_cast<const char*>(m_data + m_pos), static_cast<qsizetype>(m_size - m_pos));
+        QByteArray bytes(reinterpret_cast<const char*>(m_data + m_pos), static_cast<qsizetype>(m_size - m_pos));
         m_pos = m_size;
         return bytes;
     }

@@ -18,7 +18,7 @@ QString writeScratchFile(const QString& name, const QByteArray& bytes)
     const QString folder = scratchFolder();
     if (folder.isEmpty())
         return {};
-    const QString path = folder + QLatin1Char('/') + name;
+    QString path = folder + QLatin1Char('/') + name;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         return {};
