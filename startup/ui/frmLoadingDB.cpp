@@ -117,7 +117,6 @@ void frmLoadingDB::LoadDB(const QString& dbPath, const QString& iPodRoot)
         QMetaObject::invokeMethod(
             status.data(), [status, text] { if (status) status->setText(text); }, Qt::QueuedConnection);
     };
-    lbl->setText(QStringLiteral("Loading database into program..."));
     m_watcher.setFuture(QtConcurrent::run([dbPath, iPodRoot, report] {
         return database::LoadiTunesDB(dbPath, iPodRoot, report);
     }));

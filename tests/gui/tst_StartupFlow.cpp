@@ -9,6 +9,7 @@
 #include "ui/PromptService.h"
 #include "ui/widgets/ucListView.h"
 
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -189,8 +190,11 @@ private Q_SLOTS:
         loading.LoadDB(pod.dbPath(), pod.dir.path());
         QCOMPARE(loading.donationPanelShown(), panel);
         QCOMPARE(loading.tmrWasteTime.isActive(), panel);
+        QCOMPARE(loading.lbl->text(), u"Please wait while the database from your iPod is read..."_s);
         QVERIFY(loaded.wait(20000));
+        QCOMPARE(loading.lbl->text(), u"Loading main Quaverly interface!"_s);
         loading.mainWindowLoaded();
+        QCOMPARE(loading.lbl->text(), u"Starting Quaverly!"_s);
         QCOMPARE(finished.size(), panel ? 0 : 1); // held for the panel to be read
         if (panel)
             QVERIFY(finished.wait(5000));
