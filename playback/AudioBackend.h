@@ -49,9 +49,10 @@ Q_ENUM_NS(EndReason)
 ///     issued while loading), and at last Ended or Failed, each announced by
 ///     finished() exactly once. open() or stop() on a current file replaces it
 ///     without any finished() for it.
-///  4. pause(), resume() and seek() act on the current file and are ignored
-///     without one; seek() is one exact seek, and positionMs() answers the
-///     target until the back end has got there.
+///  4. pause(), resume() and seek() act on the current file (while it loads,
+///     they take effect once it is loaded) and are ignored without one; seek()
+///     is one exact seek, and positionMs() answers the target until the back
+///     end has got there.
 ///  5. Destruction releases the device and emits nothing.
 /// Calls and signals happen on the owner's thread; no call waits for decoding
 /// or file I/O. Queries answer from observed values without a round trip.

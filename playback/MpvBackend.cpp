@@ -11,6 +11,7 @@
 #include <mpv/client.h>
 
 #include <clocale>
+#include <utility>
 #include <vector>
 
 namespace quaverly::playback {
@@ -143,8 +144,11 @@ void MpvBackend::handleEvent(const mpv_event& event)
         m_seekRestarted = true;
         if (!m_pauseWanted)
             m_seekTargetMs = -1;
-        if (m_state == BackendState::Loading)
+        if (m_state == BackendState::Loading) {
+            if (m_startSeekMs >= 0)
+                sendSeek(std::exchange(m_startSeekMs, -1)); // asked for while the file was loading
             setState(m_pauseWanted ? BackendState::Paused : BackendState::Playing);
+        }
         break;
     case MPV_EVENT_END_FILE:
         handleEndFile(event);
@@ -251,6 +255,7 @@ void MpvBackend::open(const QString& path)
     m_entryId = 0;
     m_positionMs = m_durationMs = 0;
     m_seekTargetMs = -1;
+    m_startSeekMs = -1;
     m_pauseWanted = false;
     setProperty("pause", "no");
     // An absolute path, so that no file name is taken for a protocol or an option.
@@ -285,8 +290,14 @@ void MpvBackend::resume()
 
 void MpvBackend::seek(qint64 positionMs)
 {
-    if (m_state != BackendState::Playing && m_state != BackendState::Paused)
-        return;
+    if (m_state == BackendState::Loading)
+        m_startSeekMs = qMax<qint64>(0, positionMs);
+    else if (m_state == BackendState::Playing || m_state == BackendState::Paused)
+        sendSeek(positionMs);
+}
+
+void MpvBackend::sendSeek(qint64 positionMs)
+{
     m_seekTargetMs = qMax<qint64>(0, positionMs);
     m_seekRestarted = false;
     command({"seek", QByteArray::number(static_cast<double>(m_seekTargetMs) / 1000.0, 'f', 3), "absolute+exact"});

@@ -59,6 +59,7 @@ private:
     void fail(PlaybackError error);
     void handleLoadReply(const mpv_event& event);
     [[nodiscard]] bool isStale() const { return m_awaitedLoad != 0; }
+    void sendSeek(qint64 positionMs);
     void setProperty(const char* name, const QByteArray& value);
     void command(std::initializer_list<QByteArray> args);
 
@@ -78,6 +79,7 @@ private:
     qint64 m_pausedAtMs = 0;
     qint64 m_seekTargetMs = -1; // shown as the position until the seek is done
     bool m_seekRestarted = false;
+    qint64 m_startSeekMs = -1; // a seek asked for while loading
     bool m_bandLevels = false;
 };
 

@@ -208,6 +208,17 @@ private Q_SLOTS:
         QCOMPARE(backend.state(), BackendState::Playing);
     }
 
+    void seekWhileLoadingIsDoneOnceLoaded()
+    {
+        MpvBackend backend(realTime());
+        QVERIFY(backend.initialise());
+        backend.open(path("three.wav"));
+        backend.seek(2000);
+        QTRY_COMPARE_WITH_TIMEOUT(backend.state(), BackendState::Playing, kWaitMs);
+        QTest::qWait(200);
+        QVERIFY2(backend.positionMs() >= 2000, qPrintable(QString::number(backend.positionMs())));
+    }
+
     void bandLevelsPeakAtTheTonesOctave_data()
     {
         QTest::addColumn<double>("frequencyHz");
