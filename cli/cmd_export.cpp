@@ -83,11 +83,14 @@ public:
         if (!m_enabled || (m_shown.isValid() && m_shown.elapsed() < 100 && progress.songsDone < progress.songsTotal))
             return;
         m_shown.start();
-        const double part = progress.bytesTotal > 0 ? double(progress.bytesDone) / double(progress.bytesTotal) : 0.0;
+        // Bytes and songs weigh equally: with many small files the cost per file dominates.
+        const double bytesPart = progress.bytesTotal > 0 ? double(progress.bytesDone) / double(progress.bytesTotal) : 1.0;
+        const double songsPart = progress.songsTotal > 0 ? double(progress.songsDone) / double(progress.songsTotal) : 1.0;
+        const double part = (bytesPart + songsPart) / 2.0;
         const double seconds = double(m_clock.elapsed()) / 1000.0;
         const double rate = seconds > 0.2 ? double(progress.bytesDone) / seconds : 0.0;
-        const QString left = rate > 0 ? clock(qint64(double(progress.bytesTotal - progress.bytesDone) / rate))
-                                      : QStringLiteral("-:--");
+        const QString left = part > 0.001 && seconds > 0.2 ? clock(qint64(seconds * (1.0 - part) / part))
+                                                           : QStringLiteral("-:--");
         constexpr int kBar = 20;
         const int filled = std::clamp(int(part * kBar), 0, kBar);
         QString line = QStringLiteral("[%1%2] %3/%4 songs  %5 of %6  %7/s  %8 left  %9")
