@@ -271,7 +271,7 @@ void PlaybackController::showNowPlaying(const NowPlaying& now, bool popup)
     m_window.setPlayingFile(m_engine->CurrentFile());
     ShowRatings();
     if (popup && m_menus.mnuSongPopup->isChecked()) {
-        if (!m_popup)
+        if (!m_popup || m_popup->leaving())
             m_popup = new frmPopup();
         m_popup->ShowPopup(now.artist, now.title);
     }

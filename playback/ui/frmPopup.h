@@ -23,6 +23,8 @@ public:
     /// Shows "title - artist" and slides the window up.
     void ShowPopup(const QString& artist, const QString& title);
     [[nodiscard]] QString text() const;
+    /// True once its time is up and it slides away; a new notice needs a new window.
+    [[nodiscard]] bool leaving() const { return m_leaving; }
 
 private:
     void Timer1_Timer();
