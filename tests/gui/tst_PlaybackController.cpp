@@ -154,11 +154,14 @@ private Q_SLOTS:
     {
         Rig rig;
         QVERIFY(rig.make(true, false)); // no song files at all
+        QSignalSpy failed(&rig.playback->control(), &PlayControl::playbackFailed);
         rig.ui().lstSong->setItemSelected(-1, false);
         rig.ui().lstSong->setItemSelected(0, true);
         rig.window->lstSong_DblClick();
         QTRY_VERIFY_WITH_TIMEOUT(!rig.playback->control().AutoAdvance(), 15000);
         QCOMPARE(rig.playback->control().failuresInRow(), 3);
+        QCOMPARE(failed.count(), 3);
+        QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("File not found on the iPod"));
         QVERIFY(rig.playback->statusLabel()->text().contains(QStringLiteral("3 songs in a row")));
         QVERIFY(rig.ui().picPause->isHidden());
         QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int>{ 2 });
