@@ -2,6 +2,7 @@
 
 #include "ui/PromptService.h"
 #include "ui/widgets/WindowChrome.h"
+#include "updates/UpdateHandOver.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,9 +15,7 @@ namespace quaverly::startup {
 
 bool HasPendingUpdates(const QString& programDir)
 {
-    if (programDir.isEmpty())
-        return false;
-    return !QDir(programDir).entryList({ QStringLiteral("*.new") }, QDir::Files | QDir::Hidden).isEmpty();
+    return updates::HasPendingUpdates(programDir); // the same files the installer is handed
 }
 
 QString NoIpodText()
