@@ -12,6 +12,7 @@
 #include "playback/FakeBackend.h"
 #include "playback/MixerDevice.h"
 #include "playback/MpvBackend.h"
+#include "playback/PlayOrder.h"
 #include "playback/clsVolume.h"
 #include "playback/ui/PlaybackController.h"
 #include "playback/ui/SpectrumView.h"
@@ -90,6 +91,7 @@ struct Rig
         return true;
     }
     browser::frmMainUi& ui() { return window->ui(); }
+    AudioEngine& engine() { return playback->engine(); }
     void selectRow(int row)
     {
         ui().lstSong->setItemSelected(-1, false);
@@ -369,6 +371,41 @@ private Q_SLOTS:
         popup->ShowPopup(QString(), QString());
         QCOMPARE(popup->text(), QStringLiteral(" - "));
         QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), 6000); // gone after its 3 s and the slide
+    }
+
+    void positionBarTimesAndSeeking()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        rig.selectRow(0);
+        const database::TrackRecord& t = rig.load.library.Tracks[size_t(rig.window->songModel().trackAt(0))];
+        rig.fake->setDuration(rig.playback->control().devicePath(t.Path), 125000);
+        rig.window->picPlay_Click();
+        rig.fake->advance(65000);
+        rig.playback->tmrPosition_Timer();
+        QCOMPARE(rig.ui().lblElapsed->text(), QStringLiteral("1:05"));
+        QCOMPARE(rig.ui().lblTime->text(), QStringLiteral("Length: ") + ConvertToTime(t.Length));
+        QCOMPARE(rig.ui().lblRemaining->text(), RemainingText(rig.ui().lblTime->text(), QStringLiteral("1:05")));
+
+        ui::BarControl* bar = rig.ui().PicPosition;
+        QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));
+        const QString seek = rig.fake->calls().filter(QStringLiteral("seek:")).value(0);
+        QVERIFY2(!seek.isEmpty(), "pressing on the bar seeks");
+        const qint64 target = seek.mid(5).toLongLong();
+        QVERIFY(qAbs(target - 125000 / 4) < 125000 / 50); // within a pixel or two of a quarter
+        QCOMPARE(rig.engine().Position(), target);
+    }
+
+    void shiftOnShuffleTakesANewStartTick()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        rig.playback->control().setShuffleTick(-1);
+        QTest::keyPress(rig.ui().chkShuffle, Qt::Key_Shift);
+        QVERIFY(rig.playback->control().ShuffleTick() >= 0);
     }
 
     void playOrderOptionsAreStoredAndRestored()
