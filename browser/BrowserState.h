@@ -7,7 +7,9 @@
 
 #include <vector>
 
-namespace quaverly::database { class Library; }
+namespace quaverly::database {
+class Library;
+}
 
 namespace quaverly::browser {
 
@@ -92,7 +94,7 @@ public:
     struct SearchOutcome
     {
         bool screenJumpPrompt = false; // "screenjump" was typed: ask, and empty the search box
-        bool rebuilt = false; // the rows were rebuilt from the album selection first
+        bool rebuilt = false;          // the rows were rebuilt from the album selection first
     };
     /// The search box's text changed to `query`. A query that extends the one
     /// before (starts with it) narrows the rows shown; any other query first
@@ -111,7 +113,7 @@ public:
 private:
     struct Stage
     {
-        QStringList entries; // "[All]" first
+        QStringList entries;          // "[All]" first
         std::vector<int> entryGroups; // group per entry row; -1 for "[All]"
         int current = 0;
         std::vector<int> selected;
@@ -137,9 +139,9 @@ private:
     int m_selectedSource = 0;
     std::vector<char> m_inSource;
 
-    Stage m_stages[4]; // [0] unused; genre, artist, album
+    Stage m_stages[4];                 // [0] unused; genre, artist, album
     std::vector<int> m_stageTracks[4]; // source, genre, artist, album tracks
-    std::vector<int> m_albumRows; // album tracks in the default order
+    std::vector<int> m_albumRows;      // album tracks in the default order
     std::vector<int> m_rows;
     QString m_query;
     QString m_playingFile;

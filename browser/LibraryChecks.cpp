@@ -133,8 +133,7 @@ DuplicateReport ScanForDuplicates(const database::Library& library, const CheckP
     return report;
 }
 
-MissingReport ScanForMissing(const database::Library& library, const QString& iPodRoot,
-                             const CheckProgressFn& progress)
+MissingReport ScanForMissing(const database::Library& library, const QString& iPodRoot, const CheckProgressFn& progress)
 {
     // Each folder is found (ignoring letter case) and listed once; a song is
     // present when its folded name is among the files listed there.
@@ -180,8 +179,9 @@ QString ReportText(const database::Library& library, const DuplicateReport& repo
 WriteResult WriteDuplicatesFile(const QString& iPodRoot, const QString& reportText)
 {
     WriteResult result;
-    const std::optional<QString> target
-        = iPodRoot.isEmpty() ? std::nullopt : startup::DevicePath(iPodRoot).resolve(QStringLiteral("duplicates.txt"));
+    const std::optional<QString> target = iPodRoot.isEmpty()
+        ? std::nullopt
+        : startup::DevicePath(iPodRoot).resolve(QStringLiteral("duplicates.txt"));
     if (!target) {
         result.error = WriteError::NoRoot;
         return result;

@@ -4,7 +4,9 @@
 #include <functional>
 #include <vector>
 
-namespace quaverly::database { class Library; }
+namespace quaverly::database {
+class Library;
+}
 
 namespace quaverly::browser {
 
@@ -40,8 +42,7 @@ struct MissingReport
     CheckError error = CheckError::None;
 };
 
-[[nodiscard]] DuplicateReport ScanForDuplicates(const database::Library& library,
-                                                const CheckProgressFn& progress = {});
+[[nodiscard]] DuplicateReport ScanForDuplicates(const database::Library& library, const CheckProgressFn& progress = {});
 
 /// A song is present when its path names a file under the iPod root, matched
 /// ignoring letter case (hidden and system files count). A song without a
@@ -58,7 +59,7 @@ enum class WriteError { None, NoRoot, CannotWrite };
 struct WriteResult
 {
     WriteError error = WriteError::None;
-    QString path; // the file written (or attempted)
+    QString path;      // the file written (or attempted)
     QString errorText; // the system's reason, for the message
 };
 

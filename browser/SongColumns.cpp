@@ -37,8 +37,7 @@ const QString* textField(const TrackRecord& track, Column column)
     }
 }
 
-template <typename Key>
-void sortByKey(std::vector<int>& rows, const std::vector<Key>& keys, bool ascending)
+template <typename Key> void sortByKey(std::vector<int>& rows, const std::vector<Key>& keys, bool ascending)
 {
     // Sort positions, then map back, so each key is built once per row.
     std::vector<size_t> order(rows.size());
@@ -59,8 +58,8 @@ void sortByKey(std::vector<int>& rows, const std::vector<Key>& keys, bool ascend
 QString ColumnHeader(int column)
 {
     static constexpr std::array<const char16_t*, kColumnCount> kHeaders = {
-        u" ", u"Title", u"Artist", u"Album", u"Genre", u"Path", u"Type", u"Rating", u"UIN", u"Length", u"Filesize",
-        u"Track Number",
+        u" ",    u"Title",  u"Artist", u"Album",  u"Genre",    u"Path",
+        u"Type", u"Rating", u"UIN",    u"Length", u"Filesize", u"Track Number",
     };
     if (column < 0 || column >= kColumnCount)
         return {};
@@ -132,7 +131,7 @@ void SortByColumn(const database::Library& library, std::vector<int>& rows, int 
         keys.reserve(rows.size());
         for (int row : rows) {
             const TrackRecord& track = trackOf(library, row);
-            keys.push_back(col == Column::Length        ? track.Length
+            keys.push_back(col == Column::Length            ? track.Length
                                : col == Column::TrackNumber ? track.TrackNumber
                                                             : (IsPlayingTrack(track, playingFile) ? 1 : 0));
         }
@@ -142,7 +141,8 @@ void SortByColumn(const database::Library& library, std::vector<int>& rows, int 
     if (col >= Column::Title && col <= Column::Type) {
         const auto less = [&](int a, int b) {
             return QString::compare(*textField(trackOf(library, a), col), *textField(trackOf(library, b), col),
-                                    Qt::CaseSensitive) < 0;
+                                    Qt::CaseSensitive)
+                < 0;
         };
         if (ascending)
             std::stable_sort(rows.begin(), rows.end(), less);

@@ -6,7 +6,7 @@
 namespace quaverly::database {
 class Library;
 struct TrackRecord;
-}
+} // namespace quaverly::database
 
 namespace quaverly::browser {
 
@@ -24,7 +24,7 @@ enum class Column {
     Type,
     Rating,
     UIN,
-    Length, // milliseconds
+    Length,   // milliseconds
     Filesize, // bytes
     TrackNumber,
 };

@@ -6,7 +6,9 @@
 
 #include <vector>
 
-namespace quaverly::database { class Library; }
+namespace quaverly::database {
+class Library;
+}
 
 namespace quaverly::browser {
 

@@ -30,8 +30,8 @@ bool wordInRow(const TrackRecord& track, const Word& word, const QString& playin
     const QString& w = word.text;
     if (w.isEmpty())
         return true;
-    for (const QString* cell : { &track.Title, &track.Artist, &track.Album, &track.Genre, &track.Path,
-                                 &track.FileType }) {
+    for (const QString* cell :
+         { &track.Title, &track.Artist, &track.Album, &track.Genre, &track.Path, &track.FileType }) {
         if (cell->contains(w, Qt::CaseInsensitive))
             return true;
     }
@@ -61,8 +61,8 @@ SearchIndex::SearchIndex(const database::Library& library)
     for (int i = 0; i < count; ++i) {
         m_offsets.push_back(m_text.size());
         const TrackRecord& track = library.Tracks[static_cast<size_t>(i)];
-        for (const QString* cell : { &track.Title, &track.Artist, &track.Album, &track.Genre, &track.Path,
-                                     &track.FileType }) {
+        for (const QString* cell :
+             { &track.Title, &track.Artist, &track.Album, &track.Genre, &track.Path, &track.FileType }) {
             m_text.append(*cell);
             m_text.append(separator);
         }

@@ -4,7 +4,9 @@
 
 #include <vector>
 
-namespace quaverly::database { class Library; }
+namespace quaverly::database {
+class Library;
+}
 
 namespace quaverly::browser {
 
@@ -27,7 +29,7 @@ public:
     [[nodiscard]] bool contains(int track, QStringView foldedWord) const;
 
 private:
-    QString m_text; // cells separated by '\n', tracks one after the other
+    QString m_text;                   // cells separated by '\n', tracks one after the other
     std::vector<qsizetype> m_offsets; // track i spans [m_offsets[i], m_offsets[i + 1])
 };
 

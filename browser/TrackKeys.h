@@ -3,7 +3,9 @@
 
 #include <vector>
 
-namespace quaverly::database { class Library; }
+namespace quaverly::database {
+class Library;
+}
 
 namespace quaverly::browser {
 
@@ -28,7 +30,10 @@ public:
         const auto& f = m_fields[idx(field)];
         return f.rankOfGroup[size(f.groupOfTrack[size(track)])];
     }
-    [[nodiscard]] int groupCount(Field field) const { return static_cast<int>(m_fields[idx(field)].rankOfGroup.size()); }
+    [[nodiscard]] int groupCount(Field field) const
+    {
+        return static_cast<int>(m_fields[idx(field)].rankOfGroup.size());
+    }
     /// The group of the empty text, or -1 when no track has an empty one.
     [[nodiscard]] int emptyGroup(Field field) const { return m_fields[idx(field)].emptyGroup; }
     /// The text of the field for a track.

@@ -27,7 +27,9 @@ bool clickNames(BrowserState& browser, BrowserList list, const QStringList& valu
         if (row < 0) {
             if (error)
                 *error = QStringLiteral("No %1 named \"%2\" in this selection.")
-                             .arg(list == BrowserList::Genre ? kGenre : list == BrowserList::Artist ? kArtist : kAlbum,
+                             .arg(list == BrowserList::Genre        ? kGenre
+                                      : list == BrowserList::Artist ? kArtist
+                                                                    : kAlbum,
                                   value);
             return false;
         }
@@ -46,12 +48,18 @@ bool clickNames(BrowserState& browser, BrowserList list, const QStringList& valu
 
 void addSelectionOptions(QCommandLineParser& parser)
 {
-    parser.addOption(QCommandLineOption(kSource, QStringLiteral("The source playlist (default: the whole iPod)."), QStringLiteral("NAME")));
-    parser.addOption(QCommandLineOption(kGenre, QStringLiteral("A genre; repeat to select several."), QStringLiteral("G")));
-    parser.addOption(QCommandLineOption(kArtist, QStringLiteral("An artist; repeat to select several."), QStringLiteral("A")));
-    parser.addOption(QCommandLineOption(kAlbum, QStringLiteral("An album; repeat to select several."), QStringLiteral("B")));
-    parser.addOption(QCommandLineOption(kSearch, QStringLiteral("Keep the rows holding every word of TEXT."), QStringLiteral("TEXT")));
-    parser.addOption(QCommandLineOption(kNoSort, QStringLiteral("Keep the playlist's order (\"No Sorting [Faster]\").")));
+    parser.addOption(QCommandLineOption(kSource, QStringLiteral("The source playlist (default: the whole iPod)."),
+                                        QStringLiteral("NAME")));
+    parser.addOption(
+        QCommandLineOption(kGenre, QStringLiteral("A genre; repeat to select several."), QStringLiteral("G")));
+    parser.addOption(
+        QCommandLineOption(kArtist, QStringLiteral("An artist; repeat to select several."), QStringLiteral("A")));
+    parser.addOption(
+        QCommandLineOption(kAlbum, QStringLiteral("An album; repeat to select several."), QStringLiteral("B")));
+    parser.addOption(QCommandLineOption(kSearch, QStringLiteral("Keep the rows holding every word of TEXT."),
+                                        QStringLiteral("TEXT")));
+    parser.addOption(
+        QCommandLineOption(kNoSort, QStringLiteral("Keep the playlist's order (\"No Sorting [Faster]\").")));
 }
 
 std::optional<std::vector<int>> resolveSelection(const database::Library& library, const QCommandLineParser& parser,

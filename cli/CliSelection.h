@@ -5,7 +5,9 @@
 #include <optional>
 #include <vector>
 
-namespace quaverly::database { class Library; }
+namespace quaverly::database {
+class Library;
+}
 
 namespace quaverly::cli {
 
@@ -18,7 +20,7 @@ void addSelectionOptions(QCommandLineParser& parser);
 /// the all entry. Without --source the master playlist is used. On an unknown
 /// name answers nullopt with `error` set.
 [[nodiscard]] std::optional<std::vector<int>> resolveSelection(const database::Library& library,
-                                                              const QCommandLineParser& parser, QString* error);
+                                                               const QCommandLineParser& parser, QString* error);
 
 /// As resolveSelection; an unknown name prints one line on stderr and gives no tracks.
 [[nodiscard]] std::vector<int> selectedTracks(const database::Library& library, const QCommandLineParser& parser);

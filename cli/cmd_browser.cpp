@@ -24,18 +24,12 @@ QJsonObject songJson(const Library& library, int index)
 {
     const TrackRecord& track = trackOf(library, index);
     return QJsonObject {
-        { QStringLiteral("index"), index },
-        { QStringLiteral("title"), track.Title },
-        { QStringLiteral("artist"), track.Artist },
-        { QStringLiteral("album"), track.Album },
-        { QStringLiteral("genre"), track.Genre },
-        { QStringLiteral("path"), track.Path },
-        { QStringLiteral("type"), track.FileType },
-        { QStringLiteral("rating"), track.Rating },
-        { QStringLiteral("uin"), track.UIN },
-        { QStringLiteral("length_ms"), track.Length },
-        { QStringLiteral("size"), track.FileSize },
-        { QStringLiteral("track_number"), track.TrackNumber },
+        { QStringLiteral("index"), index },         { QStringLiteral("title"), track.Title },
+        { QStringLiteral("artist"), track.Artist }, { QStringLiteral("album"), track.Album },
+        { QStringLiteral("genre"), track.Genre },   { QStringLiteral("path"), track.Path },
+        { QStringLiteral("type"), track.FileType }, { QStringLiteral("rating"), track.Rating },
+        { QStringLiteral("uin"), track.UIN },       { QStringLiteral("length_ms"), track.Length },
+        { QStringLiteral("size"), track.FileSize }, { QStringLiteral("track_number"), track.TrackNumber },
     };
 }
 
@@ -161,9 +155,10 @@ int runMissing(const QStringList& args)
 
 void registerBrowserCommands(Registry& registry)
 {
-    registry.push_back({ QStringLiteral("songs"), QStringLiteral("List the song rows of a browser selection."), runSongs });
-    registry.push_back({ QStringLiteral("duplicates"), QStringLiteral("List (and save) the duplicate songs."),
-                         runDuplicates });
+    registry.push_back(
+        { QStringLiteral("songs"), QStringLiteral("List the song rows of a browser selection."), runSongs });
+    registry.push_back(
+        { QStringLiteral("duplicates"), QStringLiteral("List (and save) the duplicate songs."), runDuplicates });
     registry.push_back({ QStringLiteral("missing"), QStringLiteral("List songs whose file is missing."), runMissing });
 }
 

@@ -110,9 +110,18 @@ void clickEach(benchmark::State& state, browser::BrowserList list)
     state.counters["entries"] = entries;
 }
 
-void BM_ClickGenre(benchmark::State& state) { clickEach(state, browser::BrowserList::Genre); }
-void BM_ClickArtist(benchmark::State& state) { clickEach(state, browser::BrowserList::Artist); }
-void BM_ClickAlbum(benchmark::State& state) { clickEach(state, browser::BrowserList::Album); }
+void BM_ClickGenre(benchmark::State& state)
+{
+    clickEach(state, browser::BrowserList::Genre);
+}
+void BM_ClickArtist(benchmark::State& state)
+{
+    clickEach(state, browser::BrowserList::Artist);
+}
+void BM_ClickAlbum(benchmark::State& state)
+{
+    clickEach(state, browser::BrowserList::Album);
+}
 
 void BM_ClickAllGenreAfterOne(benchmark::State& state)
 {

@@ -1,6 +1,6 @@
+#include "TestLibrary.h"
 #include "browser/BrowserState.h"
 #include "browser/SongColumns.h"
-#include "TestLibrary.h"
 
 #include <QTest>
 
@@ -97,16 +97,18 @@ private Q_SLOTS:
         QTest::newRow("three entries") << Clicks { { 2, { 2 } }, { 1, { 1, 2 } }, { 3, { 1, 2, 3 } } }
                                        << QList<int> { 3, 6, 0, 4, 1, 2 };
         QTest::newRow("deselect one of three drops its tracks")
-            << Clicks { { 2, { 2 } }, { 1, { 1, 2 } }, { 3, { 1, 2, 3 } }, { 1, { 2, 3 } } } << QList<int> { 3, 6, 1, 2 };
+            << Clicks { { 2, { 2 } }, { 1, { 1, 2 } }, { 3, { 1, 2, 3 } }, { 1, { 2, 3 } } }
+            << QList<int> { 3, 6, 1, 2 };
         QTest::newRow("deselect to one left shows that one")
             << Clicks { { 2, { 2 } }, { 1, { 1, 2 } }, { 2, { 1 } } } << QList<int> { 0, 4 };
-        QTest::newRow("nothing selected: the clicked entry") << Clicks { { 1, { 1 } }, { 1, {} } } << QList<int> { 0, 4 };
+        QTest::newRow("nothing selected: the clicked entry")
+            << Clicks { { 1, { 1 } }, { 1, {} } } << QList<int> { 0, 4 };
         QTest::newRow("plain click after several starts afresh")
             << Clicks { { 2, { 2 } }, { 1, { 1, 2 } }, { 3, { 3 } } } << QList<int> { 1, 2 };
-        QTest::newRow("range selection takes every entry") << Clicks { { 1, { 1 } }, { 3, { 1, 2, 3 } } }
-                                                           << QList<int> { 0, 4, 3, 6, 1, 2 };
-        QTest::newRow("[All] with an entry: no track twice") << Clicks { { 2, { 0, 2 } } }
-                                                             << QList<int> { 0, 1, 2, 3, 4, 5, 6 };
+        QTest::newRow("range selection takes every entry")
+            << Clicks { { 1, { 1 } }, { 3, { 1, 2, 3 } } } << QList<int> { 0, 4, 3, 6, 1, 2 };
+        QTest::newRow("[All] with an entry: no track twice")
+            << Clicks { { 2, { 0, 2 } } } << QList<int> { 0, 1, 2, 3, 4, 5, 6 };
     }
     void multiSelect()
     {
@@ -127,7 +129,7 @@ private Q_SLOTS:
     {
         const Library library = cascadeLibrary();
         BrowserState browser(library);
-        browser.selectFirstSource(); // sorted
+        browser.selectFirstSource();      // sorted
         browser.lstAlbum_Click(5, { 5 }); // G1
         QCOMPARE(browser.songRows(), (Rows { 3, 6 }));
         browser.lstAlbum_Click(1, { 1, 5 }); // + A1: rows of both, in the default order

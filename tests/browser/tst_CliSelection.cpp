@@ -1,5 +1,5 @@
-#include "cli/CliSelection.h"
 #include "TestLibrary.h"
+#include "cli/CliSelection.h"
 
 #include <QTest>
 
@@ -17,15 +17,15 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("expected"); // empty + error when the last element is -1
         // 0 Rock/Beta/B1, 1 rock/alpha/A1, 2 Pop/Alpha/A2, 3 Jazz/Gamma/G1, 4 Pop/Beta/B2, 5 Jazz/Gamma/G1
         QTest::newRow("nothing: the master playlist sorted") << QStringList {} << QList<int> { 1, 2, 0, 4, 3, 5 };
-        QTest::newRow("no sort keeps the playlist order") << QStringList { u"--no-sort"_qs }
-                                                          << QList<int> { 0, 1, 2, 3, 4, 5 };
+        QTest::newRow("no sort keeps the playlist order")
+            << QStringList { u"--no-sort"_qs } << QList<int> { 0, 1, 2, 3, 4, 5 };
         QTest::newRow("genres in the order given, any case")
             << QStringList { u"--no-sort"_qs, u"--genre"_qs, u"JAZZ"_qs, u"--genre"_qs, u"rock"_qs }
             << QList<int> { 3, 5, 0, 1 };
         QTest::newRow("[All] entry") << QStringList { u"--no-sort"_qs, u"--artist"_qs, u"[all]"_qs }
                                      << QList<int> { 0, 1, 2, 3, 4, 5 };
-        QTest::newRow("genre then artist") << QStringList { u"--genre"_qs, u"pop"_qs, u"--artist"_qs, u"beta"_qs }
-                                           << QList<int> { 4 };
+        QTest::newRow("genre then artist")
+            << QStringList { u"--genre"_qs, u"pop"_qs, u"--artist"_qs, u"beta"_qs } << QList<int> { 4 };
         QTest::newRow("two albums") << QStringList { u"--album"_qs, u"G1"_qs, u"--album"_qs, u"A1"_qs }
                                     << QList<int> { 1, 3, 5 };
         QTest::newRow("source by name") << QStringList { u"--no-sort"_qs, u"--source"_qs, u"MIX"_qs }

@@ -1,5 +1,5 @@
-#include "browser/LibraryChecks.h"
 #include "TestLibrary.h"
+#include "browser/LibraryChecks.h"
 
 #include <QDir>
 #include <QFile>
@@ -152,7 +152,7 @@ private Q_SLOTS:
 
     void missing_data()
     {
-        QTest::addColumn<QStringList>("onDisk"); // files under the root
+        QTest::addColumn<QStringList>("onDisk");    // files under the root
         QTest::addColumn<QStringList>("songPaths"); // Path of each track
         QTest::addColumn<QList<int>>("missing");
         const QString music = u"iPod_Control/Music/F00/"_qs;
@@ -163,17 +163,17 @@ private Q_SLOTS:
         QTest::newRow("other letter case is present")
             << QStringList { u"IPOD_CONTROL/MUSIC/f00/a.MP3"_qs } << QStringList { u"/iPod_Control/Music/F00/A.mp3"_qs }
             << QList<int> {};
-        QTest::newRow("hidden file is present") << QStringList { music + u".hidden.mp3"_qs }
-                                                << QStringList { u"/iPod_Control/Music/F00/.hidden.mp3"_qs }
-                                                << QList<int> {};
+        QTest::newRow("hidden file is present")
+            << QStringList { music + u".hidden.mp3"_qs } << QStringList { u"/iPod_Control/Music/F00/.hidden.mp3"_qs }
+            << QList<int> {};
         QTest::newRow("missing in library order")
             << QStringList { music + u"B.mp3"_qs }
             << QStringList { u"/iPod_Control/Music/F00/Z.mp3"_qs, u"/iPod_Control/Music/F00/B.mp3"_qs,
                              u"/iPod_Control/Music/F99/B.mp3"_qs }
             << QList<int> { 0, 2 };
         QTest::newRow("no path, a folder, climbing out")
-            << QStringList { music + u"A.mp3"_qs } << QStringList { QString(), u"/iPod_Control/Music/F00"_qs,
-                                                                    u"/../outside.mp3"_qs }
+            << QStringList { music + u"A.mp3"_qs }
+            << QStringList { QString(), u"/iPod_Control/Music/F00"_qs, u"/../outside.mp3"_qs }
             << QList<int> { 0, 1, 2 };
     }
     void missing()

@@ -1,6 +1,6 @@
+#include "TestLibrary.h"
 #include "browser/SongColumns.h"
 #include "browser/TrackKeys.h"
-#include "TestLibrary.h"
 
 #include <QTest>
 
@@ -15,9 +15,9 @@ class tst_SongColumns : public QObject
 private Q_SLOTS:
     void headersAndWidthKeys()
     {
-        const QStringList expected { u" "_qs, u"Title"_qs, u"Artist"_qs, u"Album"_qs, u"Genre"_qs, u"Path"_qs,
-                                     u"Type"_qs, u"Rating"_qs, u"UIN"_qs, u"Length"_qs, u"Filesize"_qs,
-                                     u"Track Number"_qs };
+        const QStringList expected { u" "_qs,     u"Title"_qs,  u"Artist"_qs,   u"Album"_qs,
+                                     u"Genre"_qs, u"Path"_qs,   u"Type"_qs,     u"Rating"_qs,
+                                     u"UIN"_qs,   u"Length"_qs, u"Filesize"_qs, u"Track Number"_qs };
         for (int c = 0; c < kColumnCount; ++c)
             QCOMPARE(ColumnHeader(c), expected[c]);
         QVERIFY(ColumnHeader(12).isEmpty());
@@ -51,10 +51,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("playing");
         QTest::addColumn<bool>("marked");
-        QTest::newRow("full path contains it") << u"/iPod_Control/Music/F01/ABCD.mp3"_qs
-                                               << u"/media/u/IPOD/iPod_Control/Music/F01/ABCD.mp3"_qs << true;
-        QTest::newRow("other letter case") << u"/iPod_Control/Music/F01/ABCD.mp3"_qs
-                                           << u"/media/u/IPOD/ipod_control/music/f01/abcd.MP3"_qs << true;
+        QTest::newRow("full path contains it")
+            << u"/iPod_Control/Music/F01/ABCD.mp3"_qs << u"/media/u/IPOD/iPod_Control/Music/F01/ABCD.mp3"_qs << true;
+        QTest::newRow("other letter case")
+            << u"/iPod_Control/Music/F01/ABCD.mp3"_qs << u"/media/u/IPOD/ipod_control/music/f01/abcd.MP3"_qs << true;
         QTest::newRow("another file") << u"/iPod_Control/Music/F01/ABCE.mp3"_qs
                                       << u"/media/u/IPOD/iPod_Control/Music/F01/ABCD.mp3"_qs << false;
         QTest::newRow("nothing playing") << u"/iPod_Control/Music/F01/ABCD.mp3"_qs << QString() << false;

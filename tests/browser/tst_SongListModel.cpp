@@ -1,5 +1,5 @@
-#include "browser/SongListModel.h"
 #include "TestLibrary.h"
+#include "browser/SongListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>
