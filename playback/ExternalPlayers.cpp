@@ -135,7 +135,7 @@ PlayerLaunch LaunchFor(const QString& player, const QString& file)
     QStringList words = QProcess::splitCommand(readDesktopEntry(player).exec);
     if (words.isEmpty())
         return {};
-    PlayerLaunch launch{ words.takeFirst(), {} };
+    PlayerLaunch launch { words.takeFirst(), {} };
     bool placed = false;
     for (const QString& word : std::as_const(words)) {
         if (word == QLatin1String("%f") || word == QLatin1String("%F") || word == QLatin1String("%u")

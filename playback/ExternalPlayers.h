@@ -2,7 +2,9 @@
 #include <QString>
 #include <QStringList>
 
-namespace quaverly::settings { class mdlOptions; }
+namespace quaverly::settings {
+class mdlOptions;
+}
 
 namespace quaverly::playback {
 

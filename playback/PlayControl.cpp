@@ -28,8 +28,8 @@ QString FailureText(PlaybackError error)
     return {};
 }
 
-PlayControl::PlayControl(AudioEngine& engine, const database::Library& library,
-                         database::mdlPlayCountEditor playCounts, SongListAccess& songs, QObject* parent)
+PlayControl::PlayControl(AudioEngine& engine, const database::Library& library, database::mdlPlayCountEditor playCounts,
+                         SongListAccess& songs, QObject* parent)
     : QObject(parent)
     , m_engine(engine)
     , m_library(library)
@@ -106,7 +106,7 @@ void PlayControl::OpenInEmbedded(bool keepHistory)
 void PlayControl::startTrack(int trackIndex, bool popup)
 {
     const database::TrackRecord& t = m_library.Tracks[static_cast<size_t>(trackIndex)];
-    m_now = NowPlaying{ trackIndex, t.UIN, t.Title, t.Artist, t.Album, t.Genre, t.Length };
+    m_now = NowPlaying { trackIndex, t.UIN, t.Title, t.Artist, t.Album, t.Genre, t.Length };
     m_paused = false;
     PlayFile(t.Path, t.FileType);
     setPlaying(true);
@@ -227,8 +227,7 @@ void PlayControl::countPlay()
     const database::PlayCountError counted = m_playCounts.IncrementPlayCount(index);
     const bool stampMatters = stamped != database::PlayCountError::None
         && stamped != database::PlayCountError::NotSupported;
-    Q_EMIT playCounted(index, counted != database::PlayCountError::None ? counted
-                                                                       : (stampMatters ? stamped : counted));
+    Q_EMIT playCounted(index, counted != database::PlayCountError::None ? counted : (stampMatters ? stamped : counted));
 }
 
 void PlayControl::onSongEnded(EndReason reason, PlaybackError error, const QString& path)
@@ -245,8 +244,8 @@ void PlayControl::onSongEnded(EndReason reason, PlaybackError error, const QStri
         if (m_failuresInRow >= kMaxFailuresInRow) {
             m_autoAdvance = false;
             setPlaying(false);
-            Q_EMIT playbackStopped(QStringLiteral("Playback stopped: %1 songs in a row could not be played")
-                                       .arg(m_failuresInRow));
+            Q_EMIT playbackStopped(
+                QStringLiteral("Playback stopped: %1 songs in a row could not be played").arg(m_failuresInRow));
             return;
         }
     }

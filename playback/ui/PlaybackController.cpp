@@ -149,8 +149,8 @@ PlaybackController* PlaybackController::attach(browser::frmMain& window, const d
                                                settings::mdlOptions& options, ui::PromptService& prompts)
 {
     const QString audioOut = audioOutFromEnvironment();
-    auto engine = std::make_unique<AudioEngine>(std::make_unique<MpvBackend>(MpvOptions{ audioOut, false, false }),
-                                                std::make_unique<MpvBackend>(MpvOptions{ audioOut, false, true }));
+    auto engine = std::make_unique<AudioEngine>(std::make_unique<MpvBackend>(MpvOptions { audioOut, false, false }),
+                                                std::make_unique<MpvBackend>(MpvOptions { audioOut, false, true }));
     if (!engine->initialise())
         prompts.show(QStringLiteral("Quaverly"),
                      QStringLiteral("The audio player could not be started, so songs cannot be played here.\n")
@@ -159,8 +159,8 @@ PlaybackController* PlaybackController::attach(browser::frmMain& window, const d
     auto volume = std::make_unique<clsVolume>(makeSystemMixer());
     if (!volume->MixerFound() && audioOut != QLatin1String("null"))
         prompts.show(QStringLiteral("Quaverly"), QStringLiteral("No mixer found!"), ui::PromptIcon::None);
-    auto* controller =
-        new PlaybackController(window, options, prompts, load.playCounts, std::move(engine), std::move(volume));
+    auto* controller = new PlaybackController(window, options, prompts, load.playCounts, std::move(engine),
+                                              std::move(volume));
     // Videos show in the now-playing frame, beside the labels, while they play.
     auto* video = new frmQuicktime(controller->engine(), window.ui().fraNow);
     video->setFixedSize(160, 120);
@@ -194,7 +194,8 @@ void PlaybackController::connectControls()
         connect(m_ui.Ratings.at(i), &ui::SkinImage::clicked, this, [this, i] { Ratings_Click(i); });
     connect(m_ui.chkRepeat, &QCheckBox::toggled, this, [this] {
         chkRepeat_Click();
-        m_options.SaveOption(QLatin1String(keys::kRepeat), m_ui.chkRepeat->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        m_options.SaveOption(QLatin1String(keys::kRepeat),
+                             m_ui.chkRepeat->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     });
     connect(m_ui.chkShuffle, &QCheckBox::toggled, this, [this](bool on) {
         m_control->setShuffle(on);
@@ -208,8 +209,7 @@ void PlaybackController::connectControls()
         m_control->setRepeatOne(false);
         m_options.SaveOption(QLatin1String(keys::kRepeatType), QStringLiteral("All"));
     });
-    m_ui.chkShuffle->installEventFilter(
-        new ShiftWatcher(this, [this] { m_control->setShuffleTick(systemTickMs()); }));
+    m_ui.chkShuffle->installEventFilter(new ShiftWatcher(this, [this] { m_control->setShuffleTick(systemTickMs()); }));
     connect(tmrPosition, &QTimer::timeout, this, &PlaybackController::tmrPosition_Timer);
 }
 

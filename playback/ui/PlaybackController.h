@@ -11,11 +11,24 @@
 class QLabel;
 class QTimer;
 
-namespace quaverly::browser { class frmMain; struct frmMainUi; class frmMenus; }
-namespace quaverly::database { struct LoadResult; }
-namespace quaverly::exporting { class M3uWriter; struct PlayerCommand; }
-namespace quaverly::settings { class mdlOptions; }
-namespace quaverly::ui { class PromptService; }
+namespace quaverly::browser {
+class frmMain;
+struct frmMainUi;
+class frmMenus;
+} // namespace quaverly::browser
+namespace quaverly::database {
+struct LoadResult;
+}
+namespace quaverly::exporting {
+class M3uWriter;
+struct PlayerCommand;
+} // namespace quaverly::exporting
+namespace quaverly::settings {
+class mdlOptions;
+}
+namespace quaverly::ui {
+class PromptService;
+}
 
 namespace quaverly::playback {
 
@@ -56,7 +69,10 @@ public:
     void setPlayerFileChooser(std::function<QString(QWidget*)> chooser) { m_choosePlayer = std::move(chooser); }
     /// The colour dialog of the spectrum area (tests answer without a dialog);
     /// answers an invalid colour when cancelled.
-    void setColourChooser(std::function<QColor(QWidget*, const QColor&)> chooser) { m_chooseColour = std::move(chooser); }
+    void setColourChooser(std::function<QColor(QWidget*, const QColor&)> chooser)
+    {
+        m_chooseColour = std::move(chooser);
+    }
 
     void tmrPosition_Timer();
     void ShowRatings();

@@ -115,7 +115,8 @@ void PlaybackController::mnuPlayer_Click(int index)
 
 void PlaybackController::mnuAddPlayer_Click()
 {
-    frmDefaultPlayer players(m_options, [this] { LoadPlayers(); }, &m_window);
+    frmDefaultPlayer players(
+        m_options, [this] { LoadPlayers(); }, &m_window);
     players.setFileChooser(m_choosePlayer);
     players.exec();
 }
@@ -131,8 +132,8 @@ void PlaybackController::showOpenError(int error, const QString& what)
         m_prompts.show(QStringLiteral("Quaverly"), QStringLiteral("The playlist could not be written."),
                        ui::PromptIcon::Warning);
     else if (error == int(exporting::OpenError::PlayerNotStarted))
-        m_prompts.show(QStringLiteral("Quaverly"),
-                       QStringLiteral("The player could not be started for:\n") + what, ui::PromptIcon::Warning);
+        m_prompts.show(QStringLiteral("Quaverly"), QStringLiteral("The player could not be started for:\n") + what,
+                       ui::PromptIcon::Warning);
 }
 
 void PlaybackController::cmdOpen_Click()

@@ -6,7 +6,9 @@
 class QListWidget;
 class QPushButton;
 
-namespace quaverly::settings { class mdlOptions; }
+namespace quaverly::settings {
+class mdlOptions;
+}
 
 namespace quaverly::playback {
 

@@ -15,8 +15,7 @@ constexpr int kSlideMs = 350;
 }
 
 frmPopup::frmPopup(QWidget* parent)
-    : QWidget(parent,
-              Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("frmPopup"));
     setWindowTitle(QStringLiteral("Quaverly New Track"));

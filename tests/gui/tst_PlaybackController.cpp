@@ -25,12 +25,12 @@
 #include "ui/widgets/ucListView.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QListWidget>
-#include <QRadioButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QtEndian>
@@ -73,7 +73,7 @@ struct Rig
         window = std::make_unique<browser::frmMain>(load.library, *options, prompts);
         std::unique_ptr<AudioBackend> backend;
         if (realPlayer) {
-            backend = std::make_unique<MpvBackend>(MpvOptions{ QStringLiteral("null"), true, false });
+            backend = std::make_unique<MpvBackend>(MpvOptions { QStringLiteral("null"), true, false });
         } else {
             auto scripted = std::make_unique<FakeBackend>();
             fake = scripted.get();
@@ -166,7 +166,7 @@ private Q_SLOTS:
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("File not found on the iPod"));
         QVERIFY(rig.playback->statusLabel()->text().contains(QStringLiteral("3 songs in a row")));
         QVERIFY(rig.ui().picPause->isHidden());
-        QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int>{ 2 });
+        QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int> { 2 });
     }
 
     void ratingStars_data()
@@ -192,8 +192,8 @@ private Q_SLOTS:
         if (entrySize == 0)
             QVERIFY(QFile::remove(path));
         else
-            QVERIFY(tools::WriteFileBytes(path, tools::WritePlayCounts(
-                                                    entrySize, std::vector<tools::PlayCountEntry>(size_t(tracks)))));
+            QVERIFY(tools::WriteFileBytes(
+                path, tools::WritePlayCounts(entrySize, std::vector<tools::PlayCountEntry>(size_t(tracks)))));
         QVERIFY(rig.reload(false));
 
         rig.playback->Ratings_Click(2); // nothing plays: nothing happens
@@ -302,7 +302,7 @@ private Q_SLOTS:
         QCOMPARE(rig.started[0].program, exporting::kDesktopOpener.toString());
         const int track = rig.window->songModel().trackAt(2);
         QCOMPARE(rig.started[0].arguments,
-                 QStringList{ rig.playback->control().devicePath(rig.load.library.Tracks[size_t(track)].Path) });
+                 QStringList { rig.playback->control().devicePath(rig.load.library.Tracks[size_t(track)].Path) });
 
         const QString player = QStringLiteral("/opt/a player/bin/play er");
         rig.options->SaveOption(QStringLiteral("PlayerDefaultPlayer"), player);
@@ -330,7 +330,7 @@ private Q_SLOTS:
         rig.window->picPlay_Click();
         QVERIFY(rig.playback->spectrum()->animating());
         rig.playback->spectrum()->setLevels({ -60.0, -30.0, 0.0, 12.0 });
-        QTRY_COMPARE(rig.playback->spectrum()->bars(), (std::vector<double>{ 0.0, 0.5, 1.0, 1.0 }));
+        QTRY_COMPARE(rig.playback->spectrum()->bars(), (std::vector<double> { 0.0, 0.5, 1.0, 1.0 }));
         spectrum->trigger();
         QVERIFY(!rig.ui().picVolume->isHidden());
         QVERIFY(!rig.playback->spectrum()->animating());

@@ -32,10 +32,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("count");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("missing second key reads as an empty line")
-            << QStringLiteral("2") << QStringList{ QStringLiteral("/usr/bin/one"), QString() };
-        QTest::newRow("not a number") << QStringLiteral("two") << QStringList{};
-        QTest::newRow("negative") << QStringLiteral("-1") << QStringList{};
-        QTest::newRow("blanks around") << QStringLiteral(" 1 ") << QStringList{ QStringLiteral("/usr/bin/one") };
+            << QStringLiteral("2") << QStringList { QStringLiteral("/usr/bin/one"), QString() };
+        QTest::newRow("not a number") << QStringLiteral("two") << QStringList {};
+        QTest::newRow("negative") << QStringLiteral("-1") << QStringList {};
+        QTest::newRow("blanks around") << QStringLiteral(" 1 ") << QStringList { QStringLiteral("/usr/bin/one") };
     }
     void storedList()
     {
@@ -54,7 +54,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid() && QDir(dir.path()).mkpath(QStringLiteral("iPod_Control/iTunes")));
         settings::mdlOptions options(dir.path());
-        const QStringList three{ QStringLiteral("/a b/one"), QStringLiteral("/two"), QStringLiteral("/three") };
+        const QStringList three { QStringLiteral("/a b/one"), QStringLiteral("/two"), QStringLiteral("/three") };
         QVERIFY(SavePlayerList(options, three));
         QCOMPARE(LoadPlayerList(options), three);
         QVERIFY(SavePlayerList(options, three.mid(0, 2)));
@@ -70,8 +70,7 @@ private Q_SLOTS:
         QVERIFY(writeText(program, "#!/bin/sh\n", true));
         const QString apps = dir.filePath(QStringLiteral("applications"));
         QVERIFY(QDir().mkpath(apps));
-        QVERIFY(writeText(apps + QStringLiteral("/other.desktop"),
-                          "[Desktop Entry]\nName=Other\nExec=/bin/true %f\n"));
+        QVERIFY(writeText(apps + QStringLiteral("/other.desktop"), "[Desktop Entry]\nName=Other\nExec=/bin/true %f\n"));
         QVERIFY(writeText(apps + QStringLiteral("/tunez.desktop"),
                           "[Desktop Entry]\nName=Tunez Player\nName[de]=Tunez Spieler\nExec=\"" + program.toUtf8()
                               + "\" --enqueue %U\n[Desktop Action New]\nName=New Window\n"));
@@ -91,15 +90,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
         const QString file = QStringLiteral("/media/my ipod/F00/AB \"CD\".mp3");
-        QTest::newRow("program file: the file alone") << QByteArray() << QStringLiteral("/opt/my player/play")
-                                                      << QStringList{ file };
+        QTest::newRow("program file: the file alone")
+            << QByteArray() << QStringLiteral("/opt/my player/play") << QStringList { file };
         QTest::newRow("entry with %U") << QByteArray("vlc --started-from-file %U") << QStringLiteral("vlc")
-                                       << QStringList{ QStringLiteral("--started-from-file"), file };
-        QTest::newRow("entry without a field code") << QByteArray("\"/opt/a b/player\" -q")
-                                                    << QStringLiteral("/opt/a b/player")
-                                                    << QStringList{ QStringLiteral("-q"), file };
-        QTest::newRow("other codes dropped, file once") << QByteArray("player %i %f %F") << QStringLiteral("player")
-                                                        << QStringList{ file };
+                                       << QStringList { QStringLiteral("--started-from-file"), file };
+        QTest::newRow("entry without a field code")
+            << QByteArray("\"/opt/a b/player\" -q") << QStringLiteral("/opt/a b/player")
+            << QStringList { QStringLiteral("-q"), file };
+        QTest::newRow("other codes dropped, file once")
+            << QByteArray("player %i %f %F") << QStringLiteral("player") << QStringList { file };
     }
     void launch()
     {

@@ -126,19 +126,19 @@ private Q_SLOTS:
 
         rig.control->picPrev_Click();
         QCOMPARE(rig.engine->CurrentFile(), rig.songFile(2));
-        QCOMPARE(rig.list.selectedRows(), std::vector<int>{ 2 });
+        QCOMPARE(rig.list.selectedRows(), std::vector<int> { 2 });
         rig.control->picPrev_Click();
         QCOMPARE(rig.engine->CurrentFile(), rig.songFile(1));
         QCOMPARE(rig.control->PlayedHistory().size(), 1);
         // No earlier entry: the selection moves up one row and the double-click action runs.
         rig.control->picPrev_Click();
         QCOMPARE(fallback.count(), 1);
-        QCOMPARE(rig.list.selectedRows(), std::vector<int>{ 0 });
+        QCOMPARE(rig.list.selectedRows(), std::vector<int> { 0 });
         // On row 0 with one entry nothing happens at all.
         rig.list.selected = { 0 };
         rig.control->picPrev_Click();
         QCOMPARE(fallback.count(), 1);
-        QCOMPARE(rig.list.selectedRows(), std::vector<int>{ 0 });
+        QCOMPARE(rig.list.selectedRows(), std::vector<int> { 0 });
     }
 
     void playWithoutSelectionDoesNothing()

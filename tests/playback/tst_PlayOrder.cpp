@@ -38,12 +38,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("borrow a minute") << QStringLiteral("Length: 3:05") << QStringLiteral("1:10")
                                          << QStringLiteral("-1:55");
-        QTest::newRow("label in other case") << QStringLiteral("LENGTH: 2:00") << QStringLiteral("0:00")
-                                             << QStringLiteral("-2:00");
+        QTest::newRow("label in other case")
+            << QStringLiteral("LENGTH: 2:00") << QStringLiteral("0:00") << QStringLiteral("-2:00");
         QTest::newRow("at the end") << QStringLiteral("Length: 1:00") << QStringLiteral("1:00")
                                     << QStringLiteral("-0:00");
-        QTest::newRow("elapsed past the length") << QStringLiteral("Length: 1:00") << QStringLiteral("1:07")
-                                                 << QStringLiteral("-0:00");
+        QTest::newRow("elapsed past the length")
+            << QStringLiteral("Length: 1:00") << QStringLiteral("1:07") << QStringLiteral("-0:00");
         QTest::newRow("no length") << QString() << QStringLiteral("0:10") << QString();
         QTest::newRow("no song") << QStringLiteral("Length: ") << QStringLiteral("0:00") << QString();
         QTest::newRow("not a time") << QStringLiteral("File not found") << QStringLiteral("0:00") << QString();
