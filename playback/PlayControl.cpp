@@ -70,7 +70,9 @@ void PlayControl::picPlay_Click()
     if (m_songs.selectedRows().empty())
         return;
     m_failuresInRow = 0;
-    if (!m_paused) {
+    // Resume only what is really paused: after a pause on a song that had
+    // already ended or failed there is nothing to resume, so play afresh.
+    if (!m_paused || m_engine.state() != BackendState::Paused) {
         OpenInEmbedded(false);
         return;
     }

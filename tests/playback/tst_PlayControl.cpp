@@ -236,6 +236,18 @@ private Q_SLOTS:
         QCOMPARE(rig.control->PlayedHistory().size(), 1);
     }
 
+    void pauseAfterTheEndThenPlayStartsAfresh()
+    {
+        Rig rig;
+        QVERIFY(rig.make(3));
+        rig.play(2);
+        rig.fake->endOfFile(); // the last row: nothing follows
+        rig.control->picPause_Click();
+        rig.control->picPlay_Click();
+        QCOMPARE(rig.engine->SongPlaying(), 0);
+        QCOMPARE(rig.control->PlayedHistory().size(), 2);
+    }
+
     void endOfSongCountsOnceIntoPlayCounts_data()
     {
         QTest::addColumn<int>("entrySize");
