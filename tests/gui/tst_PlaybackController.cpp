@@ -399,6 +399,26 @@ private Q_SLOTS:
         QCOMPARE(rig.engine().Position(), target);
     }
 
+    void trayItemsFollowPlayback()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        browser::frmMenus& menus = rig.window->menus();
+        QVERIFY(menus.mnuPlay->isEnabled() && !menus.mnuPause->isEnabled());
+        rig.selectRow(0);
+        menus.mnuPlay->trigger();
+        QVERIFY(!menus.mnuPlay->isEnabled() && menus.mnuPause->isEnabled());
+        QVERIFY(rig.ui().picPlay->isHidden() && !rig.ui().picPause->isHidden());
+        menus.mnuPause->trigger();
+        QVERIFY(menus.mnuPlay->isEnabled() && !menus.mnuPause->isEnabled());
+        QVERIFY(!rig.ui().picPlay->isHidden() && rig.ui().picPause->isHidden());
+        menus.mnuNext->trigger();
+        QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int>{ 1 });
+        QCOMPARE(rig.engine().CurrentFile(),
+                 rig.playback->control().devicePath(
+                     rig.load.library.Tracks[size_t(rig.window->songModel().trackAt(1))].Path));
+    }
+
     void shiftOnShuffleTakesANewStartTick()
     {
         Rig rig;
