@@ -1,0 +1,69 @@
+#pragma once
+#include "devicetools/EjectChain.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <vector>
+
+namespace quaverly::browser { class frmMain; }
+namespace quaverly::database { class Library; struct LoadResult; }
+namespace quaverly::exporting { class frmExtract; }
+namespace quaverly::settings { class mdlOptions; }
+namespace quaverly::ui { class PromptService; }
+
+namespace quaverly::devicetools {
+
+class frmiPodHacks;
+class iPodInfo;
+
+/// Puts the tool windows and the library checks in front of the user: the
+/// extraction window for the main window's Extract, the "&Extras" items
+/// (iPod Hacks, iPod Information, the duplicate and missing checks, "Eject
+/// iPod and close Quaverly") and the eject on close. Lives as long as the
+/// main window (its child).
+class ToolWindows : public QObject
+{
+    Q_OBJECT
+public:
+    ToolWindows(browser::frmMain& window, settings::mdlOptions& options, ui::PromptService& prompts,
+                EjectChain::Paths ejectPaths);
+    /// Wires the running program's main window.
+    static ToolWindows* attach(browser::frmMain& window, const database::LoadResult& load,
+                               settings::mdlOptions& options, ui::PromptService& prompts);
+
+    /// The extraction window with these tracks (0-based), modal to the main window.
+    exporting::frmExtract* ShowExtract(const std::vector<int>& trackIndexes);
+    frmiPodHacks* ShowHacks();
+    iPodInfo* ShowInfo();
+    /// "Check For &Duplicates": the report, also written to duplicates.txt.
+    void ScanForDuplicates();
+    /// "Check for &Missing Files".
+    void ScanForMissing();
+    /// "Eject iPod and close Quaverly": saves the preferences, hides the
+    /// window, starts the eject chain once, reports a failed start, closes.
+    void ProcessEject();
+
+    [[nodiscard]] const EjectChain& ejectChain() const { return m_eject; }
+    [[nodiscard]] exporting::frmExtract* extractWindow() const;
+
+private:
+    void connectMenus();
+    void mainClosing();
+    void startEject();
+    [[nodiscard]] QString root() const;
+
+    browser::frmMain& m_window;
+    settings::mdlOptions& m_options;
+    ui::PromptService& m_prompts;
+    EjectChain m_eject;
+    bool m_ejectTried = false; // one chain per run, even when its start failed
+    QPointer<exporting::frmExtract> m_extract;
+    QPointer<frmiPodHacks> m_hacks;
+    QPointer<iPodInfo> m_info;
+};
+
+/// The message for an eject that could not be started; empty for None.
+[[nodiscard]] QString EjectErrorText(EjectError error);
+
+} // namespace quaverly::devicetools

@@ -1,0 +1,169 @@
+// The tool windows and checks behind the main window's menus, on the demo
+// iPod: the duplicate check writing duplicates.txt, the missing check, the
+// windows opened from "&Extras" and Extract, and the eject chain started
+// exactly once (a fake stayvane leaves one marker line per start).
+#include "GuiFixture.h"
+#include "browser/SongListModel.h"
+#include "browser/ui/frmMain.h"
+#include "browser/ui/frmMenus.h"
+#include "devicetools/ui/ToolWindows.h"
+#include "devicetools/ui/frmiPodHacks.h"
+#include "devicetools/ui/iPodInfo.h"
+#include "export/ui/frmExtract.h"
+#include "ui/PromptService.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quaverly;
+using namespace quaverly::devicetools;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool writeScript(const QString& path, const QByteArray& body)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\n" + body) < 0)
+        return false;
+    file.close();
+    return file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class tst_ToolWindows : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_ipod = std::make_unique<testing::DemoIpod>();
+        QVERIFY(m_ipod->make());
+        m_tools = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_tools->isValid());
+        m_marker = m_tools->filePath(u"stayvane.log"_s);
+        const QString prog = m_tools->filePath(u"prog"_s);
+        QVERIFY(QDir().mkpath(prog) && QDir().mkpath(m_tools->filePath(u"tmp"_s)));
+        QVERIFY(writeScript(prog + u"/stayvane"_s, "echo started >> '" + QFile::encodeName(m_marker) + "'\n"));
+        QVERIFY(writeScript(prog + u"/wait"_s, ""));
+        QVERIFY(writeScript(prog + u"/deveject"_s, ""));
+        m_prompts = std::make_unique<ui::RecordingPromptService>();
+        m_window = std::make_unique<browser::frmMain>(m_ipod->load.library, *m_ipod->options, *m_prompts);
+        m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+        m_toolWindows = new ToolWindows(*m_window, *m_ipod->options, *m_prompts,
+                                   { prog, u"/nonexistent/quaverly"_s, m_tools->filePath(u"tmp"_s) });
+        m_window->show();
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_prompts.reset();
+    }
+
+    void duplicateCheckWritesTheListAndShowsItScrollable()
+    {
+        m_window->menus().mnuCheckForDuplicates->trigger();
+        QCOMPARE(m_prompts->requests.size(), size_t(1));
+        const ui::PromptRequest& box = m_prompts->requests[0];
+        QCOMPARE(box.title, u"Duplicates Found!"_s);
+        QCOMPARE(box.text, u"Duplicates were found in your library. The list haas been saved on your iPod on a text "
+                           "file and is shown below:"_s);
+        QCOMPARE(box.details, u"The Wayfarers - Open Road"_s);
+        QCOMPARE(readAll(m_ipod->dir.filePath(u"duplicates.txt"_s)), QByteArray("\r\nThe Wayfarers - Open Road\r\n"));
+    }
+
+    void missingCheckListsEverySongWithoutItsFile()
+    {
+        // The fixture's iPod has no song files.
+        m_window->menus().mnuCheckForMissing->trigger();
+        QCOMPARE(m_prompts->requests.size(), size_t(1));
+        const ui::PromptRequest& box = m_prompts->requests[0];
+        QCOMPARE(box.title, u"Missing Files!"_s);
+        QCOMPARE(box.text, u"The following files were missing on your iPod: "_s);
+        QCOMPARE(box.details.split(u'\n').size(), m_ipod->load.library.TrackCount());
+    }
+
+    void extrasOpenTheirWindowsOnce()
+    {
+        m_window->menus().mnuHacks->trigger();
+        m_window->menus().mnuHacks->trigger();
+        const auto hacks = m_window->findChildren<frmiPodHacks*>();
+        QCOMPARE(hacks.size(), 1);
+        QVERIFY(hacks[0]->isVisible());
+        m_window->menus().mnuiPodInfo->trigger();
+        const auto info = m_window->findChildren<iPodInfo*>();
+        QCOMPARE(info.size(), 1);
+        QCOMPARE(info[0]->List1->item(0)->text(), u"BoardHwName: iPod Q98"_s);
+    }
+
+    void extractOpensWithTheSongList()
+    {
+        m_window->cmdExtract_Click();
+        exporting::frmExtract* extract = m_toolWindows->extractWindow();
+        QVERIFY(extract);
+        QVERIFY(extract->isVisible());
+        QCOMPARE(extract->lstSongs->count(), m_window->songModel().rowCount());
+        QCOMPARE(extract->pending().indexes(), m_window->songModel().rows());
+    }
+
+    void ejectFromTheMenuStartsOneChainAndCloses()
+    {
+        m_window->menus().mnuEject->setChecked(true); // on close too: must not start a second chain
+        m_window->menus().mnuEjectAndClose->trigger();
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(m_toolWindows->ejectChain().EjectInProgress());
+        QTRY_COMPARE(readAll(m_marker), QByteArray("started\n"));
+        QTest::qWait(300);
+        QCOMPARE(readAll(m_marker), QByteArray("started\n"));
+        QVERIFY(m_prompts->requests.empty());
+        QCOMPARE(m_ipod->options->GetOption(u"mnuEjectOnClose"_s, {}), u"True"_s);
+    }
+
+    void ejectOnCloseStartsOneChain()
+    {
+        m_window->menus().mnuEject->setChecked(true);
+        m_window->close();
+        m_window->close();
+        QTRY_COMPARE(readAll(m_marker), QByteArray("started\n"));
+        QTest::qWait(300);
+        QCOMPARE(readAll(m_marker), QByteArray("started\n"));
+    }
+
+    void noEjectOnCloseWhenUnchecked()
+    {
+        m_window->menus().mnuEject->setChecked(false);
+        m_window->close();
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(m_marker));
+    }
+
+    void aFailedEjectIsReportedAndTheProgramStillCloses()
+    {
+        QVERIFY(QFile::remove(m_tools->filePath(u"prog/deveject"_s)));
+        m_window->menus().mnuEjectAndClose->trigger();
+        QCOMPARE(m_prompts->requests.size(), size_t(1));
+        QCOMPARE(m_prompts->requests[0].title, u"Eject Failed!"_s);
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(!QFile::exists(m_marker));
+    }
+
+private:
+    std::unique_ptr<testing::DemoIpod> m_ipod;
+    std::unique_ptr<QTemporaryDir> m_tools;
+    std::unique_ptr<ui::RecordingPromptService> m_prompts;
+    std::unique_ptr<browser::frmMain> m_window;
+    ToolWindows* m_toolWindows = nullptr;
+    QString m_marker;
+};
+
+QTEST_MAIN(tst_ToolWindows)
+#include "tst_ToolWindows.moc"
