@@ -1,0 +1,278 @@
+// The extraction window on the demo iPod (with its song files) into a
+// temporary folder: names from the template, the end-of-run messages, a
+// target that cannot be written, cancel, Remove and the destination preview.
+#include "database/Library.h"
+#include "database/LibraryLoader.h"
+#include "export/ui/frmExtract.h"
+#include "settings/mdlOptions.h"
+#include "startup/DevicePath.h"
+#include "tools/demoipod/DemoIpod.h"
+#include "ui/PromptService.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+#include <numeric>
+#include <optional>
+
+using namespace quaverly;
+using namespace quaverly::exporting;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct AudioIpod
+{
+    QTemporaryDir dir;
+    database::LoadResult load;
+    std::unique_ptr<settings::mdlOptions> options;
+
+    bool make(int tracks = 0)
+    {
+        QString error;
+        tools::DemoOptions demo;
+        demo.tracks = tracks;
+        demo.audio = true;
+        if (!dir.isValid() || !tools::MakeDemoIpod(dir.path(), demo, &error))
+            return false;
+        const QString db = startup::DevicePath(dir.path()).existing(u"iPod_Control/iTunes/iTunesDB"_s);
+        load = database::LoadiTunesDB(db, dir.path());
+        load.library.iPodRoot = dir.path();
+        options = std::make_unique<settings::mdlOptions>(dir.path());
+        return load.error == database::LoadError::None && load.library.TrackCount() > 0;
+    }
+    [[nodiscard]] int track(const QString& title, const QString& artist) const
+    {
+        for (int i = 0; i < load.library.TrackCount(); ++i) {
+            const auto& t = load.library.Tracks[static_cast<size_t>(i)];
+            if (t.Title == title && t.Artist == artist)
+                return i;
+        }
+        return -1;
+    }
+};
+
+struct Run
+{
+    std::optional<ExtractReport> report;
+    QPointer<frmExtract> window;
+};
+
+/// Starts the run in `window` and waits for it to end.
+void extractAndWait(frmExtract* window, Run& run)
+{
+    run.window = window;
+    QObject::connect(window, &frmExtract::extractFinished, window,
+                     [&run](const ExtractReport& report) { run.report = report; });
+    QTest::mouseClick(window->cmdExtract, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(run.report.has_value(), 30000);
+}
+
+QStringList filesUnder(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(QDir(folder).relativeFilePath(it.next()));
+    files.sort();
+    return files;
+}
+
+} // namespace
+
+class tst_frmExtract : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void extractsIntoTheTemplatesFoldersAndSaysSo()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        const std::vector<int> songs { ipod.track(u"Reprise (Live)"_s, u"Marta Quell Trio"_s),
+                                       ipod.track(u"Untitled Jam"_s, u"Neon Harbour"_s),
+                                       ipod.track(u"Café Society"_s, u"Les Étoiles Filantes"_s) };
+        QVERIFY(std::find(songs.begin(), songs.end(), -1) == songs.end());
+        ui::RecordingPromptService prompts;
+        auto* window = new frmExtract(ipod.load.library, *ipod.options, prompts);
+        window->AddSongs(songs);
+        window->show();
+        window->txtDir->setText(target.path());
+        window->txtFormat->setText(u"[GENRE]\\[artist]\\[title]"_s);
+        Run run;
+        extractAndWait(window, run);
+
+        QCOMPARE(run.report->copied, 3);
+        QCOMPARE(filesUnder(target.path()),
+                 (QStringList { u"Jazz/Les Étoiles Filantes/Café Society.wav"_s,
+                                u"Jazz/Marta Quell Trio/Reprise Live.wav"_s,
+                                u"No Genre/Neon Harbour/Untitled Jam.wav"_s })); // the reader names an empty genre
+        QCOMPARE(prompts.requests.size(), size_t(1));
+        QCOMPARE(prompts.requests[0].title, u"Extracted!"_s);
+        QCOMPARE(prompts.requests[0].text, u"All the songs were extracted successfully!"_s);
+        // The template and the folder (with its trailing separator) outlive the window.
+        QCOMPARE(ipod.options->GetOption(u"txtformat"_s, {}), u"[GENRE]\\[artist]\\[title]"_s);
+        QCOMPARE(ipod.options->GetOption(u"ExtractDIR"_s, {}), target.path() + u"/"_s);
+        QTRY_VERIFY(run.window.isNull()); // closed and deleted after a finished run
+    }
+
+    void aTargetThatCannotBeWrittenListsEverySongAndClaimsNoSuccess()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        QFile blocker(target.filePath(u"file"_s)); // a file where the folder should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        ui::RecordingPromptService prompts;
+        auto* window = new frmExtract(ipod.load.library, *ipod.options, prompts);
+        window->AddSongs({ 0, 1 });
+        window->txtDir->setText(target.filePath(u"file/music"_s));
+        window->show();
+        Run run;
+        extractAndWait(window, run);
+
+        QCOMPARE(run.report->copied, 0);
+        QCOMPARE(prompts.requests.size(), size_t(1));
+        const ui::PromptRequest& box = prompts.requests[0];
+        QVERIFY(box.title != u"Extracted!"_s);
+        QVERIFY2(box.text.startsWith(u"0 of 2 songs"_s), qPrintable(box.text));
+        QCOMPARE(box.details.split(u'\n').size(), 2);
+        const auto& lib = ipod.load.library;
+        QVERIFY(box.details.contains(lib.Tracks[0].Artist + u" - "_s + lib.Tracks[0].Title + u": "_s));
+        QCOMPARE(filesUnder(target.path()), QStringList { u"file"_s });
+    }
+
+    void cancelStopsTheRunAndLeavesNoPartialFile()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make(400));
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        ui::RecordingPromptService prompts;
+        auto* window = new frmExtract(ipod.load.library, *ipod.options, prompts);
+        std::vector<int> all(static_cast<size_t>(ipod.load.library.TrackCount()));
+        std::iota(all.begin(), all.end(), 0);
+        window->AddSongs(all);
+        window->txtDir->setText(target.path());
+        window->show();
+        Run run;
+        run.window = window;
+        QObject::connect(window, &frmExtract::extractFinished, window,
+                         [&run](const ExtractReport& report) { run.report = report; });
+        QTest::mouseClick(window->cmdExtract, Qt::LeftButton);
+        QVERIFY(window->isExtracting());
+        QVERIFY(window->fraExtract->isVisible());
+        QVERIFY(!window->cmdExtract->isEnabled());
+        QTest::mouseClick(window->cmdStop, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(run.report.has_value(), 30000);
+
+        QVERIFY(run.report->cancelled);
+        QVERIFY(run.report->copied < static_cast<int>(all.size()));
+        const QStringList files = filesUnder(target.path());
+        QCOMPARE(files.size(), run.report->copied);
+        QVERIFY(files.filter(u".quaverly-"_s).isEmpty());
+        QCOMPARE(prompts.requests.size(), size_t(1));
+        QCOMPARE(prompts.requests[0].title, u"Extract Cancelled"_s);
+        // The window stays for another try, with its list intact.
+        QVERIFY(!run.window.isNull());
+        QVERIFY(!window->fraExtract->isVisible());
+        QVERIFY(window->cmdExtract->isEnabled());
+        QCOMPARE(window->lstSongs->count(), static_cast<int>(all.size()));
+        delete window;
+    }
+
+    void removeDropsTwoAdjacentSelectedLines()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make());
+        ui::RecordingPromptService prompts;
+        frmExtract window(ipod.load.library, *ipod.options, prompts);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.AddSongs({ 4, 5, 6, 7, 5 });
+        QCOMPARE(window.lstSongs->count(), 4);
+        window.lstSongs->item(1)->setSelected(true);
+        window.lstSongs->item(2)->setSelected(true);
+        QTest::mouseClick(window.cmdRemovePlayer, Qt::LeftButton);
+
+        QCOMPARE(window.pending().indexes(), (std::vector<int> { 4, 7 }));
+        const auto& lib = ipod.load.library;
+        QCOMPARE(window.lstSongs->count(), 2);
+        QCOMPARE(window.lstSongs->item(1)->text(), lib.Tracks[7].Artist + u" - "_s + lib.Tracks[7].Title);
+        QVERIFY(window.lstSongs->selectedItems().isEmpty());
+    }
+
+    void previewFollowsTheTemplateAndFolder()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make());
+        ui::RecordingPromptService prompts;
+        frmExtract window(ipod.load.library, *ipod.options, prompts);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.AddSongs({ ipod.track(u"Reprise (Live)"_s, u"Marta Quell Trio"_s) });
+        window.txtDir->setText(u"/music"_s);
+        window.txtFormat->setText(u"[artist]\\[title]"_s);
+        QVERIFY2(window.lblPreview->text().contains(u"/music/Marta Quell Trio/Reprise Live.wav"_s),
+                 qPrintable(window.lblPreview->text()));
+        window.txtFormat->setText(u"[album] - [title]"_s);
+        QVERIFY(window.lblPreview->text().contains(u"/music/Late Set - Reprise Live.wav"_s));
+        QCOMPARE(ipod.options->GetOption(u"ExtractDIR"_s, {}), u"/music"_s); // each change is stored
+    }
+
+    void aRelativeFolderIsRefused()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make());
+        ui::RecordingPromptService prompts;
+        frmExtract window(ipod.load.library, *ipod.options, prompts);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.AddSongs({ 0 });
+        window.txtDir->setText(u"music"_s);
+        QTest::mouseClick(window.cmdExtract, Qt::LeftButton);
+        QVERIFY(!window.isExtracting());
+        QCOMPARE(prompts.requests.size(), size_t(1));
+        QCOMPARE(prompts.requests[0].icon, ui::PromptIcon::Warning);
+    }
+
+    void progressText_data()
+    {
+        QTest::addColumn<int>("done");
+        QTest::addColumn<qint64>("bytesDone");
+        QTest::addColumn<qint64>("elapsedMs");
+        QTest::addColumn<QString>("expected");
+        constexpr qint64 mb = 1024 * 1024;
+        QTest::newRow("too early to estimate") << 1 << mb << qint64(500) << u"1 of 4 songs, 1.0 MB of 4.0 MB"_s;
+        QTest::newRow("seconds left") << 1 << mb << qint64(2000) << u"1 of 4 songs, 1.0 MB of 4.0 MB, about 6 s left"_s;
+        QTest::newRow("minutes left") << 1 << mb << qint64(60000)
+                                      << u"1 of 4 songs, 1.0 MB of 4.0 MB, about 3 min left"_s;
+        QTest::newRow("nothing copied yet") << 0 << qint64(0) << qint64(9000) << u"0 of 4 songs, 0 bytes of 4.0 MB"_s;
+    }
+    void progressText()
+    {
+        QFETCH(int, done);
+        QFETCH(qint64, bytesDone);
+        QFETCH(qint64, elapsedMs);
+        QFETCH(QString, expected);
+        ExtractProgress progress;
+        progress.songsDone = done;
+        progress.songsTotal = 4;
+        progress.bytesDone = bytesDone;
+        progress.bytesTotal = 4 * 1024 * 1024;
+        QCOMPARE(ProgressText(progress, elapsedMs), expected);
+    }
+};
+
+QTEST_MAIN(tst_frmExtract)
+#include "tst_frmExtract.moc"
