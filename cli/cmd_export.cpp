@@ -84,8 +84,10 @@ public:
             return;
         m_shown.start();
         // Bytes and songs weigh equally: with many small files the cost per file dominates.
-        const double bytesPart = progress.bytesTotal > 0 ? double(progress.bytesDone) / double(progress.bytesTotal) : 1.0;
-        const double songsPart = progress.songsTotal > 0 ? double(progress.songsDone) / double(progress.songsTotal) : 1.0;
+        const double bytesPart = progress.bytesTotal > 0 ? double(progress.bytesDone) / double(progress.bytesTotal)
+                                                         : 1.0;
+        const double songsPart = progress.songsTotal > 0 ? double(progress.songsDone) / double(progress.songsTotal)
+                                                         : 1.0;
         const double part = (bytesPart + songsPart) / 2.0;
         const double seconds = double(m_clock.elapsed()) / 1000.0;
         const double rate = seconds > 0.2 ? double(progress.bytesDone) / seconds : 0.0;
@@ -97,8 +99,8 @@ public:
                            .arg(QString(filled, QLatin1Char('#')), QString(kBar - filled, QLatin1Char('.')))
                            .arg(progress.songsDone)
                            .arg(progress.songsTotal)
-                           .arg(megabytes(progress.bytesDone), megabytes(progress.bytesTotal),
-                                megabytes(qint64(rate)), left, progress.currentSong);
+                           .arg(megabytes(progress.bytesDone), megabytes(progress.bytesTotal), megabytes(qint64(rate)),
+                                left, progress.currentSong);
         writeOut("\r\033[K" + line.left(m_columns - 1).toUtf8());
     }
     void finish()
@@ -128,7 +130,8 @@ int printPlan(const ExtractPlan& plan, bool json)
         else if (job.error == exporting::ExtractError::None)
             printLine(job.source + QStringLiteral(" -> ") + job.destination);
         else
-            printLine(QStringLiteral("(%1) -> %2: %3").arg(job.song, job.destination, exporting::describeError(job.error)));
+            printLine(
+                QStringLiteral("(%1) -> %2: %3").arg(job.song, job.destination, exporting::describeError(job.error)));
     }
     if (json)
         printJson(QJsonDocument(array));
@@ -172,7 +175,8 @@ int runExtract(const QStringList& args)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Copies the selected songs (default: all) off the iPod into a folder tree named by a template."));
-    const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("The folder to extract to."), QStringLiteral("DIR"));
+    const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("The folder to extract to."),
+                                QStringLiteral("DIR"));
     const QCommandLineOption nameTemplate(
         QStringLiteral("template"), QStringLiteral("The file name template (default: the one stored on the iPod)."),
         QStringLiteral("T"));
@@ -245,8 +249,8 @@ int runM3u(const QStringList& args)
 
 void registerExportCommands(Registry& registry)
 {
-    registry.push_back({ QStringLiteral("extract"), QStringLiteral("Copy songs off the iPod into named folders."),
-                         runExtract });
+    registry.push_back(
+        { QStringLiteral("extract"), QStringLiteral("Copy songs off the iPod into named folders."), runExtract });
     registry.push_back({ QStringLiteral("m3u"), QStringLiteral("Write an M3U playlist of songs."), runM3u });
 }
 

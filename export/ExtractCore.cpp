@@ -53,7 +53,7 @@ bool keptCategory(char32_t codePoint)
 
 // Leading spaces and trailing spaces and dots go: file systems and file
 // managers refuse or hide such names.
-QString trimmedName(QString name)
+QString trimmedName(const QString& name)
 {
     qsizetype start = 0;
     while (start < name.size() && name.at(start) == QLatin1Char(' '))

@@ -52,7 +52,6 @@ inline constexpr int kMaxNameBytes = 255;
 /// Splits MakeFileName's result into components and cuts each to
 /// kMaxNameBytes, leaving room in the last one for `suffix` (such as " (2)")
 /// and ".extension". Answers '/'-separated "Rock/Band/LP/07 - Song (2).mp3".
-[[nodiscard]] QString DestinationName(const QString& fileName, const QString& extension,
-                                      const QString& suffix = {});
+[[nodiscard]] QString DestinationName(const QString& fileName, const QString& extension, const QString& suffix = {});
 
 } // namespace quaverly::exporting

@@ -60,7 +60,8 @@ CopyResult writeFailure(int systemError, qint64 bytes)
 
 bool isFolder(const QByteArray& path)
 {
-    struct stat info {};
+    struct stat info
+    { };
     return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -123,7 +124,8 @@ CopyResult FileCopier::CopyFile(const QString& source, const QString& destinatio
         const bool missing = error == ENOENT || error == ENOTDIR;
         return failure(missing ? ExtractError::SourceMissing : ExtractError::SourceUnreadable, error);
     }
-    struct stat info {};
+    struct stat info
+    { };
     if (::fstat(in.fd(), &info) != 0 || !S_ISREG(info.st_mode))
         return failure(ExtractError::SourceUnreadable, S_ISDIR(info.st_mode) ? EISDIR : errno);
     ::posix_fadvise(in.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -135,7 +137,7 @@ CopyResult FileCopier::CopyFile(const QString& source, const QString& destinatio
     if (!out.valid()) {
         const int error = errno;
         return error == ENOSPC || error == EDQUOT ? failure(ExtractError::DiskFull, error)
-                                                   : failure(ExtractError::TargetNotWritable, error);
+                                                  : failure(ExtractError::TargetNotWritable, error);
     }
 
     CopyResult result = copyContents(in.fd(), out.fd(), progress);

@@ -55,8 +55,7 @@ OpenResult OpenInPlayer(const database::Library& library, const std::vector<int>
 }
 
 OpenResult OpenAsPlaylist(M3uWriter& writer, const database::Library& library, const std::vector<int>& rowTracks,
-                          const std::vector<int>& selectedRows, const QString& chosenPlayer,
-                          const PlayerStarter& start)
+                          const std::vector<int>& selectedRows, const QString& chosenPlayer, const PlayerStarter& start)
 {
     if (selectedRows.empty())
         return { OpenError::NothingSelected, {}, {} };

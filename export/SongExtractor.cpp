@@ -22,7 +22,7 @@ public:
     {
         for (int n = 1;; ++n) {
             const QString suffix = n == 1 ? QString() : QStringLiteral(" (%1)").arg(n);
-            const QString destination = canonicalFolders(DestinationName(fileName, extension, suffix));
+            QString destination = canonicalFolders(DestinationName(fileName, extension, suffix));
             const QString key = destination.toCaseFolded();
             if (!m_files.contains(key)) {
                 m_files.insert(key);

@@ -92,8 +92,7 @@ public:
 
     /// Plan() then Run().
     [[nodiscard]] ExtractReport StartExtract(const std::vector<int>& trackIndexes, const QString& targetDir,
-                                             const QString& nameTemplate,
-                                             const ExtractProgressFn& progress = {}) const;
+                                             const QString& nameTemplate, const ExtractProgressFn& progress = {}) const;
 
 private:
     const database::Library& m_library;

@@ -36,7 +36,8 @@ struct FakeIpod
         if (onDisk.isEmpty())
             return {};
         const QString file = root.filePath(onDisk);
-        QDir().mkpath(QFileInfo(file).path());
+        if (!QDir().mkpath(QFileInfo(file).path()))
+            return {};
         QFile out(file);
         if (!out.open(QIODevice::WriteOnly))
             return {};

@@ -56,16 +56,17 @@ private Q_SLOTS:
     void extractCopiesTheSelectionAndSaysSo()
     {
         const QString target = m_dir.filePath(u"some"_s);
-        const QStringList args { u"extract"_s, m_ipod, u"--to"_s, target, u"--genre"_s, u"J-Pop"_s,
-                                 u"--template"_s, u"[artist]/[title]"_s };
-        const QJsonArray plan = QJsonDocument::fromJson(cli(args + QStringList { u"--dry-run"_s, u"--json"_s }).out).array();
+        const QStringList args { u"extract"_s, m_ipod,     u"--to"_s,       target,
+                                 u"--genre"_s, u"J-Pop"_s, u"--template"_s, u"[artist]/[title]"_s };
+        const QJsonArray plan = QJsonDocument::fromJson(cli(args + QStringList { u"--dry-run"_s, u"--json"_s }).out)
+                                    .array();
         QVERIFY(!plan.isEmpty());
 
         const Run run = cli(args);
         QCOMPARE(run.status, 0);
         QVERIFY(run.out.startsWith(QStringLiteral("Copied %1 of %1 songs").arg(plan.size()).toUtf8()));
         QStringList expected;
-        for (const QJsonValue& entry : plan) {
+        for (const auto& entry : plan) {
             expected.append(entry[u"destination"_s].toString());
             QCOMPARE(contents(target + u'/' + expected.last()), contents(entry[u"source"_s].toString()));
         }
@@ -79,7 +80,8 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(quaverly::tools::MakeDemoIpod(ipod, {}, &error), qPrintable(error));
         const QJsonArray plan = QJsonDocument::fromJson(
-            cli({ u"extract"_s, ipod, u"--to"_s, u"x"_s, u"--dry-run"_s, u"--json"_s }).out).array();
+                                    cli({ u"extract"_s, ipod, u"--to"_s, u"x"_s, u"--dry-run"_s, u"--json"_s }).out)
+                                    .array();
         QVERIFY(plan.size() > 2);
         QVERIFY(QFile::remove(plan[1][u"source"_s].toString()));
 
@@ -97,9 +99,10 @@ private Q_SLOTS:
     void m3uListsTheSongsInRowOrder()
     {
         const QJsonArray plan = QJsonDocument::fromJson(
-            cli({ u"extract"_s, m_ipod, u"--to"_s, u"x"_s, u"--dry-run"_s, u"--json"_s }).out).array();
+                                    cli({ u"extract"_s, m_ipod, u"--to"_s, u"x"_s, u"--dry-run"_s, u"--json"_s }).out)
+                                    .array();
         QByteArray expected;
-        for (const QJsonValue& entry : plan)
+        for (const auto& entry : plan)
             expected += entry[u"source"_s].toString().toUtf8() + '\n';
 
         const Run toStdout = cli({ u"m3u"_s, m_ipod });
@@ -109,7 +112,6 @@ private Q_SLOTS:
         QCOMPARE(cli({ u"m3u"_s, m_ipod, u"--out"_s, file }).status, 0);
         QCOMPARE(contents(file), expected);
     }
-
 };
 
 QTEST_GUILESS_MAIN(tst_ExtractCommand)

@@ -1,6 +1,5 @@
-#include "export/FileCopier.h"
-
 #include "FakeIpod.h"
+#include "export/FileCopier.h"
 
 #include <QTest>
 
@@ -15,7 +14,8 @@ namespace {
 
 QByteArray writeFile(const QString& path, const QByteArray& data)
 {
-    QDir().mkpath(QFileInfo(path).path());
+    if (!QDir().mkpath(QFileInfo(path).path()))
+        return {};
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
         return {};
@@ -61,10 +61,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("error");
         QTest::newRow("missing source") << u"src/none.mp3"_s << u"out/a.mp3"_s << int(ExtractError::SourceMissing);
         QTest::newRow("source is a folder") << u"src"_s << u"out/a.mp3"_s << int(ExtractError::SourceUnreadable);
-        QTest::newRow("file in the way of a folder") << u"src/a.mp3"_s << u"out/old.mp3/a.mp3"_s
-                                                     << int(ExtractError::FolderNotCreated);
-        QTest::newRow("folder in the way of the file") << u"src/a.mp3"_s << u"out/busy"_s
-                                                       << int(ExtractError::CopyFailed);
+        QTest::newRow("file in the way of a folder")
+            << u"src/a.mp3"_s << u"out/old.mp3/a.mp3"_s << int(ExtractError::FolderNotCreated);
+        QTest::newRow("folder in the way of the file")
+            << u"src/a.mp3"_s << u"out/busy"_s << int(ExtractError::CopyFailed);
     }
     void failuresLeaveNothingBehind()
     {
@@ -103,7 +103,6 @@ private Q_SLOTS:
         QCOMPARE(filesBelow(dir.filePath(u"out"_s)), QStringList { u"a.mp3"_s });
         QCOMPARE(contents(dir.filePath(u"out/a.mp3"_s)), QByteArray("old"));
     }
-
 };
 
 QTEST_GUILESS_MAIN(tst_FileCopier)

@@ -1,6 +1,5 @@
-#include "export/M3uWriter.h"
-
 #include "FakeIpod.h"
+#include "export/M3uWriter.h"
 #include "export/PlayerLauncher.h"
 
 #include <QTest>
@@ -35,8 +34,8 @@ private Q_SLOTS:
     void oneUtf8LinePerRowInListOrder()
     {
         const QByteArray content = M3uContent(m_ipod.library, { 2, 0, 1, 0 });
-        const QByteArray expected = m_files[2].toUtf8() + '\n' + m_files[0].toUtf8() + '\n' + m_files[1].toUtf8()
-            + '\n' + m_files[0].toUtf8() + '\n';
+        const QByteArray expected = m_files[2].toUtf8() + '\n' + m_files[0].toUtf8() + '\n' + m_files[1].toUtf8() + '\n'
+            + m_files[0].toUtf8() + '\n';
         QCOMPARE(content, expected);
     }
 
@@ -73,6 +72,7 @@ private Q_SLOTS:
         QVERIFY(folder.isValid());
         M3uWriter writer(folder.path());
         std::vector<int> rows;
+        rows.reserve(200);
         for (int i = 0; i < 200; ++i)
             rows.push_back(i % 3);
         QList<PlayerCommand> started;

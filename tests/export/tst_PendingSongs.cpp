@@ -37,7 +37,6 @@ private Q_SLOTS:
         pending.Remove(selected);
         QCOMPARE(pending.indexes(), left);
     }
-
 };
 
 QTEST_GUILESS_MAIN(tst_PendingSongs)

@@ -1,8 +1,7 @@
-#include "export/SongExtractor.h"
-
 #include "FakeIpod.h"
 #include "database/LibraryLoader.h"
 #include "export/ExtractCore.h"
+#include "export/SongExtractor.h"
 
 #include <QTest>
 
@@ -40,12 +39,14 @@ private Q_SLOTS:
 
         ExtractProgress last;
         bool monotonic = true;
-        const ExtractReport report = SongExtractor(ipod.library).StartExtract(
-            { 0, 1, 2 }, target.path(), kTemplate, [&](const ExtractProgress& progress) {
-                monotonic = monotonic && progress.bytesDone >= last.bytesDone && progress.songsDone >= last.songsDone;
-                last = progress;
-                return true;
-            });
+        const ExtractReport report = SongExtractor(ipod.library)
+                                         .StartExtract({ 0, 1, 2 }, target.path(), kTemplate,
+                                                       [&](const ExtractProgress& progress) {
+                                                           monotonic = monotonic && progress.bytesDone >= last.bytesDone
+                                                               && progress.songsDone >= last.songsDone;
+                                                           last = progress;
+                                                           return true;
+                                                       });
 
         QCOMPARE(last.songsDone, 3);
         QCOMPARE(last.bytesDone, last.bytesTotal);
@@ -112,8 +113,8 @@ private Q_SLOTS:
         QTemporaryDir target;
         QVERIFY(target.isValid());
 
-        const ExtractReport report = SongExtractor(ipod.library).StartExtract({ 0, 1, 2, 99, -1 }, target.path(),
-                                                                              u"[title]"_s);
+        const ExtractReport report = SongExtractor(ipod.library)
+                                         .StartExtract({ 0, 1, 2, 99, -1 }, target.path(), u"[title]"_s);
 
         QCOMPARE(report.total, 5);
         QCOMPARE(report.copied, 1);
@@ -146,7 +147,8 @@ private Q_SLOTS:
         QVERIFY(blocker.open(QIODevice::WriteOnly) && blocker.write("keep") == 4);
         blocker.close();
 
-        const ExtractReport report = SongExtractor(ipod.library).StartExtract({ 0, 1 }, target.path(), u"[genre]\\[title]"_s);
+        const ExtractReport report = SongExtractor(ipod.library)
+                                         .StartExtract({ 0, 1 }, target.path(), u"[genre]\\[title]"_s);
 
         QCOMPARE(report.copied, 1);
         QCOMPARE(report.failures.size(), size_t(1));
@@ -189,11 +191,12 @@ private Q_SLOTS:
         QTemporaryDir target;
         QVERIFY(target.isValid());
         QList<ExtractProgress> seen;
-        const ExtractReport report = SongExtractor(ipod.library).StartExtract(
-            { 0, 1, 2, 3, 4 }, target.path(), u"[title]"_s, [&](const ExtractProgress& progress) {
-                seen.append(progress);
-                return progress.songsDone < 2;
-            });
+        const ExtractReport report = SongExtractor(ipod.library)
+                                         .StartExtract({ 0, 1, 2, 3, 4 }, target.path(), u"[title]"_s,
+                                                       [&](const ExtractProgress& progress) {
+                                                           seen.append(progress);
+                                                           return progress.songsDone < 2;
+                                                       });
 
         QVERIFY(report.cancelled);
         QCOMPARE(report.copied, 2);
@@ -215,9 +218,10 @@ private Q_SLOTS:
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("earlier run") > 0);
         old.close();
 
-        const ExtractReport report = SongExtractor(ipod.library).StartExtract(
-            { 0 }, target.path(), u"[title]"_s,
-            [](const ExtractProgress& progress) { return progress.bytesDone == 0; });
+        const ExtractReport report = SongExtractor(ipod.library)
+                                         .StartExtract(
+                                             { 0 }, target.path(), u"[title]"_s,
+                                             [](const ExtractProgress& progress) { return progress.bytesDone == 0; });
 
         QVERIFY(report.cancelled);
         QCOMPARE(report.copied, 0);
@@ -272,14 +276,13 @@ private Q_SLOTS:
             const QStringList parts = job.destination.split(u'/');
             QCOMPARE(parts.size(), 4); // genre, artist, album, file
             for (const QString& part : parts) {
-                QVERIFY2(!part.isEmpty() && !part.startsWith(u'.') && !part.endsWith(u' '), qPrintable(job.destination));
+                QVERIFY2(!part.isEmpty() && !part.startsWith(u'.') && !part.endsWith(u' '),
+                         qPrintable(job.destination));
                 QVERIFY(part.toUtf8().size() <= kMaxNameBytes);
             }
-            QCOMPARE(contents(target.filePath(job.destination)),
-                     library.Tracks[size_t(job.trackIndex)].Path.toUtf8());
+            QCOMPARE(contents(target.filePath(job.destination)), library.Tracks[size_t(job.trackIndex)].Path.toUtf8());
         }
     }
-
 };
 
 QTEST_GUILESS_MAIN(tst_SongExtractor)
