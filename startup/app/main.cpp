@@ -4,6 +4,7 @@
 //   quaverly --screenshot FILE [ROOT]    starts as usual, saves the filled main
 //                                        window to FILE (PNG) and exits
 #include "browser/ui/frmMain.h"
+#include "devicetools/ui/ToolWindows.h"
 #include "playback/ui/PlaybackController.h"
 #include "startup/IpodDiscovery.h"
 #include "startup/SingleInstance.h"
@@ -94,10 +95,20 @@ int main(int argc, char* argv[])
                                            ui::PromptService& prompter) -> QWidget* {
         auto* window = new browser::frmMain(load.library, options, prompter);
         playback::PlaybackController::attach(*window, load, options, prompter);
+        devicetools::ToolWindows::attach(*window, load, options, prompter);
         return window;
     });
     flow.setUpdateInstaller([&prompts] {
-        (void)updates::InstallUpdates(updates::UpdateContext::currentProgram(), *prompts);
+        const updates::UpdateResult result = updates::InstallUpdates(updates::UpdateContext::currentProgram(), *prompts);
+        if (result.error == updates::UpdateError::StartFailed)
+            prompts->show(QStringLiteral("Update Failed!"),
+                          QStringLiteral("The Quaverly Updater could not be started, so the update was not installed."),
+                          ui::PromptIcon::Critical);
+        else if (!result.notRemoved.isEmpty())
+            prompts->show(QStringLiteral("Update Problem!"),
+                          QStringLiteral("These downloaded updates could not be deleted:\n")
+                              + result.notRemoved.join(QLatin1Char('\n')),
+                          ui::PromptIcon::Warning);
     });
     QObject::connect(&flow, &startup::StartupFlow::ended, &app, [&args] {
         QMetaObject::invokeMethod(qApp, [code = args.screenshot ? 1 : 0] { QCoreApplication::exit(code); },
