@@ -39,11 +39,19 @@ QString reportDetails(const QString& reportText)
     return text;
 }
 
-template <typename Window>
-Window* raiseOrCreate(QPointer<Window>& slot, const std::function<Window*()>& create)
+/// Places a tool window over the middle of the main window.
+void centreOn(QWidget* tool, const QWidget* main)
 {
-    if (!slot)
+    tool->move(main->geometry().center() - QPoint(tool->width() / 2, tool->height() / 2));
+}
+
+template <typename Window>
+Window* raiseOrCreate(QPointer<Window>& slot, const std::function<Window*()>& create, const QWidget* main)
+{
+    if (!slot) {
         slot = create();
+        centreOn(slot, main);
+    }
     slot->show();
     slot->raise();
     slot->activateWindow();
@@ -121,18 +129,20 @@ exporting::frmExtract* ToolWindows::ShowExtract(const std::vector<int>& trackInd
         m_extract->close();
     m_extract = new exporting::frmExtract(m_window.library(), m_options, m_prompts, &m_window);
     m_extract->AddSongs(trackIndexes);
+    centreOn(m_extract, &m_window);
     m_extract->show();
     return m_extract;
 }
 
 frmiPodHacks* ToolWindows::ShowHacks()
 {
-    return raiseOrCreate<frmiPodHacks>(m_hacks, [this] { return new frmiPodHacks(root(), m_prompts, &m_window); });
+    return raiseOrCreate<frmiPodHacks>(
+        m_hacks, [this] { return new frmiPodHacks(root(), m_prompts, &m_window); }, &m_window);
 }
 
 iPodInfo* ToolWindows::ShowInfo()
 {
-    return raiseOrCreate<iPodInfo>(m_info, [this] { return new iPodInfo(root(), &m_window); });
+    return raiseOrCreate<iPodInfo>(m_info, [this] { return new iPodInfo(root(), &m_window); }, &m_window);
 }
 
 void ToolWindows::ScanForDuplicates()
