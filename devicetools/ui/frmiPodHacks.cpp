@@ -29,7 +29,7 @@ frmiPodHacks::frmiPodHacks(QString iPodRoot, ui::PromptService& prompts, QWidget
         labels[i]->setWordWrap(true);
         labels[i]->installEventFilter(this);
         layout->addWidget(checkBoxes[i], static_cast<int>(i), 0, Qt::AlignTop);
-        layout->addWidget(labels[i], static_cast<int>(i), 1);
+        layout->addWidget(labels[i], static_cast<int>(i), 1, Qt::AlignTop);
     }
     cmdOK = new QPushButton(QStringLiteral("OK"), body());
     cmdApply = new QPushButton(QStringLiteral("Apply"), body());
