@@ -14,6 +14,8 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -144,6 +146,42 @@ private Q_SLOTS:
         m_window->close();
         QTest::qWait(300);
         QVERIFY(!QFile::exists(m_marker));
+    }
+
+    // With the real stayvane and wait: the eject tool runs once, and only
+    // after the program (here a stand-in process) has ended.
+    void ejectToolRunsOnceAfterTheProgramHasEnded()
+    {
+        const QString sleepBinary = QStandardPaths::findExecutable(u"sleep"_s);
+        QVERIFY(!sleepBinary.isEmpty());
+        const QString prog = m_tools->filePath(u"real"_s);
+        QVERIFY(QDir().mkpath(prog));
+        for (const QString& name : { u"stayvane"_s, u"wait"_s })
+            QVERIFY2(QFile::copy(QStringLiteral(QUAVERLY_BIN_DIR) + u'/' + name, prog + u'/' + name), qPrintable(name));
+        const QString toolLog = m_tools->filePath(u"deveject.log"_s);
+        QVERIFY(writeScript(prog + u"/deveject"_s, "echo \"$@\" >> '" + QFile::encodeName(toolLog) + "'\n"));
+        const QString program = m_tools->filePath(u"quaverly-stand-in"_s);
+        QVERIFY(QFile::copy(sleepBinary, program));
+        QProcess running;
+        running.start(program, { u"60"_s });
+        QVERIFY(running.waitForStarted());
+
+        browser::frmMain window(m_ipod->load.library, *m_ipod->options, *m_prompts);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        new ToolWindows(window, *m_ipod->options, *m_prompts, { prog, program, m_tools->filePath(u"tmp"_s) });
+        window.show();
+        window.menus().mnuEject->setChecked(true);
+        window.close();
+        window.menus().mnuEjectAndClose->trigger(); // the chain is under way: nothing more starts
+        QTest::qWait(2500); // stayvane polls ten times a second; wait pauses one second
+        QVERIFY2(!QFile::exists(toolLog), "ejected while the program was still running");
+        running.kill();
+        QVERIFY(running.waitForFinished());
+        const QByteArray expected = "-EjectDrive:" + QFile::encodeName(m_ipod->dir.path()) + "\n";
+        QTRY_COMPARE_WITH_TIMEOUT(readAll(toolLog), expected, 20000);
+        QTest::qWait(1500);
+        QCOMPARE(readAll(toolLog), expected);
+        QVERIFY(m_prompts->requests.empty());
     }
 
     void aFailedEjectIsReportedAndTheProgramStillCloses()
