@@ -10,9 +10,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,7 +18,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <atomic>
@@ -39,7 +36,6 @@ struct ExtractRunState
 namespace {
 
 constexpr int kPreviewSongs = 3;
-constexpr int kProgressSteps = 1000;
 constexpr int kProgressIntervalMs = 100;
 constexpr qint64 kEstimateAfterMs = 1500;
 
@@ -47,13 +43,6 @@ QString defaultTargetDir()
 {
     const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
     return music.isEmpty() ? QDir::homePath() : music;
-}
-
-template <typename T>
-T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
 }
 
 } // namespace
@@ -117,72 +106,6 @@ frmExtract::~frmExtract()
     m_run->cancel = true;
     if (m_watcher.isRunning())
         m_watcher.waitForFinished();
-}
-
-void frmExtract::buildControls()
-{
-    QWidget* b = body();
-    Label2 = named(new QLabel(QStringLiteral("Directory to extract to:"), b), "Label2");
-    txtDir = named(new QLineEdit(QStringLiteral("APP PATH"), b), "txtDir");
-    cmdBrowse = named(new QPushButton(QStringLiteral("Browse"), b), "cmdBrowse");
-    Label1 = named(new QLabel(QStringLiteral("Format to extract to:"), b), "Label1");
-    txtFormat = named(new QLineEdit(b), "txtFormat");
-    lblPreview = named(new QLabel(b), "lblPreview");
-    lblPreview->setTextFormat(Qt::PlainText);
-    lblPreview->setWordWrap(true);
-    lblFormatInfo = named(new QLabel(QStringLiteral(
-        "This is the format of the filename. Putting an item in square brackets ensures replacing by the actual song "
-        "genre information. Note: \\ means a new directory is made. So [GENRE]\\[TITLE] will make new folders for "
-        "each genre etc. Click the Help On Format for more information."), b), "lblFormatInfo");
-    lblFormatInfo->setWordWrap(true);
-    cmdHelp = named(new QPushButton(QStringLiteral("Help On Format"), b), "cmdHelp");
-    lblSongs = named(new QLabel(QStringLiteral("These songs will be extracted:"), b), "lblSongs");
-    lstSongs = named(new QListWidget(b), "lstSongs");
-    lstSongs->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstSongs->setUniformItemSizes(true);
-    cmdRemovePlayer = named(new QPushButton(QStringLiteral("Remove"), b), "cmdRemovePlayer");
-    cmdExtract = named(new QPushButton(QStringLiteral("&Extract!"), b), "cmdExtract");
-    cmdExtract->setDefault(true);
-    cmdClose = named(new QPushButton(QStringLiteral("&Cancel"), b), "cmdClose");
-
-    fraExtract = named(new QGroupBox(QStringLiteral("Extracting"), b), "fraExtract");
-    Label3 = named(new QLabel(QStringLiteral("Please wait, extracting songs from your iPod..."), fraExtract), "Label3");
-    shpProgress = named(new QProgressBar(fraExtract), "shpProgress");
-    shpProgress->setRange(0, kProgressSteps);
-    shpProgress->setTextVisible(false);
-    lblCurrent = named(new QLabel(fraExtract), "lblCurrent");
-    lblCurrent->setTextFormat(Qt::PlainText);
-    lblProgress = named(new QLabel(fraExtract), "lblProgress");
-    cmdStop = named(new QPushButton(QStringLiteral("Cancel"), fraExtract), "cmdStop");
-    auto* panel = new QGridLayout(fraExtract);
-    panel->addWidget(Label3, 0, 0, 1, 2);
-    panel->addWidget(shpProgress, 1, 0, 1, 2);
-    panel->addWidget(lblCurrent, 2, 0, 1, 2);
-    panel->addWidget(lblProgress, 3, 0);
-    panel->addWidget(cmdStop, 3, 1);
-    fraExtract->hide();
-
-    auto* layout = new QGridLayout(b);
-    layout->setContentsMargins(12, 10, 12, 12);
-    layout->addWidget(Label2, 0, 0, 1, 2);
-    layout->addWidget(txtDir, 1, 0);
-    layout->addWidget(cmdBrowse, 1, 1);
-    layout->addWidget(Label1, 2, 0, 1, 2);
-    layout->addWidget(txtFormat, 3, 0);
-    layout->addWidget(cmdHelp, 3, 1);
-    layout->addWidget(lblPreview, 4, 0, 1, 2);
-    layout->addWidget(lblFormatInfo, 5, 0, 1, 2);
-    layout->addWidget(lblSongs, 6, 0, 1, 2);
-    layout->addWidget(lstSongs, 7, 0, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdRemovePlayer);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdExtract);
-    buttons->addWidget(cmdClose);
-    layout->addLayout(buttons, 8, 0, 1, 2);
-    layout->addWidget(fraExtract, 9, 0, 1, 2);
-    layout->setRowStretch(7, 1);
-    resize(560, 600);
 }
 
 void frmExtract::Form_Load()

@@ -92,6 +92,8 @@ private:
     void showReport(const ExtractReport& report); // the only place this window's end-of-run texts live
     void setRunning(bool running);
 
+    static constexpr int kProgressSteps = 1000; // resolution of the progress bar
+
     const database::Library& m_library;
     settings::mdlOptions& m_options;
     ui::PromptService& m_prompts;
