@@ -4,13 +4,20 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+
 namespace quaverly::database {
 namespace {
 
 constexpr qsizetype kFlagOffset = 0xa8;
+// Real databases compress 4:1 to 17:1. A stream that inflates far beyond that
+// is damaged or hostile, and must not be allowed to take all the memory.
+constexpr qsizetype kMaxRatio = 64;
+constexpr qsizetype kSlackBytes = 16 << 20;
 
 std::optional<QByteArray> inflateStream(const char* data, qsizetype size)
 {
+    const qsizetype limit = size * kMaxRatio + kSlackBytes;
     z_stream stream {};
     if (inflateInit(&stream) != Z_OK)
         return std::nullopt;
@@ -20,8 +27,11 @@ std::optional<QByteArray> inflateStream(const char* data, qsizetype size)
     stream.avail_in = static_cast<uInt>(size);
     int status = Z_OK;
     while (status == Z_OK) {
-        if (static_cast<qsizetype>(stream.total_out) == out.size())
-            out.resize(out.size() * 2);
+        if (static_cast<qsizetype>(stream.total_out) == out.size()) {
+            if (out.size() >= limit)
+                break;
+            out.resize(std::min(out.size() * 2, limit));
+        }
         stream.next_out = reinterpret_cast<Bytef*>(out.data() + stream.total_out);
         stream.avail_out = static_cast<uInt>(out.size() - static_cast<qsizetype>(stream.total_out));
         status = inflate(&stream, Z_NO_FLUSH);

@@ -183,6 +183,12 @@ private Q_SLOTS:
         broken.chop(20);
         QVERIFY(WriteFileBytes(folder + u"iTunesCDB", broken));
         QCOMPARE(LoadiTunesDB(folder + u"iTunesDB", dir.path()).error, LoadError::NotADatabase);
+
+        // A stream that inflates a thousand times its size is refused, not inflated until memory runs out.
+        const QByteArray bomb = CompressITunesDB(WriteITunesDB(twoSongs()) + QByteArray(40 << 20, '\0'));
+        QVERIFY(qint64(bomb.size()) * 64 + (16 << 20) < (40 << 20));
+        QVERIFY(WriteFileBytes(folder + u"iTunesCDB", bomb));
+        QCOMPARE(LoadiTunesDB(folder + u"iTunesDB", dir.path()).error, LoadError::NotADatabase);
     }
 
     void deviceFilesInAnyLetterCase()
