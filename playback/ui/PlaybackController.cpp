@@ -12,7 +12,7 @@
 #include "playback/MpvBackend.h"
 #include "playback/PlayOrder.h"
 #include "playback/clsVolume.h"
-#include "playback/ui/SpectrumView.h"
+#include "playback/ui/BandBarsView.h"
 #include "playback/ui/frmPopup.h"
 #include "playback/ui/frmQuicktime.h"
 #include "settings/OptionKeys.h"
@@ -120,7 +120,7 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     if (auto* grid = qobject_cast<QGridLayout*>(m_ui.fraNow->layout()))
         grid->addWidget(m_status, grid->rowCount(), 0, 1, grid->columnCount());
 
-    m_spectrum = new SpectrumView(m_ui.PicSpectrum);
+    m_spectrum = new BandBarsView(m_ui.PicSpectrum);
     auto* place = new QGridLayout(m_ui.PicSpectrum);
     place->setContentsMargins(1, 1, 1, 1);
     place->addWidget(m_spectrum);
@@ -225,7 +225,7 @@ void PlaybackController::connectEngine()
         m_menus.mnuPause->setEnabled(pauseEnabled);
         m_menus.mnuPlay->setEnabled(playEnabled);
     });
-    connect(m_engine.get(), &AudioEngine::bandLevelsChanged, m_spectrum, &SpectrumView::setLevels);
+    connect(m_engine.get(), &AudioEngine::bandLevelsChanged, m_spectrum, &BandBarsView::setLevels);
     m_menus.mnuPause->setEnabled(false);
 }
 

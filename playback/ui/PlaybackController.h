@@ -35,7 +35,7 @@ namespace quaverly::playback {
 class AudioEngine;
 class clsVolume;
 class frmPopup;
-class SpectrumView;
+class BandBarsView;
 
 /// Playback in the main window: attaches play control, the position bar,
 /// the elapsed and remaining times, the rating stars, the volume slider, the
@@ -59,7 +59,7 @@ public:
 
     [[nodiscard]] PlayControl& control() { return *m_control; }
     [[nodiscard]] AudioEngine& engine() { return *m_engine; }
-    [[nodiscard]] SpectrumView* spectrum() const { return m_spectrum; }
+    [[nodiscard]] BandBarsView* spectrum() const { return m_spectrum; }
     [[nodiscard]] frmPopup* popup() const;
     [[nodiscard]] QLabel* statusLabel() const { return m_status; }
     [[nodiscard]] const QString& defaultPlayerPath() const { return m_defaultPlayer; }
@@ -111,7 +111,7 @@ private:
     PlayControl* m_control = nullptr;
     QTimer* tmrPosition = nullptr;
     QTimer* m_statusClear = nullptr;
-    SpectrumView* m_spectrum = nullptr;
+    BandBarsView* m_spectrum = nullptr;
     QLabel* m_status = nullptr;
     QPointer<frmPopup> m_popup;
     QString m_defaultPlayer;

@@ -9,7 +9,7 @@
 #include "playback/AudioEngine.h"
 #include "playback/ExternalPlayers.h"
 #include "playback/ui/PlaybackController.h"
-#include "playback/ui/SpectrumView.h"
+#include "playback/ui/BandBarsView.h"
 #include "playback/ui/frmDefaultPlayer.h"
 #include "playback/ui/frmPopup.h"
 #include "settings/OptionKeys.h"
@@ -66,7 +66,7 @@ void PlaybackController::connectMenus()
         m_spectrum->setActive(on);
     });
     connect(m.mnuSpecColor, &QAction::triggered, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
-    connect(m_spectrum, &SpectrumView::colourRequested, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
+    connect(m_spectrum, &BandBarsView::colourRequested, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
 }
 
 void PlaybackController::LoadPlayers()

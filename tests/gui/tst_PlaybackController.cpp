@@ -15,7 +15,7 @@
 #include "playback/PlayOrder.h"
 #include "playback/clsVolume.h"
 #include "playback/ui/PlaybackController.h"
-#include "playback/ui/SpectrumView.h"
+#include "playback/ui/BandBarsView.h"
 #include "playback/ui/frmDefaultPlayer.h"
 #include "playback/ui/frmPopup.h"
 #include "tools/testwriter/ITunesDBWriter.h"

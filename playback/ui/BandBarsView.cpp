@@ -1,4 +1,4 @@
-#include "playback/ui/SpectrumView.h"
+#include "playback/ui/BandBarsView.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,7 +23,7 @@ qint64 ValueFromColor(const QColor& colour)
     return qint64(colour.red()) | (qint64(colour.green()) << 8) | (qint64(colour.blue()) << 16);
 }
 
-SpectrumView::SpectrumView(QWidget* parent)
+BandBarsView::BandBarsView(QWidget* parent)
     : QWidget(parent)
     , m_timer(new QTimer(this))
 {
@@ -31,22 +31,22 @@ SpectrumView::SpectrumView(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_timer->setInterval(kFrameMs);
     m_timer->setTimerType(Qt::CoarseTimer);
-    connect(m_timer, &QTimer::timeout, this, &SpectrumView::step);
+    connect(m_timer, &QTimer::timeout, this, &BandBarsView::step);
 }
 
-void SpectrumView::setColour(const QColor& colour)
+void BandBarsView::setColour(const QColor& colour)
 {
     m_colour = colour;
     update();
 }
 
-void SpectrumView::setActive(bool active)
+void BandBarsView::setActive(bool active)
 {
     m_active = active;
     updateTimer();
 }
 
-void SpectrumView::setPlaying(bool playing)
+void BandBarsView::setPlaying(bool playing)
 {
     m_playing = playing;
     if (!playing)
@@ -54,7 +54,7 @@ void SpectrumView::setPlaying(bool playing)
     updateTimer();
 }
 
-void SpectrumView::setLevels(const QList<double>& levelsDb)
+void BandBarsView::setLevels(const QList<double>& levelsDb)
 {
     m_targets.clear();
     for (const double db : levelsDb)
@@ -63,12 +63,12 @@ void SpectrumView::setLevels(const QList<double>& levelsDb)
         m_bars.assign(m_targets.size(), 0.0);
 }
 
-bool SpectrumView::animating() const
+bool BandBarsView::animating() const
 {
     return m_timer->isActive();
 }
 
-void SpectrumView::updateTimer()
+void BandBarsView::updateTimer()
 {
     const bool run = m_active && isVisible() && (m_playing || !m_bars.empty());
     if (run && !m_timer->isActive())
@@ -77,7 +77,7 @@ void SpectrumView::updateTimer()
         m_timer->stop();
 }
 
-void SpectrumView::step()
+void BandBarsView::step()
 {
     if (window()->isMinimized())
         return;
@@ -97,7 +97,7 @@ void SpectrumView::step()
     }
 }
 
-void SpectrumView::paintEvent(QPaintEvent*)
+void BandBarsView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
@@ -116,20 +116,20 @@ void SpectrumView::paintEvent(QPaintEvent*)
     }
 }
 
-void SpectrumView::mouseReleaseEvent(QMouseEvent* event)
+void BandBarsView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton)
         Q_EMIT colourRequested();
     QWidget::mouseReleaseEvent(event);
 }
 
-void SpectrumView::showEvent(QShowEvent* event)
+void BandBarsView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     updateTimer();
 }
 
-void SpectrumView::hideEvent(QHideEvent* event)
+void BandBarsView::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     updateTimer();

@@ -17,14 +17,14 @@ namespace quaverly::playback {
 /// colour on black. It redraws about 30 times a second, and only while it is
 /// switched on, visible and fed; without level data it stays black. Bars
 /// fall back smoothly when the levels drop.
-class SpectrumView : public QWidget
+class BandBarsView : public QWidget
 {
     Q_OBJECT
 public:
     static constexpr int kFrameMs = 33;
     static constexpr double kFloorDb = -60.0;
 
-    explicit SpectrumView(QWidget* parent = nullptr);
+    explicit BandBarsView(QWidget* parent = nullptr);
 
     void setColour(const QColor& colour);
     [[nodiscard]] QColor colour() const { return m_colour; }
