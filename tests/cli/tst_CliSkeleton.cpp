@@ -1,3 +1,5 @@
+#include "tests/common/CliRun.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -12,25 +14,8 @@ class tst_CliSkeleton : public QObject
 {
     Q_OBJECT
 
-    struct Run
-    {
-        int status = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-
-    static Run run(const QStringList& args)
-    {
-        QProcess process;
-        process.start(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli"), args);
-        Run result;
-        if (!process.waitForFinished(30000))
-            return result;
-        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
-    }
+    using Run = quaverly::test::CliRun;
+    static Run run(const QStringList& args) { return quaverly::test::runCli(args, 30000); }
 
 private Q_SLOTS:
     void exitStatuses()

@@ -1,6 +1,7 @@
 // quaverly-cli tracks / playlists / info / rate / count-play: the exact JSON
 // other tools rely on, warnings on stderr, and refused updates.
 #include "tools/testwriter/ITunesDBWriter.h"
+#include "tests/common/CliRun.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -16,24 +17,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Run
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = quaverly::test::CliRun;
 
 Run cli(const QStringList& args)
 {
-    QProcess process;
-    process.start(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli"), args);
-    Run run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.status = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return quaverly::test::runCli(args);
 }
 
 QByteArray readAll(const QString& path)

@@ -2,6 +2,7 @@
 // over a demo iPod (songs with Latin, Japanese and Korean tags).
 #include "FakeIpod.h"
 #include "tools/demoipod/DemoIpod.h"
+#include "tests/common/CliRun.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,24 +15,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Run
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = quaverly::test::CliRun;
 
 Run cli(const QStringList& arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli"), arguments);
-    Run run;
-    if (!process.waitForFinished(60'000))
-        return run;
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return quaverly::test::runCli(arguments);
 }
 
 } // namespace
