@@ -135,6 +135,11 @@ void FillFileSizes(Library& library, const QString& iPodRoot)
     if (iPodRoot.isEmpty())
         return;
     SongFileSizes sizes(iPodRoot);
+    QStringList paths;
+    paths.reserve(library.Tracks.size());
+    for (const TrackRecord& track : library.Tracks)
+        paths.append(track.Path);
+    sizes.prefetch(paths);
     for (TrackRecord& track : library.Tracks) {
         const qint64 size = track.Path.isEmpty() ? -1 : sizes.fileSize(track.Path);
         track.FileSize = size > 0 ? size : 0;

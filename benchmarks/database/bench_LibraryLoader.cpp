@@ -59,7 +59,8 @@ void BM_LoadDatabase(benchmark::State& state)
 }
 BENCHMARK(BM_LoadDatabase)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// The 50,000 file sizes from the disk, each Music folder listed once.
+// The 50,000 file sizes from the disk, each Music folder listed once. The
+// folders are listed on all cores, so the time that counts is the wall time.
 void BM_FileSizes(benchmark::State& state)
 {
     database::LoadResult loaded = database::LoadiTunesDB(dbPath(), QString());
@@ -69,7 +70,7 @@ void BM_FileSizes(benchmark::State& state)
             state.SkipWithError("song files missing");
     }
 }
-BENCHMARK(BM_FileSizes)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_FileSizes)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 } // namespace
 

@@ -208,6 +208,35 @@ private Q_SLOTS:
         QCOMPARE(result.playCounts.EntrySize(), 16);
     }
 
+    // The folders are listed on several threads at once: every song, in
+    // every folder, must still get its own size, whatever the letter case.
+    void fileSizesOverManyFolders()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        Library library;
+        for (int i = 0; i < 600; ++i) {
+            const int folder = i % 60;
+            const QString name = (i % 7 == 0 ? u"Ä%1é.m4a"_s : u"S%1.mp3"_s).arg(i, 3, 10, QLatin1Char('0'));
+            TrackRecord track;
+            track.Path = u"/iPod_Control/Music/F%1/"_s.arg(folder, 2, 10, QLatin1Char('0')) + name;
+            if (i % 13 != 0) { // every 13th song is missing from the disk
+                const QString onDisk = u"ipod_control/music/f%1/"_s.arg(folder, 2, 10, QLatin1Char('0')) +
+                                       (i % 2 ? name.toUpper() : name.toLower());
+                QVERIFY(WriteFileBytes(dir.filePath(onDisk), QByteArray(i + 1, 'x')));
+            }
+            library.Tracks.push_back(track);
+        }
+        TrackRecord noFolder; // a folder that does not exist at all
+        noFolder.Path = u"/iPod_Control/Music/F99/NONE.mp3"_s;
+        library.Tracks.push_back(noFolder);
+
+        FillFileSizes(library, dir.path());
+        for (int i = 0; i < 600; ++i)
+            QCOMPARE(library.Tracks[size_t(i)].FileSize, i % 13 ? qint64(i + 1) : qint64(0));
+        QCOMPARE(library.Tracks.back().FileSize, qint64(0));
+    }
+
     void masterWithoutTitleTakesTheRootName()
     {
         QTemporaryDir dir;
