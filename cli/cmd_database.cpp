@@ -112,7 +112,8 @@ int runInfo(const QStringList& args)
     printLine(QStringLiteral("iPod name: ") + library.iPodName);
     printLine(QStringLiteral("Tracks: %1").arg(library.TrackCount()));
     printLine(QStringLiteral("Playlists: %1").arg(library.PlaylistCount()));
-    printLine(QStringLiteral("Database: %1 (%2 bytes)").arg(info.value(u"database").toString()).arg(loaded->databaseSize));
+    printLine(
+        QStringLiteral("Database: %1 (%2 bytes)").arg(info.value(u"database").toString()).arg(loaded->databaseSize));
     printLine(QStringLiteral("Play Counts entry size: %1").arg(loaded->playCounts.EntrySize()));
     printLine(QStringLiteral("Warnings: %1").arg(loaded->warnings.size()));
     return kExitOk;
@@ -127,7 +128,8 @@ QString playCountErrorText(PlayCountError error, const LoadResult& loaded, int i
     case PlayCountError::NotSupported:
         return loaded.playCounts.ShowRatingUnsupported().text;
     case PlayCountError::BadIndex:
-        return QStringLiteral("Track %1 has no entry in the Play Counts file (it holds %2 entries); nothing was written.")
+        return QStringLiteral(
+                   "Track %1 has no entry in the Play Counts file (it holds %2 entries); nothing was written.")
             .arg(index)
             .arg(loaded.playCounts.EntryCount());
     case PlayCountError::BadValue:
@@ -165,7 +167,8 @@ std::optional<LoadResult> loadForUpdate(const QStringList& positional, int& inde
 int runRate(const QStringList& args)
 {
     QCommandLineParser parser;
-    if (const auto status = parseRootCommand(parser, args, QStringLiteral("Stores a rating (0 to 5 stars) in Play Counts."),
+    if (const auto status = parseRootCommand(parser, args,
+                                             QStringLiteral("Stores a rating (0 to 5 stars) in Play Counts."),
                                              { QStringLiteral("INDEX"), QStringLiteral("STARS") }))
         return *status;
     bool ok = false;

@@ -66,7 +66,7 @@ std::optional<Song> songFromArguments(const QCommandLineParser& parser, int* sta
             *status = usage(QStringLiteral("Give either --file PATH or ROOT INDEX"));
             return std::nullopt;
         }
-        return Song{parser.value(QStringLiteral("file")), parser.value(QStringLiteral("kind"))};
+        return Song { parser.value(QStringLiteral("file")), parser.value(QStringLiteral("kind")) };
     }
     if (positional.size() != 2) {
         *status = usage(QStringLiteral("Expected: play ROOT INDEX"));
@@ -92,13 +92,13 @@ std::optional<Song> songFromArguments(const QCommandLineParser& parser, int* sta
     const startup::DevicePath device(library.iPodRoot);
     const QString path = device.resolve(track.Path).value_or(QString());
     printLine(QStringLiteral("%1 - %2").arg(track.Artist, track.Title));
-    return Song{path.isEmpty() ? track.Path : path, track.FileType};
+    return Song { path.isEmpty() ? track.Path : path, track.FileType };
 }
 
 int play(const Song& song, const QString& audioOut)
 {
-    AudioEngine engine(std::make_unique<playback::MpvBackend>(playback::MpvOptions{audioOut, false, false}),
-                       std::make_unique<playback::MpvBackend>(playback::MpvOptions{audioOut, false, true}));
+    AudioEngine engine(std::make_unique<playback::MpvBackend>(playback::MpvOptions { audioOut, false, false }),
+                       std::make_unique<playback::MpvBackend>(playback::MpvOptions { audioOut, false, true }));
     if (!engine.initialise())
         return fail(QStringLiteral("The audio player cannot start: ") + engine.errorText());
 
@@ -110,8 +110,8 @@ int play(const Song& song, const QString& audioOut)
                              status = kExitOk;
                          } else {
                              const QString detail = engine.errorText();
-                             printLine(QStringLiteral("failed: ") + errorWords(error) +
-                                       (detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail)));
+                             printLine(QStringLiteral("failed: ") + errorWords(error)
+                                       + (detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail)));
                          }
                          QCoreApplication::quit();
                      });
@@ -124,8 +124,8 @@ int play(const Song& song, const QString& audioOut)
             QCoreApplication::quit();
         } else if (++ticks % 5 == 0 && engine.state() == playback::BackendState::Playing) {
             const qint64 length = engine.GetLength();
-            printLine(clock(engine.Position()) + QStringLiteral(" / ") +
-                      (length > 0 ? clock(length) : QStringLiteral("?")));
+            printLine(clock(engine.Position()) + QStringLiteral(" / ")
+                      + (length > 0 ? clock(length) : QStringLiteral("?")));
             std::fflush(stdout); // one line a second, also into a pipe
         }
     });
@@ -167,7 +167,7 @@ int runPlay(const QStringList& args)
 
 void registerPlaybackCommands(Registry& registry)
 {
-    registry.push_back({QStringLiteral("play"), QStringLiteral("Play one song to its end"), &runPlay});
+    registry.push_back({ QStringLiteral("play"), QStringLiteral("Play one song to its end"), &runPlay });
 }
 
 } // namespace quaverly::cli

@@ -33,7 +33,8 @@ int runFind(const QStringList& args)
 
 void registerStartupCommands(Registry& registry)
 {
-    registry.push_back({ QStringLiteral("find"), QStringLiteral("Find the attached iPod and print its folder."), runFind });
+    registry.push_back(
+        { QStringLiteral("find"), QStringLiteral("Find the attached iPod and print its folder."), runFind });
 }
 
 } // namespace quaverly::cli

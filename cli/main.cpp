@@ -28,7 +28,8 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quaverly-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUAVERLY_VERSION));
-    std::setlocale(LC_NUMERIC, "C");
+    // libmpv (play) refuses other numeric locales; set before any thread starts.
+    std::setlocale(LC_NUMERIC, "C"); // NOLINT(concurrency-mt-unsafe)
 
     Registry registry;
     registerStartupCommands(registry);
@@ -43,7 +44,7 @@ int main(int argc, char* argv[])
         printUsage(registry, stderr);
         return kExitUsage;
     }
-    const QString name = args.at(1);
+    const QString& name = args.at(1);
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         printUsage(registry, stdout);
         return kExitOk;

@@ -1,7 +1,6 @@
 #pragma once
 #include <QByteArray>
 #include <QFile>
-
 #include <QtEndian>
 
 namespace quaverly::database {

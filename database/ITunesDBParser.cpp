@@ -30,8 +30,8 @@ constexpr quint32 kMhod = tagOf("mhod");
 constexpr quint32 kMhyp = tagOf("mhyp");
 constexpr quint32 kMhip = tagOf("mhip");
 
-constexpr qint64 kMinChunk = 12;      // tag, header length, third field
-constexpr qint64 kStringHeader = 40;  // a string chunk's text starts here
+constexpr qint64 kMinChunk = 12;     // tag, header length, third field
+constexpr qint64 kStringHeader = 40; // a string chunk's text starts here
 constexpr quint32 kPodcastGroup = 0x100;
 constexpr qint64 kDamage = -1;
 constexpr qint64 kUnknown = 0;
@@ -67,7 +67,10 @@ class Scanner
 {
 public:
     Scanner(ByteWindow& bytes, Library& library, const std::atomic_bool* cancel)
-        : m_bytes(bytes), m_library(library), m_cancel(cancel), m_size(bytes.size())
+        : m_bytes(bytes)
+        , m_library(library)
+        , m_cancel(cancel)
+        , m_size(bytes.size())
     {
     }
     ParseReport run();
@@ -76,7 +79,10 @@ private:
     enum class Mode { None, Tracks, Playlists };
 
     qint64 handle(quint32 tag, qint64 p, qint64 headerLength, qint64 third);
-    qint64 forward(qint64 p, qint64 length) const { return (length < kMinChunk || length > m_size - p) ? kDamage : length; }
+    qint64 forward(qint64 p, qint64 length) const
+    {
+        return (length < kMinChunk || length > m_size - p) ? kDamage : length;
+    }
     qint64 dataSet(qint64 p, qint64 headerLength, qint64 totalLength);
     qint64 track(qint64 p, qint64 headerLength);
     qint64 string(qint64 p, qint64 totalLength);
@@ -95,7 +101,7 @@ private:
     int m_currentPlaylist = -1; // -1 also while a repeated playlist is skipped
     bool m_memberSeen = false;  // titles after the first member do not name the playlist
     QSet<quint64> m_seenPlaylistIds;
-    StringPool m_pools[4]; // album, artist, genre, kind
+    StringPool m_pools[4];     // album, artist, genre, kind
     qint64 m_declaredSize = 0; // the database header's total length: the whole file
 };
 

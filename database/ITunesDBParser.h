@@ -16,7 +16,7 @@ struct ParseReport
     qint64 damageOffset = -1;       // file offset of the chunk that stopped it
     bool readFailed = false;        // the file could not be read to its end
     bool cancelled = false;
-    bool masterHasTitle = false;    // the first playlist had a title chunk (it named the iPod)
+    bool masterHasTitle = false; // the first playlist had a title chunk (it named the iPod)
 };
 
 /// Walks an iTunesDB chunk by chunk (a flat scan that never builds a tree)
@@ -26,8 +26,7 @@ struct ParseReport
 /// playlist's IndexList. Sections of the database the library has no use for
 /// are skipped whole. Damage never throws: the scan stops, keeps what it read
 /// and says so in the report. Song file sizes are not looked up here.
-[[nodiscard]] ParseReport ParseITunesDB(ByteWindow& bytes, Library& library,
-                                        const std::atomic_bool* cancel = nullptr);
+[[nodiscard]] ParseReport ParseITunesDB(ByteWindow& bytes, Library& library, const std::atomic_bool* cancel = nullptr);
 
 /// Stars (0 to 5) from the database's rating byte (stars x 20): the nearest
 /// whole star, halves to even (50 gives 2, 70 gives 4, 90 gives 4).

@@ -43,8 +43,9 @@ bool openDatabase(QFile& file, LoadResult& result)
     if (magic != "mhbd") {
         const bool failed = file.error() != QFileDevice::NoError;
         result.error = failed ? LoadError::Unreadable : LoadError::NotADatabase;
-        result.errorText = failed ? QStringLiteral("The iPod database %1 cannot be read: %2").arg(name, file.errorString())
-                                  : QStringLiteral("%1 is not an iPod database (it does not begin with \"mhbd\").").arg(name);
+        result.errorText = failed
+            ? QStringLiteral("The iPod database %1 cannot be read: %2").arg(name, file.errorString())
+            : QStringLiteral("%1 is not an iPod database (it does not begin with \"mhbd\").").arg(name);
         return false;
     }
     result.databaseSize = file.size();

@@ -23,14 +23,14 @@ struct LoadResult
 {
     Library library;
     LoadError error = LoadError::None;
-    QString errorText;   // one line naming the file, when error is not None
+    QString errorText; // one line naming the file, when error is not None
     QStringList warnings;
     QString databaseFile; // the file actually read (iTunesCDB when the folder holds one)
     qint64 databaseSize = 0;
     bool compressed = false;
     // Details behind the warnings, for the loading window's message boxes.
-    int unknownChunks = 0;   // the "Error with iTunesDB" case (unknown data)
-    bool damaged = false;    // the scan stopped early; also "Error with iTunesDB"
+    int unknownChunks = 0;     // the "Error with iTunesDB" case (unknown data)
+    bool damaged = false;      // the scan stopped early; also "Error with iTunesDB"
     QStringList onTheGoErrors; // each "Error in LoadOnTheGo: ..."
     int onTheGoPlaylists = 0;
     mdlPlayCountEditor playCounts; // opened at the end of the load
@@ -46,8 +46,8 @@ using LoadStatusFn = std::function<void(const QString& text)>;
 /// whatever their letter case. The database is only read, never copied or
 /// changed. Runs synchronously and shows nothing; `cancel` may stop it early
 /// (the result then holds what was read).
-[[nodiscard]] LoadResult LoadiTunesDB(const QString& dbPath, const QString& iPodRoot,
-                                      const LoadStatusFn& status = {}, const std::atomic_bool* cancel = nullptr);
+[[nodiscard]] LoadResult LoadiTunesDB(const QString& dbPath, const QString& iPodRoot, const LoadStatusFn& status = {},
+                                      const std::atomic_bool* cancel = nullptr);
 
 /// Takes every track's FileSize from the disk under `iPodRoot`, listing each
 /// folder once (SongFileSizes). Missing files get 0.

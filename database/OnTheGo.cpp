@@ -29,7 +29,10 @@ QString readOneFile(Library& library, const QString& path)
     for (qint64 k = 0; k < count; ++k) {
         const qint64 at = kFirstEntry + 4 * k;
         if (at + 4 > bytes.size())
-            return QStringLiteral("Error in LoadOnTheGo: %1 ends after %2 of its %3 entries").arg(name).arg(k).arg(count);
+            return QStringLiteral("Error in LoadOnTheGo: %1 ends after %2 of its %3 entries")
+                .arg(name)
+                .arg(k)
+                .arg(count);
         const qint32 index = qFromLittleEndian<qint32>(bytes.constData() + at);
         if (index < 0 || index >= library.TrackCount()) {
             return QStringLiteral("Error in LoadOnTheGo: entry %1 of %2 names track %3, but the library has %4 tracks")

@@ -7,13 +7,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <system_error>
-#include <thread>
-#include <vector>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace quaverly::database {
 namespace {
@@ -104,15 +103,15 @@ void SongFileSizes::prefetch(const QStringList& paths)
 
     // Each worker takes the next unlisted folder until none is left; the
     // listings are moved into the map afterwards, on this thread.
-    std::atomic<size_t> next{0};
+    std::atomic<size_t> next { 0 };
     const auto work = [&] {
         for (size_t i = next++; i < natives.size(); i = next++) {
             if (!natives[i].isEmpty())
                 listed[i] = listFolder<Listing>(natives[i]);
         }
     };
-    const size_t workers =
-        std::min<size_t>(folders.size(), std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8));
+    const size_t workers = std::min<size_t>(folders.size(),
+                                            std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8));
     std::vector<std::jthread> threads;
     try {
         for (size_t w = 1; w < workers; ++w)

@@ -37,7 +37,7 @@ private:
 
     QString m_root;
     std::unordered_map<QString, Listing, TextHash, std::equal_to<>> m_listings; // folder as stored -> its files
-    QString m_folded; // reused for the case-folded file name
+    QString m_folded;                                                           // reused for the case-folded file name
 };
 
 } // namespace quaverly::database

@@ -7,9 +7,9 @@ namespace quaverly::database {
 struct TrackRecord
 {
     QString Album;
-    QString Artist;   // "No Artist" when the database has an empty artist; empty when it has none
-    QString Genre;    // "No Genre" when the database has an empty genre; empty when it has none
-    QString Path;     // relative to the iPod root, '/'-separated, starting with '/'
+    QString Artist; // "No Artist" when the database has an empty artist; empty when it has none
+    QString Genre;  // "No Genre" when the database has an empty genre; empty when it has none
+    QString Path;   // relative to the iPod root, '/'-separated, starting with '/'
     QString Title;
     QString FileType; // the kind text ("MPEG audio file"), may be empty or localised
     qint32 UIN = 0;   // the database's unique id of the track

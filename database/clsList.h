@@ -5,7 +5,9 @@
 #include <random>
 #include <vector>
 
-namespace quaverly::ui { class modPerfCount; }
+namespace quaverly::ui {
+class modPerfCount;
+}
 
 namespace quaverly::database {
 

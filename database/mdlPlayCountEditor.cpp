@@ -118,8 +118,9 @@ int mdlPlayCountEditor::GetRating(int index, int databaseStars) const
 
 int mdlPlayCountEditor::GetRating(int index, const Library& library) const
 {
-    const int databaseStars
-        = index >= 0 && index < library.TrackCount() ? library.Tracks[static_cast<size_t>(index)].Rating : 0;
+    const int databaseStars = index >= 0 && index < library.TrackCount()
+        ? library.Tracks[static_cast<size_t>(index)].Rating
+        : 0;
     return GetRating(index, databaseStars);
 }
 

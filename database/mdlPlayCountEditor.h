@@ -11,11 +11,11 @@ class Library;
 /// Why a Play Counts update was not written.
 enum class PlayCountError {
     None,
-    NoFile,          // no usable Play Counts file (missing, not "mhdp", entry size below 12)
-    NotSupported,    // the entries have no field for it (12-byte entries: no rating, no last played)
-    BadIndex,        // -1, or beyond the entries the file holds
-    BadValue,        // stars outside 0 to 5, or a time outside the file's range
-    WriteFailed,     // the file could not be opened or written (read-only or unplugged iPod)
+    NoFile,       // no usable Play Counts file (missing, not "mhdp", entry size below 12)
+    NotSupported, // the entries have no field for it (12-byte entries: no rating, no last played)
+    BadIndex,     // -1, or beyond the entries the file holds
+    BadValue,     // stars outside 0 to 5, or a time outside the file's range
+    WriteFailed,  // the file could not be opened or written (read-only or unplugged iPod)
 };
 
 /// A title and text for the user.

@@ -87,9 +87,8 @@ QStringList SysInfoExtendedLines(const QByteArray& plist)
         const char* caption;
     };
     static constexpr Fact kFacts[] = {
-        { "ModelNumStr", "Model Number" },      { "FamilyID", "Model Family" },
-        { "SerialNumber", "Serial Number" },    { "VisibleBuildID", "Firmware Version" },
-        { "BuildID", "Firmware Build" },        { "BuildVersion", "Firmware Build" },
+        { "ModelNumStr", "Model Number" },        { "FamilyID", "Model Family" },  { "SerialNumber", "Serial Number" },
+        { "VisibleBuildID", "Firmware Version" }, { "BuildID", "Firmware Build" }, { "BuildVersion", "Firmware Build" },
     };
     const QHash<QString, QString> values = topLevelValues(plist);
     QStringList lines;

@@ -65,7 +65,7 @@ QString EjectChain::copyTool(EjectResult& result) const
         ok = !block.isEmpty() && copy.write(block) == block.size();
     }
     ok = ok && copy.flush();
-    const QString path = copy.fileName();
+    QString path = copy.fileName();
     copy.close();
     ok = ok && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (!ok) {

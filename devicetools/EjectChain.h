@@ -33,8 +33,8 @@ enum class EjectError {
 struct EjectResult
 {
     EjectError error = EjectError::None;
-    QString toolCopy;     // the temporary copy of the eject tool
-    QString program;      // what was started (stayvane)
+    QString toolCopy; // the temporary copy of the eject tool
+    QString program;  // what was started (stayvane)
     QStringList arguments;
     qint64 pid = 0;
 };

@@ -60,8 +60,7 @@ CopyResult writeFailure(int systemError, qint64 bytes)
 
 bool isFolder(const QByteArray& path)
 {
-    struct stat info
-    { };
+    struct stat info = {};
     return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -124,8 +123,7 @@ CopyResult FileCopier::CopyFile(const QString& source, const QString& destinatio
         const bool missing = error == ENOENT || error == ENOTDIR;
         return failure(missing ? ExtractError::SourceMissing : ExtractError::SourceUnreadable, error);
     }
-    struct stat info
-    { };
+    struct stat info = {};
     if (::fstat(in.fd(), &info) != 0 || !S_ISREG(info.st_mode))
         return failure(ExtractError::SourceUnreadable, S_ISDIR(info.st_mode) ? EISDIR : errno);
     ::posix_fadvise(in.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);

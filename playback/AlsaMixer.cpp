@@ -29,27 +29,27 @@ std::vector<const char*> elementNames(MixerLine line)
 {
     switch (line) {
     case MixerLine::Speakers:
-        return {"Master"};
+        return { "Master" };
     case MixerLine::Microphone:
-        return {"Mic"};
+        return { "Mic" };
     case MixerLine::WaveOut:
-        return {"PCM"};
+        return { "PCM" };
     case MixerLine::Line:
-        return {"Line"};
+        return { "Line" };
     case MixerLine::Auxiliary:
-        return {"Aux"};
+        return { "Aux" };
     case MixerLine::CompactDisc:
-        return {"CD"};
+        return { "CD" };
     case MixerLine::Synthesizer:
-        return {"Synth", "MIDI"};
+        return { "Synth", "MIDI" };
     }
     return {};
 }
 
 qint32 toInt32(long value)
 {
-    return static_cast<qint32>(std::clamp<long>(value, std::numeric_limits<qint32>::min(),
-                                                std::numeric_limits<qint32>::max()));
+    return static_cast<qint32>(
+        std::clamp<long>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 }
 
 bool hasControl(snd_mixer_elem_t* elem, MixerControlType type)
@@ -75,8 +75,8 @@ struct AlsaMixer::Impl
     {
         for (const char* name : elementNames(line)) {
             for (snd_mixer_elem_t* e = snd_mixer_first_elem(mixer); e != nullptr; e = snd_mixer_elem_next(e)) {
-                if (snd_mixer_selem_is_active(e) && qstrcmp(snd_mixer_selem_get_name(e), name) == 0 &&
-                    hasControl(e, type))
+                if (snd_mixer_selem_is_active(e) && qstrcmp(snd_mixer_selem_get_name(e), name) == 0
+                    && hasControl(e, type))
                     return e;
             }
         }
@@ -110,8 +110,8 @@ bool AlsaMixer::open()
     snd_mixer_t* mixer = nullptr;
     if (snd_mixer_open(&mixer, 0) < 0)
         return false;
-    if (snd_mixer_attach(mixer, d->card.constData()) < 0 || snd_mixer_selem_register(mixer, nullptr, nullptr) < 0 ||
-        snd_mixer_load(mixer) < 0) {
+    if (snd_mixer_attach(mixer, d->card.constData()) < 0 || snd_mixer_selem_register(mixer, nullptr, nullptr) < 0
+        || snd_mixer_load(mixer) < 0) {
         snd_mixer_close(mixer);
         qCInfo(lcPlayback) << "no ALSA mixer on" << d->card;
         return false;
@@ -138,7 +138,7 @@ std::optional<MixerControl> AlsaMixer::findControl(MixerLine line, MixerControlT
     } else {
         control.maximum = 1;
     }
-    d->controls.push_back({elem, type});
+    d->controls.push_back({ elem, type });
     return control;
 }
 

@@ -15,8 +15,8 @@ enum class BackendState {
     Loading, // open() was called; the first audio is not out yet
     Playing,
     Paused,
-    Ended,   // played to the end of the file
-    Failed,  // could not be opened or decoded; see finished()
+    Ended,  // played to the end of the file
+    Failed, // could not be opened or decoded; see finished()
 };
 Q_ENUM_NS(BackendState)
 

@@ -67,8 +67,7 @@ public:
 
 Q_SIGNALS:
     /// The current song played to its end or failed; `path` is its CurrentFile.
-    void songEnded(quaverly::playback::EndReason reason, quaverly::playback::PlaybackError error,
-                   const QString& path);
+    void songEnded(quaverly::playback::EndReason reason, quaverly::playback::PlaybackError error, const QString& path);
     /// The tray menu's Pause and Play items: enabled states to show.
     void trayMenuChanged(bool pauseEnabled, bool playEnabled);
     void stateChanged(quaverly::playback::BackendState state);
@@ -85,10 +84,10 @@ private:
     bool m_audioReady = false;
     bool m_secondReady = false;
     bool m_quickTimeActive = false;
-    bool m_opened = false;      // OpenFile was called at least once
-    bool m_failedHere = false;  // the current song failed before reaching a player
-    bool m_protected = false;   // the current song is a protected one
-    quint64 m_generation = 0;   // counts OpenFile calls
+    bool m_opened = false;     // OpenFile was called at least once
+    bool m_failedHere = false; // the current song failed before reaching a player
+    bool m_protected = false;  // the current song is a protected one
+    quint64 m_generation = 0;  // counts OpenFile calls
     QString m_currentFile;
     PlaybackError m_lastError = PlaybackError::None;
     QList<double> m_bandLevels;

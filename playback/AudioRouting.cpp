@@ -25,15 +25,16 @@ qint64 roundHalfEven(double value)
 
 bool IsCopyProtected(const QString& path, const QString& kind)
 {
-    return kind.contains(QLatin1String("protected"), Qt::CaseInsensitive) || endsWithAny(path, {QLatin1String(".m4p")});
+    return kind.contains(QLatin1String("protected"), Qt::CaseInsensitive)
+        || endsWithAny(path, { QLatin1String(".m4p") });
 }
 
 bool UsesSecondPlayer(const QString& path, const QString& kind)
 {
     if (kind.contains(QLatin1String("video"), Qt::CaseInsensitive) || IsCopyProtected(path, kind))
         return true;
-    return endsWithAny(path, {QLatin1String(".m4v"), QLatin1String(".mp4"), QLatin1String(".mov"),
-                              QLatin1String(".aa")});
+    return endsWithAny(path,
+                       { QLatin1String(".m4v"), QLatin1String(".mp4"), QLatin1String(".mov"), QLatin1String(".aa") });
 }
 
 qint64 TimeUnitsToMs(double units, double scale)

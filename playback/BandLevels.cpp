@@ -8,7 +8,7 @@ constexpr int kFirstBandChannel = 3; // channels 1 and 2 are the stereo pair
 
 QByteArray BandFilterGraph()
 {
-    static constexpr int kCentresHz[kBandCount] = {63, 125, 250, 500, 1000, 2000, 4000, 8000};
+    static constexpr int kCentresHz[kBandCount] = { 63, 125, 250, 500, 1000, 2000, 4000, 8000 };
     // The sample format is fixed around the merge: without it lavfi cannot
     // choose one for amerge.
     QByteArray graph = "aformat=channel_layouts=stereo,asplit=2[main][x];"
@@ -16,8 +16,8 @@ QByteArray BandFilterGraph()
     for (int i = 0; i < kBandCount; ++i)
         graph += "[i" + QByteArray::number(i) + ']';
     for (int i = 0; i < kBandCount; ++i) {
-        graph += ";[i" + QByteArray::number(i) + "]bandpass=f=" + QByteArray::number(kCentresHz[i]) +
-                 ":width_type=o:w=1[b" + QByteArray::number(i) + ']';
+        graph += ";[i" + QByteArray::number(i) + "]bandpass=f=" + QByteArray::number(kCentresHz[i])
+            + ":width_type=o:w=1[b" + QByteArray::number(i) + ']';
     }
     graph += ";[main]";
     for (int i = 0; i < kBandCount; ++i)

@@ -7,9 +7,9 @@ namespace quaverly::playback {
 
 /// The mixer lines the volume control knows, by what they carry.
 enum class MixerLine {
-    Speakers,    // the master output
+    Speakers, // the master output
     Microphone,
-    WaveOut,     // what programs play
+    WaveOut, // what programs play
     Line,
     Auxiliary,
     CompactDisc,

@@ -72,16 +72,27 @@ bool MpvBackend::initialise()
     if (m_handle != nullptr)
         return true;
     // mpv refuses to start under a locale whose decimal point is not '.'.
-    std::setlocale(LC_NUMERIC, "C");
+    // The programs set this in main() before any thread starts, so here it
+    // changes nothing in them; it is for hosts (tests) that did not.
+    std::setlocale(LC_NUMERIC, "C"); // NOLINT(concurrency-mt-unsafe)
     m_handle = mpv_create();
     if (m_handle == nullptr) {
         m_errorText = QStringLiteral("mpv could not be created");
         return false;
     }
     std::vector<std::pair<const char*, QByteArray>> settings = {
-        {"config", "no"}, {"terminal", "no"}, {"idle", "yes"}, {"input-default-bindings", "no"},
-        {"input-vo-keyboard", "no"}, {"osc", "no"}, {"load-scripts", "no"}, {"ytdl", "no"},
-        {"resume-playback", "no"}, {"sub-auto", "no"}, {"audio-file-auto", "no"}, {"force-window", "no"},
+        { "config", "no" },
+        { "terminal", "no" },
+        { "idle", "yes" },
+        { "input-default-bindings", "no" },
+        { "input-vo-keyboard", "no" },
+        { "osc", "no" },
+        { "load-scripts", "no" },
+        { "ytdl", "no" },
+        { "resume-playback", "no" },
+        { "sub-auto", "no" },
+        { "audio-file-auto", "no" },
+        { "force-window", "no" },
     };
     if (!m_options.audioOut.isEmpty())
         settings.emplace_back("ao", m_options.audioOut.toUtf8());
@@ -90,11 +101,12 @@ bool MpvBackend::initialise()
     if (m_options.video) {
         settings.emplace_back("vo", "null");
     } else {
-        settings.insert(settings.end(), {{"vid", "no"}, {"vo", "null"}, {"audio-display", "no"}});
+        settings.insert(settings.end(), { { "vid", "no" }, { "vo", "null" }, { "audio-display", "no" } });
     }
     for (const auto& [name, value] : settings) {
         if (mpv_set_option_string(m_handle, name, value.constData()) < 0) {
-            m_errorText = QStringLiteral("mpv refused the option %1=%2").arg(QLatin1String(name), QString::fromUtf8(value));
+            m_errorText = QStringLiteral("mpv refused the option %1=%2")
+                              .arg(QLatin1String(name), QString::fromUtf8(value));
             qCWarning(lcPlayback) << m_errorText;
         }
     }
@@ -260,7 +272,7 @@ void MpvBackend::open(const QString& path)
     setProperty("pause", "no");
     // An absolute path, so that no file name is taken for a protocol or an option.
     const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
-    const char* args[] = {"loadfile", file.constData(), "replace", nullptr};
+    const char* args[] = { "loadfile", file.constData(), "replace", nullptr };
     mpv_command_async(m_handle, m_awaitedLoad, args);
     setState(BackendState::Loading);
 }
@@ -300,14 +312,14 @@ void MpvBackend::sendSeek(qint64 positionMs)
 {
     m_seekTargetMs = qMax<qint64>(0, positionMs);
     m_seekRestarted = false;
-    command({"seek", QByteArray::number(static_cast<double>(m_seekTargetMs) / 1000.0, 'f', 3), "absolute+exact"});
+    command({ "seek", QByteArray::number(static_cast<double>(m_seekTargetMs) / 1000.0, 'f', 3), "absolute+exact" });
 }
 
 void MpvBackend::stop()
 {
     if (m_handle == nullptr || m_state == BackendState::Idle)
         return;
-    command({"stop"});
+    command({ "stop" });
     m_awaitedLoad = 0;
     m_entryId = 0;
     m_positionMs = m_durationMs = 0;

@@ -65,7 +65,7 @@ private:
 
     MpvOptions m_options;
     mpv_handle* m_handle = nullptr;
-    std::atomic_bool m_wakeupQueued{false};
+    std::atomic_bool m_wakeupQueued { false };
 
     BackendState m_state = BackendState::Idle;
     QString m_path;

@@ -60,8 +60,7 @@ QString mdlOptions::ReadIniString(const QString& section, const QString& key, co
     return IniFile::load(file).value(section, key).value_or(defaultValue);
 }
 
-bool mdlOptions::WriteIniString(const QString& section, const QString& key, const QString& value,
-                                const QString& file)
+bool mdlOptions::WriteIniString(const QString& section, const QString& key, const QString& value, const QString& file)
 {
     if (file.isEmpty())
         return false;

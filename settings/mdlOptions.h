@@ -28,11 +28,10 @@ public:
     [[nodiscard]] static std::optional<bool> toBool(const QString& text);
     [[nodiscard]] static QString fromBool(bool value);
 
-    [[nodiscard]] static QString ReadIniString(const QString& section, const QString& key,
-                                               const QString& defaultValue, const QString& file);
+    [[nodiscard]] static QString ReadIniString(const QString& section, const QString& key, const QString& defaultValue,
+                                               const QString& file);
     /// With an empty (null) key the whole section goes; with a null value the key goes.
-    static bool WriteIniString(const QString& section, const QString& key, const QString& value,
-                               const QString& file);
+    static bool WriteIniString(const QString& section, const QString& key, const QString& value, const QString& file);
 
 private:
     QString m_root;

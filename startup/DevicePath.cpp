@@ -27,7 +27,7 @@ QString cleanRoot(QString root)
 // Finds the entry of `dir` whose name equals `name` ignoring case; exact match first.
 QString matchInDir(const QString& dir, const QString& name)
 {
-    const QString exact = joined(dir, name);
+    QString exact = joined(dir, name);
     if (QFileInfo::exists(exact))
         return exact;
     QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -108,7 +108,7 @@ const QHash<QString, CachedDevicePath::Entry>& CachedDevicePath::listing(const Q
         dirIt.next();
         const QString name = dirIt.fileName();
         Entry entry { name, 0, false };
-        struct stat st {};
+        struct stat st = {};
         const QByteArray full = dirBytes + '/' + QFile::encodeName(name);
         if (::stat(full.constData(), &st) == 0) {
             entry.isDir = S_ISDIR(st.st_mode);
@@ -119,7 +119,7 @@ const QHash<QString, CachedDevicePath::Entry>& CachedDevicePath::listing(const Q
         if (!entries.contains(key))
             entries.insert(key, entry);
     }
-    return *m_listings.insert(dir, std::move(entries));
+    return *m_listings.emplace(dir, std::move(entries));
 }
 
 std::optional<std::pair<QString, CachedDevicePath::Entry>> CachedDevicePath::find(const QString& relative)

@@ -15,9 +15,10 @@ namespace {
 bool isPseudoFileSystem(const QByteArray& type)
 {
     static const QSet<QByteArray> pseudo {
-        "proc", "sysfs", "devpts", "devtmpfs", "cgroup", "cgroup2", "securityfs", "pstore", "debugfs",
-        "tracefs", "mqueue", "hugetlbfs", "configfs", "fusectl", "binfmt_misc", "autofs", "bpf", "efivarfs",
-        "rpc_pipefs", "nsfs", "ramfs", "squashfs", "overlay", "fuse.portal", "fuse.gvfsd-fuse",
+        "proc",        "sysfs",   "devpts",      "devtmpfs",        "cgroup",     "cgroup2",  "securityfs",
+        "pstore",      "debugfs", "tracefs",     "mqueue",          "hugetlbfs",  "configfs", "fusectl",
+        "binfmt_misc", "autofs",  "bpf",         "efivarfs",        "rpc_pipefs", "nsfs",     "ramfs",
+        "squashfs",    "overlay", "fuse.portal", "fuse.gvfsd-fuse",
     };
     return pseudo.contains(type);
 }
@@ -56,11 +57,8 @@ std::vector<QString> ScanCandidates()
 
 QString StartScan(const std::vector<QString>& roots)
 {
-    for (auto it = roots.rbegin(); it != roots.rend(); ++it) {
-        if (IsIpod(*it))
-            return *it;
-    }
-    return {};
+    const auto hit = std::find_if(roots.rbegin(), roots.rend(), [](const QString& root) { return IsIpod(root); });
+    return hit == roots.rend() ? QString() : *hit;
 }
 
 std::optional<FindResult> StartFindiPod(const QString& commandLine, const std::vector<QString>& roots)

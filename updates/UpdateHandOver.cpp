@@ -31,7 +31,8 @@ QStringList PendingUpdates(const QString& programDir)
         return {};
     const QDir dir(programDir);
     QStringList files;
-    const QFileInfoList entries = dir.entryInfoList({ QStringLiteral("*.new") }, QDir::Files | QDir::Hidden, QDir::Name);
+    const QFileInfoList entries = dir.entryInfoList({ QStringLiteral("*.new") }, QDir::Files | QDir::Hidden,
+                                                    QDir::Name);
     for (const QFileInfo& entry : entries)
         files.append(entry.absoluteFilePath());
     return files;

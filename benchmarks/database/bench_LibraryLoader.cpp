@@ -2,8 +2,8 @@
 // 20 playlists, libgpod layout, one tiny song file per track) is made once in
 // the temporary folder and reused by later runs.
 //   bench_LibraryLoader [--benchmark_repetitions=5]
+#include "benchmarks/common/DemoFixture.h"
 #include "database/LibraryLoader.h"
-#include "tools/demoipod/DemoIpod.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,22 +21,7 @@ constexpr int kTracks = 50000;
 
 const QString& fixtureRoot()
 {
-    static const QString root = [] {
-        const QString dir = QDir::temp().filePath(QStringLiteral("quaverly-bench-%1-v1").arg(kTracks));
-        const QString done = dir + QStringLiteral("/.complete");
-        if (!QFileInfo::exists(done)) {
-            QDir(dir).removeRecursively();
-            tools::DemoOptions options;
-            options.tracks = kTracks;
-            QString error;
-            if (!tools::MakeDemoIpod(dir, options, &error)) {
-                std::fprintf(stderr, "cannot make the fixture: %s\n", qPrintable(error));
-                std::exit(1);
-            }
-            QFile(done).open(QIODevice::WriteOnly);
-        }
-        return dir;
-    }();
+    static const QString root = benchmarks::DemoFixture(QString::number(kTracks), kTracks);
     return root;
 }
 

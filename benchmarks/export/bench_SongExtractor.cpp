@@ -2,11 +2,11 @@
 // per iPod folder) and copying one 5 MB song with a warm page cache. The
 // fixture is made once in the temporary folder and reused by later runs.
 //   bench_SongExtractor [--benchmark_repetitions=5]
+#include "benchmarks/common/DemoFixture.h"
 #include "database/LibraryLoader.h"
 #include "export/ExtractCore.h"
 #include "export/FileCopier.h"
 #include "export/SongExtractor.h"
-#include "tools/demoipod/DemoIpod.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,22 +27,7 @@ constexpr int kTracks = 40000;
 
 const QString& fixtureRoot()
 {
-    static const QString root = [] {
-        const QString dir = QDir::temp().filePath(QStringLiteral("quaverly-bench-export-%1-v1").arg(kTracks));
-        const QString done = dir + QStringLiteral("/.complete");
-        if (!QFileInfo::exists(done)) {
-            QDir(dir).removeRecursively();
-            tools::DemoOptions options;
-            options.tracks = kTracks;
-            QString error;
-            if (!tools::MakeDemoIpod(dir, options, &error)) {
-                std::fprintf(stderr, "cannot make the fixture: %s\n", qPrintable(error));
-                std::exit(1);
-            }
-            QFile(done).open(QIODevice::WriteOnly);
-        }
-        return dir;
-    }();
+    static const QString root = benchmarks::DemoFixture(QStringLiteral("export-%1").arg(kTracks), kTracks);
     return root;
 }
 
@@ -52,7 +37,7 @@ const database::Library& library()
         fixtureRoot() + QStringLiteral("/iPod_Control/iTunes/iTunesDB"), fixtureRoot());
     if (loaded.library.TrackCount() != kTracks) {
         std::fprintf(stderr, "the fixture holds %d tracks\n", loaded.library.TrackCount());
-        std::exit(1);
+        std::_Exit(1);
     }
     return loaded.library;
 }
@@ -93,8 +78,10 @@ void BM_CopyFile(benchmark::State& state)
     const QString source = dir.filePath(QStringLiteral("song.mp3"));
     {
         QFile file(source);
-        if (!file.open(QIODevice::WriteOnly))
-            std::exit(1);
+        if (!file.open(QIODevice::WriteOnly)) {
+            state.SkipWithError("cannot write the source song");
+            return;
+        }
         file.write(QByteArray(static_cast<qsizetype>(state.range(0)), 'x'));
     }
     exporting::FileCopier copier;

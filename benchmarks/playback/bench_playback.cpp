@@ -27,8 +27,16 @@ bool writeWav(const QString& path, int seconds)
     constexpr quint32 kRate = 44100;
     const quint32 frames = kRate * static_cast<quint32>(seconds);
     QByteArray out("RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0\x02\0", 24);
-    auto le32 = [&out](quint32 v) { char b[4]; qToLittleEndian(v, b); out.append(b, 4); };
-    auto le16 = [&out](quint16 v) { char b[2]; qToLittleEndian(v, b); out.append(b, 2); };
+    auto le32 = [&out](quint32 v) {
+        char b[4];
+        qToLittleEndian(v, b);
+        out.append(b, 4);
+    };
+    auto le16 = [&out](quint16 v) {
+        char b[2];
+        qToLittleEndian(v, b);
+        out.append(b, 2);
+    };
     le32(kRate);
     le32(kRate * 4);
     le16(4);
@@ -68,7 +76,7 @@ bool waitFor(AudioEngine& engine, BackendState state)
 
 void BM_OpenToFirstAudio(benchmark::State& state)
 {
-    AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions{audioOut(), false, false}), nullptr);
+    AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions { audioOut(), false, false }), nullptr);
     if (!engine.initialise()) {
         state.SkipWithError("mpv cannot start");
         return;
@@ -86,7 +94,7 @@ BENCHMARK(BM_OpenToFirstAudio)->Unit(benchmark::kMillisecond)->Iterations(20)->U
 
 void BM_PositionWhilePlaying(benchmark::State& state)
 {
-    AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions{audioOut(), false, false}), nullptr);
+    AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions { audioOut(), false, false }), nullptr);
     if (!engine.initialise()) {
         state.SkipWithError("mpv cannot start");
         return;

@@ -36,7 +36,8 @@ constexpr int kResizeMargin = 6;
 bool readFlag(const settings::mdlOptions& options, const char* key, const char* fallback)
 {
     const QString text = options.GetOption(QLatin1String(key), QLatin1String(fallback));
-    return settings::mdlOptions::toBool(text).value_or(settings::mdlOptions::toBool(QLatin1String(fallback)).value_or(false));
+    return settings::mdlOptions::toBool(text).value_or(
+        settings::mdlOptions::toBool(QLatin1String(fallback)).value_or(false));
 }
 
 } // namespace

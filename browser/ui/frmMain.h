@@ -7,9 +7,16 @@
 #include <memory>
 #include <vector>
 
-namespace quaverly::database { class Library; }
-namespace quaverly::settings { class mdlOptions; }
-namespace quaverly::ui { class PromptService; class FrameResizer; }
+namespace quaverly::database {
+class Library;
+}
+namespace quaverly::settings {
+class mdlOptions;
+}
+namespace quaverly::ui {
+class PromptService;
+class FrameResizer;
+} // namespace quaverly::ui
 
 namespace quaverly::browser {
 

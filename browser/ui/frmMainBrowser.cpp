@@ -29,7 +29,8 @@ namespace {
 QString formatLength(qint64 ms)
 {
     const qint64 seconds = ms / 1000;
-    return QString::number(seconds / 60) + QLatin1Char(':') + QString::number(seconds % 60).rightJustified(2, QLatin1Char('0'));
+    return QString::number(seconds / 60) + QLatin1Char(':')
+        + QString::number(seconds % 60).rightJustified(2, QLatin1Char('0'));
 }
 
 class OverrideCursorGuard
@@ -45,9 +46,8 @@ public:
 
 void frmMain::connectBrowser()
 {
-    connect(m_ui->lstSource, &BrowserListBox::Click, this, [this](int current, const std::vector<int>&) {
-        lstSource_Click(current);
-    });
+    connect(m_ui->lstSource, &BrowserListBox::Click, this,
+            [this](int current, const std::vector<int>&) { lstSource_Click(current); });
     connect(m_ui->lstGenre, &BrowserListBox::Click, this, &frmMain::lstGenre_Click);
     connect(m_ui->lstArtist, &BrowserListBox::Click, this, &frmMain::lstArtist_Click);
     connect(m_ui->lstAlbum, &BrowserListBox::Click, this, &frmMain::lstAlbum_Click);

@@ -186,8 +186,8 @@ QWidget* frmMainUi::buildControls(QWidget* window)
     picNext = named(new ui::SkinImage(ui::SkinElement::Next, small, panel), "picNext");
     picPause->hide();
     transport->addStretch(1);
-    for (QWidget* w : { static_cast<QWidget*>(picPrev), static_cast<QWidget*>(picPlay),
-                        static_cast<QWidget*>(picPause), static_cast<QWidget*>(picNext) })
+    for (QWidget* w : { static_cast<QWidget*>(picPrev), static_cast<QWidget*>(picPlay), static_cast<QWidget*>(picPause),
+                        static_cast<QWidget*>(picNext) })
         transport->addWidget(w, 0, Qt::AlignVCenter);
     transport->addStretch(1);
     column->addLayout(transport);

@@ -17,7 +17,7 @@ class CaptionBar;
 class MenuBarLabel;
 class SkinImage;
 class ucListView;
-}
+} // namespace quaverly::ui
 
 namespace quaverly::browser {
 

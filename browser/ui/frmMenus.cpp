@@ -272,7 +272,7 @@ QString AboutText(const QString& version)
 
 QString HelpFilePath()
 {
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/QuaverlyHelp.txt");
+    QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/QuaverlyHelp.txt");
     if (QFileInfo::exists(beside))
         return beside;
     return QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("quaverly/QuaverlyHelp.txt"));

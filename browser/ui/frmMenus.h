@@ -7,8 +7,12 @@ class QAction;
 class QMenu;
 class QWidget;
 
-namespace quaverly::settings { class mdlOptions; }
-namespace quaverly::ui { class PromptService; }
+namespace quaverly::settings {
+class mdlOptions;
+}
+namespace quaverly::ui {
+class PromptService;
+}
 
 namespace quaverly::browser {
 

@@ -7,9 +7,9 @@
 namespace deveject {
 
 enum class Outcome {
-    Ejected,        // unmounted and powered off (or no tool to power it off)
-    NotPoweredOff,  // unmounted, so safe to unplug, but the power-off failed
-    Failed,         // still mounted
+    Ejected,       // unmounted and powered off (or no tool to power it off)
+    NotPoweredOff, // unmounted, so safe to unplug, but the power-off failed
+    Failed,        // still mounted
 };
 
 struct EjectReport

@@ -12,8 +12,8 @@ QString UnescapeField(const QByteArray& field)
     for (qsizetype i = 0; i < field.size(); ++i) {
         const auto isOctal = [&](qsizetype at) { return at < field.size() && field[at] >= '0' && field[at] <= '7'; };
         if (field[i] == '\\' && isOctal(i + 1) && isOctal(i + 2) && isOctal(i + 3)) {
-            plain.append(static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3)
-                                           | (field[i + 3] - '0')));
+            plain.append(
+                static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0')));
             i += 3;
         } else {
             plain.append(field[i]);

@@ -84,7 +84,7 @@ QString findProgram(const QString& program)
 {
     if (program.contains(QLatin1Char('/')))
         return program;
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(program);
+    QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(program);
     const QFileInfo info(beside);
     if (info.isFile() && info.isExecutable())
         return beside;

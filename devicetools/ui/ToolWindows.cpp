@@ -91,8 +91,8 @@ ToolWindows::ToolWindows(browser::frmMain& window, settings::mdlOptions& options
     connectMenus();
 }
 
-ToolWindows* ToolWindows::attach(browser::frmMain& window, const database::LoadResult&,
-                                 settings::mdlOptions& options, ui::PromptService& prompts)
+ToolWindows* ToolWindows::attach(browser::frmMain& window, const database::LoadResult&, settings::mdlOptions& options,
+                                 ui::PromptService& prompts)
 {
     return new ToolWindows(window, options, prompts, EjectChain::currentProgram());
 }
@@ -142,7 +142,8 @@ frmiPodHacks* ToolWindows::ShowHacks()
 
 iPodInfo* ToolWindows::ShowInfo()
 {
-    return raiseOrCreate<iPodInfo>(m_info, [this] { return new iPodInfo(root(), &m_window); }, &m_window);
+    return raiseOrCreate<iPodInfo>(
+        m_info, [this] { return new iPodInfo(root(), &m_window); }, &m_window);
 }
 
 void ToolWindows::ScanForDuplicates()
@@ -168,7 +169,8 @@ void ToolWindows::ScanForDuplicates()
         ? QStringLiteral("Duplicates were found in your library. The list haas been saved on your iPod on a text file "
                          "and is shown below:")
         : QStringLiteral("Duplicates were found in your library. The list could not be saved on your iPod (%1) and "
-                         "is shown below:").arg(written.errorText);
+                         "is shown below:")
+              .arg(written.errorText);
     request.details = reportDetails(reportText);
     (void)m_prompts.ask(request);
 }

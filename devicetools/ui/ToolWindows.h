@@ -6,11 +6,22 @@
 
 #include <vector>
 
-namespace quaverly::browser { class frmMain; }
-namespace quaverly::database { class Library; struct LoadResult; }
-namespace quaverly::exporting { class frmExtract; }
-namespace quaverly::settings { class mdlOptions; }
-namespace quaverly::ui { class PromptService; }
+namespace quaverly::browser {
+class frmMain;
+}
+namespace quaverly::database {
+class Library;
+struct LoadResult;
+} // namespace quaverly::database
+namespace quaverly::exporting {
+class frmExtract;
+}
+namespace quaverly::settings {
+class mdlOptions;
+}
+namespace quaverly::ui {
+class PromptService;
+}
 
 namespace quaverly::devicetools {
 

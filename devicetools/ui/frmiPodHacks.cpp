@@ -62,8 +62,7 @@ void frmiPodHacks::Form_Load()
 
 bool frmiPodHacks::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonPress
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         for (std::size_t i = 0; i < kFlagCount; ++i) {
             if (watched == labels[i]) {
                 checkBoxes[i]->setChecked(!checkBoxes[i]->isChecked()); // Label_Click

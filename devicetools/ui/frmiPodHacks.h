@@ -8,7 +8,9 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 
-namespace quaverly::ui { class PromptService; }
+namespace quaverly::ui {
+class PromptService;
+}
 
 namespace quaverly::devicetools {
 

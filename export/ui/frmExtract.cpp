@@ -21,6 +21,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <atomic>
+#include <cmath>
 #include <mutex>
 
 namespace quaverly::exporting {
@@ -59,7 +60,7 @@ QString ProgressText(const ExtractProgress& progress, qint64 elapsedMs)
         return text;
     const double leftMs = static_cast<double>(elapsedMs) * static_cast<double>(progress.bytesTotal - progress.bytesDone)
         / static_cast<double>(progress.bytesDone);
-    const qint64 seconds = static_cast<qint64>(leftMs / 1000.0 + 0.5);
+    const qint64 seconds = std::llround(leftMs / 1000.0);
     if (seconds < 60)
         return text + QStringLiteral(", about %1 s left").arg(qMax<qint64>(seconds, 1));
     return text + QStringLiteral(", about %1 min left").arg((seconds + 30) / 60);
@@ -113,7 +114,8 @@ void frmExtract::Form_Load()
     // A folder beside a program installed for all users is not writable, so
     // the user's music folder stands in for the program's folder.
     txtDir->setText(m_options.GetOption(QLatin1String(settings::keys::kExtractDir), defaultTargetDir()));
-    txtFormat->setText(m_options.GetOption(QLatin1String(settings::keys::kExtractTemplate), kDefaultTemplate.toString()));
+    txtFormat->setText(
+        m_options.GetOption(QLatin1String(settings::keys::kExtractTemplate), kDefaultTemplate.toString()));
     updatePreview();
 }
 
@@ -150,13 +152,14 @@ void frmExtract::cmdBrowse_Click()
 
 void frmExtract::cmdHelp_Click()
 {
-    m_prompts.show(QStringLiteral("Help On Format"),
-                   QStringLiteral("Putting the item to be replaced (Eg - Genre) in square brackets (Eg - [Genre]) will "
-                                  "make the term be replaced by the Genre of that song in the filename. In case a field "
-                                  "is not found, then it is replaced by Uknown. Eg -Unknown Genre. If no track number is "
-                                  "found, then it is replaced with 00. Replaceable values: [Genre][Track "
-                                  "number][Title][Artist][Album]"),
-                   ui::PromptIcon::Information);
+    m_prompts.show(
+        QStringLiteral("Help On Format"),
+        QStringLiteral("Putting the item to be replaced (Eg - Genre) in square brackets (Eg - [Genre]) will "
+                       "make the term be replaced by the Genre of that song in the filename. In case a field "
+                       "is not found, then it is replaced by Uknown. Eg -Unknown Genre. If no track number is "
+                       "found, then it is replaced with 00. Replaceable values: [Genre][Track "
+                       "number][Title][Artist][Album]"),
+        ui::PromptIcon::Information);
 }
 
 void frmExtract::cmdRemovePlayer_Click()
@@ -203,8 +206,8 @@ void frmExtract::cmdExtract_Click()
     m_options.SaveOption(QLatin1String(settings::keys::kExtractTemplate), txtFormat->text());
     const QString dir = txtDir->text().trimmed();
     if (dir.isEmpty() || QDir::isRelativePath(dir)) {
-        m_prompts.show(QStringLiteral("No Folder!"), QStringLiteral("Please choose the folder to extract the songs to."),
-                       ui::PromptIcon::Warning);
+        m_prompts.show(QStringLiteral("No Folder!"),
+                       QStringLiteral("Please choose the folder to extract the songs to."), ui::PromptIcon::Warning);
         return;
     }
     if (!txtDir->text().endsWith(QDir::separator()))
@@ -224,8 +227,8 @@ void frmExtract::StartExtract(const QString& targetDir, const QString& nameTempl
     m_clock.start();
     m_progressTimer.start();
     const database::Library* library = &m_library;
-    m_watcher.setFuture(QtConcurrent::run(
-        [run = m_run, library, indexes = m_pending.indexes(), targetDir, nameTemplate] {
+    m_watcher.setFuture(
+        QtConcurrent::run([run = m_run, library, indexes = m_pending.indexes(), targetDir, nameTemplate] {
             const ExtractPlan plan = SongExtractor(*library).Plan(indexes, targetDir, nameTemplate);
             return SongExtractor::Run(plan, [run](const ExtractProgress& progress) {
                 {
@@ -263,9 +266,9 @@ void frmExtract::cmdStop_Click()
 
 void frmExtract::setRunning(bool running)
 {
-    for (QWidget* w : { static_cast<QWidget*>(txtDir), static_cast<QWidget*>(cmdBrowse),
-                        static_cast<QWidget*>(txtFormat), static_cast<QWidget*>(cmdRemovePlayer),
-                        static_cast<QWidget*>(cmdExtract), static_cast<QWidget*>(lstSongs) })
+    for (QWidget* w :
+         { static_cast<QWidget*>(txtDir), static_cast<QWidget*>(cmdBrowse), static_cast<QWidget*>(txtFormat),
+           static_cast<QWidget*>(cmdRemovePlayer), static_cast<QWidget*>(cmdExtract), static_cast<QWidget*>(lstSongs) })
         w->setEnabled(!running);
     cmdStop->setEnabled(running);
     Label3->setText(QStringLiteral("Please wait, extracting songs from your iPod..."));
@@ -305,12 +308,16 @@ void frmExtract::showReport(const ExtractReport& report)
     if (report.cancelled) {
         request.title = QStringLiteral("Extract Cancelled");
         request.text = QStringLiteral("The extraction was stopped. %1 of %2 songs were extracted to %3.")
-                           .arg(report.copied).arg(report.total).arg(where);
+                           .arg(report.copied)
+                           .arg(report.total)
+                           .arg(where);
         request.icon = ui::PromptIcon::Information;
     } else {
         request.title = QStringLiteral("Not All Extracted!");
         request.text = QStringLiteral("%1 of %2 songs were extracted to %3. These songs could not be copied:")
-                           .arg(report.copied).arg(report.total).arg(where);
+                           .arg(report.copied)
+                           .arg(report.total)
+                           .arg(where);
         request.icon = ui::PromptIcon::Warning;
     }
     (void)m_prompts.ask(request);

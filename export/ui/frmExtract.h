@@ -18,9 +18,15 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 
-namespace quaverly::database { class Library; }
-namespace quaverly::settings { class mdlOptions; }
-namespace quaverly::ui { class PromptService; }
+namespace quaverly::database {
+class Library;
+}
+namespace quaverly::settings {
+class mdlOptions;
+}
+namespace quaverly::ui {
+class PromptService;
+}
 
 namespace quaverly::exporting {
 
@@ -63,8 +69,8 @@ public:
     QGroupBox* fraExtract;
     QLabel* Label3;
     QProgressBar* shpProgress;
-    QLabel* lblCurrent;  // the song being copied
-    QLabel* lblProgress; // songs, bytes and time left
+    QLabel* lblCurrent;   // the song being copied
+    QLabel* lblProgress;  // songs, bytes and time left
     QPushButton* cmdStop; // cancels the run
 
 Q_SIGNALS:

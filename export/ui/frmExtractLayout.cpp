@@ -14,8 +14,7 @@ namespace quaverly::exporting {
 
 namespace {
 
-template <typename T>
-T* named(T* widget, const char* name)
+template <typename T> T* named(T* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -34,10 +33,13 @@ void frmExtract::buildControls()
     lblPreview = named(new QLabel(b), "lblPreview");
     lblPreview->setTextFormat(Qt::PlainText);
     lblPreview->setWordWrap(true);
-    lblFormatInfo = named(new QLabel(QStringLiteral(
-        "This is the format of the filename. Putting an item in square brackets ensures replacing by the actual song "
-        "genre information. Note: \\ means a new directory is made. So [GENRE]\\[TITLE] will make new folders for "
-        "each genre etc. Click the Help On Format for more information."), b), "lblFormatInfo");
+    lblFormatInfo = named(new QLabel(QStringLiteral("This is the format of the filename. Putting an item in square "
+                                                    "brackets ensures replacing by the actual song "
+                                                    "genre information. Note: \\ means a new directory is made. So "
+                                                    "[GENRE]\\[TITLE] will make new folders for "
+                                                    "each genre etc. Click the Help On Format for more information."),
+                                     b),
+                          "lblFormatInfo");
     lblFormatInfo->setWordWrap(true);
     cmdHelp = named(new QPushButton(QStringLiteral("Help On Format"), b), "cmdHelp");
     lblSongs = named(new QLabel(QStringLiteral("These songs will be extracted:"), b), "lblSongs");

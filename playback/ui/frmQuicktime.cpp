@@ -39,8 +39,8 @@ frmQuicktime::~frmQuicktime()
 void frmQuicktime::followEngine()
 {
     const BackendState state = m_engine->state();
-    setVisible(m_engine->QuickTimeActive() && (state == BackendState::Playing || state == BackendState::Paused ||
-                                                state == BackendState::Loading));
+    setVisible(m_engine->QuickTimeActive()
+               && (state == BackendState::Playing || state == BackendState::Paused || state == BackendState::Loading));
 }
 
 } // namespace quaverly::playback

@@ -58,8 +58,10 @@ void takeScreenshot(QWidget* window, const QString& file, qint64 startupMs, qint
         QCoreApplication::exit(1);
         return;
     }
-    std::fprintf(stderr, "quaverly: main window shown %lld ms after launch (the loading window's hold of %lld ms "
-                 "not counted)\n", static_cast<long long>(startupMs), static_cast<long long>(heldMs));
+    std::fprintf(stderr,
+                 "quaverly: main window shown %lld ms after launch (the loading window's hold of %lld ms "
+                 "not counted)\n",
+                 static_cast<long long>(startupMs), static_cast<long long>(heldMs));
     QCoreApplication::exit(0);
 }
 
@@ -72,7 +74,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quaverly"));
     QApplication::setApplicationVersion(QStringLiteral(QUAVERLY_VERSION));
-    std::setlocale(LC_NUMERIC, "C"); // libmpv refuses other numeric locales
+    // libmpv refuses other numeric locales; set before any thread starts.
+    std::setlocale(LC_NUMERIC, "C"); // NOLINT(concurrency-mt-unsafe)
     ui::Skin::applyApplicationLook();
 
     const Arguments args = parseArguments(QApplication::arguments().mid(1));
@@ -91,15 +94,17 @@ int main(int argc, char* argv[])
     else
         prompts = std::make_unique<ui::QtPromptService>();
 
-    startup::StartupFlow flow(*prompts, [](const database::LoadResult& load, settings::mdlOptions& options,
-                                           ui::PromptService& prompter) -> QWidget* {
-        auto* window = new browser::frmMain(load.library, options, prompter);
-        playback::PlaybackController::attach(*window, load, options, prompter);
-        devicetools::ToolWindows::attach(*window, load, options, prompter);
-        return window;
-    });
+    startup::StartupFlow flow(
+        *prompts,
+        [](const database::LoadResult& load, settings::mdlOptions& options, ui::PromptService& prompter) -> QWidget* {
+            auto* window = new browser::frmMain(load.library, options, prompter);
+            playback::PlaybackController::attach(*window, load, options, prompter);
+            devicetools::ToolWindows::attach(*window, load, options, prompter);
+            return window;
+        });
     flow.setUpdateInstaller([&prompts] {
-        const updates::UpdateResult result = updates::InstallUpdates(updates::UpdateContext::currentProgram(), *prompts);
+        const updates::UpdateResult result = updates::InstallUpdates(updates::UpdateContext::currentProgram(),
+                                                                     *prompts);
         if (result.error == updates::UpdateError::StartFailed)
             prompts->show(QStringLiteral("Update Failed!"),
                           QStringLiteral("The Quaverly Updater could not be started, so the update was not installed."),
@@ -111,8 +116,8 @@ int main(int argc, char* argv[])
                           ui::PromptIcon::Warning);
     });
     QObject::connect(&flow, &startup::StartupFlow::ended, &app, [&args] {
-        QMetaObject::invokeMethod(qApp, [code = args.screenshot ? 1 : 0] { QCoreApplication::exit(code); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [code = args.screenshot ? 1 : 0] { QCoreApplication::exit(code); }, Qt::QueuedConnection);
     });
     // Closing the main window ends the program, even when it was hidden to the tray.
     QObject::connect(&flow, &startup::StartupFlow::mainWindowClosed, &app, [] { QCoreApplication::exit(0); });

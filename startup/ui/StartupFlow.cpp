@@ -77,7 +77,12 @@ bool StartupFlow::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_main && event->type() == QEvent::Close) {
         // The window decides whether it closes; look once it has.
         QMetaObject::invokeMethod(
-            this, [this] { if (m_main && !m_main->isVisible()) Q_EMIT mainWindowClosed(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                if (m_main && !m_main->isVisible())
+                    Q_EMIT mainWindowClosed();
+            },
+            Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);
 }

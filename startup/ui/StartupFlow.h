@@ -13,8 +13,12 @@
 
 class QWidget;
 
-namespace quaverly::settings { class mdlOptions; }
-namespace quaverly::ui { class PromptService; }
+namespace quaverly::settings {
+class mdlOptions;
+}
+namespace quaverly::ui {
+class PromptService;
+}
 
 namespace quaverly::startup {
 

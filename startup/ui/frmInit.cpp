@@ -56,13 +56,14 @@ frmInit::~frmInit()
 }
 
 void frmInit::Form_Load(const QString& commandLine, std::vector<QString> roots, const QString& programDir,
-                        std::function<void()> installUpdates)
+                        const std::function<void()>& installUpdates)
 {
     show();
     if (HasPendingUpdates(programDir)) {
         const ui::PromptAnswer answer = m_prompts.show(
             QStringLiteral("Update to latest?"),
-            QStringLiteral("An update for Quaverly has been downloaded. Would you like to update to the latest version?"),
+            QStringLiteral(
+                "An update for Quaverly has been downloaded. Would you like to update to the latest version?"),
             ui::PromptIcon::Question, ui::PromptButtons::YesNo);
         if (answer == ui::PromptAnswer::Yes) {
             if (installUpdates)
@@ -78,9 +79,8 @@ void frmInit::Form_Load(const QString& commandLine, std::vector<QString> roots, 
 void frmInit::StartFindiPod(const QString& commandLine, std::vector<QString> roots)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_watcher.setFuture(QtConcurrent::run([commandLine, roots = std::move(roots)] {
-        return startup::StartFindiPod(commandLine, roots);
-    }));
+    m_watcher.setFuture(QtConcurrent::run(
+        [commandLine, roots = std::move(roots)] { return startup::StartFindiPod(commandLine, roots); }));
 }
 
 void frmInit::searchFinished()

@@ -11,7 +11,9 @@
 class QGroupBox;
 class QLabel;
 
-namespace quaverly::ui { class PromptService; }
+namespace quaverly::ui {
+class PromptService;
+}
 
 namespace quaverly::startup {
 
@@ -29,7 +31,7 @@ public:
     /// Starts: the update question when `programDir` holds "*.new" files,
     /// then the search. `installUpdates` runs when the user agrees.
     void Form_Load(const QString& commandLine, std::vector<QString> roots, const QString& programDir,
-                   std::function<void()> installUpdates);
+                   const std::function<void()>& installUpdates);
 
     QGroupBox* fraScanning;
     QLabel* lblScanDrive;

@@ -73,9 +73,10 @@ frmLoadingDB::frmLoadingDB(ui::PromptService& prompts, QWidget* parent)
     Image1->setObjectName(QStringLiteral("Image1"));
     row->addWidget(Image1, 0, Qt::AlignTop);
     auto* texts = new QVBoxLayout;
-    Label2 = new QLabel(QStringLiteral("If you would like to see development on Quaverly continue, please donate a small "
-                                       "amount to the developers."),
-                        m_panel);
+    Label2 = new QLabel(
+        QStringLiteral("If you would like to see development on Quaverly continue, please donate a small "
+                       "amount to the developers."),
+        m_panel);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setWordWrap(true);
     texts->addWidget(Label2);
@@ -115,11 +116,15 @@ void frmLoadingDB::LoadDB(const QString& dbPath, const QString& iPodRoot)
     QPointer<QLabel> status = lbl;
     auto report = [status](const QString& text) {
         QMetaObject::invokeMethod(
-            status.data(), [status, text] { if (status) status->setText(text); }, Qt::QueuedConnection);
+            status.data(),
+            [status, text] {
+                if (status)
+                    status->setText(text);
+            },
+            Qt::QueuedConnection);
     };
-    m_watcher.setFuture(QtConcurrent::run([dbPath, iPodRoot, report] {
-        return database::LoadiTunesDB(dbPath, iPodRoot, report);
-    }));
+    m_watcher.setFuture(
+        QtConcurrent::run([dbPath, iPodRoot, report] { return database::LoadiTunesDB(dbPath, iPodRoot, report); }));
 }
 
 void frmLoadingDB::loadFinished()
@@ -169,7 +174,9 @@ void frmLoadingDB::reportProblems(const database::LoadResult& result)
                                         + QStringLiteral("\r\nQuaverly starts with an empty library. If your iPod "
                                                          "plays its songs, please report this on ")
                                         + contact + QStringLiteral("."),
-                                    ui::PromptIcon::Critical, ui::PromptButtons::Ok, {} };
+                                    ui::PromptIcon::Critical,
+                                    ui::PromptButtons::Ok,
+                                    {} };
         m_prompts.ask(request);
         return;
     }
@@ -181,7 +188,8 @@ void frmLoadingDB::reportProblems(const database::LoadResult& result)
                 + contact
                 + QStringLiteral(", and we will try to fix the program accordingly, or make sure your iTunesDB is not "
                                  "corrupted."),
-            ui::PromptIcon::Critical, ui::PromptButtons::Ok, result.warnings.join(QLatin1Char('\n')) };
+            ui::PromptIcon::Critical, ui::PromptButtons::Ok, result.warnings.join(QLatin1Char('\n'))
+        };
         m_prompts.ask(request);
     }
     for (const QString& error : result.onTheGoErrors) {

@@ -11,7 +11,10 @@
 class QFrame;
 class QLabel;
 
-namespace quaverly::ui { class PromptService; class SkinImage; }
+namespace quaverly::ui {
+class PromptService;
+class SkinImage;
+} // namespace quaverly::ui
 
 namespace quaverly::startup {
 

@@ -14,7 +14,8 @@ namespace {
 
 bool writeFile(const QString& path, const QByteArray& content = "x")
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }

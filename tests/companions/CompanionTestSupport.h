@@ -41,8 +41,8 @@ inline QProcessEnvironment environment(const QString& path = {})
 /// A /bin/sh command line that writes `text` (shell words allowed) into `marker`.
 inline QStringList markerCommand(const QString& marker, const QString& text = QStringLiteral("started"))
 {
-    return { QStringLiteral("/bin/sh"), QStringLiteral("-c"), QStringLiteral("echo ") + text + QStringLiteral(" > \"$0\""),
-             marker };
+    return { QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+             QStringLiteral("echo ") + text + QStringLiteral(" > \"$0\""), marker };
 }
 
 } // namespace companiontest

@@ -41,9 +41,9 @@ class tst_Deveject : public QObject
         const QByteArray counter = QFile::encodeName(file(name + u".count"_s));
         const QByteArray script = "#!/bin/sh\n"
                                   "echo \""
-            + name.toUtf8() + " $* [$(pwd -P)]\" >> '" + log + "'\n"
-            + "n=0\n[ -f '" + counter + "' ] && read n < '" + counter + "'\nn=$((n+1))\necho $n > '" + counter
-            + "'\n" + "if [ \"$1\" != power-off ] && [ $n -le " + QByteArray::number(tool.busyRuns)
+            + name.toUtf8() + " $* [$(pwd -P)]\" >> '" + log + "'\n" + "n=0\n[ -f '" + counter + "' ] && read n < '"
+            + counter + "'\nn=$((n+1))\necho $n > '" + counter + "'\n" + "if [ \"$1\" != power-off ] && [ $n -le "
+            + QByteArray::number(tool.busyRuns)
             + " ]; then echo \"Error unmounting /dev/sdz1: target is busy\" >&2; exit 1; fi\n" + tool.finish + "\n";
         return writeFile(file(u"bin/"_s + name), script, true);
     }
@@ -72,7 +72,8 @@ class tst_Deveject : public QObject
         return writeFile(file(u"mountinfo"_s), table);
     }
 
-    int runDeveject(const QStringList& arguments, QString* errors = nullptr, const QString& program = binary("deveject"))
+    int runDeveject(const QStringList& arguments, QString* errors = nullptr,
+                    const QString& program = binary("deveject"))
     {
         QProcess process;
         QProcessEnvironment env = environment(file(u"bin"_s));
@@ -123,13 +124,14 @@ private Q_SLOTS:
             << FakeTools { { u"umount"_s, fallback }, { u"eject"_s, fallback } } << 0 << QStringList { umount, eject };
         QTest::newRow("udisks2 daemon not running")
             << FakeTools { { u"udisksctl"_s, { 0, "echo 'Error connecting to the udisks daemon: no' >&2; exit 1" } },
-                           { u"umount"_s, fallback }, { u"eject"_s, fallback } }
+                           { u"umount"_s, fallback },
+                           { u"eject"_s, fallback } }
             << 0 << QStringList { unmount, umount, eject };
-        QTest::newRow("umount busy once, no eject tool") << FakeTools { { u"umount"_s, { 1, "exit 0" } } } << 0
-                                                         << QStringList { umount, umount };
-        QTest::newRow("power-off fails")
-            << FakeTools { { u"udisksctl"_s, { 0, "[ \"$1\" = power-off ] && { echo 'No drive' >&2; exit 1; }; exit 0" } } }
-            << 3 << QStringList { unmount, powerOff };
+        QTest::newRow("umount busy once, no eject tool")
+            << FakeTools { { u"umount"_s, { 1, "exit 0" } } } << 0 << QStringList { umount, umount };
+        QTest::newRow("power-off fails") << FakeTools {
+            { u"udisksctl"_s, { 0, "[ \"$1\" = power-off ] && { echo 'No drive' >&2; exit 1; }; exit 0" } }
+        } << 3 << QStringList { unmount, powerOff };
         QTest::newRow("unmount refused") << FakeTools { { u"udisksctl"_s, { 0, "echo 'Not authorized' >&2; exit 1" } } }
                                          << 1 << QStringList { unmount };
     }

@@ -28,11 +28,12 @@ private Q_SLOTS:
 
     void findsOnlyTheMountPointItself()
     {
-        const QByteArray table = "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
-                                 "garbage line\n"
-                                 "\n"
-                                 "90 22 8:33 / /media/u/My\\040iPod rw,nosuid - vfat /dev/sdb1 rw\n"
-                                 "91 22 8:34 / /media/u/Other rw shared:1 master:2 propagate_from:3 - vfat /dev/sdc1 rw\n";
+        const QByteArray table
+            = "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+              "garbage line\n"
+              "\n"
+              "90 22 8:33 / /media/u/My\\040iPod rw,nosuid - vfat /dev/sdb1 rw\n"
+              "91 22 8:34 / /media/u/Other rw shared:1 master:2 propagate_from:3 - vfat /dev/sdc1 rw\n";
         const auto ipod = FindMount(table, u"/media/u/My iPod"_s);
         QVERIFY(ipod);
         QCOMPARE(ipod->source, u"/dev/sdb1"_s);

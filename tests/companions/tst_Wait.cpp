@@ -46,8 +46,8 @@ private Q_SLOTS:
     {
         const QString marker = fresh(u"marker"_s);
         QProcess wait;
-        run(wait, { u"/bin/sh"_s, u"-c"_s, u"printf '%s|' \"$@\" > \"$0\""_s, marker, u"a b"_s, u"c;d"_s,
-                    u"'e' $HOME"_s });
+        run(wait,
+            { u"/bin/sh"_s, u"-c"_s, u"printf '%s|' \"$@\" > \"$0\""_s, marker, u"a b"_s, u"c;d"_s, u"'e' $HOME"_s });
         QVERIFY(wait.waitForFinished(10000));
         QTRY_COMPARE(readFile(marker), u"a b|c;d|'e' $HOME|"_s);
     }

@@ -1,7 +1,7 @@
 // quaverly-cli tracks / playlists / info / rate / count-play: the exact JSON
 // other tools rely on, warnings on stderr, and refused updates.
-#include "tools/testwriter/ITunesDBWriter.h"
 #include "tests/common/CliRun.h"
+#include "tools/testwriter/ITunesDBWriter.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -78,15 +78,32 @@ private Q_SLOTS:
         QCOMPARE(run.status, 0);
         QCOMPARE(run.err, QByteArray());
         const QJsonArray expected {
-            QJsonObject { { u"index"_s, 0 }, { u"uin"_s, -5 }, { u"title"_s, u"Ünïcode 夜 🎵"_s },
-                          { u"artist"_s, u"No Artist"_s }, { u"album"_s, u"LP"_s }, { u"genre"_s, u"Jazz"_s },
-                          { u"path"_s, u"/iPod_Control/Music/F00/ABCD.mp3"_s }, { u"type"_s, u"MPEG audio file"_s },
-                          { u"rating"_s, 4 }, { u"device_rating"_s, 4 }, { u"length_ms"_s, 61000 },
-                          { u"size"_s, 321 }, { u"track_number"_s, 3 } },
-            QJsonObject { { u"index"_s, 1 }, { u"uin"_s, 7 }, { u"title"_s, u"Relative"_s }, { u"artist"_s, u""_s },
-                          { u"album"_s, u""_s }, { u"genre"_s, u""_s }, { u"path"_s, u"Music/odd"_s },
-                          { u"type"_s, u""_s }, { u"rating"_s, 0 }, { u"device_rating"_s, 3 },
-                          { u"length_ms"_s, 0 }, { u"size"_s, 0 }, { u"track_number"_s, 0 } },
+            QJsonObject { { u"index"_s, 0 },
+                          { u"uin"_s, -5 },
+                          { u"title"_s, u"Ünïcode 夜 🎵"_s },
+                          { u"artist"_s, u"No Artist"_s },
+                          { u"album"_s, u"LP"_s },
+                          { u"genre"_s, u"Jazz"_s },
+                          { u"path"_s, u"/iPod_Control/Music/F00/ABCD.mp3"_s },
+                          { u"type"_s, u"MPEG audio file"_s },
+                          { u"rating"_s, 4 },
+                          { u"device_rating"_s, 4 },
+                          { u"length_ms"_s, 61000 },
+                          { u"size"_s, 321 },
+                          { u"track_number"_s, 3 } },
+            QJsonObject { { u"index"_s, 1 },
+                          { u"uin"_s, 7 },
+                          { u"title"_s, u"Relative"_s },
+                          { u"artist"_s, u""_s },
+                          { u"album"_s, u""_s },
+                          { u"genre"_s, u""_s },
+                          { u"path"_s, u"Music/odd"_s },
+                          { u"type"_s, u""_s },
+                          { u"rating"_s, 0 },
+                          { u"device_rating"_s, 3 },
+                          { u"length_ms"_s, 0 },
+                          { u"size"_s, 0 },
+                          { u"track_number"_s, 0 } },
         };
         QCOMPARE(QJsonDocument::fromJson(run.out).array(), expected);
     }
@@ -113,7 +130,8 @@ private Q_SLOTS:
         QCOMPARE(info.value(u"tracks"_s).toInt(), 2);
         QCOMPARE(info.value(u"playlists"_s).toInt(), 3);
         QCOMPARE(info.value(u"play_counts_entry_size"_s).toInt(), 0x1c);
-        QCOMPARE(info.value(u"database_size"_s).toInteger(), QFileInfo(m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s)).size());
+        QCOMPARE(info.value(u"database_size"_s).toInteger(),
+                 QFileInfo(m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s)).size());
         QVERIFY(info.value(u"database"_s).toString().endsWith(u"iTunesDB"_s));
         QCOMPARE(info.value(u"warnings"_s).toArray(), QJsonArray());
     }
@@ -139,7 +157,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
         QTest::newRow("no such folder") << QStringList { u"tracks"_s, u"/no/such/ipod"_s } << 1;
-        QTest::newRow("not an iPod database") << QStringList { u"info"_s, QStringLiteral(QUAVERLY_TESTDATA "/real/README.md") } << 1;
+        QTest::newRow("not an iPod database")
+            << QStringList { u"info"_s, QStringLiteral(QUAVERLY_TESTDATA "/real/README.md") } << 1;
         QTest::newRow("no ROOT") << QStringList { u"playlists"_s } << 2;
     }
     void failuresAreOneLine()

@@ -75,11 +75,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("mhyp");
         QTest::addColumn<int>("mhip");
         QTest::addColumn<bool>("quirk");
-        QTest::newRow("iTunes 4.5, sets 1 2") << int(WriterLayout::Old) << 0x68 << 0x60 << 0x5c << 0x9c << 0x6c << 0x4c << true;
-        QTest::newRow("libgpod, sets 1 3 2 4 8 6 10 5") << int(WriterLayout::Libgpod) << 0xf4 << 0x60 << 0x5c << 0x248 << 0x6c << 0x4c << false;
-        QTest::newRow("iTunes 12, sets 4 1 3 2 5") << int(WriterLayout::ITunesNew) << 0xf4 << 0x60 << 0x5c << 0x270 << 0xb8 << 0x4c << false;
-        QTest::newRow("iTunes 7.4") << int(WriterLayout::ITunesNew) << 0xbc << 0x60 << 0x5c << 0x184 << 0x6c << 0x4c << false;
-        QTest::newRow("short third-party headers") << int(WriterLayout::Old) << 0xbc << 24 << 20 << 0x184 << 56 << 40 << false;
+        QTest::newRow("iTunes 4.5, sets 1 2")
+            << int(WriterLayout::Old) << 0x68 << 0x60 << 0x5c << 0x9c << 0x6c << 0x4c << true;
+        QTest::newRow("libgpod, sets 1 3 2 4 8 6 10 5")
+            << int(WriterLayout::Libgpod) << 0xf4 << 0x60 << 0x5c << 0x248 << 0x6c << 0x4c << false;
+        QTest::newRow("iTunes 12, sets 4 1 3 2 5")
+            << int(WriterLayout::ITunesNew) << 0xf4 << 0x60 << 0x5c << 0x270 << 0xb8 << 0x4c << false;
+        QTest::newRow("iTunes 7.4") << int(WriterLayout::ITunesNew) << 0xbc << 0x60 << 0x5c << 0x184 << 0x6c << 0x4c
+                                    << false;
+        QTest::newRow("short third-party headers")
+            << int(WriterLayout::Old) << 0xbc << 24 << 20 << 0x184 << 56 << 40 << false;
         QTest::newRow("2005 tool") << int(WriterLayout::Old) << 0x68 << 0x60 << 0x5c << 0xa0 << 112 << 0x4c << true;
     }
     void layoutsAndHeaderSizes()
@@ -214,7 +219,9 @@ private Q_SLOTS:
     void podcastGroupsAreNotMembers()
     {
         WriterDatabase db = threeSongs();
-        db.playlists.push_back({ u"Podcasts"_s, 0x400000001ULL, true,
+        db.playlists.push_back({ u"Podcasts"_s,
+                                 0x400000001ULL,
+                                 true,
                                  { { 0, u"Show One"_s }, { 20, {} }, { 0, u"Show Two"_s }, { 30, {} } } });
         for (const WriterLayout layout : { WriterLayout::Libgpod, WriterLayout::ITunesNew }) {
             const Library lib = parse(WriteITunesDB(db, { layout })).library;

@@ -55,11 +55,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("tracks");
         QTest::addColumn<QStringList>("playlists");
         QTest::addColumn<QString>("iPodName");
-        QTest::newRow("iTunes 4.5") << u"itunes45-mac-german-1track"_s << 1 << QStringList { u":: lunix ::"_s } << u"lunix"_s;
+        QTest::newRow("iTunes 4.5") << u"itunes45-mac-german-1track"_s << 1 << QStringList { u":: lunix ::"_s }
+                                    << u"lunix"_s;
         QTest::newRow("libgpod test file") << u"libgpod-testres-v0d-empty"_s << 0
                                            << QStringList { u":: Nicks iPod ::"_s, u"Podcasts"_s } << u"Nicks iPod"_s;
-        QTest::newRow("iTunes 12 shuffle") << u"shuffle4g-itunes12-zh-empty"_s << 0
-                                           << QStringList { u":: “Administrator”的 iPod ::"_s } << u"“Administrator”的 iPod"_s;
+        QTest::newRow("iTunes 12 shuffle")
+            << u"shuffle4g-itunes12-zh-empty"_s << 0 << QStringList { u":: “Administrator”的 iPod ::"_s }
+            << u"“Administrator”的 iPod"_s;
         QTest::newRow("gtkpod podcasts") << u"shuffle-gtkpod-libgpod08-podcasts"_s << 23
                                          << QStringList { u":: artm ::"_s, u"Podcasts"_s } << u"artm"_s;
         QTest::newRow("short headers") << u"clickwheel-hash58-v19-350tracks"_s << 350 << QStringList { u":: IPOD ::"_s }
@@ -221,8 +223,8 @@ private Q_SLOTS:
             TrackRecord track;
             track.Path = u"/iPod_Control/Music/F%1/"_s.arg(folder, 2, 10, QLatin1Char('0')) + name;
             if (i % 13 != 0) { // every 13th song is missing from the disk
-                const QString onDisk = u"ipod_control/music/f%1/"_s.arg(folder, 2, 10, QLatin1Char('0')) +
-                                       (i % 2 ? name.toUpper() : name.toLower());
+                const QString onDisk = u"ipod_control/music/f%1/"_s.arg(folder, 2, 10, QLatin1Char('0'))
+                    + (i % 2 ? name.toUpper() : name.toLower());
                 QVERIFY(WriteFileBytes(dir.filePath(onDisk), QByteArray(i + 1, 'x')));
             }
             library.Tracks.push_back(track);

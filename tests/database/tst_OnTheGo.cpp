@@ -36,17 +36,18 @@ private Q_SLOTS:
         QTest::addColumn<std::vector<qint32>>("uins");
         QTest::addColumn<std::vector<int>>("indexes");
         QTest::addColumn<bool>("error");
-        QTest::newRow("no entries") << WriteOTGPlaylistInfo({}) << std::vector<qint32> {} << std::vector<int> {} << false;
+        QTest::newRow("no entries") << WriteOTGPlaylistInfo({}) << std::vector<qint32> {} << std::vector<int> {}
+                                    << false;
         QTest::newRow("indexes, not ids") << WriteOTGPlaylistInfo({ 2, 0, 2 }) << std::vector<qint32> { 90, 70, 90 }
                                           << std::vector<int> { 2, 0, 2 } << false;
-        QTest::newRow("index = track count stops the file") << WriteOTGPlaylistInfo({ 1, 3, 0 })
-                                                            << std::vector<qint32> { 80 } << std::vector<int> { 1 } << true;
+        QTest::newRow("index = track count stops the file")
+            << WriteOTGPlaylistInfo({ 1, 3, 0 }) << std::vector<qint32> { 80 } << std::vector<int> { 1 } << true;
         QTest::newRow("negative index") << WriteOTGPlaylistInfo({ -1 }) << std::vector<qint32> {} << std::vector<int> {}
                                         << true;
-        QTest::newRow("count beyond the file") << WriteOTGPlaylistInfo({ 0, 1 }).left(24) << std::vector<qint32> { 70 }
-                                               << std::vector<int> { 0 } << true;
-        QTest::newRow("too short for a count") << QByteArray("mhpo") << std::vector<qint32> {} << std::vector<int> {}
-                                               << true;
+        QTest::newRow("count beyond the file")
+            << WriteOTGPlaylistInfo({ 0, 1 }).left(24) << std::vector<qint32> { 70 } << std::vector<int> { 0 } << true;
+        QTest::newRow("too short for a count")
+            << QByteArray("mhpo") << std::vector<qint32> {} << std::vector<int> {} << true;
     }
     void entries()
     {

@@ -69,7 +69,7 @@ private Q_SLOTS:
         const QByteArray after = readAll(m_path);
         QCOMPARE(after.size(), 96 + 3 * entrySize); // never grows or shrinks
         const qsizetype entry = 96 + entrySize;
-        QCOMPARE(at32(after, 96), 5u);                // entry 0 untouched, and it starts at byte 96
+        QCOMPARE(at32(after, 96), 5u); // entry 0 untouched, and it starts at byte 96
         QCOMPARE(at32(after, entry), 10u);
         QCOMPARE(at32(after, entry + 4), hasRating ? quint32(mdlPlayCountEditor::MacTime(kNow)) : 0u);
         if (hasRating) {

@@ -77,8 +77,8 @@ private Q_SLOTS:
         Run r = run({ u"flags"_s, m_root, u"--set"_s, u"show_voltage"_s, u"--set"_s, u"chkShowSpeed"_s });
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, u"_show_voltage: on\n_short_deepsleep: off\n_disable_cache: off\n_show_speed: on\n"_s);
-        QCOMPARE(deviceFiles(), (QStringList { u"SysInfo"_s, u"SysInfoExtended"_s, u"_show_speed"_s,
-                                               u"_show_voltage"_s }));
+        QCOMPARE(deviceFiles(),
+                 (QStringList { u"SysInfo"_s, u"SysInfoExtended"_s, u"_show_speed"_s, u"_show_voltage"_s }));
 
         r = run({ u"flags"_s, m_root, u"--reset"_s, u"--set"_s, u"_disable_cache"_s, u"--json"_s });
         QCOMPARE(r.status, 0);

@@ -17,9 +17,8 @@ class tst_DeviceFlags : public QObject
     // A fresh iPod folder with iPod_Control/Device (in `deviceCase` letter case).
     QString makeIpod(const QString& deviceCase = QStringLiteral("iPod_Control/Device"))
     {
-        const QString root = m_dir.filePath(QString::number(++m_count));
-        QDir().mkpath(root + u'/' + deviceCase);
-        return root;
+        QString root = m_dir.filePath(QString::number(++m_count));
+        return QDir().mkpath(root + u'/' + deviceCase) ? root : QString();
     }
     static QString device(const QString& root) { return root + QStringLiteral("/iPod_Control/Device/"); }
     static bool touch(const QString& path)
@@ -44,7 +43,7 @@ private Q_SLOTS:
         QVERIFY(touch(root + QStringLiteral("/ipod_control/device/_show_voltage")));
         QVERIFY(touch(root + QStringLiteral("/ipod_control/device/_short_deepsleep.txt")));
         QVERIFY(touch(root + QStringLiteral("/ipod_control/device/_SHOW_SPEED")));
-        QDir().mkpath(root + QStringLiteral("/ipod_control/device/_disable_cache")); // a folder is no flag
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/ipod_control/device/_disable_cache"))); // a folder is no flag
         QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { true, false, false, true }));
         QCOMPARE(LoadFlags(m_dir.filePath(QStringLiteral("missing"))), (std::array<bool, kFlagCount> {}));
         QCOMPARE(LoadFlags(QString()), (std::array<bool, kFlagCount> {}));
@@ -56,8 +55,9 @@ private Q_SLOTS:
         QVERIFY(touch(device(root) + QStringLiteral("SysInfo")));
         const FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::On, FlagState::Off, FlagState::On));
         QVERIFY(report.ok());
-        QCOMPARE(entries(root), (QStringList { QStringLiteral("SysInfo"), QStringLiteral("_short_deepsleep"),
-                                               QStringLiteral("_show_speed"), QStringLiteral("_show_voltage") }));
+        QCOMPARE(entries(root),
+                 (QStringList { QStringLiteral("SysInfo"), QStringLiteral("_short_deepsleep"),
+                                QStringLiteral("_show_speed"), QStringLiteral("_show_voltage") }));
         QCOMPARE(QFileInfo(device(root) + QStringLiteral("_show_voltage")).size(), 0);
         QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { true, true, false, true }));
     }
@@ -71,8 +71,9 @@ private Q_SLOTS:
         QVERIFY(touch(device(root) + QStringLiteral("_show_speed.txt")));
         FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::Leave, FlagState::On, FlagState::Leave));
         QVERIFY2(report.ok(), qPrintable(report.failedFiles.join(u',')));
-        QCOMPARE(entries(root), (QStringList { QStringLiteral("_disable_cache"), QStringLiteral("_disable_cache.txt"),
-                                               QStringLiteral("_show_speed.txt"), QStringLiteral("_show_voltage") }));
+        QCOMPARE(entries(root),
+                 (QStringList { QStringLiteral("_disable_cache"), QStringLiteral("_disable_cache.txt"),
+                                QStringLiteral("_show_speed.txt"), QStringLiteral("_show_voltage") }));
         report = ApplyFlags(root, states(FlagState::Off, FlagState::Off, FlagState::Off, FlagState::Off));
         QVERIFY(report.ok());
         QVERIFY(entries(root).isEmpty());
@@ -99,8 +100,8 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(device(root) + QStringLiteral("_disable_cache/inside")));
         const FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::On, FlagState::Off, FlagState::On));
         QCOMPARE(report.firstError, FlagError::CreateFailed);
-        QCOMPARE(report.failedFiles, (QStringList { QStringLiteral("_show_voltage.txt"),
-                                                    QStringLiteral("_disable_cache") }));
+        QCOMPARE(report.failedFiles,
+                 (QStringList { QStringLiteral("_show_voltage.txt"), QStringLiteral("_disable_cache") }));
         QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { false, true, false, true }));
     }
 
@@ -108,10 +109,12 @@ private Q_SLOTS:
     {
         const QString root = m_dir.filePath(QStringLiteral("nodevice"));
         QVERIFY(QDir().mkpath(root + QStringLiteral("/iPod_Control/iTunes")));
-        const FlagReport report = ApplyFlags(root, states(FlagState::Off, FlagState::On, FlagState::Off, FlagState::Leave));
+        const FlagReport report = ApplyFlags(root,
+                                             states(FlagState::Off, FlagState::On, FlagState::Off, FlagState::Leave));
         QCOMPARE(report.firstError, FlagError::NoDeviceFolder);
         QCOMPARE(report.failedFiles, QStringList { QStringLiteral("_short_deepsleep") });
-        QVERIFY(!QFileInfo::exists(root + QStringLiteral("/iPod_Control/Device"))); // never created behind the user's back
+        QVERIFY(
+            !QFileInfo::exists(root + QStringLiteral("/iPod_Control/Device"))); // never created behind the user's back
         QVERIFY(ResetFlags(root).ok());
     }
 };

@@ -30,7 +30,8 @@ class tst_DeviceInfo : public QObject
     QString makeIpod(const QString& name, const QList<std::pair<QString, QByteArray>>& files)
     {
         const QString device = m_dir.filePath(name + QStringLiteral("/iPod_Control/Device"));
-        QDir().mkpath(device);
+        if (!QDir().mkpath(device))
+            return {};
         for (const auto& [fileName, contents] : files) {
             QFile file(device + u'/' + fileName);
             if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
@@ -47,9 +48,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("LF") << QByteArray("A: 1\nB: 2\n") << QStringList { u"A: 1"_s, u"B: 2"_s };
-        QTest::newRow("CR LF shows every line") << QByteArray("A: 1\r\nB: 2\r\n") << QStringList { u"A: 1"_s, u"B: 2"_s };
+        QTest::newRow("CR LF shows every line")
+            << QByteArray("A: 1\r\nB: 2\r\n") << QStringList { u"A: 1"_s, u"B: 2"_s };
         QTest::newRow("no final line end") << QByteArray("A: 1\nB: 2") << QStringList { u"A: 1"_s, u"B: 2"_s };
-        QTest::newRow("empty lines kept") << QByteArray("A\n\nB\n\n") << QStringList { u"A"_s, QString(), u"B"_s, QString() };
+        QTest::newRow("empty lines kept")
+            << QByteArray("A\n\nB\n\n") << QStringList { u"A"_s, QString(), u"B"_s, QString() };
         QTest::newRow("trailing blanks kept") << QByteArray("Rev: JB100B  \n") << QStringList { u"Rev: JB100B  "_s };
         QTest::newRow("empty file") << QByteArray() << QStringList();
     }
@@ -119,9 +122,10 @@ private Q_SLOTS:
 
     void sysInfoExtendedIgnoresNestedKeysAndJunk()
     {
-        const QByteArray nested = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
-                                  "<key>PowerInformation</key><dict><key>SerialNumber</key><string>NESTED</string></dict>"
-                                  "<key>ModelNumStr</key><string>xA623</string></dict></plist>";
+        const QByteArray nested
+            = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+              "<key>PowerInformation</key><dict><key>SerialNumber</key><string>NESTED</string></dict>"
+              "<key>ModelNumStr</key><string>xA623</string></dict></plist>";
         QCOMPARE(SysInfoExtendedLines(nested), QStringList { u"Model Number: xA623"_s });
         QVERIFY(SysInfoExtendedLines("BoardHwName: iPod Q14\n").isEmpty());
         // A cut-off file must not crash; what it yields does not matter.
@@ -135,9 +139,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("decimal sizes") << 18547000000LL << 20000000000LL << u"Space On iPod: 17.3GB out of 18.6GB"_s;
         QTest::newRow("whole numbers lose the .0") << 0LL << 16 * kGiB << u"Space On iPod: 0GB out of 16GB"_s;
-        QTest::newRow("a half rounds down to even") << kGiB / 4 << 5 * kGiB / 4 << u"Space On iPod: 0.2GB out of 1.2GB"_s;
-        QTest::newRow("a half rounds up to even") << 3 * kGiB / 4 << 160 * kGiB << u"Space On iPod: 0.8GB out of 160GB"_s;
-        QTest::newRow("no thousands separator") << 1500 * kGiB << 2000 * kGiB << u"Space On iPod: 1500GB out of 2000GB"_s;
+        QTest::newRow("a half rounds down to even")
+            << kGiB / 4 << 5 * kGiB / 4 << u"Space On iPod: 0.2GB out of 1.2GB"_s;
+        QTest::newRow("a half rounds up to even")
+            << 3 * kGiB / 4 << 160 * kGiB << u"Space On iPod: 0.8GB out of 160GB"_s;
+        QTest::newRow("no thousands separator")
+            << 1500 * kGiB << 2000 * kGiB << u"Space On iPod: 1500GB out of 2000GB"_s;
     }
     void spaceText()
     {

@@ -70,8 +70,9 @@ private Q_SLOTS:
     {
         const QString text = StayvaneArgument(u"/media/u/IPOD/quaverly"_s, u"/media/u/IPOD/wait"_s,
                                               u"/tmp/iTunesDBTempAb12"_s, u"/media/u/My iPod"_s);
-        QCOMPARE(text, u"\"/media/u/IPOD/quaverly\";\"/media/u/IPOD/wait\" \"/tmp/iTunesDBTempAb12\" "
-                       "\"-EjectDrive:/media/u/My iPod\""_s);
+        QCOMPARE(text,
+                 u"\"/media/u/IPOD/quaverly\";\"/media/u/IPOD/wait\" \"/tmp/iTunesDBTempAb12\" "
+                 "\"-EjectDrive:/media/u/My iPod\""_s);
     }
 
     void missingProgramsAreReportedAndLeaveNothingBehind()
@@ -127,8 +128,9 @@ private Q_SLOTS:
         QByteArray escaped = QFile::encodeName(mountPoint);
         escaped.replace(" ", "\\040");
         const QString table = m_dir.filePath(u"chain.mountinfo"_s);
-        QVERIFY(writeFile(table, "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n90 1 8:33 / " + escaped
-                                     + " rw,nosuid shared:5 - vfat /dev/sdz1 rw\n"));
+        QVERIFY(writeFile(table,
+                          "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n90 1 8:33 / " + escaped
+                              + " rw,nosuid shared:5 - vfat /dev/sdz1 rw\n"));
 
         // The player: a program whose path holds a blank and a ';'.
         const QString player = m_dir.filePath(u"player ;1"_s);
@@ -159,8 +161,10 @@ private Q_SLOTS:
         playing.kill();
         QVERIFY(playing.waitForFinished());
 
-        QTRY_COMPARE_WITH_TIMEOUT(readFile(log), u"unmount -b /dev/sdz1 --no-user-interaction\n"
-                                                 "power-off -b /dev/sdz1 --no-user-interaction\n"_s, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(log),
+                                  u"unmount -b /dev/sdz1 --no-user-interaction\n"
+                                  "power-off -b /dev/sdz1 --no-user-interaction\n"_s,
+                                  20000);
         QTRY_VERIFY_WITH_TIMEOUT(tempCopies(temp).isEmpty(), 5000); // the copy removes itself
     }
 };

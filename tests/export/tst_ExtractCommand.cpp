@@ -1,8 +1,8 @@
 // The extract and m3u commands of quaverly-cli, run as a user would run them,
 // over a demo iPod (songs with Latin, Japanese and Korean tags).
 #include "FakeIpod.h"
-#include "tools/demoipod/DemoIpod.h"
 #include "tests/common/CliRun.h"
+#include "tools/demoipod/DemoIpod.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -22,8 +22,7 @@ private Q_SLOTS:
         QTest::newRow("one file") << QStringList { u"/usr/bin/mpv"_s } << 1 << u"/usr/bin/"_s
                                   << QStringList { u"mpv"_s } << false;
         QTest::newRow("several, in order") << QStringList { u"/opt/a/z.desktop"_s, u"/opt/a/b c.desktop"_s } << 2
-                                           << u"/opt/a/"_s << QStringList { u"z.desktop"_s, u"b c.desktop"_s }
-                                           << false;
+                                           << u"/opt/a/"_s << QStringList { u"z.desktop"_s, u"b c.desktop"_s } << false;
     }
     void openResult()
     {

@@ -14,8 +14,8 @@
 #include "playback/MpvBackend.h"
 #include "playback/PlayOrder.h"
 #include "playback/clsVolume.h"
-#include "playback/ui/PlaybackController.h"
 #include "playback/ui/BandBarsView.h"
+#include "playback/ui/PlaybackController.h"
 #include "playback/ui/frmDefaultPlayer.h"
 #include "playback/ui/frmPopup.h"
 #include "tools/testwriter/ITunesDBWriter.h"
@@ -413,7 +413,7 @@ private Q_SLOTS:
         QVERIFY(menus.mnuPlay->isEnabled() && !menus.mnuPause->isEnabled());
         QVERIFY(!rig.ui().picPlay->isHidden() && rig.ui().picPause->isHidden());
         menus.mnuNext->trigger();
-        QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int>{ 1 });
+        QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int> { 1 });
         QCOMPARE(rig.engine().CurrentFile(),
                  rig.playback->control().devicePath(
                      rig.load.library.Tracks[size_t(rig.window->songModel().trackAt(1))].Path));

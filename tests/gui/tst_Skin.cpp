@@ -18,13 +18,20 @@ private Q_SLOTS:
         QTest::addColumn<SkinElement>("element");
         QTest::addColumn<qreal>("scale");
         const std::pair<const char*, SkinElement> elements[] = {
-            { "caption", SkinElement::Caption },   { "back", SkinElement::Back },
-            { "close", SkinElement::Close },       { "close hover", SkinElement::CloseHover },
-            { "minimise", SkinElement::Minimize }, { "minimise hover", SkinElement::MinimizeHover },
-            { "pod", SkinElement::Pod },           { "star full", SkinElement::StarFull },
-            { "star empty", SkinElement::StarEmpty }, { "clear search", SkinElement::ClearSearch },
-            { "play", SkinElement::Play },         { "pause", SkinElement::Pause },
-            { "previous", SkinElement::Previous }, { "next", SkinElement::Next },
+            { "caption", SkinElement::Caption },
+            { "back", SkinElement::Back },
+            { "close", SkinElement::Close },
+            { "close hover", SkinElement::CloseHover },
+            { "minimise", SkinElement::Minimize },
+            { "minimise hover", SkinElement::MinimizeHover },
+            { "pod", SkinElement::Pod },
+            { "star full", SkinElement::StarFull },
+            { "star empty", SkinElement::StarEmpty },
+            { "clear search", SkinElement::ClearSearch },
+            { "play", SkinElement::Play },
+            { "pause", SkinElement::Pause },
+            { "previous", SkinElement::Previous },
+            { "next", SkinElement::Next },
         };
         for (const auto& [name, element] : elements) {
             for (qreal scale : { 1.0, 2.0 })

@@ -71,7 +71,8 @@ private Q_SLOTS:
         QVERIFY(root.isValid());
         QVERIFY(QDir(root.path()).mkpath(u"iPod_Control/iTunes"_s));
         const QString db = root.path() + u"/iPod_Control/iTunes/iTunesDB"_s;
-        QVERIFY(QFile::copy(QStringLiteral(QUAVERLY_TESTDATA) + u"/real/clickwheel-hash58-v19-350tracks/iTunesDB"_s, db));
+        QVERIFY(
+            QFile::copy(QStringLiteral(QUAVERLY_TESTDATA) + u"/real/clickwheel-hash58-v19-350tracks/iTunesDB"_s, db));
         ui::RecordingPromptService prompts;
         StartupFlow flow(prompts, mainWindowFactory());
         flow.setToday(kJanuary);

@@ -62,7 +62,7 @@ private Q_SLOTS:
         m_window = std::make_unique<browser::frmMain>(m_ipod->load.library, *m_ipod->options, *m_prompts);
         m_window->setAttribute(Qt::WA_DeleteOnClose, false);
         m_toolWindows = new ToolWindows(*m_window, *m_ipod->options, *m_prompts,
-                                   { prog, u"/nonexistent/quaverly"_s, m_tools->filePath(u"tmp"_s) });
+                                        { prog, u"/nonexistent/quaverly"_s, m_tools->filePath(u"tmp"_s) });
         m_window->show();
     }
     void cleanup()
@@ -77,8 +77,9 @@ private Q_SLOTS:
         QCOMPARE(m_prompts->requests.size(), size_t(1));
         const ui::PromptRequest& box = m_prompts->requests[0];
         QCOMPARE(box.title, u"Duplicates Found!"_s);
-        QCOMPARE(box.text, u"Duplicates were found in your library. The list haas been saved on your iPod on a text "
-                           "file and is shown below:"_s);
+        QCOMPARE(box.text,
+                 u"Duplicates were found in your library. The list haas been saved on your iPod on a text "
+                 "file and is shown below:"_s);
         QCOMPARE(box.details, u"The Wayfarers - Open Road"_s);
         QCOMPARE(readAll(m_ipod->dir.filePath(u"duplicates.txt"_s)), QByteArray("\r\nThe Wayfarers - Open Road\r\n"));
     }
@@ -173,7 +174,7 @@ private Q_SLOTS:
         window.menus().mnuEject->setChecked(true);
         window.close();
         window.menus().mnuEjectAndClose->trigger(); // the chain is under way: nothing more starts
-        QTest::qWait(2500); // stayvane polls ten times a second; wait pauses one second
+        QTest::qWait(2500);                         // stayvane polls ten times a second; wait pauses one second
         QVERIFY2(!QFile::exists(toolLog), "ejected while the program was still running");
         running.kill();
         QVERIFY(running.waitForFinished());

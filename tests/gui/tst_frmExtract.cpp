@@ -114,10 +114,10 @@ private Q_SLOTS:
         extractAndWait(window, run);
 
         QCOMPARE(run.report->copied, 3);
-        QCOMPARE(filesUnder(target.path()),
-                 (QStringList { u"Jazz/Les Étoiles Filantes/Café Society.wav"_s,
-                                u"Jazz/Marta Quell Trio/Reprise Live.wav"_s,
-                                u"No Genre/Neon Harbour/Untitled Jam.wav"_s })); // the reader names an empty genre
+        QCOMPARE(
+            filesUnder(target.path()),
+            (QStringList { u"Jazz/Les Étoiles Filantes/Café Society.wav"_s, u"Jazz/Marta Quell Trio/Reprise Live.wav"_s,
+                           u"No Genre/Neon Harbour/Untitled Jam.wav"_s })); // the reader names an empty genre
         QCOMPARE(prompts.requests.size(), size_t(1));
         QCOMPARE(prompts.requests[0].title, u"Extracted!"_s);
         QCOMPARE(prompts.requests[0].text, u"All the songs were extracted successfully!"_s);

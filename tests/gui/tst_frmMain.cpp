@@ -118,9 +118,10 @@ private Q_SLOTS:
         clickRow(genres, folk, Qt::ControlModifier);
         const QStringList both = cells(window, int(Column::Genre));
         QVERIFY(both.contains(u"Folk"_s) && both.contains(u"Jazz"_s));
-        QCOMPARE(both.size(), songGenres.size() + int(std::count_if(m_pod->load.library.Tracks.begin(),
-                                                                     m_pod->load.library.Tracks.end(),
-                                                                     [](const auto& t) { return t.Genre == u"Folk"_s; })));
+        QCOMPARE(both.size(),
+                 songGenres.size()
+                     + int(std::count_if(m_pod->load.library.Tracks.begin(), m_pod->load.library.Tracks.end(),
+                                         [](const auto& t) { return t.Genre == u"Folk"_s; })));
 
         // An album click narrows the songs to that album and empties the search.
         window.ui().txtSearch->setText(u"a"_s);
@@ -165,7 +166,8 @@ private Q_SLOTS:
             return u"12"_s;
         });
         window.ui().txtSearch->setText(u"ScreenJump"_s);
-        QCOMPARE(asked, (QStringList { u"Screen Jump!"_s, u"What amount would you like to modify the screen jump to?"_s }));
+        QCOMPARE(asked,
+                 (QStringList { u"Screen Jump!"_s, u"What amount would you like to modify the screen jump to?"_s }));
         QVERIFY(window.ui().txtSearch->text().isEmpty());
         QCOMPARE(window.songModel().rowCount(), int(m_pod->load.library.Playlists.front().IndexList.size()));
     }

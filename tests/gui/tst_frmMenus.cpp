@@ -30,34 +30,39 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items"); // captions in order, "-" for a separator
-        QTest::newRow("icon") << u"mnuIcon"_s
-                              << QStringList { u"&Restore"_s, u"&Move"_s, u"&Size"_s, u"M&inimize"_s, u"M&aximize"_s,
-                                               u"-"_s, u"&Close"_s };
+        QTest::newRow("icon") << u"mnuIcon"_s << QStringList { u"&Restore"_s,  u"&Move"_s, u"&Size"_s, u"M&inimize"_s,
+                                                               u"M&aximize"_s, u"-"_s,     u"&Close"_s };
         QTest::newRow("file") << u"mnuFIle"_s
                               << QStringList { u"Open as &Playlist"_s, u"Open in &Default"_s, u"&Exit"_s };
         QTest::newRow("options") << u"mnuOptions"_s
-                                 << QStringList { u"No Sorting [Faster]"_s, u"&Minimize to Tray"_s,
-                                                  u"Song Change Popup"_s, u"&Spectrum Analyser"_s,
+                                 << QStringList { u"No Sorting [Faster]"_s,     u"&Minimize to Tray"_s,
+                                                  u"Song Change Popup"_s,       u"&Spectrum Analyser"_s,
                                                   u"Spectrum Analyser Color"_s, u"&External Player"_s,
-                                                  u"&Double Click Action"_s, u"E&ject on Quaverly Close"_s,
+                                                  u"&Double Click Action"_s,    u"E&ject on Quaverly Close"_s,
                                                   u"Remove Genre in Browser"_s };
         QTest::newRow("tray min") << u"mnuTrayMin"_s << QStringList { u"&Yes"_s, u"&No"_s };
         QTest::newRow("players") << u"mnuPlayIn"_s << QStringList { u"[Default Player]"_s, u"Add New Player..."_s };
         QTest::newRow("double click") << u"mnuDblClick"_s
                                       << QStringList { u"Open In &Embedded"_s, u"Open In E&xternal"_s };
         QTest::newRow("extras") << u"mnuExtras"_s
-                                << QStringList { u"&iPod Hacks"_s, u"iPod Information"_s, u"-"_s,
-                                                 u"Check for &Missing Files"_s, u"Check For &Duplicates"_s, u"-"_s,
+                                << QStringList { u"&iPod Hacks"_s,
+                                                 u"iPod Information"_s,
+                                                 u"-"_s,
+                                                 u"Check for &Missing Files"_s,
+                                                 u"Check For &Duplicates"_s,
+                                                 u"-"_s,
                                                  u"Eject iPod and close Quaverly"_s };
         QTest::newRow("help") << u"mnuHelp"_s
                               << QStringList { u"Show Help File"_s, u"&Donate"_s, u"&Website - Oxtarra"_s, u"-"_s,
                                                u"&About"_s };
-        QTest::newRow("tray") << u"mnuPopup"_s
-                              << QStringList { u"Now Playing"_s, u""_s, u"-"_s, u"&Show"_s, u"&Play >"_s,
-                                               u"P&ause ||"_s, u"P&revious <<"_s, u"&Next >>"_s, u"-"_s, u"&Exit"_s };
-        QTest::newRow("song") << u"mnuAFile"_s
-                              << QStringList { u"Play File"_s, u"Open In Embedded"_s, u"Open In External"_s, u"-"_s,
-                                               u"Extract"_s, u"-"_s, u"View Information"_s, u"Show File"_s };
+        QTest::newRow("tray") << u"mnuPopup"_s << QStringList { u"Now Playing"_s,  u""_s,         u"-"_s,
+                                                                u"&Show"_s,        u"&Play >"_s,  u"P&ause ||"_s,
+                                                                u"P&revious <<"_s, u"&Next >>"_s, u"-"_s,
+                                                                u"&Exit"_s };
+        QTest::newRow("song") << u"mnuAFile"_s << QStringList { u"Play File"_s,        u"Open In Embedded"_s,
+                                                                u"Open In External"_s, u"-"_s,
+                                                                u"Extract"_s,          u"-"_s,
+                                                                u"View Information"_s, u"Show File"_s };
     }
     void menuItemsInOrder()
     {

@@ -25,7 +25,8 @@ bool touch(const QString& path)
 
 QStringList deviceFiles(const QString& root)
 {
-    QStringList names = QDir(root + u"/iPod_Control/Device"_s).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    QStringList names = QDir(root + u"/iPod_Control/Device"_s)
+                            .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     names.sort();
     return names;
 }

@@ -42,12 +42,14 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         QVERIFY(QDir(dir.path()).mkpath(u"iPod_Control/Device"_s));
         // Written by the device with line feeds, one empty line inside.
-        QVERIFY(writeFile(dir.path() + u"/iPod_Control/Device/SysInfo"_s,
-                          "BoardHwName: iPod Q98\npszSerialNumber: 8K6110DEMO1\n\nvisibleBuildID: 0x01128000 (1.2.1)\n"));
+        QVERIFY(
+            writeFile(dir.path() + u"/iPod_Control/Device/SysInfo"_s,
+                      "BoardHwName: iPod Q98\npszSerialNumber: 8K6110DEMO1\n\nvisibleBuildID: 0x01128000 (1.2.1)\n"));
         iPodInfo window(dir.path());
         window.setAttribute(Qt::WA_DeleteOnClose, false);
-        QCOMPARE(entries(window.List1), (QStringList { u"BoardHwName: iPod Q98"_s, u"pszSerialNumber: 8K6110DEMO1"_s,
-                                                       QString(), u"visibleBuildID: 0x01128000 (1.2.1)"_s }));
+        QCOMPARE(entries(window.List1),
+                 (QStringList { u"BoardHwName: iPod Q98"_s, u"pszSerialNumber: 8K6110DEMO1"_s, QString(),
+                                u"visibleBuildID: 0x01128000 (1.2.1)"_s }));
         QCOMPARE(window.lblInfo->text(), u"Your iPod Info"_s);
         const QString space = window.lblSpace->text();
         QVERIFY2(space.startsWith(u"Space On iPod: "_s) && space.contains(u"GB out of "_s) && space.endsWith(u"GB"_s),

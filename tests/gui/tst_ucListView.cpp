@@ -52,7 +52,7 @@ private Q_SLOTS:
         m_view->setItemSelected(4, true);
         m_view->setItemSelected(1, true);
         QCOMPARE(m_view->GetLstSongSelected(), (std::vector<int> { 1, 4 })); // ascending, not in selection order
-        QCOMPARE(m_view->currentIndex().row(), 1); // selecting makes the row current
+        QCOMPARE(m_view->currentIndex().row(), 1);                           // selecting makes the row current
         m_view->setItemSelected(1, false);
         QVERIFY(!m_view->ItemSelected(1));
         QCOMPARE(m_view->currentIndex().row(), 1); // deselecting leaves the current row

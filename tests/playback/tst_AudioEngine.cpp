@@ -1,9 +1,8 @@
 // The audio engine: routing between its two players, the state sense of
 // SongPlaying, the end signal, and the tray signal. Scripted back ends for the
 // rules, real libmpv (null output) for whole songs.
-#include "playback/AudioEngine.h"
-
 #include "WavFile.h"
+#include "playback/AudioEngine.h"
 #include "playback/FakeBackend.h"
 #include "playback/MpvBackend.h"
 
@@ -42,7 +41,7 @@ FakeEngine makeFakeEngine(bool withSecond = true, bool audioStarts = true)
 
 QList<QVariant> endOf(EndReason reason, PlaybackError error, const QString& path)
 {
-    return {QVariant::fromValue(reason), QVariant::fromValue(error), path};
+    return { QVariant::fromValue(reason), QVariant::fromValue(error), path };
 }
 
 } // namespace
@@ -81,7 +80,7 @@ private Q_SLOTS:
         f.engine->SetPosition(1234);
         f.engine->ResumeSong();
         QCOMPARE(playing->calls().mid(playing->calls().size() - 3),
-                 (QStringList{u"pause"_s, u"seek:1234"_s, u"resume"_s}));
+                 (QStringList { u"pause"_s, u"seek:1234"_s, u"resume"_s }));
         QVERIFY(!silent->calls().contains(u"pause"_s));
     }
 
@@ -186,7 +185,7 @@ private Q_SLOTS:
         QCOMPARE(ended.count(), 0); // never from inside OpenFile
         QCOMPARE(f.engine->CurrentFile(), path);
         QCOMPARE(tray.count(), 1);
-        QCOMPARE(tray.at(0), (QList<QVariant>{true, false})); // Pause enabled, as for any opened song
+        QCOMPARE(tray.at(0), (QList<QVariant> { true, false })); // Pause enabled, as for any opened song
         QVERIFY(ended.wait(1000));
         QCOMPARE(ended.count(), 1);
         QCOMPARE(ended.at(0), endOf(EndReason::Failed, expected, path));
@@ -211,7 +210,7 @@ private Q_SLOTS:
     void nextSongCanStartFromTheEndSignal()
     {
         FakeEngine f = makeFakeEngine();
-        QStringList queue{u"/a/2.mp3"_s, u"/a/3.mp3"_s};
+        QStringList queue { u"/a/2.mp3"_s, u"/a/3.mp3"_s };
         connect(f.engine.get(), &AudioEngine::songEnded, f.engine.get(), [&] {
             if (!queue.isEmpty())
                 f.engine->OpenFile(queue.takeFirst(), QString());
@@ -232,8 +231,8 @@ private Q_SLOTS:
         f.engine->PauseSong();
         f.engine->ResumeSong();
         QCOMPARE(tray.count(), 3);
-        QCOMPARE(tray.at(1), (QList<QVariant>{false, true}));
-        QCOMPARE(tray.at(2), (QList<QVariant>{true, false}));
+        QCOMPARE(tray.at(1), (QList<QVariant> { false, true }));
+        QCOMPARE(tray.at(2), (QList<QVariant> { true, false }));
     }
 
     void bandLevelsComeFromThePlayerThatPlays()
@@ -241,7 +240,7 @@ private Q_SLOTS:
         FakeEngine f = makeFakeEngine();
         QSignalSpy levels(f.engine.get(), &AudioEngine::bandLevelsChanged);
         f.engine->OpenFile(u"/a/s.mp3"_s, QString());
-        const QList<double> heard{-30, -20, -10, -5, -10, -20, -30, -40};
+        const QList<double> heard { -30, -20, -10, -5, -10, -20, -30, -40 };
         Q_EMIT f.second->bandLevelsChanged(QList<double>(8, -1.0)); // the idle player: ignored
         Q_EMIT f.audio->bandLevelsChanged(heard);
         QCOMPARE(f.engine->bandLevels(), heard);
@@ -284,8 +283,8 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(name);
         QVERIFY(writeSineWav(path, 500)); // a WAV under any name: the players look at the content
-        AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions{u"null"_s, true, false}),
-                           std::make_unique<MpvBackend>(MpvOptions{u"null"_s, true, true}));
+        AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions { u"null"_s, true, false }),
+                           std::make_unique<MpvBackend>(MpvOptions { u"null"_s, true, true }));
         QVERIFY(engine.initialise());
         QVERIFY(engine.QuickTimeInstalled());
         QSignalSpy ended(&engine, &AudioEngine::songEnded);
@@ -302,7 +301,7 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(u"three.wav"_s);
         QVERIFY(writeSineWav(path, 3000));
-        AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions{u"null"_s, false, false}), nullptr);
+        AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions { u"null"_s, false, false }), nullptr);
         QVERIFY(engine.initialise());
         QVERIFY(!engine.QuickTimeInstalled());
         engine.OpenFile(path, QString());

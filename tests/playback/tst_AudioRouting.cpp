@@ -20,8 +20,8 @@ private Q_SLOTS:
         QTest::newRow("aac audio") << u"/m/F00/ABCD.m4a"_s << u"AAC audio file"_s << false << false;
         QTest::newRow("apple lossless") << u"/m/F00/ABCD.m4a"_s << u"Apple Lossless audio file"_s << false << false;
         QTest::newRow("wav, no kind") << u"/m/F00/ABCD.wav"_s << QString() << false << false;
-        QTest::newRow("kind protected, any case") << u"/m/F00/ABCD.m4a"_s << u"PROTECTED AAC audio file"_s << true
-                                                  << true;
+        QTest::newRow("kind protected, any case")
+            << u"/m/F00/ABCD.m4a"_s << u"PROTECTED AAC audio file"_s << true << true;
         QTest::newRow("kind video, any case") << u"/m/F00/ABCD.m4a"_s << u"MPEG-4 Video file"_s << true << false;
         QTest::newRow("m4p, German kind") << u"/m/F01/XYZW.m4p"_s << u"Geschützte AAC-Audiodatei"_s << true << true;
         QTest::newRow("M4P upper case, no kind") << u"/m/F01/XYZW.M4P"_s << QString() << true << true;

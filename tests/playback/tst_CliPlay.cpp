@@ -23,7 +23,7 @@ Run play(const QStringList& args)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli"), QStringList{u"play"_s} + args);
+    process.start(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli"), QStringList { u"play"_s } + args);
     Run run;
     if (!process.waitForFinished(60000))
         return run;
@@ -62,20 +62,21 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("lastLine");
-        QTest::newRow("first song of the iPod") << QStringList{u"ipod"_s, u"0"_s} << 0 << u"ended: end of file"_s;
+        QTest::newRow("first song of the iPod") << QStringList { u"ipod"_s, u"0"_s } << 0 << u"ended: end of file"_s;
         QTest::newRow("song file missing on the iPod")
-            << QStringList{u"silent"_s, u"0"_s} << 1 << u"failed: file not found"_s;
-        QTest::newRow("garbage file") << QStringList{u"--file"_s, u"garbage.mp3"_s} << 1 << u"failed: cannot decode"_s;
+            << QStringList { u"silent"_s, u"0"_s } << 1 << u"failed: file not found"_s;
+        QTest::newRow("garbage file") << QStringList { u"--file"_s, u"garbage.mp3"_s } << 1
+                                      << u"failed: cannot decode"_s;
         QTest::newRow("garbage file of a protected kind")
-            << QStringList{u"--file"_s, u"garbage.mp3"_s, u"--kind"_s, u"Protected AAC audio file"_s} << 1
+            << QStringList { u"--file"_s, u"garbage.mp3"_s, u"--kind"_s, u"Protected AAC audio file"_s } << 1
             << u"failed: This song is copy-protected and cannot be played on this computer"_s;
-        QTest::newRow("no audio device") << QStringList{u"ipod"_s, u"0"_s, u"--audio-out"_s, u"no-such-device"_s}
+        QTest::newRow("no audio device") << QStringList { u"ipod"_s, u"0"_s, u"--audio-out"_s, u"no-such-device"_s }
                                          << 1 << u"failed: no audio output"_s;
-        QTest::newRow("index past the end") << QStringList{u"ipod"_s, u"100000"_s} << 1 << QString();
-        QTest::newRow("negative index (read as an option)") << QStringList{u"ipod"_s, u"-1"_s} << 2 << QString();
-        QTest::newRow("index not a number") << QStringList{u"ipod"_s, u"one"_s} << 2 << QString();
-        QTest::newRow("no index") << QStringList{u"ipod"_s} << 2 << QString();
-        QTest::newRow("no iPod") << QStringList{u"nowhere"_s, u"0"_s} << 1 << QString();
+        QTest::newRow("index past the end") << QStringList { u"ipod"_s, u"100000"_s } << 1 << QString();
+        QTest::newRow("negative index (read as an option)") << QStringList { u"ipod"_s, u"-1"_s } << 2 << QString();
+        QTest::newRow("index not a number") << QStringList { u"ipod"_s, u"one"_s } << 2 << QString();
+        QTest::newRow("no index") << QStringList { u"ipod"_s } << 2 << QString();
+        QTest::newRow("no iPod") << QStringList { u"nowhere"_s, u"0"_s } << 1 << QString();
     }
     void results()
     {

@@ -1,7 +1,6 @@
 // The libmpv back end against real files, with the null audio output.
-#include "playback/MpvBackend.h"
-
 #include "WavFile.h"
+#include "playback/MpvBackend.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -19,12 +18,12 @@ namespace {
 // Fast: decodes as fast as it can, for tests where real time does not matter.
 MpvOptions untimed()
 {
-    return MpvOptions{u"null"_s, true, false};
+    return MpvOptions { u"null"_s, true, false };
 }
 
 MpvOptions realTime()
 {
-    return MpvOptions{u"null"_s, false, false};
+    return MpvOptions { u"null"_s, false, false };
 }
 
 constexpr int kWaitMs = 10000;
@@ -68,7 +67,7 @@ private Q_SLOTS:
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished.at(0).at(0).value<PlaybackError>(), PlaybackError::None);
         QCOMPARE(backend.state(), BackendState::Ended);
-        QVERIFY(states.contains(QVariantList{QVariant::fromValue(BackendState::Playing)}));
+        QVERIFY(states.contains(QVariantList { QVariant::fromValue(BackendState::Playing) }));
         QTest::qWait(100); // nothing more may come for the same file
         QCOMPARE(finished.count(), 1);
     }
@@ -89,9 +88,9 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(QString, audioOut);
         QFETCH(PlaybackError, expected);
-        QFile(path("empty.m4a")).open(QIODevice::WriteOnly);
+        QVERIFY(QFile(path("empty.m4a")).open(QIODevice::WriteOnly));
         QVERIFY(QDir(m_dir.path()).mkpath(u"folder.mp3"_s));
-        MpvBackend backend(MpvOptions{audioOut, true, false});
+        MpvBackend backend(MpvOptions { audioOut, true, false });
         QVERIFY(backend.initialise());
         QSignalSpy finished(&backend, &AudioBackend::finished);
         backend.open(path(file));
@@ -248,11 +247,12 @@ private Q_SLOTS:
     void startsUnderALocaleMpvRefuses()
     {
         // Q(Core)Application sets the locale from the environment; mpv refuses
-        // any LC_NUMERIC but "C", even "C.UTF-8".
-        QVERIFY(std::setlocale(LC_NUMERIC, "C.UTF-8") != nullptr);
+        // any LC_NUMERIC but "C", even "C.UTF-8". (No other thread reads the
+        // locale while this test runs, so changing it here is safe.)
+        QVERIFY(std::setlocale(LC_NUMERIC, "C.UTF-8") != nullptr); // NOLINT(concurrency-mt-unsafe)
         MpvBackend backend(untimed());
         QVERIFY(backend.initialise());
-        QCOMPARE(QByteArray(std::setlocale(LC_NUMERIC, nullptr)), QByteArray("C"));
+        QCOMPARE(QByteArray(std::setlocale(LC_NUMERIC, nullptr)), QByteArray("C")); // NOLINT(concurrency-mt-unsafe)
     }
 
     void uninitialisedBackendIgnoresCommands()

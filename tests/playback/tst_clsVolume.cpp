@@ -1,7 +1,6 @@
 // The volume control over a scripted mixer, and the paths without a mixer.
-#include "playback/clsVolume.h"
-
 #include "playback/AlsaMixer.h"
+#include "playback/clsVolume.h"
 
 #include <QTest>
 
@@ -36,8 +35,8 @@ public:
             return {};
         const int id = static_cast<int>(line) * 2 + (type == MixerControlType::Mute ? 1 : 0);
         if (type == MixerControlType::Mute)
-            return MixerControl{id, 0, 1};
-        return MixerControl{id, it->second.minimum, it->second.maximum};
+            return MixerControl { id, 0, 1 };
+        return MixerControl { id, it->second.minimum, it->second.maximum };
     }
     std::optional<qint32> readValue(const MixerControl& control) override
     {
@@ -97,7 +96,7 @@ private Q_SLOTS:
         QFETCH(qint32, maximum);
         QFETCH(qint32, written);
         QFETCH(qint32, stored);
-        clsVolume volume(mixer({{MixerLine::Speakers, {minimum, maximum, true}}}));
+        clsVolume volume(mixer({ { MixerLine::Speakers, { minimum, maximum, true } } }));
         QVERIFY(volume.MixerFound());
         QCOMPARE(volume.MinWaveVolume(), minimum);
         QCOMPARE(volume.MaxWaveVolume(), maximum);
@@ -110,7 +109,7 @@ private Q_SLOTS:
 
     void muteIsWrittenAsGiven()
     {
-        clsVolume volume(mixer({{MixerLine::Speakers, {0, 100, true}}}));
+        clsVolume volume(mixer({ { MixerLine::Speakers, { 0, 100, true } } }));
         volume.setWaveMute(1);
         QCOMPARE(volume.WaveMute(), 1);
         volume.setWaveMute(7); // no clamping for switches
@@ -119,9 +118,9 @@ private Q_SLOTS:
 
     void linesAndMasks()
     {
-        clsVolume volume(mixer({{MixerLine::Speakers, {0, 100, false}},
-                                {MixerLine::Auxiliary, {0, 31, true}},
-                                {MixerLine::CompactDisc, {0, 15, false}}}));
+        clsVolume volume(mixer({ { MixerLine::Speakers, { 0, 100, false } },
+                                 { MixerLine::Auxiliary, { 0, 31, true } },
+                                 { MixerLine::CompactDisc, { 0, 15, false } } }));
         QVERIFY(volume.VolumeAvailable(1));
         QVERIFY(!volume.MuteAvailable(1));
         QVERIFY(!volume.VolumeAvailable(2));
@@ -151,14 +150,14 @@ private Q_SLOTS:
 
     void lineSourceIsPreferredToAuxiliary()
     {
-        clsVolume volume(mixer({{MixerLine::Line, {0, 10, false}}, {MixerLine::Auxiliary, {0, 99, true}}}));
+        clsVolume volume(mixer({ { MixerLine::Line, { 0, 10, false } }, { MixerLine::Auxiliary, { 0, 99, true } } }));
         QCOMPARE(volume.MaxLineInVolume(), 10);
         QVERIFY(!volume.MuteAvailable(8)); // the mute of the line source, which has none
     }
 
     void failedReadGivesZero()
     {
-        auto m = mixer({{MixerLine::Speakers, {0, 100, true}}});
+        auto m = mixer({ { MixerLine::Speakers, { 0, 100, true } } });
         m->readsFail = true;
         clsVolume volume(std::move(m));
         m_values[speakersVolumeId] = 55;
@@ -167,7 +166,7 @@ private Q_SLOTS:
 
     void noMixer()
     {
-        auto m = mixer({{MixerLine::Speakers, {0, 100, true}}});
+        auto m = mixer({ { MixerLine::Speakers, { 0, 100, true } } });
         m->opens = false;
         clsVolume volume(std::move(m));
         QVERIFY(!volume.MixerFound());
@@ -196,8 +195,8 @@ private Q_SLOTS:
         AlsaMixer alsa("hw:97");
         QVERIFY(!alsa.open());
         QVERIFY(!alsa.findControl(MixerLine::Speakers, MixerControlType::Volume));
-        QVERIFY(!alsa.readValue(MixerControl{0, 0, 100}));
-        QVERIFY(!alsa.writeValue(MixerControl{0, 0, 100}, 5));
+        QVERIFY(!alsa.readValue(MixerControl { 0, 0, 100 }));
+        QVERIFY(!alsa.writeValue(MixerControl { 0, 0, 100 }, 5));
     }
 };
 

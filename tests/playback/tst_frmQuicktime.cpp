@@ -1,8 +1,7 @@
 // The video window of the second player: shown while that player plays.
-#include "playback/ui/frmQuicktime.h"
-
 #include "playback/AudioEngine.h"
 #include "playback/FakeBackend.h"
+#include "playback/ui/frmQuicktime.h"
 
 #include <QTest>
 

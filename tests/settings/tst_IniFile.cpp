@@ -40,6 +40,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("expected"); // null: absent
+        // One row a line reads as a table.
+        // clang-format off
         QTest::newRow("plain") << "Options" << "Repeat" << "1";
         QTest::newRow("keys ignore case, first wins") << "OPTIONS" << "REPEAT" << "1";
         QTest::newRow("blanks around = and value") << "Options" << "Shuffle" << "0";
@@ -49,6 +51,7 @@ private Q_SLOTS:
         QTest::newRow("second section of same name unread") << "Options" << "Late" << QString();
         QTest::newRow("missing key") << "Options" << "Sort" << QString();
         QTest::newRow("missing section") << "Nope" << "Repeat" << QString();
+        // clang-format on
     }
     void readsLikeThePrivateProfileFunctions()
     {
@@ -135,9 +138,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const bool full = ::geteuid() == 0
-            && QProcess::execute(QStringLiteral("mount"), { QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                            QStringLiteral("-o"), QStringLiteral("size=64k"),
-                                                            QStringLiteral("tmpfs"), dir.path() }) == 0;
+            && QProcess::execute(QStringLiteral("mount"),
+                                 { QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                   QStringLiteral("size=64k"), QStringLiteral("tmpfs"), dir.path() })
+                == 0;
         const QString path = dir.filePath(QStringLiteral("prefs"));
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly));

@@ -13,7 +13,7 @@ class tst_DevicePath : public QObject
 
     static void touch(const QString& path, const QByteArray& content = "x")
     {
-        QDir().mkpath(QFileInfo(path).path());
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
@@ -24,10 +24,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("onDisk");
         QTest::addColumn<QString>("asked");
+        // One row a line reads as a table.
+        // clang-format off
         QTest::newRow("same case") << "iPod_Control/iTunes/iTunesDB" << "/iPod_Control/iTunes/iTunesDB";
         QTest::newRow("lower on disk") << "ipod_control/itunes/itunesdb" << "/iPod_Control/iTunes/iTunesDB";
         QTest::newRow("mixed") << "iPod_control/ITUNES/iTunesDB" << "\\ipod_control\\itunes\\ITUNESDB";
         QTest::newRow("colons") << "iPod_Control/Music/F00/ABCD.mp3" << ":iPod_Control:Music:f00:abcd.MP3";
+        // clang-format on
     }
     void resolvesEveryComponentIgnoringCase()
     {
@@ -74,10 +77,7 @@ private Q_SLOTS:
         QVERIFY(cached.existing(asked).isEmpty());
     }
 
-    void emptyRootResolvesNothing()
-    {
-        QVERIFY(!DevicePath(QString()).resolve(QStringLiteral("/iPod_Control")));
-    }
+    void emptyRootResolvesNothing() { QVERIFY(!DevicePath(QString()).resolve(QStringLiteral("/iPod_Control"))); }
 
     void cacheListsEachFolderOnce()
     {

@@ -17,12 +17,11 @@ class tst_IpodDiscovery : public QObject
     // Makes a folder that looks like a mounted iPod; `control` is the case variant of iPod_Control.
     QString makeIpod(const QString& name, const QString& control = QStringLiteral("iPod_Control"))
     {
-        const QString root = m_dir.filePath(name);
+        QString root = m_dir.filePath(name);
         const QString itunes = root + u'/' + control + QStringLiteral("/iTunes");
-        QDir().mkpath(itunes);
         QFile db(itunes + QStringLiteral("/iTunesDB"));
-        if (db.open(QIODevice::WriteOnly))
-            db.write("mhbd");
+        if (!QDir().mkpath(itunes) || !db.open(QIODevice::WriteOnly) || db.write("mhbd") != 4)
+            return {};
         return root;
     }
 
@@ -34,12 +33,12 @@ private Q_SLOTS:
         QVERIFY(IsIpod(makeIpod(QStringLiteral("a"))));
         QVERIFY(IsIpod(makeIpod(QStringLiteral("b"), QStringLiteral("ipod_control"))));
         QVERIFY(IsIpod(makeIpod(QStringLiteral("c"), QStringLiteral("IPOD_CONTROL"))));
-        QDir().mkpath(m_dir.filePath(QStringLiteral("plain/Music")));
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("plain/Music"))));
         QVERIFY(!IsIpod(m_dir.filePath(QStringLiteral("plain"))));
         QVERIFY(!IsIpod(m_dir.filePath(QStringLiteral("does-not-exist"))));
         QVERIFY(!IsIpod(QString()));
         // A folder named iTunesDB is no database.
-        QDir().mkpath(m_dir.filePath(QStringLiteral("dirdb/iPod_Control/iTunes/iTunesDB")));
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("dirdb/iPod_Control/iTunes/iTunesDB"))));
         QVERIFY(!IsIpod(m_dir.filePath(QStringLiteral("dirdb"))));
     }
 
@@ -48,7 +47,7 @@ private Q_SLOTS:
         const QString first = makeIpod(QStringLiteral("scan1"));
         const QString second = makeIpod(QStringLiteral("scan2"), QStringLiteral("ipod_control"));
         const QString empty = m_dir.filePath(QStringLiteral("scan3"));
-        QDir().mkpath(empty);
+        QVERIFY(QDir().mkpath(empty));
         QCOMPARE(StartScan({ first, second, empty }), second);
         QCOMPARE(StartScan({ first, empty }), first);
         QCOMPARE(StartScan({ empty }), QString());
@@ -82,8 +81,8 @@ private Q_SLOTS:
         QVERIFY(found->fromScan);
 
         // An iTunesDB path that does not exist, garbage, and nothing at all: scan.
-        for (const QString& line : QStringList { ipod + QStringLiteral("/nothing/iTunesDB"), QStringLiteral("garbage words"),
-                                     QString() }) {
+        for (const QString& line :
+             QStringList { ipod + QStringLiteral("/nothing/iTunesDB"), QStringLiteral("garbage words"), QString() }) {
             found = StartFindiPod(line, roots);
             QVERIFY2(found && found->iPodRoot == other, qPrintable(line));
         }

@@ -1,6 +1,5 @@
-#include "updates/UpdateHandOver.h"
-
 #include "ui/PromptService.h"
+#include "updates/UpdateHandOver.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,7 +39,7 @@ class tst_UpdateHandOver : public QObject
     // A program folder holding `files` (each an empty file).
     QString makeProgramDir(const QStringList& files)
     {
-        const QString dir = m_dir.filePath(QString::number(++m_count));
+        QString dir = m_dir.filePath(QString::number(++m_count));
         if (!QDir().mkpath(dir))
             return {};
         for (const QString& name : files) {
@@ -61,8 +60,8 @@ private Q_SLOTS:
 
     void pendingUpdatesAreTheNewFiles()
     {
-        const QString dir = makeProgramDir({ u"quaverly.new"_s, u"stayvane.NEW"_s, u"notes.new.txt"_s, u"new"_s,
-                                             u"quaverly"_s });
+        const QString dir = makeProgramDir(
+            { u"quaverly.new"_s, u"stayvane.NEW"_s, u"notes.new.txt"_s, u"new"_s, u"quaverly"_s });
         QVERIFY(!dir.isEmpty());
         QVERIFY(QDir().mkpath(dir + u"/skins.new"_s)); // a folder is no update
         const QStringList pending = PendingUpdates(dir);

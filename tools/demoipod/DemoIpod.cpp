@@ -155,10 +155,10 @@ Built buildLarge(int count)
     Built built;
     std::mt19937 random(50000);
     QSet<QString> used;
-    static const char16_t* const kGenres[] = { u"Rock", u"Pop", u"Jazz", u"Classical", u"Electronic", u"Folk",
-                                               u"Hip-Hop", u"Ambient", u"Blues", u"Country", u"Reggae", u"Soul",
-                                               u"Metal", u"Punk", u"Latin", u"World", u"Soundtrack", u"Gospel",
-                                               u"Funk", u"Disco" };
+    static const char16_t* const kGenres[] = { u"Rock",   u"Pop",        u"Jazz",    u"Classical", u"Electronic",
+                                               u"Folk",   u"Hip-Hop",    u"Ambient", u"Blues",     u"Country",
+                                               u"Reggae", u"Soul",       u"Metal",   u"Punk",      u"Latin",
+                                               u"World",  u"Soundtrack", u"Gospel",  u"Funk",      u"Disco" };
     const int folders = 50;
     for (int i = 0; i < count; ++i) {
         WriterTrack track;
@@ -180,7 +180,8 @@ Built buildLarge(int count)
         std::vector<int> members;
         for (int i = p; i < count; i += 10 + p)
             members.push_back(i);
-        built.database.playlists.push_back(playlistOf(QStringLiteral("Playlist %1").arg(p), 0x2000 + p, built, members));
+        built.database.playlists.push_back(
+            playlistOf(QStringLiteral("Playlist %1").arg(p), 0x2000 + p, built, members));
     }
     for (int i = 0; i < 25 && i < count; ++i)
         built.onTheGo.push_back(i * 7 % count);
@@ -219,8 +220,11 @@ bool MakeDemoIpod(const QString& dir, const DemoOptions& options, QString* error
         || !WriteFileBytes(root.filePath(QStringLiteral("iPod_Control/Device/SysInfo")), QByteArray(kSysInfo))) {
         return fail(error, QStringLiteral("Cannot write the database files under ") + dir);
     }
-    for (size_t i = 0; i < built.relativePaths.size(); ++i)
-        root.mkpath(QFileInfo(root.filePath(built.relativePaths[i])).path());
+    for (const QString& relative : built.relativePaths) {
+        const QString folder = QFileInfo(root.filePath(relative)).path();
+        if (!root.mkpath(folder))
+            return fail(error, QStringLiteral("Cannot make the folder ") + folder);
+    }
     if (!options.audio)
         return true;
     for (size_t i = 0; i < built.relativePaths.size(); ++i) {

@@ -67,8 +67,8 @@ void writeTrack(Chunks& out, const WriterTrack& track, const WriterOptions& opti
 {
     const qsizetype at = out.begin("mhit", options.mhitHeader);
     const std::pair<int, const std::optional<QString>*> strings[] = {
-        { 1, &track.title }, { 2, &track.location }, { 3, &track.album },
-        { 4, &track.artist }, { 5, &track.genre }, { 6, &track.fileType },
+        { 1, &track.title },  { 2, &track.location }, { 3, &track.album },
+        { 4, &track.artist }, { 5, &track.genre },    { 6, &track.fileType },
     };
     quint32 count = 0;
     for (const auto& [type, text] : strings) {
@@ -249,8 +249,7 @@ bool WriteFileBytes(const QString& path, const QByteArray& bytes)
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size()
-        && file.flush();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
 }
 
 } // namespace quaverly::tools

@@ -118,8 +118,8 @@ void paintStar(QPainter& p, const QRectF& r, bool full)
             path.lineTo(pt);
     }
     path.closeSubpath();
-    p.setPen(QPen(full ? QColor(0xc2, 0x86, 0x00) : QColor(0x8f, 0x9a, 0xa6), std::max(0.8, outer * 0.1),
-                  Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(QPen(full ? QColor(0xc2, 0x86, 0x00) : QColor(0x8f, 0x9a, 0xa6), std::max(0.8, outer * 0.1), Qt::SolidLine,
+                  Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(full ? QColor(0xf6, 0xb7, 0x0f) : QColor(0xf7, 0xf9, 0xfa));
     p.drawPath(path);
 }
@@ -178,10 +178,22 @@ void paintTransport(QPainter& p, const QRectF& r, SkinElement element)
 
 namespace Skin {
 
-QColor captionText() { return { 0xf2, 0xf5, 0xf8 }; }
-QColor accent() { return { 0x2f, 0x6f, 0xa8 }; }
-QColor listBack() { return { 224, 224, 224 }; }
-QColor panelText() { return { 0x22, 0x2d, 0x38 }; }
+QColor captionText()
+{
+    return { 0xf2, 0xf5, 0xf8 };
+}
+QColor accent()
+{
+    return { 0x2f, 0x6f, 0xa8 };
+}
+QColor listBack()
+{
+    return { 224, 224, 224 };
+}
+QColor panelText()
+{
+    return { 0x22, 0x2d, 0x38 };
+}
 
 void paint(QPainter& painter, SkinElement element, const QRectF& rect)
 {

@@ -12,13 +12,13 @@ namespace quaverly::ui {
 /// Every picture of the program's skin. All of them are drawn with QPainter
 /// from vector shapes, so they stay sharp at any display scale.
 enum class SkinElement {
-    Caption,       // caption strip (stretched to any width)
-    Back,          // background tile
+    Caption, // caption strip (stretched to any width)
+    Back,    // background tile
     Close,
     CloseHover,
     Minimize,
     MinimizeHover,
-    Pod,           // the iPod icon at the left of a caption strip
+    Pod, // the iPod icon at the left of a caption strip
     StarFull,
     StarEmpty,
     ClearSearch,

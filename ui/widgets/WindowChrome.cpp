@@ -205,7 +205,8 @@ CaptionBar::CaptionBar(const QString& text, bool withMinimize, QWidget* parent)
         layout->addWidget(m_minimize);
         connect(m_minimize, &HoverButton::clicked, this, &CaptionBar::minimizeClicked);
     }
-    m_close = new HoverButton(SkinElement::Close, SkinElement::CloseHover, buttonSize, QStringLiteral("imgClose"), this);
+    m_close = new HoverButton(SkinElement::Close, SkinElement::CloseHover, buttonSize, QStringLiteral("imgClose"),
+                              this);
     layout->addWidget(m_close);
     connect(m_close, &HoverButton::clicked, this, &CaptionBar::closeClicked);
     connect(m_pod, &SkinImage::clicked, this, &CaptionBar::podClicked);

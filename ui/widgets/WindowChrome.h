@@ -1,10 +1,10 @@
 #pragma once
 #include "ui/widgets/Skin.h"
 
+#include <QLabel>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
-#include <QLabel>
 #include <QWidget>
 
 class QLabel;
