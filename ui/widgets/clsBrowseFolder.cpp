@@ -32,7 +32,7 @@ QString clsBrowseFolder::BrowseForFolder()
     m_dialog = nullptr;
     if (!accepted || dialog.selectedFiles().isEmpty())
         return {};
-    const QString chosen = QDir::cleanPath(dialog.selectedFiles().constFirst());
+    QString chosen = QDir::cleanPath(dialog.selectedFiles().constFirst());
     m_displayName = QFileInfo(chosen).fileName();
     return chosen;
 }
