@@ -1,5 +1,6 @@
 #include "TestLibrary.h"
 #include "browser/LibraryChecks.h"
+#include "tests/common/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,23 +9,10 @@
 
 using namespace quaverly::browser;
 using namespace quaverly::browser::test;
+using namespace quaverly::test;
 using quaverly::database::Library;
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& content = "x")
-{
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 Song song(const QString& title, const QString& artist, const QString& album, const QString& path = {})
 {
@@ -125,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(result.error, WriteError::None);
         // The existing file is found ignoring letter case and replaced, not doubled.
         QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList { u"DUPLICATES.TXT"_qs });
-        QCOMPARE(readFile(root.filePath(u"DUPLICATES.TXT"_qs)),
+        QCOMPARE(readAll(root.filePath(u"DUPLICATES.TXT"_qs)),
                  u"\r\nBjörk - Jóga\r\n坂本龍一 - 戦場のメリークリスマス\r\n"_qs.toUtf8());
     }
 

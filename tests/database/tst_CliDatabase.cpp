@@ -1,6 +1,7 @@
 // quaverly-cli tracks / playlists / info / rate / count-play: the exact JSON
 // other tools rely on, warnings on stderr, and refused updates.
 #include "tests/common/CliRun.h"
+#include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 
 #include <QFile>
@@ -14,6 +15,7 @@
 
 using namespace quaverly::tools;
 using namespace Qt::StringLiterals;
+using namespace quaverly::test;
 
 namespace {
 
@@ -22,12 +24,6 @@ using Run = quaverly::test::CliRun;
 Run cli(const QStringList& args)
 {
     return quaverly::test::runCli(args);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The whole load from files: the real databases in tests/data/real, damaged
 // copies of them, iTunesCDB, letter case on the device, file sizes and errors.
 #include "database/LibraryLoader.h"
+#include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 
 #include <QDir>
@@ -13,18 +14,13 @@
 using namespace quaverly::database;
 using namespace quaverly::tools;
 using namespace Qt::StringLiterals;
+using namespace quaverly::test;
 
 namespace {
 
 QString realDb(const QString& folder)
 {
     return QStringLiteral(QUAVERLY_TESTDATA "/real/") + folder + u"/iTunesDB"_s;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 WriterDatabase twoSongs()

@@ -2,6 +2,7 @@
 // that keep a write from landing outside an entry.
 #include "database/Library.h"
 #include "database/mdlPlayCountEditor.h"
+#include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 
 #include <QFile>
@@ -12,14 +13,9 @@
 using namespace quaverly::database;
 using namespace quaverly::tools;
 using namespace Qt::StringLiterals;
+using namespace quaverly::test;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 quint32 at32(const QByteArray& bytes, qsizetype offset)
 {

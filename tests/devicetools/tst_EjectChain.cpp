@@ -1,4 +1,5 @@
 #include "devicetools/EjectChain.h"
+#include "tests/common/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,23 +10,9 @@
 
 using namespace quaverly::devicetools;
 using namespace Qt::StringLiterals;
+using namespace quaverly::test;
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& contents, bool executable = false)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
-        return false;
-    file.close();
-    return !executable || file.setPermissions(file.permissions() | QFile::ExeOwner);
-}
-
-QString readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 
 QStringList tempCopies(const QString& dir)
 {
@@ -161,7 +148,7 @@ private Q_SLOTS:
         playing.kill();
         QVERIFY(playing.waitForFinished());
 
-        QTRY_COMPARE_WITH_TIMEOUT(readFile(log),
+        QTRY_COMPARE_WITH_TIMEOUT(readText(log),
                                   u"unmount -b /dev/sdz1 --no-user-interaction\n"
                                   "power-off -b /dev/sdz1 --no-user-interaction\n"_s,
                                   20000);

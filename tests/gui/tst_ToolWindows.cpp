@@ -10,6 +10,7 @@
 #include "devicetools/ui/frmiPodHacks.h"
 #include "devicetools/ui/iPodInfo.h"
 #include "export/ui/frmExtract.h"
+#include "tests/common/TestFiles.h"
 #include "ui/PromptService.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@
 using namespace quaverly;
 using namespace quaverly::devicetools;
 using namespace Qt::StringLiterals;
+using namespace quaverly::test;
 
 namespace {
 
@@ -32,12 +34,6 @@ bool writeScript(const QString& path, const QByteArray& body)
         return false;
     file.close();
     return file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The iPod Information window: the Sysinfo lines as the device wrote them,
 // the facts of SysInfoExtended, and the space line.
 #include "devicetools/ui/iPodInfo.h"
+#include "tests/common/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,14 +14,9 @@
 using namespace quaverly;
 using namespace quaverly::devicetools;
 using namespace Qt::StringLiterals;
+using namespace quaverly::test;
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
 
 QStringList entries(const QListWidget* list)
 {

@@ -4,6 +4,7 @@
 #include "database/ByteWindow.h"
 #include "database/ITunesDBParser.h"
 #include "database/LibraryLoader.h"
+#include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 
 #include <QDir>
@@ -12,18 +13,13 @@
 #include <QTest>
 
 using namespace quaverly;
+using namespace quaverly::test;
 using database::LoadError;
 
 namespace {
 
 const QString kRealDb = QStringLiteral(QUAVERLY_TESTDATA "/real/clickwheel-hash58-v19-350tracks/iTunesDB");
 constexpr int kRealTracks = 350;
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Every index the later stages use must name a track.
 bool indexesValid(const database::Library& library)

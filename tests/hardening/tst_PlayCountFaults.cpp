@@ -2,6 +2,7 @@
 // the update is refused with WriteFailed (or a refusal of the index), the
 // file is left exactly as it is, and nothing is created on the device.
 #include "database/mdlPlayCountEditor.h"
+#include "tests/common/TestFiles.h"
 #include "tests/hardening/ScratchMount.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 
@@ -11,15 +12,10 @@
 #include <QTest>
 
 using namespace quaverly;
+using namespace quaverly::test;
 using database::PlayCountError;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 const std::vector<tools::PlayCountEntry> kEntries = {
     { 1, 0, 20 }, { 2, 0, 40 }, { 3, 0, 60 }, { 4, 0, 80 }, { 5, 0, 100 }

@@ -1,3 +1,4 @@
+#include "tests/common/TestFiles.h"
 #include "ui/PromptService.h"
 #include "updates/UpdateHandOver.h"
 
@@ -9,23 +10,9 @@
 using namespace quaverly::updates;
 using namespace quaverly::ui;
 using namespace Qt::StringLiterals;
+using namespace quaverly::test;
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& contents, bool executable = false)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
-        return false;
-    file.close();
-    return !executable || file.setPermissions(file.permissions() | QFile::ExeOwner);
-}
-
-QString readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 
 } // namespace
 
@@ -98,7 +85,7 @@ private Q_SLOTS:
         QCOMPARE(result.error, UpdateError::None);
         QVERIFY(result.installerPid > 0);
         QVERIFY(prompts.requests.empty());
-        QTRY_COMPARE(readFile(record), u"1 4242\n"_s);
+        QTRY_COMPARE(readText(record), u"1 4242\n"_s);
         QVERIFY(QFile::exists(dir + u"/a.new"_s)); // the installer's to consume
     }
 
