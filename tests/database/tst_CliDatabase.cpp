@@ -21,11 +21,6 @@ namespace {
 
 using Run = quaverly::test::CliRun;
 
-Run cli(const QStringList& args)
-{
-    return quaverly::test::runCli(args);
-}
-
 } // namespace
 
 class tst_CliDatabase : public QObject
@@ -70,7 +65,7 @@ private Q_SLOTS:
 
     void tracksJson()
     {
-        const Run run = cli({ u"tracks"_s, u"--json"_s, m_dir.path() });
+        const Run run = runCli({ u"tracks"_s, u"--json"_s, m_dir.path() });
         QCOMPARE(run.status, 0);
         QCOMPARE(run.err, QByteArray());
         const QJsonArray expected {
@@ -106,7 +101,7 @@ private Q_SLOTS:
 
     void playlistsJson()
     {
-        const Run run = cli({ u"playlists"_s, u"--json"_s, m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s) });
+        const Run run = runCli({ u"playlists"_s, u"--json"_s, m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s) });
         QCOMPARE(run.status, 0);
         QCOMPARE(run.err, QByteArray());
         const QJsonArray expected {
@@ -119,7 +114,7 @@ private Q_SLOTS:
 
     void infoJson()
     {
-        const Run run = cli({ u"info"_s, u"--json"_s, m_dir.path() });
+        const Run run = runCli({ u"info"_s, u"--json"_s, m_dir.path() });
         QCOMPARE(run.status, 0);
         const QJsonObject info = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(info.value(u"ipod_name"_s).toString(), u"Pod"_s);
@@ -139,7 +134,7 @@ private Q_SLOTS:
         const QByteArray whole = readAll(m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s));
         QVERIFY(WriteFileBytes(dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s), whole.left(whole.size() - 100)));
         QVERIFY(WriteFileBytes(dir.filePath(u"iPod_Control/iTunes/OTGPlaylistInfo"_s), WriteOTGPlaylistInfo({ 9 })));
-        const Run run = cli({ u"info"_s, u"--json"_s, dir.path() });
+        const Run run = runCli({ u"info"_s, u"--json"_s, dir.path() });
         QCOMPARE(run.status, 0);
         const QList<QByteArray> lines = run.err.trimmed().split('\n');
         QCOMPARE(lines.size(), 2);
@@ -161,7 +156,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, args);
         QFETCH(int, status);
-        const Run run = cli(args);
+        const Run run = runCli(args);
         QCOMPARE(run.status, status);
         QCOMPARE(run.out, QByteArray());
         QVERIFY(!run.err.isEmpty());
@@ -170,13 +165,13 @@ private Q_SLOTS:
     void rateAndCountPlay()
     {
         const QByteArray before = readAll(m_counts);
-        QCOMPARE(cli({ u"rate"_s, m_dir.path(), u"2"_s, u"5"_s }).status, 1); // no such track
-        QCOMPARE(cli({ u"rate"_s, u"--"_s, m_dir.path(), u"-1"_s, u"5"_s }).status, 1);
-        QCOMPARE(cli({ u"rate"_s, m_dir.path(), u"0"_s, u"6"_s }).status, 2);
+        QCOMPARE(runCli({ u"rate"_s, m_dir.path(), u"2"_s, u"5"_s }).status, 1); // no such track
+        QCOMPARE(runCli({ u"rate"_s, u"--"_s, m_dir.path(), u"-1"_s, u"5"_s }).status, 1);
+        QCOMPARE(runCli({ u"rate"_s, m_dir.path(), u"0"_s, u"6"_s }).status, 2);
         QCOMPARE(readAll(m_counts), before);
 
-        QCOMPARE(cli({ u"rate"_s, m_dir.path(), u"0"_s, u"2"_s }).status, 0);
-        QCOMPARE(cli({ u"count-play"_s, m_dir.path(), u"1"_s }).status, 0);
+        QCOMPARE(runCli({ u"rate"_s, m_dir.path(), u"0"_s, u"2"_s }).status, 0);
+        QCOMPARE(runCli({ u"count-play"_s, m_dir.path(), u"1"_s }).status, 0);
         const QByteArray after = readAll(m_counts);
         QCOMPARE(after.size(), before.size());
         QCOMPARE(qFromLittleEndian<quint32>(after.constData() + 96 + 12), 40u);

@@ -16,11 +16,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using Run = quaverly::test::CliRun;
-
-Run cli(const QStringList& arguments)
-{
-    return quaverly::test::runCli(arguments);
-}
+using quaverly::test::runCli;
 
 } // namespace
 
@@ -46,11 +42,11 @@ private Q_SLOTS:
         const QString target = m_dir.filePath(u"some"_s);
         const QStringList args { u"extract"_s, m_ipod,     u"--to"_s,       target,
                                  u"--genre"_s, u"J-Pop"_s, u"--template"_s, u"[artist]/[title]"_s };
-        const QJsonArray plan = QJsonDocument::fromJson(cli(args + QStringList { u"--dry-run"_s, u"--json"_s }).out)
+        const QJsonArray plan = QJsonDocument::fromJson(runCli(args + QStringList { u"--dry-run"_s, u"--json"_s }).out)
                                     .array();
         QVERIFY(!plan.isEmpty());
 
-        const Run run = cli(args);
+        const Run run = runCli(args);
         QCOMPARE(run.status, 0);
         QVERIFY(run.out.startsWith(QStringLiteral("Copied %1 of %1 songs").arg(plan.size()).toUtf8()));
         QStringList expected;
@@ -68,12 +64,12 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(quaverly::tools::MakeDemoIpod(ipod, {}, &error), qPrintable(error));
         const QJsonArray plan = QJsonDocument::fromJson(
-                                    cli({ u"extract"_s, ipod, u"--to"_s, u"x"_s, u"--dry-run"_s, u"--json"_s }).out)
+                                    runCli({ u"extract"_s, ipod, u"--to"_s, u"x"_s, u"--dry-run"_s, u"--json"_s }).out)
                                     .array();
         QVERIFY(plan.size() > 2);
         QVERIFY(QFile::remove(plan[1][u"source"_s].toString()));
 
-        const Run run = cli({ u"extract"_s, ipod, u"--to"_s, m_dir.filePath(u"partial"_s), u"--json"_s });
+        const Run run = runCli({ u"extract"_s, ipod, u"--to"_s, m_dir.filePath(u"partial"_s), u"--json"_s });
         QCOMPARE(run.status, 1);
         const QJsonObject report = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(report[u"copied"_s].toInt(), plan.size() - 1);
@@ -87,17 +83,18 @@ private Q_SLOTS:
     void m3uListsTheSongsInRowOrder()
     {
         const QJsonArray plan = QJsonDocument::fromJson(
-                                    cli({ u"extract"_s, m_ipod, u"--to"_s, u"x"_s, u"--dry-run"_s, u"--json"_s }).out)
+                                    runCli({ u"extract"_s, m_ipod, u"--to"_s, u"x"_s, u"--dry-run"_s, u"--json"_s })
+                                        .out)
                                     .array();
         QByteArray expected;
         for (const auto& entry : plan)
             expected += entry[u"source"_s].toString().toUtf8() + '\n';
 
-        const Run toStdout = cli({ u"m3u"_s, m_ipod });
+        const Run toStdout = runCli({ u"m3u"_s, m_ipod });
         QCOMPARE(toStdout.status, 0);
         QCOMPARE(toStdout.out, expected);
         const QString file = m_dir.filePath(u"list.m3u"_s);
-        QCOMPARE(cli({ u"m3u"_s, m_ipod, u"--out"_s, file }).status, 0);
+        QCOMPARE(runCli({ u"m3u"_s, m_ipod, u"--out"_s, file }).status, 0);
         QCOMPARE(contents(file), expected);
     }
 };
