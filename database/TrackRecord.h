@@ -18,6 +18,15 @@ struct TrackRecord
     qint64 FileSize = 0; // bytes of the file on the disk at load time; 0 when missing
     bool InSource = false;
     qint16 Rating = 0; // stars 0 to 5 from the database
+    // Further details the database may hold; empty or 0 when it does not.
+    // Read for copies with tags and for plays exported to scrobblers.
+    QString AlbumArtist;
+    QString Composer;
+    QString Comment;
+    qint32 Year = 0;
+    qint16 TotalTracks = 0; // tracks on the album
+    qint16 DiscNumber = 0;
+    qint16 TotalDiscs = 0;
 };
 
 } // namespace quaverly::database
