@@ -111,7 +111,8 @@ int FileCopier::MakeFolders(const QString& folder)
     return makeFolders(path);
 }
 
-CopyResult FileCopier::CopyFile(const QString& source, const QString& destination, const ByteProgressFn& progress)
+CopyResult FileCopier::CopyFile(const QString& source, const QString& destination, const ByteProgressFn& progress,
+                                const FinishFn& finish)
 {
     const QByteArray target = QFile::encodeName(destination);
     const qsizetype slash = target.lastIndexOf('/');
@@ -143,6 +144,8 @@ CopyResult FileCopier::CopyFile(const QString& source, const QString& destinatio
         if (const int error = out.close())
             result = writeFailure(error, result.bytes);
     }
+    if (result.ok() && finish)
+        finish(QFile::decodeName(temporary));
     if (result.ok() && ::rename(temporary.constData(), target.constData()) != 0)
         result = failure(ExtractError::CopyFailed, errno, result.bytes);
     if (!result.ok())

@@ -20,6 +20,10 @@ inline constexpr const char* kPlayerPrefix = "PlayerPlayer"; // + n, from 1
 inline constexpr const char* kPlayerDefault = "PlayerDefaultPlayer";
 inline constexpr const char* kExtractTemplate = "txtformat";
 inline constexpr const char* kExtractDir = "ExtractDIR";
+inline constexpr const char* kExtractTags = "ExtractTags";                 // "True" / "False"
+inline constexpr const char* kExtractCovers = "ExtractCovers";             // "True" / "False"
+inline constexpr const char* kExportPlaysDir = "ExportPlaysDIR";           // folder of the last plays export
+inline constexpr const char* kExportPlaysFormat = "ExportPlaysFormat";     // "audioscrobbler" / "listenbrainz"
 // Menu items whose check marks are stored under their own names.
 inline constexpr const char* kDefaultOpen = "mnuDefaultOpen";
 inline constexpr const char* kEmbedded = "mnuEmbedded";
@@ -39,6 +43,8 @@ inline constexpr const char* kSort = "True";
 inline constexpr const char* kSongPopup = "False";
 inline constexpr const char* kPlayerCount = "0";
 inline constexpr const char* kExtractTemplate = "[genre]\\[artist]\\[album]\\[track number] - [title]";
+inline constexpr const char* kExtractTags = "False";
+inline constexpr const char* kExtractCovers = "False";
 } // namespace defaults
 
 } // namespace quaverly::settings::keys
