@@ -5,6 +5,7 @@
 //                                        window to FILE (PNG) and exits
 #include "browser/ui/frmMain.h"
 #include "devicetools/ui/ToolWindows.h"
+#include "media/ui/CoverArtPanels.h"
 #include "playback/ui/PlaybackController.h"
 #include "startup/IpodDiscovery.h"
 #include "startup/SingleInstance.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
 
 #include <clocale>
@@ -25,6 +27,8 @@
 using namespace quaverly;
 
 namespace {
+
+constexpr qint64 kCoverWaitMs = 3000;
 
 struct Arguments
 {
@@ -94,14 +98,17 @@ int main(int argc, char* argv[])
     else
         prompts = std::make_unique<ui::QtPromptService>();
 
-    startup::StartupFlow flow(
-        *prompts,
-        [](const database::LoadResult& load, settings::mdlOptions& options, ui::PromptService& prompter) -> QWidget* {
-            auto* window = new browser::frmMain(load.library, options, prompter);
-            playback::PlaybackController::attach(*window, load, options, prompter);
-            devicetools::ToolWindows::attach(*window, load, options, prompter);
-            return window;
-        });
+    QPointer<media::CoverArtPanels> covers;
+    startup::StartupFlow flow(*prompts,
+                              [&covers](const database::LoadResult& load, settings::mdlOptions& options,
+                                        ui::PromptService& prompter) -> QWidget* {
+                                  auto* window = new browser::frmMain(load.library, options, prompter);
+                                  auto* playback = playback::PlaybackController::attach(*window, load, options,
+                                                                                        prompter);
+                                  devicetools::ToolWindows::attach(*window, load, options, prompter);
+                                  covers = media::CoverArtPanels::attach(*window, &playback->control());
+                                  return window;
+                              });
     flow.setUpdateInstaller([&prompts] {
         const updates::UpdateResult result = updates::InstallUpdates(updates::UpdateContext::currentProgram(),
                                                                      *prompts);
@@ -122,12 +129,21 @@ int main(int argc, char* argv[])
     // Closing the main window ends the program, even when it was hidden to the tray.
     QObject::connect(&flow, &startup::StartupFlow::mainWindowClosed, &app, [] { QCoreApplication::exit(0); });
     if (args.screenshot) {
-        QObject::connect(&flow, &startup::StartupFlow::mainWindowShown, &app, [&flow, &args, &launch](QWidget* w) {
-            const qint64 beforeStart = launch.elapsed() - flow.startupMs() - flow.heldMs();
-            QTimer::singleShot(200, w, [w, &args, &flow, beforeStart] {
-                takeScreenshot(w, args.screenshotFile, beforeStart + flow.startupMs(), flow.heldMs());
-            });
-        });
+        QObject::connect(&flow, &startup::StartupFlow::mainWindowShown, &app,
+                         [&flow, &args, &launch, &covers](QWidget* w) {
+                             const qint64 beforeStart = launch.elapsed() - flow.startupMs() - flow.heldMs();
+                             // The covers are read off the window's thread; the picture waits for them.
+                             auto* settle = new QTimer(w);
+                             const auto waited = std::make_shared<QElapsedTimer>();
+                             waited->start();
+                             QObject::connect(settle, &QTimer::timeout, w, [=, &args, &flow, &covers] {
+                                 if (covers && covers->busy() && waited->elapsed() < kCoverWaitMs)
+                                     return;
+                                 settle->stop();
+                                 takeScreenshot(w, args.screenshotFile, beforeStart + flow.startupMs(), flow.heldMs());
+                             });
+                             settle->start(200);
+                         });
     }
     QTimer::singleShot(0, &flow, [&flow, &args] {
         flow.start(args.commandLine, startup::ScanCandidates(), QCoreApplication::applicationDirPath());
