@@ -67,7 +67,7 @@ QString PlayClock::describe() const
     case Mode::FixedOffset: {
         const int minutes = std::abs(offsetSeconds) / 60;
         return QStringLiteral("%1%2:%3")
-            .arg(offsetSeconds < 0 ? u'-' : u'+')
+            .arg(offsetSeconds < 0 ? QStringLiteral("-") : QStringLiteral("+"))
             .arg(minutes / 60, 2, 10, QLatin1Char('0'))
             .arg(minutes % 60, 2, 10, QLatin1Char('0'));
     }
