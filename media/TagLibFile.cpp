@@ -14,6 +14,10 @@
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace quaverly::media {
 namespace {
 
@@ -61,8 +65,18 @@ QString ExtensionOf(const QString& path)
 TagLibFile OpenTagLibFile(const QString& path, const QString& extension, bool readOnly)
 {
     TagLibFile opened;
-    const QByteArray name = QFile::encodeName(path);
-    opened.stream = std::make_unique<TagLib::FileStream>(name.constData(), readOnly);
+    // Opened here rather than by TagLib: never blocking (a FIFO would wait
+    // for a writer forever) and only a regular file is handed on.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          (readOnly ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return opened;
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+        ::close(fd);
+        return opened;
+    }
+    opened.stream = std::make_unique<TagLib::FileStream>(fd, readOnly); // closes the descriptor when done
     if (!opened.stream->isOpen())
         return opened;
     opened.file = fileOfKind(opened.stream.get(), extension.toLower());

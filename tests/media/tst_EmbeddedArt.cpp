@@ -10,6 +10,8 @@
 
 #include <taglib/tfilestream.h>
 
+#include <sys/stat.h>
+
 using namespace quaverly::media;
 using namespace quaverly::media::test;
 using namespace Qt::StringLiterals;
@@ -127,6 +129,15 @@ private Q_SLOTS:
         QVERIFY(addPicture(path, u"mp3"_s, fakeJpeg(), "image/jpeg"));
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser));
         QCOMPARE(ReadEmbeddedArt(path).cover.data, fakeJpeg());
+    }
+
+    void aFifoOrAFolderIsNoSongAndNeverBlocks()
+    {
+        const QString fifo = m_dir.filePath(u"pipe.mp3"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QCOMPARE(ReadEmbeddedArt(fifo).error, ArtError::Unreadable); // returns: nobody writes to the pipe
+        QVERIFY(QDir(m_dir.path()).mkdir(u"folder.mp3"_s));
+        QCOMPARE(ReadEmbeddedArt(m_dir.filePath(u"folder.mp3"_s)).error, ArtError::Unreadable);
     }
 
     void extensionsFollowTheType()

@@ -9,6 +9,8 @@
 #include <taglib/popularimeterframe.h>
 #include <taglib/tpropertymap.h>
 
+#include <sys/stat.h>
+
 using namespace quaverly::media;
 using namespace quaverly::media::test;
 using namespace Qt::StringLiterals;
@@ -172,6 +174,9 @@ private Q_SLOTS:
         QCOMPARE(WriteTags(m_dir.filePath(u"junk.m4a"_s), fullTags()).error, TagError::Unreadable);
         QCOMPARE(WriteTags(m_dir.filePath(u"missing.mp3"_s), fullTags()).error, TagError::Unreadable);
         QVERIFY(!describeTagError(TagError::Unsupported).isEmpty());
+        const QString fifo = m_dir.filePath(u"pipe.flac"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QCOMPARE(WriteTags(fifo, fullTags()).error, TagError::Unreadable); // never waits for a writer
     }
 };
 
