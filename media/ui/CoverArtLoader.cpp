@@ -111,6 +111,7 @@ void CoverArtLoader::startNext()
         return;
     const Job job = m_waiting.front();
     m_waiting.pop_front();
+    ++m_readsStarted;
     m_watcher.setFuture(QtConcurrent::run(readCover, m_root, job.relativePath, job.wantFile, m_cacheFolder));
 }
 

@@ -35,6 +35,8 @@ public:
     void request(const QString& relativePath, bool wantFile = false);
     /// True while a read runs or waits.
     [[nodiscard]] bool busy() const;
+    /// Songs whose files were read so far (cache hits not counted).
+    [[nodiscard]] int readsStarted() const { return m_readsStarted; }
     /// Where saved covers go (created when needed); by default the user's
     /// cache folder, "covers" below it.
     void setCacheFolder(const QString& folder) { m_cacheFolder = folder; }
@@ -74,6 +76,7 @@ private:
     QCache<QString, Entry> m_cache;
     std::deque<Job> m_waiting;
     QFutureWatcher<Result> m_watcher;
+    int m_readsStarted = 0;
 };
 
 } // namespace quaverly::media
