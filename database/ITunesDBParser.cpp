@@ -4,6 +4,7 @@
 #include "database/DbString.h"
 #include "database/DebugTrace.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -112,6 +113,25 @@ private:
     std::unordered_map<std::string, QString, BytesHash, std::equal_to<>> m_pools[2];
 };
 
+// One shared copy per distinct album artist, composer and comment.
+class CreditsPool
+{
+public:
+    std::shared_ptr<const TrackCredits> intern(TrackCredits credits)
+    {
+        if (credits.AlbumArtist.isEmpty() && credits.Composer.isEmpty() && credits.Comment.isEmpty())
+            return nullptr;
+        const QString key = credits.AlbumArtist + QChar(0x1f) + credits.Composer + QChar(0x1f) + credits.Comment;
+        std::shared_ptr<const TrackCredits>& shared = m_pool[key];
+        if (!shared)
+            shared = std::make_shared<const TrackCredits>(std::move(credits));
+        return shared;
+    }
+
+private:
+    QHash<QString, std::shared_ptr<const TrackCredits>> m_pool;
+};
+
 class Scanner
 {
 public:
@@ -151,6 +171,7 @@ private:
     bool m_memberSeen = false;  // titles after the first member do not name the playlist
     QSet<quint64> m_seenPlaylistIds;
     StringPool m_pools[kPools];
+    CreditsPool m_credits;
     qint64 m_declaredSize = 0; // the database header's total length: the whole file
 };
 
@@ -262,7 +283,7 @@ qint64 Scanner::track(qint64 p, qint64 headerLength)
     record.TrackNumber = ByteWindow::i32(head + 44);
     if (details) {
         record.TotalTracks = smallField(ByteWindow::i32(head + 48));
-        record.Year = std::clamp<qint32>(ByteWindow::i32(head + 52), 0, 9999);
+        record.Year = static_cast<qint16>(std::clamp<qint32>(ByteWindow::i32(head + 52), 0, 9999));
         record.DiscNumber = smallField(ByteWindow::i32(head + 92));
         record.TotalDiscs = smallField(ByteWindow::i32(head + 96));
     }
@@ -328,14 +349,13 @@ void Scanner::storeTrackString(int type, QString text)
         record.FileType = std::move(text);
         break;
     case kComment:
-        record.Comment = std::move(text);
-        break;
     case kComposer:
-        record.Composer = std::move(text);
+    case kAlbumArtist: {
+        TrackCredits credits = record.Credits ? *record.Credits : TrackCredits {};
+        (type == kComment ? credits.Comment : type == kComposer ? credits.Composer : credits.AlbumArtist) = text;
+        record.Credits = m_credits.intern(std::move(credits));
         break;
-    case kAlbumArtist:
-        record.AlbumArtist = std::move(text);
-        break;
+    }
     default:
         break;
     }

@@ -55,10 +55,10 @@ media::SongTags TagsForTrack(const database::TrackRecord& track, int stars)
     tags.title = track.Title;
     tags.artist = realText(track.Artist, QLatin1String("No Artist"));
     tags.album = track.Album;
-    tags.albumArtist = track.AlbumArtist;
+    tags.albumArtist = track.albumArtist();
     tags.genre = realText(track.Genre, QLatin1String("No Genre"));
-    tags.composer = track.Composer;
-    tags.comment = track.Comment;
+    tags.composer = track.composer();
+    tags.comment = track.comment();
     tags.year = track.Year;
     tags.trackNumber = track.TrackNumber;
     tags.totalTracks = track.TotalTracks;

@@ -95,10 +95,10 @@ private Q_SLOTS:
         QVERIFY(t.Path.startsWith(u"/iPod_Control/Music/f03/"_s));
         QCOMPARE(t.Genre, u"Andere"_s);
         // The details a copy's tags are written from.
-        QCOMPARE(t.Composer, u"komponist"_s);
-        QCOMPARE(t.Comment, u"bpm 22"_s);
+        QCOMPARE(t.composer(), u"komponist"_s);
+        QCOMPARE(t.comment(), u"bpm 22"_s);
         QCOMPARE(t.Year, 1997);
-        QVERIFY(t.AlbumArtist.isEmpty());
+        QVERIFY(t.albumArtist().isEmpty());
 
         const LoadResult gtkpod = LoadiTunesDB(realDb(u"shuffle-gtkpod-libgpod08-podcasts"_s), {});
         QCOMPARE(gtkpod.library.Playlists[1].UINList.size(), size_t(15)); // episodes, no show headers
@@ -113,8 +113,8 @@ private Q_SLOTS:
         QCOMPARE(gtkpod.library.Tracks[0].Year, 2013);
         const auto bySigler = std::count_if(gtkpod.library.Tracks.begin(), gtkpod.library.Tracks.end(),
                                             [](const TrackRecord& track) {
-                                                return track.AlbumArtist == u"Scott Sigler"_s
-                                                    && track.Composer == u"Scott Sigler"_s;
+                                                return track.albumArtist() == u"Scott Sigler"_s
+                                                    && track.composer() == u"Scott Sigler"_s;
                                             });
         QCOMPARE(bySigler, 1);
 

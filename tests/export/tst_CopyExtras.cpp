@@ -39,9 +39,8 @@ database::TrackRecord trackFor(const Song& song, int index)
     t.Artist = u"Les Étoiles Filantes"_s;
     t.Album = song.album;
     t.Genre = u"Jazz"_s;
-    t.AlbumArtist = u"Various"_s;
-    t.Composer = u"Composer"_s;
-    t.Comment = u"from the iPod"_s;
+    t.Credits = std::make_shared<const database::TrackCredits>(
+        database::TrackCredits { u"Various"_s, u"Composer"_s, u"from the iPod"_s });
     t.Year = 1999;
     t.TrackNumber = index + 1;
     t.TotalTracks = 9;
