@@ -41,7 +41,8 @@ int writeCover(const media::CoverImage& cover, const QString& path, const QStrin
                         .arg(QDir::toNativeSeparators(path)));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(cover.data) != cover.data.size() || !file.commit())
-        return fail(QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return fail(
+            QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     printLine(QStringLiteral("Wrote %1 (%2, %3 bytes).")
                   .arg(QDir::toNativeSeparators(path), cover.mimeType)
                   .arg(cover.data.size()));

@@ -15,8 +15,8 @@ struct PlayCountRecord
 /// Why the entries could not be read.
 enum class PlayCountsReadError {
     None,
-    NotFound,   // no Play Counts file
-    Unreadable, // it exists but cannot be read
+    NotFound,      // no Play Counts file
+    Unreadable,    // it exists but cannot be read
     NotPlayCounts, // no "mhdp", or an entry size below 12 or far above any device's
 };
 

@@ -26,8 +26,8 @@ bool hasCover(const QDir& folder)
 }
 
 /// The folders that received songs, in plan order, each with its songs.
-std::vector<std::pair<QString, std::vector<const ExtractJob*>>> albumFolders(
-    const std::vector<const ExtractJob*>& copied)
+std::vector<std::pair<QString, std::vector<const ExtractJob*>>>
+albumFolders(const std::vector<const ExtractJob*>& copied)
 {
     std::vector<std::pair<QString, std::vector<const ExtractJob*>>> folders;
     QHash<QString, size_t> seen;

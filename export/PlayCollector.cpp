@@ -22,8 +22,8 @@ qint64 spacingSeconds(const database::TrackRecord& track)
 
 struct TrackPlays
 {
-    quint32 fresh = 0;          // plays new since the earlier export
-    quint32 sinceMac = 0;       // the earlier export's last play of this track, 0 for none
+    quint32 fresh = 0;    // plays new since the earlier export
+    quint32 sinceMac = 0; // the earlier export's last play of this track, 0 for none
 };
 
 TrackPlays newPlays(const database::PlayCountRecord& now, const ExportedCounts* exported, int index)

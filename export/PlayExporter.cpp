@@ -120,8 +120,7 @@ bool InsideIpodControl(const QString& path, const QString& iPodRoot)
     const QString folder = resolvedPath(control);
     const QString target = resolvedPath(path);
     // The iPod's disk ignores letter case; so does this test.
-    return target.compare(folder, Qt::CaseInsensitive) == 0
-        || target.startsWith(folder + u'/', Qt::CaseInsensitive);
+    return target.compare(folder, Qt::CaseInsensitive) == 0 || target.startsWith(folder + u'/', Qt::CaseInsensitive);
 }
 
 PlayExportError WritePlayLog(const QString& path, const QString& iPodRoot, const QByteArray& content,
@@ -177,8 +176,7 @@ QStringList PlayExportReport(const PreparedPlayExport& prepared)
                      .arg(kMaxPlaysPerTrack)
                      .arg(plural(c.cappedTracks, "song", "songs"));
     if (c.untimedPlays > 0)
-        lines << QStringLiteral("%1 without a time on the iPod left out.")
-                     .arg(plural(c.untimedPlays, "play", "plays"));
+        lines << QStringLiteral("%1 without a time on the iPod left out.").arg(plural(c.untimedPlays, "play", "plays"));
     if (c.damagedEntries > 0)
         lines << QStringLiteral("%1 of the Play Counts file with an impossible count ignored.")
                      .arg(plural(c.damagedEntries, "entry", "entries"));
@@ -193,7 +191,8 @@ QStringList PlayExportReport(const PreparedPlayExport& prepared)
                       : QStringLiteral("Times are the iPod's own clock (#TZ/UNKNOWN)."));
         break;
     case PlayClock::Mode::FixedOffset:
-        lines << QStringLiteral("Times are UTC, converted from the iPod's clock at UTC%1.").arg(prepared.clock.describe());
+        lines << QStringLiteral("Times are UTC, converted from the iPod's clock at UTC%1.")
+                     .arg(prepared.clock.describe());
         break;
     case PlayClock::Mode::LocalZone:
         lines << QStringLiteral("Times are UTC, converted from the iPod's clock with this computer's time zone.");

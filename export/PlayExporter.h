@@ -36,7 +36,7 @@ struct PlayExportRequest
 struct PreparedPlayExport
 {
     PlayExportError error = PlayExportError::None;
-    QString errorText; // one line for the user when error is not None
+    QString errorText;         // one line for the user when error is not None
     bool noPlayCounts = false; // the iPod has no Play Counts file: nothing was played since its sync
     QByteArray content;        // the log or JSON
     PlayCollection collection;

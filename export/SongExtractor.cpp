@@ -229,8 +229,8 @@ QStringList TagAndCoverLines(const ExtractReport& report)
     if (covers.kept > 0)
         lines.append(QStringLiteral("%1 album folders already had a cover and kept it.").arg(covers.kept));
     if (covers.withoutArt > 0)
-        lines.append(QStringLiteral("%1 album folders got no cover: none of their songs carries one.")
-                         .arg(covers.withoutArt));
+        lines.append(
+            QStringLiteral("%1 album folders got no cover: none of their songs carries one.").arg(covers.withoutArt));
     for (const QString& failed : covers.failed)
         lines.append(QStringLiteral("No cover saved in ") + failed);
     return lines;

@@ -67,10 +67,10 @@ struct UntaggedSong
 /// The covers of a run that asked for them.
 struct CoverReport
 {
-    int written = 0;      // album folders that got a cover
-    int kept = 0;         // folders that had a cover file already (left as it was)
-    int withoutArt = 0;   // folders none of whose songs carries a picture
-    QStringList failed;   // folders whose cover could not be written: "folder: reason"
+    int written = 0;    // album folders that got a cover
+    int kept = 0;       // folders that had a cover file already (left as it was)
+    int withoutArt = 0; // folders none of whose songs carries a picture
+    QStringList failed; // folders whose cover could not be written: "folder: reason"
 };
 
 struct ExtractReport

@@ -35,8 +35,9 @@ CoverImage fromId3(const TagLib::ID3v2::Tag* tag)
         const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
         if (!picture || picture->picture().isEmpty())
             continue;
-        if (!chosen || (picture->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover
-                        && chosen->type() != TagLib::ID3v2::AttachedPictureFrame::FrontCover))
+        if (!chosen
+            || (picture->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover
+                && chosen->type() != TagLib::ID3v2::AttachedPictureFrame::FrontCover))
             chosen = picture;
     }
     if (!chosen)

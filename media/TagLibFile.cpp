@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <taglib/aifffile.h>
 #include <taglib/flacfile.h>
 #include <taglib/id3v2framefactory.h>
@@ -13,9 +15,6 @@
 #include <taglib/tfilestream.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quaverly::media {
@@ -28,8 +27,8 @@ std::unique_ptr<TagLib::File> fileOfKind(TagLib::IOStream* stream, const QString
     auto* frames = TagLib::ID3v2::FrameFactory::instance();
     if (extension == u"mp3" || extension == u"mp2" || extension == u"mpga")
         return std::make_unique<TagLib::MPEG::File>(stream, frames, kProperties);
-    if (extension == u"m4a" || extension == u"m4b" || extension == u"m4p" || extension == u"mp4"
-        || extension == u"m4v" || extension == u"m4r")
+    if (extension == u"m4a" || extension == u"m4b" || extension == u"m4p" || extension == u"mp4" || extension == u"m4v"
+        || extension == u"m4r")
         return std::make_unique<TagLib::MP4::File>(stream, kProperties);
     if (extension == u"flac")
         return std::make_unique<TagLib::FLAC::File>(stream, frames, kProperties);

@@ -2,6 +2,7 @@
 
 #include "media/TagLibFile.h"
 
+#include <algorithm>
 #include <taglib/aifffile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
@@ -10,8 +11,6 @@
 #include <taglib/tfilestream.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/wavfile.h>
-
-#include <algorithm>
 
 namespace quaverly::media {
 namespace {

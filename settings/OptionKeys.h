@@ -20,10 +20,10 @@ inline constexpr const char* kPlayerPrefix = "PlayerPlayer"; // + n, from 1
 inline constexpr const char* kPlayerDefault = "PlayerDefaultPlayer";
 inline constexpr const char* kExtractTemplate = "txtformat";
 inline constexpr const char* kExtractDir = "ExtractDIR";
-inline constexpr const char* kExtractTags = "ExtractTags";                 // "True" / "False"
-inline constexpr const char* kExtractCovers = "ExtractCovers";             // "True" / "False"
-inline constexpr const char* kExportPlaysDir = "ExportPlaysDIR";           // folder of the last plays export
-inline constexpr const char* kExportPlaysFormat = "ExportPlaysFormat";     // "audioscrobbler" / "listenbrainz"
+inline constexpr const char* kExtractTags = "ExtractTags";             // "True" / "False"
+inline constexpr const char* kExtractCovers = "ExtractCovers";         // "True" / "False"
+inline constexpr const char* kExportPlaysDir = "ExportPlaysDIR";       // folder of the last plays export
+inline constexpr const char* kExportPlaysFormat = "ExportPlaysFormat"; // "audioscrobbler" / "listenbrainz"
 // Menu items whose check marks are stored under their own names.
 inline constexpr const char* kDefaultOpen = "mnuDefaultOpen";
 inline constexpr const char* kEmbedded = "mnuEmbedded";

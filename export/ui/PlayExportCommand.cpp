@@ -88,8 +88,7 @@ void PlayExportCommand::run()
     if (path.isEmpty())
         return;
     if (QFileInfo::exists(path)
-        && m_prompts.show(kTitle,
-                          QStringLiteral("%1 already exists. Replace it?").arg(QDir::toNativeSeparators(path)),
+        && m_prompts.show(kTitle, QStringLiteral("%1 already exists. Replace it?").arg(QDir::toNativeSeparators(path)),
                           ui::PromptIcon::Question, ui::PromptButtons::YesNo)
             != ui::PromptAnswer::Yes)
         return;

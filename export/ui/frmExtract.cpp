@@ -248,19 +248,19 @@ void frmExtract::StartExtract(const QString& targetDir, const QString& nameTempl
     ExtractOptions options;
     options.writeTags = chkTags->isChecked();
     options.writeCovers = chkCovers->isChecked();
-    m_watcher.setFuture(QtConcurrent::run([run = m_run, library, indexes = m_pending.indexes(), targetDir,
-                                           nameTemplate, options, playCounts = m_playCounts]() mutable {
-            if (options.writeTags && playCounts)
-                options.ratings = playCounts->GetAllRatings(*library); // the iPod's file, read off the window's thread
-            const ExtractPlan plan = SongExtractor(*library).Plan(indexes, targetDir, nameTemplate, options);
-            return SongExtractor::Run(plan, [run](const ExtractProgress& progress) {
-                {
-                    std::lock_guard lock(run->mutex);
-                    run->progress = progress;
-                }
-                return !run->cancel.load();
-            });
-        }));
+    m_watcher.setFuture(QtConcurrent::run([run = m_run, library, indexes = m_pending.indexes(), targetDir, nameTemplate,
+                                           options, playCounts = m_playCounts]() mutable {
+        if (options.writeTags && playCounts)
+            options.ratings = playCounts->GetAllRatings(*library); // the iPod's file, read off the window's thread
+        const ExtractPlan plan = SongExtractor(*library).Plan(indexes, targetDir, nameTemplate, options);
+        return SongExtractor::Run(plan, [run](const ExtractProgress& progress) {
+            {
+                std::lock_guard lock(run->mutex);
+                run->progress = progress;
+            }
+            return !run->cancel.load();
+        });
+    }));
 }
 
 void frmExtract::showProgress()
@@ -289,10 +289,10 @@ void frmExtract::cmdStop_Click()
 
 void frmExtract::setRunning(bool running)
 {
-    for (QWidget* w : { static_cast<QWidget*>(txtDir), static_cast<QWidget*>(cmdBrowse),
-                        static_cast<QWidget*>(txtFormat), static_cast<QWidget*>(cmdRemovePlayer),
-                        static_cast<QWidget*>(cmdExtract), static_cast<QWidget*>(lstSongs),
-                        static_cast<QWidget*>(chkTags), static_cast<QWidget*>(chkCovers) })
+    for (QWidget* w :
+         { static_cast<QWidget*>(txtDir), static_cast<QWidget*>(cmdBrowse), static_cast<QWidget*>(txtFormat),
+           static_cast<QWidget*>(cmdRemovePlayer), static_cast<QWidget*>(cmdExtract), static_cast<QWidget*>(lstSongs),
+           static_cast<QWidget*>(chkTags), static_cast<QWidget*>(chkCovers) })
         w->setEnabled(!running);
     cmdStop->setEnabled(running);
     Label3->setText(QStringLiteral("Please wait, extracting songs from your iPod..."));

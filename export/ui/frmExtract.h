@@ -64,7 +64,7 @@ public:
     QPushButton* cmdBrowse;
     QLabel* Label1;
     QLineEdit* txtFormat;
-    QLabel* lblPreview; // where the first songs will go
+    QLabel* lblPreview;   // where the first songs will go
     QCheckBox* chkTags;   // write the database's details into the copies
     QCheckBox* chkCovers; // save each album's cover in its folder
     QLabel* lblFormatInfo;

@@ -23,8 +23,8 @@ QString saveCover(const QString& folder, const QString& songFile, const CoverIma
     const QFileInfo info(songFile);
     const QByteArray key = QFile::encodeName(info.absoluteFilePath()) + '\n' + QByteArray::number(info.size()) + '\n'
         + QByteArray::number(info.lastModified().toMSecsSinceEpoch());
-    const QString name = QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex())
-        + u'.' + cover.extension();
+    const QString name = QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex()) + u'.'
+        + cover.extension();
     const QString path = QDir(folder).filePath(name);
     if (QFileInfo::exists(path))
         return path;
@@ -67,7 +67,8 @@ int costKiB(const QImage& image)
 CoverArtLoader::CoverArtLoader(QString iPodRoot, QObject* parent)
     : QObject(parent)
     , m_root(std::move(iPodRoot))
-    , m_cacheFolder(QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).filePath(QStringLiteral("covers")))
+    , m_cacheFolder(
+          QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).filePath(QStringLiteral("covers")))
 {
     m_cache.setMaxCost(kCacheKiB);
     connect(&m_watcher, &QFutureWatcher<Result>::finished, this, &CoverArtLoader::finished);
@@ -86,8 +87,8 @@ bool CoverArtLoader::busy() const
 
 void CoverArtLoader::request(const QString& relativePath, bool wantFile)
 {
-    if (const Entry* entry = m_cache.object(relativePath); entry && (!wantFile || !entry->coverFile.isEmpty()
-                                                                     || entry->image.isNull())) {
+    if (const Entry* entry = m_cache.object(relativePath);
+        entry && (!wantFile || !entry->coverFile.isEmpty() || entry->image.isNull())) {
         const Result cached { relativePath, entry->image, wantFile ? entry->coverFile : QString() };
         QMetaObject::invokeMethod(
             this, [this, cached] { Q_EMIT coverReady(cached.relativePath, cached.image, cached.coverFile); },

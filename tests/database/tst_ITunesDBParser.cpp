@@ -188,7 +188,7 @@ private Q_SLOTS:
         db.tracks[0].discNumber = 2;
         db.tracks[0].totalDiscs = 3;
         db.tracks[1].extraStrings = { { 22, u"Various Artists"_s }, { 13, u"a grouping is not kept"_s } };
-        db.tracks[1].year = -5;          // damage: never a negative year
+        db.tracks[1].year = -5;           // damage: never a negative year
         db.tracks[1].totalTracks = 70000; // damage: capped, not wrapped
         for (const qint32 header : { 0x9c, 0x248 }) {
             WriterOptions options;
@@ -207,7 +207,7 @@ private Q_SLOTS:
             QCOMPARE(lib.Tracks[1].Year, 0);
             QCOMPARE(lib.Tracks[1].TotalTracks, qint16(0x7fff));
             QCOMPARE(lib.Tracks[1].Title, u"Two"_s); // the other strings still land where they belong
-            QVERIFY(!lib.Tracks[2].Credits);             // none of the three: nothing held
+            QVERIFY(!lib.Tracks[2].Credits);         // none of the three: nothing held
         }
         {
             // Tracks with the same three texts share one copy of them.

@@ -10,7 +10,6 @@
 #include <QTest>
 
 #include <algorithm>
-
 #include <unistd.h>
 
 using namespace quaverly::database;
@@ -111,11 +110,10 @@ private Q_SLOTS:
         QVERIFY(dash);
         QVERIFY(guillemet);
         QCOMPARE(gtkpod.library.Tracks[0].Year, 2013);
-        const auto bySigler = std::count_if(gtkpod.library.Tracks.begin(), gtkpod.library.Tracks.end(),
-                                            [](const TrackRecord& track) {
-                                                return track.albumArtist() == u"Scott Sigler"_s
-                                                    && track.composer() == u"Scott Sigler"_s;
-                                            });
+        const auto bySigler = std::count_if(
+            gtkpod.library.Tracks.begin(), gtkpod.library.Tracks.end(), [](const TrackRecord& track) {
+                return track.albumArtist() == u"Scott Sigler"_s && track.composer() == u"Scott Sigler"_s;
+            });
         QCOMPARE(bySigler, 1);
 
         // A .NET writer's database: year and album track count in the 0x184-byte track header.

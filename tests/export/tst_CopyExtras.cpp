@@ -56,7 +56,8 @@ QString tagOf(const QString& path, const char* key)
         return {};
     const TagLib::PropertyMap map = ref.file()->properties();
     const auto it = map.find(key);
-    return it == map.end() || it->second.isEmpty() ? QString() : QString::fromStdString(it->second.front().to8Bit(true));
+    return it == map.end() || it->second.isEmpty() ? QString()
+                                                   : QString::fromStdString(it->second.front().to8Bit(true));
 }
 
 QByteArray digest(const QString& path)
@@ -127,7 +128,8 @@ private Q_SLOTS:
             TagLib::MPEG::File file(QFile::encodeName(mp3).constData(), false);
             const auto popm = file.ID3v2Tag()->frameList("POPM");
             QCOMPARE(popm.size(), 1u);
-            QCOMPARE(static_cast<TagLib::ID3v2::PopularimeterFrame*>(popm.front())->rating(), 255); // the iPod's 5 stars
+            QCOMPARE(static_cast<TagLib::ID3v2::PopularimeterFrame*>(popm.front())->rating(),
+                     255);                                           // the iPod's 5 stars
             QCOMPARE(file.ID3v2Tag()->frameList("APIC").size(), 1u); // the song's own picture stays
         }
         QCOMPARE(tagOf(folder + u"夜明けの歌.m4a"_s, "ARTIST"), u"Les Étoiles Filantes"_s);

@@ -80,10 +80,12 @@ private Q_SLOTS:
         lib.Tracks[1].Artist = u"No Artist"_s; // the library's stand-in for an empty artist string
         lib.Tracks[2].Title = u"  "_s;
         const std::vector<PlayCountRecord> entries {
-            { 2, kMac2024 }, { 1, kMac2024 }, { 4, kMac2024 }, // skipped: no artist, stand-in, no title
-            { 5, 0 },                                          // played, but no time on the iPod
-            { 0x80000000u, kMac2024 },                         // a negative count: damage
-            { 250, kMac2024 + 90000 },                         // far more than one export takes
+            { 2, kMac2024 },
+            { 1, kMac2024 },
+            { 4, kMac2024 },           // skipped: no artist, stand-in, no title
+            { 5, 0 },                  // played, but no time on the iPod
+            { 0x80000000u, kMac2024 }, // a negative count: damage
+            { 250, kMac2024 + 90000 }, // far more than one export takes
         };
         const PlayCollection c = CollectPlays(lib, entries, nullptr, {});
         QCOMPARE(c.skippedTracks, 3);

@@ -72,7 +72,8 @@ class tst_PlayExporter : public QObject
     {
         const PreparedPlayExport prepared = prepare(all);
         const QString log = m_dir->filePath(u"plays.scrobbler.log"_s);
-        if (prepared.error != PlayExportError::None || WritePlayLog(log, m_root, prepared.content, nullptr) != PlayExportError::None
+        if (prepared.error != PlayExportError::None
+            || WritePlayLog(log, m_root, prepared.content, nullptr) != PlayExportError::None
             || !RecordPlayExport(prepared).isEmpty())
             return { "failed" };
         QList<QByteArray> lines = readAll(log).split('\n');
@@ -120,14 +121,16 @@ private Q_SLOTS:
         // Quaverly counts a play of song 10 (as at the end of a song) and one of a song never played.
         mdlPlayCountEditor editor;
         editor.OpenPlayCounts(QFileInfo(m_playCounts).path());
-        const QDateTime later = QDateTime::fromSecsSinceEpoch(qint64(kMac2024) - 2082844800 + 86400 * 3, QTimeZone::utc());
+        const QDateTime later = QDateTime::fromSecsSinceEpoch(qint64(kMac2024) - 2082844800 + 86400 * 3,
+                                                              QTimeZone::utc());
         for (const int index : { 10, 42 }) {
             QCOMPARE(editor.StampLastPlayed(index, later.toLocalTime()), PlayCountError::None);
             QCOMPARE(editor.IncrementPlayCount(index), PlayCountError::None);
         }
         const QList<QByteArray> fresh = exportOnce();
         QCOMPARE(fresh.size(), 2);
-        QVERIFY(fresh[0].contains(m_load.library.Tracks[10].Title.toUtf8()) || fresh[1].contains(m_load.library.Tracks[10].Title.toUtf8()));
+        QVERIFY(fresh[0].contains(m_load.library.Tracks[10].Title.toUtf8())
+                || fresh[1].contains(m_load.library.Tracks[10].Title.toUtf8()));
         QCOMPARE(exportOnce().size(), 0);
         QCOMPARE(exportOnce(true).size(), 9); // --all: every play again
     }
@@ -187,8 +190,9 @@ private Q_SLOTS:
         cut.chop(100);
         QVERIFY(writeFile(m_playCounts, cut));
         QCOMPARE(prepare().error, PlayExportError::PlayCountsDamaged);
-        QVERIFY(writeFile(m_playCounts, "not a play counts file, but long enough to hold the whole header of one ....."
-                                        "............................................."));
+        QVERIFY(writeFile(m_playCounts,
+                          "not a play counts file, but long enough to hold the whole header of one ....."
+                          "............................................."));
         QCOMPARE(prepare().error, PlayExportError::PlayCountsDamaged);
         QVERIFY(!prepare().errorText.isEmpty());
     }

@@ -76,8 +76,8 @@ private Q_SLOTS:
         const QString asFound = m_dir->filePath(u"found.log"_s);
         QCOMPARE(runCli({ u"scrobble-log"_s, m_ipod, u"--out"_s, asFound, u"--dry-run"_s }).status, 0);
         const QString json = m_dir->filePath(u"plays.json"_s);
-        const CliRun run = runCli(
-            { u"scrobble-log"_s, m_ipod, u"--format"_s, u"listenbrainz"_s, u"--utc-offset"_s, u"+02:00"_s, u"--out"_s, json });
+        const CliRun run = runCli({ u"scrobble-log"_s, m_ipod, u"--format"_s, u"listenbrainz"_s, u"--utc-offset"_s,
+                                    u"+02:00"_s, u"--out"_s, json });
         QCOMPARE(run.status, 0);
         QVERIFY(run.out.contains("converted from the iPod's clock at UTC+02:00")); // the report, on stdout
         const QJsonObject root = QJsonDocument::fromJson(readAll(json)).object();

@@ -48,7 +48,8 @@ private Q_SLOTS:
         QCOMPARE(lines[0], QByteArray("#AUDIOSCROBBLER/1.1"));
         QCOMPARE(lines[1], QByteArray("#TZ/UNKNOWN"));
         QCOMPARE(lines[2], QByteArray("#CLIENT/Quaverly " QUAVERLY_VERSION));
-        QCOMPARE(lines[3], QByteArray("Artist with tab\tAlbum  Two lines\tTab here and a break\t7\t246\tL\t1704067200\t"));
+        QCOMPARE(lines[3],
+                 QByteArray("Artist with tab\tAlbum  Two lines\tTab here and a break\t7\t246\tL\t1704067200\t"));
         QCOMPARE(lines[4].split('\t'),
                  (QList<QByteArray> { "青い猫", "", "夜明けの歌", "", "0", "L", "1704067500", "" }));
         QVERIFY(lines[5].isEmpty());
@@ -57,7 +58,8 @@ private Q_SLOTS:
 
     void anEmptyExportIsJustTheHeader()
     {
-        QCOMPARE(AudioscrobblerLog(songs(), {}, true), QByteArray("#AUDIOSCROBBLER/1.1\n#TZ/UTC\n#CLIENT/Quaverly " QUAVERLY_VERSION "\n"));
+        QCOMPARE(AudioscrobblerLog(songs(), {}, true),
+                 QByteArray("#AUDIOSCROBBLER/1.1\n#TZ/UTC\n#CLIENT/Quaverly " QUAVERLY_VERSION "\n"));
         const QJsonObject empty = QJsonDocument::fromJson(ListenBrainzJson(songs(), {})).object();
         QCOMPARE(empty[u"listen_type"_s].toString(), u"import"_s);
         QVERIFY(empty[u"payload"_s].toArray().isEmpty());

@@ -62,9 +62,9 @@ struct Rig
         auto engine = std::make_unique<playback::AudioEngine>(std::make_unique<playback::FakeBackend>(), nullptr);
         if (!engine->initialise())
             return false;
-        playback = new playback::PlaybackController(*window, *options, prompts, load.playCounts, std::move(engine),
-                                                    std::make_unique<playback::clsVolume>(
-                                                        std::make_unique<playback::NullMixer>()));
+        playback = new playback::PlaybackController(
+            *window, *options, prompts, load.playCounts, std::move(engine),
+            std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
         covers = media::CoverArtPanels::attach(*window, &playback->control());
         covers->loader().setCacheFolder(cache.path());
         window->resize(1100, 760);

@@ -29,7 +29,7 @@ namespace {
 /// What the user does in the save dialog once it shows.
 struct DialogAction
 {
-    QString typed;          // the name typed; empty: cancel
+    QString typed;           // the name typed; empty: cancel
     bool chooseJson = false; // pick the ListenBrainz type first
 };
 

@@ -3,10 +3,10 @@
 // target that cannot be written, cancel, Remove and the destination preview.
 #include "database/Library.h"
 #include "database/LibraryLoader.h"
+#include "database/mdlPlayCountEditor.h"
 #include "export/ui/frmExtract.h"
 #include "settings/mdlOptions.h"
 #include "startup/DevicePath.h"
-#include "database/mdlPlayCountEditor.h"
 #include "tools/demoipod/DemoArt.h"
 #include "tools/demoipod/DemoIpod.h"
 #include "ui/PromptService.h"
@@ -23,14 +23,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <taglib/id3v2tag.h>
-#include <taglib/popularimeterframe.h>
-#include <taglib/wavfile.h>
-
 #include <algorithm>
 #include <memory>
 #include <numeric>
 #include <optional>
+#include <taglib/id3v2tag.h>
+#include <taglib/popularimeterframe.h>
+#include <taglib/wavfile.h>
 
 using namespace quaverly;
 using namespace quaverly::exporting;

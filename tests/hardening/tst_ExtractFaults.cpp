@@ -217,8 +217,8 @@ private Q_SLOTS:
         exporting::ExtractOptions options;
         options.writeTags = true;
         options.writeCovers = true;
-        const exporting::ExtractReport report = exporting::SongExtractor::Run(
-            exporting::SongExtractor(library).Plan({ 0, 1 }, target.path(), QStringLiteral("[album]/[title]"), options));
+        const exporting::ExtractReport report = exporting::SongExtractor::Run(exporting::SongExtractor(library).Plan(
+            { 0, 1 }, target.path(), QStringLiteral("[album]/[title]"), options));
         QVERIFY(report.allCopied());
         QCOMPARE(report.tagged, 2);
         QCOMPARE(report.covers.written, 1);

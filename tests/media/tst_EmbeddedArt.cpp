@@ -8,9 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <taglib/tfilestream.h>
-
 #include <sys/stat.h>
+#include <taglib/tfilestream.h>
 
 using namespace quaverly::media;
 using namespace quaverly::media::test;
@@ -59,13 +58,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("mime");
         QTest::newRow("mp3 jpeg (APIC)") << u"mp3"_s << fakeJpeg() << QByteArray("image/jpeg") << u"image/jpeg"_s;
         QTest::newRow("m4a png (covr)") << u"m4a"_s << fakePng() << QByteArray("image/png") << u"image/png"_s;
-        QTest::newRow("flac jpeg (picture block)") << u"flac"_s << fakeJpeg() << QByteArray("image/jpeg")
-                                                   << u"image/jpeg"_s;
+        QTest::newRow("flac jpeg (picture block)")
+            << u"flac"_s << fakeJpeg() << QByteArray("image/jpeg") << u"image/jpeg"_s;
         QTest::newRow("wav png (ID3v2 chunk)") << u"wav"_s << fakePng() << QByteArray("image/png") << u"image/png"_s;
         // Taggers write "jpg" or nothing at all; the bytes decide.
         QTest::newRow("mp3 mime 'jpg'") << u"mp3"_s << fakeJpeg() << QByteArray("jpg") << u"image/jpeg"_s;
-        QTest::newRow("mp3 png declared as jpeg") << u"mp3"_s << fakePng() << QByteArray("image/jpeg")
-                                                  << u"image/png"_s;
+        QTest::newRow("mp3 png declared as jpeg")
+            << u"mp3"_s << fakePng() << QByteArray("image/jpeg") << u"image/png"_s;
     }
     void everyKindGivesItsCoverAsStored()
     {

@@ -5,11 +5,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <taglib/fileref.h>
 #include <taglib/popularimeterframe.h>
 #include <taglib/tpropertymap.h>
-
-#include <sys/stat.h>
 
 using namespace quaverly::media;
 using namespace quaverly::media::test;
@@ -39,7 +38,8 @@ SongTags fullTags()
 QString value(const TagLib::PropertyMap& map, const char* key)
 {
     const auto it = map.find(key);
-    return it == map.end() || it->second.isEmpty() ? QString() : QString::fromStdString(it->second.front().to8Bit(true));
+    return it == map.end() || it->second.isEmpty() ? QString()
+                                                   : QString::fromStdString(it->second.front().to8Bit(true));
 }
 
 TagLib::PropertyMap propertiesOf(const QString& path, const QString& kind)

@@ -3,13 +3,13 @@
 #include <QFile>
 #include <QtEndian>
 
-#include <taglib/attachedpictureframe.h>
-#include <taglib/id3v2tag.h>
-#include <taglib/wavfile.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/wavfile.h>
 
 namespace quaverly::tools {
 namespace {

@@ -67,10 +67,9 @@ const DemoSong kSongs[] = {
 
 // Albums whose songs carry a cover (each its own picture); the others have
 // none, so the placeholder shows as well.
-const char16_t* const kAlbumsWithArt[] = { u"Highway Lines", u"Signal Fires", u"Late Set",
-                                           u"Rive Gauche",   u"Modular",      u"Small Hours",
-                                           u"東京の夜",      u"Невский проспект", u"城市之夜",
-                                           u"Shorelines" };
+const char16_t* const kAlbumsWithArt[] = { u"Highway Lines", u"Signal Fires", u"Late Set", u"Rive Gauche",
+                                           u"Modular",       u"Small Hours",  u"東京の夜", u"Невский проспект",
+                                           u"城市之夜",      u"Shorelines" };
 
 /// 1-based number of the album's cover, 0 for none.
 int coverOf(const QString& album)
