@@ -73,7 +73,7 @@ bool AudioEngine::initialise()
         onStarterDone();
     }
     if (m_players == Players::NotStarted) {
-        applySettingsBeforeStart();
+        applySettings();
         m_startResult = std::make_unique<StartResult>(startBackends(m_audio.get(), m_second.get()));
         finishStart();
     }
@@ -85,7 +85,7 @@ void AudioEngine::startPlayers()
     if (m_players != Players::NotStarted)
         return;
     m_players = Players::Starting;
-    applySettingsBeforeStart();
+    applySettings();
     AudioBackend* audio = m_audio.get();
     AudioBackend* second = m_second.get();
     StartResult* result = (m_startResult = std::make_unique<StartResult>()).get();
@@ -98,7 +98,7 @@ void AudioEngine::startPlayers()
     m_starter->start(QThread::LowPriority);
 }
 
-void AudioEngine::applySettingsBeforeStart()
+void AudioEngine::applySettings()
 {
     for (AudioBackend* backend : { m_audio.get(), m_second.get() }) {
         if (backend != nullptr) {
@@ -132,6 +132,8 @@ void AudioEngine::finishStart()
     }
     if (m_second != nullptr && !m_secondReady && result.secondError != result.audioError)
         qCWarning(lcPlayback) << "the second player cannot start:" << result.secondError;
+    // What was asked for while they started.
+    applySettings();
     if (m_secondReady && m_videoWindow != 0)
         m_second->setVideoWindow(m_videoWindow);
     Q_EMIT playersStarted(m_audioReady);

@@ -103,7 +103,7 @@ Q_SIGNALS:
 private:
     struct StartResult;
     [[nodiscard]] static StartResult startBackends(AudioBackend* audio, AudioBackend* second);
-    void applySettingsBeforeStart();
+    void applySettings(); // volume and band levels to both players
     void onStarterDone();
     void finishStart();
     void route(const QString& path, const QString& kind);

@@ -173,6 +173,7 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     LoadPlayers();
     LoadMyOptions();
     ShowRatings();
+    m_ui.picVolume->setFraction(m_volume->fraction());
     tmrPosition->start();
 }
 
