@@ -125,9 +125,12 @@ void AudioEngine::finishStart()
     m_secondReady = result.secondReady;
     m_players = m_audioReady ? Players::Ready : Players::Unavailable;
     if (!m_audioReady) {
-        m_unavailableText = result.audioError.isEmpty()
-            ? QStringLiteral("Songs cannot be played: the audio player could not be started.")
-            : result.audioError;
+        // The library loaders speak to the user already; anything else is mpv's own words.
+        const QString prefix = QStringLiteral("Songs cannot be played");
+        m_unavailableText = result.audioError.startsWith(prefix)
+            ? result.audioError
+            : prefix + QStringLiteral(": the audio player could not be started")
+                + (result.audioError.isEmpty() ? QStringLiteral(".") : QStringLiteral(" (%1).").arg(result.audioError));
         qCWarning(lcPlayback) << "the audio player cannot start:" << result.audioError;
     }
     if (m_second != nullptr && !m_secondReady && result.secondError != result.audioError)
