@@ -377,6 +377,29 @@ private Q_SLOTS:
         QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), stored);
     }
 
+    void programWiringStartsThePlayersAfterTheWindowIsShown()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        // The window of the program: libmpv under the null output, the system mixer.
+        auto window = std::make_unique<browser::frmMain>(rig.load.library, *rig.options, rig.prompts);
+        PlaybackController* wired = PlaybackController::attach(*window, rig.load, *rig.options, rig.prompts);
+        QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted);
+        QCOMPARE(wired->volume().source(), VolumeControl::Source::Undecided);
+        QTest::qWait(300);
+        QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // not before it is shown
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // the window comes first
+        QTRY_COMPARE_WITH_TIMEOUT(wired->engine().players(), AudioEngine::Players::Ready, 15000);
+        QVERIFY(wired->engine().QuickTimeInstalled());
+        QCOMPARE(wired->volume().source(), VolumeControl::Source::PlayerVolume); // no mixer under the null output
+        QVERIFY(rig.prompts.requests.empty());
+        auto* video = window->findChild<QWidget*>(QStringLiteral("frmQuicktime"));
+        QVERIFY(video != nullptr);
+        QVERIFY(video->isHidden()); // offscreen: videos play as sound only
+    }
+
     void volumeSliderWorksBeforeThePlayersStart()
     {
         Rig rig;
