@@ -162,6 +162,7 @@ void AudioEngine::OpenFile(const QString& path, const QString& kind)
     m_failedHere = false;
     m_lastError = PlaybackError::None;
     m_protected = IsCopyProtected(path, kind);
+    m_pending = false;
     if (m_quickTimeActive) {
         m_second->stop();
         m_quickTimeActive = false;

@@ -215,9 +215,13 @@ void PlaybackController::preparePlayback()
 
 void PlaybackController::onPlayersStarted(bool ok)
 {
-    m_volume->settle();
-    if (!ok && m_reportMissingMixer && m_volume->source() == VolumeControl::Source::PlayerVolume)
-        m_prompts.show(QStringLiteral("Quaverly"), QStringLiteral("No mixer found!"), ui::PromptIcon::None);
+    m_volume->settle(); // before the engine opens a song that waited for the players
+    if (!ok && m_reportMissingMixer && m_volume->source() == VolumeControl::Source::PlayerVolume) {
+        // Said from the event loop: a modal box must not hold the engine inside its start.
+        QTimer::singleShot(0, this, [this] {
+            m_prompts.show(QStringLiteral("Quaverly"), QStringLiteral("No mixer found!"), ui::PromptIcon::None);
+        });
+    }
 }
 
 void PlaybackController::connectControls()

@@ -497,6 +497,7 @@ private Q_SLOTS:
         QTRY_VERIFY(rig.engine().players() == AudioEngine::Players::Ready
                     || rig.engine().players() == AudioEngine::Players::Unavailable);
         QCOMPARE(rig.playback->volume().source(), VolumeControl::Source::PlayerVolume);
+        QCoreApplication::processEvents();
         QCOMPARE(rig.prompts.requests.size(), size_t(libmpvMissing ? 1 : 0));
         if (libmpvMissing) {
             QCOMPARE(rig.prompts.requests.front().text, QStringLiteral("No mixer found!"));
