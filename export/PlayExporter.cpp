@@ -57,7 +57,10 @@ PreparedPlayExport PreparePlayExport(const database::Library& library, const Pla
     prepared.format = request.format;
     prepared.clock = request.clock;
     prepared.statePath = ExportedPlaysPath(request.iPodRoot);
-    const QString folder = QFileInfo(request.databaseFile).absolutePath();
+    const QString databaseFile = !request.databaseFile.isEmpty()
+        ? request.databaseFile
+        : startup::DevicePath(request.iPodRoot).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
+    const QString folder = QFileInfo(databaseFile).absolutePath();
     const QString playCountsPath = startup::DevicePath(folder).existing(QStringLiteral("Play Counts"));
     if (playCountsPath.isEmpty()) {
         prepared.noPlayCounts = true;
@@ -87,10 +90,10 @@ PreparedPlayExport PreparePlayExport(const database::Library& library, const Pla
                       QStringLiteral("The iPod's Play Counts file is cut short (%1 of %2 entries).")
                           .arg(snapshot.entries.size())
                           .arg(snapshot.claimedEntries));
-    const QByteArray fingerprint = DatabaseFingerprint(request.databaseFile);
+    const QByteArray fingerprint = DatabaseFingerprint(databaseFile);
     if (fingerprint.isEmpty())
         return failed(prepared, PlayExportError::DatabaseUnreadable,
-                      QStringLiteral("The iPod's database could not be read: ") + request.databaseFile);
+                      QStringLiteral("The iPod's database could not be read: ") + databaseFile);
     const ExportedPlays before = request.all ? ExportedPlays {} : LoadExportedPlays(prepared.statePath);
     prepared.collection = CollectPlays(library, snapshot.entries, before.countsFor(fingerprint), request.clock);
     prepared.content = format(library, prepared);

@@ -25,7 +25,7 @@ enum class PlayExportError {
 struct PlayExportRequest
 {
     QString iPodRoot;     // where Play Counts and the state file are
-    QString databaseFile; // the database the library was read from
+    QString databaseFile; // the database the library was read from (empty: the root's iTunesDB)
     PlayLogFormat format = PlayLogFormat::Audioscrobbler;
     PlayClock clock;
     bool all = false; // every play again, not only those new since the last export

@@ -51,10 +51,25 @@ QString PlayExportCommand::chooseFile(bool* listenBrainz)
     dialog.selectNameFilter(json ? kJsonFilter : kLogFilter);
     dialog.selectFile(json ? QStringLiteral("iPod-plays.json") : QStringLiteral("iPod-plays.scrobbler.log"));
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        const QFileInfo typed(dialog.selectedFiles().value(0));
-        QString base = typed.fileName();
-        base = base.left(base.indexOf(u'.') > 0 ? base.indexOf(u'.') : base.size());
-        dialog.selectFile(base + (filter == kJsonFilter ? u".json" : u".scrobbler.log"));
+        // After the dialog's own change of the ending: the stem typed so far
+        // keeps, the type's ending follows.
+        QMetaObject::invokeMethod(
+            &dialog,
+            [&dialog, filter] {
+                QString name = QFileInfo(dialog.selectedFiles().value(0)).fileName();
+                for (bool chopped = true; chopped;) {
+                    chopped = false;
+                    for (const QLatin1String ending :
+                         { QLatin1String(".json"), QLatin1String(".log"), QLatin1String(".scrobbler") }) {
+                        if (name.endsWith(ending, Qt::CaseInsensitive)) {
+                            name.chop(ending.size());
+                            chopped = true;
+                        }
+                    }
+                }
+                dialog.selectFile(name + (filter == kJsonFilter ? u".json" : u".scrobbler.log"));
+            },
+            Qt::QueuedConnection);
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

@@ -95,6 +95,8 @@ void CoverArtLoader::request(const QString& relativePath, bool wantFile)
             Qt::QueuedConnection);
         return;
     }
+    if (m_watcher.isRunning() && m_running.relativePath == relativePath && (m_running.wantFile || !wantFile))
+        return; // under way: its answer comes
     const auto same = [&](const Job& job) { return job.relativePath == relativePath; };
     bool file = wantFile;
     for (const Job& job : m_waiting)
@@ -110,10 +112,11 @@ void CoverArtLoader::startNext()
 {
     if (m_watcher.isRunning() || m_waiting.empty())
         return;
-    const Job job = m_waiting.front();
+    m_running = m_waiting.front();
     m_waiting.pop_front();
     ++m_readsStarted;
-    m_watcher.setFuture(QtConcurrent::run(readCover, m_root, job.relativePath, job.wantFile, m_cacheFolder));
+    m_watcher.setFuture(
+        QtConcurrent::run(readCover, m_root, m_running.relativePath, m_running.wantFile, m_cacheFolder));
 }
 
 void CoverArtLoader::finished()

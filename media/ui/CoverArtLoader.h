@@ -76,6 +76,7 @@ private:
     QCache<QString, Entry> m_cache;
     std::deque<Job> m_waiting;
     QFutureWatcher<Result> m_watcher;
+    Job m_running; // the read under way, if m_watcher runs
     int m_readsStarted = 0;
 };
 

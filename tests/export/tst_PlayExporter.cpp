@@ -135,6 +135,17 @@ private Q_SLOTS:
         QCOMPARE(exportOnce(true).size(), 9); // --all: every play again
     }
 
+    void withoutADatabaseFileTheRootsIsRead()
+    {
+        QVERIFY(setUp(20, somePlays()));
+        PlayExportRequest request;
+        request.iPodRoot = m_root;
+        const PreparedPlayExport prepared = PreparePlayExport(m_load.library, request);
+        QCOMPARE(prepared.error, PlayExportError::None);
+        QCOMPARE(prepared.collection.plays.size(), size_t(7));
+        QCOMPARE(prepared.next.databaseFingerprint, DatabaseFingerprint(m_db));
+    }
+
     void aNewDatabaseMakesEveryPlayNew()
     {
         QVERIFY(setUp(16, somePlays()));

@@ -41,6 +41,7 @@ void answerDialog(QFileDialog* dialog, const DialogAction& action)
         QVERIFY(types);
         types->setFocus();
         QTest::keyClick(types, Qt::Key_Down);
+        QCoreApplication::processEvents(); // the new name is set once the dialog has taken the type
     }
     if (action.typed.isEmpty()) {
         QTest::keyClick(dialog, Qt::Key_Escape);
@@ -48,6 +49,8 @@ void answerDialog(QFileDialog* dialog, const DialogAction& action)
     }
     auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
     QVERIFY(name);
+    // The suggested name follows the type chosen.
+    QCOMPARE(name->text(), action.chooseJson ? u"iPod-plays.json"_s : u"iPod-plays.scrobbler.log"_s);
     name->selectAll();
     QTest::keyClicks(name, action.typed);
     QTest::keyClick(name, Qt::Key_Return);
@@ -72,6 +75,8 @@ class tst_PlayExportCommand : public QObject
             if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); dialog && !seen) {
                 seen = true;
                 answerDialog(dialog, action);
+                if (QTest::currentTestFailed())
+                    dialog->reject(); // a failed check must not leave the dialog waiting
             }
         });
         poll.start(20);
