@@ -3,6 +3,7 @@
 #include "cli/CliSupport.h"
 #include "export/PlayExporter.h"
 #include "media/EmbeddedArt.h"
+#include "media/taglib/TagLibModule.h"
 #include "startup/DevicePath.h"
 
 #include <QDir>
@@ -24,6 +25,8 @@ QString noArtReason(media::ArtError error)
         return QStringLiteral("could not be read");
     case media::ArtError::Unsupported:
         return QStringLiteral("is a kind of file covers are not read from");
+    case media::ArtError::Unavailable:
+        return QStringLiteral("could not be read: ") + media::TagLibModuleError();
     }
     return {};
 }

@@ -20,6 +20,7 @@ enum class ArtError {
     NoArt,       // the file holds no picture
     Unreadable,  // the file cannot be opened or TagLib cannot read it
     Unsupported, // a kind of file pictures are not read from (by its extension)
+    Unavailable, // the TagLib module could not be opened (TagLibModuleError says why)
 };
 
 struct ArtResult

@@ -27,6 +27,7 @@ enum class TagError {
     Unsupported, // a kind of file tags are not written to (by its extension)
     Unreadable,  // the file cannot be opened for writing, or TagLib cannot read it
     NotSaved,    // TagLib could not save the tags
+    Unavailable, // the TagLib module could not be opened
 };
 
 struct TagResult

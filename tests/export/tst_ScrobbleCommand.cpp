@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -127,6 +128,26 @@ private Q_SLOTS:
         QCOMPARE(runCli({ u"art"_s, m_ipod, u"999"_s, u"--out"_s, m_dir->filePath(u"x.jpg"_s) }).status, 1);
         QCOMPARE(runCli({ u"art"_s, m_ipod, u"0"_s }).status, 2);
         QCOMPARE(runCli({ u"art"_s, m_ipod, u"0"_s, u"--out"_s, m_ipod + u"/iPod_Control/c.png"_s }).status, 1);
+    }
+
+    void tagLibIsOpenedOnlyWhenNeeded()
+    {
+        // The command-line program does not link TagLib: commands that need no
+        // cover or tags start without it, and without the module "art" says why.
+        QProcess ldd;
+        ldd.start(u"ldd"_s, { QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli") });
+        QVERIFY(ldd.waitForFinished(30000));
+        QVERIFY(!ldd.readAllStandardOutput().contains("libtag"));
+        QProcess art;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QUAVERLY_TAGLIB_MODULE"_s, m_dir->filePath(u"no-such-module.so"_s));
+        art.setProcessEnvironment(environment);
+        art.start(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli"),
+                  { u"art"_s, m_ipod, u"0"_s, u"--out"_s, m_dir->filePath(u"c.png"_s) });
+        QVERIFY(art.waitForFinished(60000));
+        QCOMPARE(art.exitCode(), 1);
+        QVERIFY(art.readAllStandardError().contains("The TagLib module could not be opened"));
+        QVERIFY(!QFile::exists(m_dir->filePath(u"c.png"_s)));
     }
 };
 

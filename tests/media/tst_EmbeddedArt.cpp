@@ -1,7 +1,7 @@
 // Covers read out of song files of every kind, with fixtures made by TagLib.
 #include "SongFiles.h"
 #include "media/EmbeddedArt.h"
-#include "media/TagLibFile.h"
+#include "media/taglib/TagLibFile.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>

@@ -1,7 +1,6 @@
 #pragma once
 // TagLib's file classes chosen by a song's extension, over a stream whose
-// mode the caller decides. Used inside media/ only; nothing outside sees
-// TagLib's headers.
+// mode the caller decides. Inside the TagLib module only.
 #include <QString>
 
 #include <memory>
@@ -27,8 +26,5 @@ struct TagLibFile
 /// read safely. Answers an invalid file for any other kind, or when TagLib
 /// cannot make sense of it.
 [[nodiscard]] TagLibFile OpenTagLibFile(const QString& path, const QString& extension, bool readOnly);
-
-/// The extension of a path's last component, lower case, without the dot.
-[[nodiscard]] QString ExtensionOf(const QString& path);
 
 } // namespace quaverly::media

@@ -1,7 +1,6 @@
-#include "media/TagLibFile.h"
+#include "media/taglib/TagLibFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -54,11 +53,6 @@ std::unique_ptr<TagLib::File> fileOfKind(TagLib::IOStream* stream, const QString
 bool TagLibFile::valid() const
 {
     return file && file->isValid();
-}
-
-QString ExtensionOf(const QString& path)
-{
-    return QFileInfo(path).suffix().toLower();
 }
 
 TagLibFile OpenTagLibFile(const QString& path, const QString& extension, bool readOnly)
