@@ -2,6 +2,7 @@
 
 #include "settings/OptionKeys.h"
 #include "settings/mdlOptions.h"
+#include "startup/ProgramLayout.h"
 #include "ui/PromptService.h"
 #include "ui/Shell.h"
 #include "ui/widgets/ProjectLinks.h"
@@ -272,9 +273,9 @@ QString AboutText(const QString& version)
 
 QString HelpFilePath()
 {
-    QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/QuaverlyHelp.txt");
-    if (QFileInfo::exists(beside))
-        return beside;
+    const QString found = startup::CurrentProgramLayout().helpFile; // beside the program, or installed
+    if (!found.isEmpty())
+        return found;
     return QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("quaverly/QuaverlyHelp.txt"));
 }
 

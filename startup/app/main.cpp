@@ -3,10 +3,14 @@
 //   quaverly [ROOT]                      ROOT: an iPod folder or an iTunesDB path
 //   quaverly --screenshot FILE [ROOT]    starts as usual, saves the filled main
 //                                        window to FILE (PNG) and exits
+//   quaverly --version                   prints the version
+//   quaverly --paths                     prints where the companions, the help
+//                                        file and the modules were found
 #include "browser/ui/frmMain.h"
 #include "devicetools/ui/ToolWindows.h"
 #include "playback/ui/PlaybackController.h"
 #include "startup/IpodDiscovery.h"
+#include "startup/ProgramLayout.h"
 #include "startup/SingleInstance.h"
 #include "startup/app/ConsolePromptService.h"
 #include "startup/ui/StartupFlow.h"
@@ -15,7 +19,9 @@
 #include "updates/UpdateHandOver.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <clocale>
@@ -65,22 +71,55 @@ void takeScreenshot(QWidget* window, const QString& file, qint64 startupMs, qint
     QCoreApplication::exit(0);
 }
 
+/// The options that need no window: answered before any display is opened.
+/// Answers the exit status, or -1 when `option` is not one of them.
+int runConsoleOption(int argc, char* argv[])
+{
+    const QByteArray option = argc == 2 ? QByteArray(argv[1]) : QByteArray();
+    if (option != "--version" && option != "--paths")
+        return -1;
+    QCoreApplication app(argc, argv);
+    if (option == "--version") {
+        std::printf("quaverly %s\n", QUAVERLY_VERSION);
+        return 0;
+    }
+    const startup::ProgramLayout layout = startup::CurrentProgramLayout();
+    std::printf("program: %s\ncompanions: %s\nhelp: %s\nmodules: %s\n", qPrintable(layout.programDir),
+                qPrintable(layout.companionDir), qPrintable(layout.helpFile), qPrintable(layout.moduleDir));
+    int missing = 0;
+    for (const char* name : startup::kCompanionNames) {
+        if (!QFileInfo(QDir(layout.companionDir).filePath(QLatin1String(name))).isExecutable()) {
+            std::fprintf(stderr, "quaverly: %s is missing from %s\n", name, qPrintable(layout.companionDir));
+            ++missing;
+        }
+    }
+    if (layout.helpFile.isEmpty())
+        std::fprintf(stderr, "quaverly: %s was not found\n", startup::kHelpFileName);
+    return missing == 0 && !layout.helpFile.isEmpty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QElapsedTimer launch;
     launch.start();
+    if (const int status = runConsoleOption(argc, argv); status >= 0)
+        return status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quaverly"));
     QApplication::setApplicationVersion(QStringLiteral(QUAVERLY_VERSION));
+    // The desktop entry's name: desktops match the window (Wayland app id) to its icon and entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUAVERLY_APP_ID));
     // libmpv refuses other numeric locales; set before any thread starts.
     std::setlocale(LC_NUMERIC, "C"); // NOLINT(concurrency-mt-unsafe)
     ui::Skin::applyApplicationLook();
 
     const Arguments args = parseArguments(QApplication::arguments().mid(1));
     if (!args.valid) {
-        std::fprintf(stderr, "usage: quaverly [ROOT]\n       quaverly --screenshot FILE [ROOT]\n");
+        std::fprintf(stderr,
+                     "usage: quaverly [ROOT]\n       quaverly --screenshot FILE [ROOT]\n"
+                     "       quaverly --version | --paths\n");
         return 2;
     }
     // A screenshot run is a tool run: it does not count as the running copy.
