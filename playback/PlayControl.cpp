@@ -215,6 +215,15 @@ void PlayControl::stop()
     m_autoAdvance = false;
 }
 
+void PlayControl::StopSong()
+{
+    m_autoAdvance = false;
+    m_paused = false;
+    m_counted = true;
+    m_engine.StopSong();
+    setPlaying(false);
+}
+
 void PlayControl::countPlay()
 {
     if (m_counted)

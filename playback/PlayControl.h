@@ -82,6 +82,10 @@ public:
     void seekTo(double fraction);
     /// The window closes: no further automatic advance.
     void stop();
+    /// Stops the song (the player lets go of its file) and the automatic
+    /// advance; the song does not count as played. Play then starts the
+    /// selected song afresh.
+    void StopSong();
 
     /// The library index of the playing track (by its UIN), -1 for none.
     [[nodiscard]] int CurrentI() const;

@@ -332,6 +332,11 @@ void PlaybackController::setVolume(double fraction)
     m_volume->setWaveVolume(static_cast<qint32>(std::lround(low + fraction * (high - low))));
 }
 
+double PlaybackController::volumeFraction() const
+{
+    return m_ui.picVolume->fraction();
+}
+
 void PlaybackController::ShowRatings()
 {
     const int track = m_control->CurrentI();

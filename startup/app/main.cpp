@@ -7,6 +7,7 @@
 //   quaverly --paths                     prints where the companions, the help
 //                                        file and the modules were found
 #include "browser/ui/frmMain.h"
+#include "desktop/ui/DesktopIntegration.h"
 #include "devicetools/ui/ToolWindows.h"
 #include "playback/ui/PlaybackController.h"
 #include "startup/IpodDiscovery.h"
@@ -137,7 +138,8 @@ int main(int argc, char* argv[])
         *prompts,
         [](const database::LoadResult& load, settings::mdlOptions& options, ui::PromptService& prompter) -> QWidget* {
             auto* window = new browser::frmMain(load.library, options, prompter);
-            playback::PlaybackController::attach(*window, load, options, prompter);
+            auto* playback = playback::PlaybackController::attach(*window, load, options, prompter);
+            desktop::DesktopIntegration::attach(*window, *playback);
             devicetools::ToolWindows::attach(*window, load, options, prompter);
             return window;
         });
