@@ -27,6 +27,8 @@ QString mdlOptions::GetOption(const QString& key, const QString& defaultValue) c
 
 bool mdlOptions::SaveOption(const QString& key, const QString& value)
 {
+    if (m_readOnly)
+        return false; // the iPod went away: nothing more is written to it
     const bool ok = WriteIniString(QLatin1String(keys::kSection), key, value, PrefsPath());
     if (!ok)
         qCWarning(lcSettings) << "could not save option" << key << "to" << PrefsPath();

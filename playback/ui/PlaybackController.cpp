@@ -348,8 +348,8 @@ void PlaybackController::ShowRatings()
 void PlaybackController::Ratings_Click(int index)
 {
     const int track = m_control->CurrentI();
-    if (track < 0)
-        return;
+    if (track < 0 || m_control->deviceGone())
+        return; // nothing is written to an iPod that went away
     database::mdlPlayCountEditor& playCounts = m_control->playCounts();
     switch (playCounts.SetRating(track, index + 1)) {
     case database::PlayCountError::None:

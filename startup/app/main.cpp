@@ -134,15 +134,22 @@ int main(int argc, char* argv[])
     else
         prompts = std::make_unique<ui::QtPromptService>();
 
-    startup::StartupFlow flow(
-        *prompts,
-        [](const database::LoadResult& load, settings::mdlOptions& options, ui::PromptService& prompter) -> QWidget* {
-            auto* window = new browser::frmMain(load.library, options, prompter);
-            auto* playback = playback::PlaybackController::attach(*window, load, options, prompter);
-            desktop::DesktopIntegration::attach(*window, *playback);
-            devicetools::ToolWindows::attach(*window, load, options, prompter);
-            return window;
-        });
+    startup::StartupFlow* flowForReopen = nullptr; // set once the flow exists
+    const auto openIpod = [&flowForReopen](const QString& root) {
+        if (flowForReopen)
+            flowForReopen->openIpod(root);
+    };
+    startup::StartupFlow flow(*prompts,
+                              [openIpod](const database::LoadResult& load, settings::mdlOptions& options,
+                                         ui::PromptService& prompter) -> QWidget* {
+                                  auto* window = new browser::frmMain(load.library, options, prompter);
+                                  auto* playback = playback::PlaybackController::attach(*window, load, options,
+                                                                                        prompter);
+                                  desktop::DesktopIntegration::attach(*window, *playback, options, prompter, openIpod);
+                                  devicetools::ToolWindows::attach(*window, load, options, prompter);
+                                  return window;
+                              });
+    flowForReopen = &flow;
     flow.setUpdateInstaller([&prompts] {
         const updates::UpdateResult result = updates::InstallUpdates(updates::UpdateContext::currentProgram(),
                                                                      *prompts);
