@@ -71,7 +71,9 @@ void AudioEngine::OpenFile(const QString& path, const QString& kind)
         Q_EMIT bandLevelsChanged(m_bandLevels);
     }
 
-    if (UsesSecondPlayer(path, kind)) {
+    if (!IsPlayableFile(path)) {
+        failLater(PlaybackError::FileNotFound);
+    } else if (UsesSecondPlayer(path, kind)) {
         if (m_secondReady) {
             m_quickTimeActive = true;
             m_second->open(path);
