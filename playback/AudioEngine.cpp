@@ -190,7 +190,10 @@ void AudioEngine::OpenFile(const QString& path, const QString& kind)
 
 void AudioEngine::route(const QString& path, const QString& kind)
 {
-    if (UsesSecondPlayer(path, kind)) {
+    // A FIFO or device would keep the player waiting forever: such a path is no file to play.
+    if (!IsPlayableFile(path)) {
+        failLater(PlaybackError::FileNotFound);
+    } else if (UsesSecondPlayer(path, kind)) {
         if (m_secondReady) {
             m_quickTimeActive = true;
             m_second->open(path);

@@ -3,7 +3,7 @@
 #include "database/Library.h"
 #include "playback/AudioEngine.h"
 #include "playback/PlayOrder.h"
-#include "startup/DevicePath.h"
+#include "startup/DeviceGuard.h"
 
 #include <cmath>
 
@@ -46,18 +46,9 @@ int PlayControl::CurrentI() const
 
 QString PlayControl::devicePath(const QString& relative) const
 {
-    const startup::DevicePath device(m_library.iPodRoot);
-    QString full = device.existing(relative);
-    if (full.isEmpty())
-        full = device.resolve(relative).value_or(QString());
-    if (full.isEmpty()) {
-        // A path that tries to leave the iPod: name a file inside it that
-        // cannot exist, so that the engine reports it as missing.
-        QString inside = relative;
-        inside.replace(QStringLiteral(".."), QStringLiteral("__"));
-        full = device.resolve(inside).value_or(QString());
-    }
-    return full;
+    // A location that leaves the iPod (by "..", or through a link) or names no
+    // regular file gives no path: the engine reports the song as not found.
+    return startup::SongPathForPlayer(m_library.iPodRoot, relative);
 }
 
 void PlayControl::setPlaying(bool playing)

@@ -277,6 +277,12 @@ void PlaybackController::connectEngine()
             [this](const QString& message) { showStatus(message, false); });
     connect(m_control, &PlayControl::playbackStopped, this,
             [this](const QString& message) { showStatus(message, true); });
+    // A play that could not be counted (the file locked by another program, or a link
+    // out of the iPod) is said in the status line; the music goes on.
+    connect(m_control, &PlayControl::playCounted, this, [this](int, database::PlayCountError error) {
+        if (error == database::PlayCountError::Locked || error == database::PlayCountError::OutsideIpod)
+            showStatus(m_control->playCounts().UpdateFailureText(error), true);
+    });
     connect(m_engine.get(), &AudioEngine::trayMenuChanged, this, [this](bool pauseEnabled, bool playEnabled) {
         m_menus.mnuPause->setEnabled(pauseEnabled);
         m_menus.mnuPlay->setEnabled(playEnabled);
@@ -397,7 +403,8 @@ void PlaybackController::Ratings_Click(int index)
     if (track < 0)
         return;
     database::mdlPlayCountEditor& playCounts = m_control->playCounts();
-    switch (playCounts.SetRating(track, index + 1)) {
+    const database::PlayCountError error = playCounts.SetRating(track, index + 1);
+    switch (error) {
     case database::PlayCountError::None:
         break;
     case database::PlayCountError::NoFile:
@@ -406,6 +413,10 @@ void PlaybackController::Ratings_Click(int index)
         m_prompts.show(message.title, message.text, ui::PromptIcon::Information);
         break;
     }
+    case database::PlayCountError::Locked:
+    case database::PlayCountError::OutsideIpod:
+        m_prompts.show(QStringLiteral("Quaverly"), playCounts.UpdateFailureText(error), ui::PromptIcon::Warning);
+        break;
     default:
         m_prompts.show(QStringLiteral("Quaverly"),
                        QStringLiteral("The rating could not be written to the iPod's Play Counts file."),
