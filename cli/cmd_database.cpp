@@ -141,8 +141,9 @@ QString playCountErrorText(PlayCountError error, const LoadResult& loaded, int i
     case PlayCountError::BadValue:
         return QStringLiteral("The value is outside what the Play Counts file can hold; nothing was written.");
     case PlayCountError::WriteFailed:
-        return QStringLiteral("The Play Counts file %1 could not be written (is the iPod read-only or unplugged?).")
-            .arg(QDir::toNativeSeparators(loaded.playCounts.FilePath()));
+    case PlayCountError::Locked:
+    case PlayCountError::OutsideIpod:
+        return loaded.playCounts.UpdateFailureText(error);
     }
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include "database/Library.h"
 #include "export/ExtractCore.h"
+#include "startup/DeviceGuard.h"
 #include "startup/DevicePath.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@ QByteArray M3uContent(const database::Library& library, const std::vector<int>& 
 {
     startup::CachedDevicePath cached(library.iPodRoot);
     const startup::DevicePath device(library.iPodRoot);
+    const startup::DeviceGuard guard(library.iPodRoot);
     QByteArray content;
     for (const int index : trackIndexes) {
         if (index < 0 || index >= library.TrackCount())
@@ -23,7 +25,10 @@ QByteArray M3uContent(const database::Library& library, const std::vector<int>& 
         QString native = cached.existing(path);
         if (native.isEmpty()) // a missing file keeps its line, spelled as far as the disk knows it
             native = device.resolve(path).value_or(QString());
-        if (native.isEmpty() || native.contains(QLatin1Char('\n')) || native.contains(QLatin1Char('\r'))) {
+        // A player opens what the list names: never a file reached through a link out of the iPod, nor a FIFO.
+        const startup::FileRefusal refusal = native.isEmpty() ? startup::FileRefusal::Outside : guard.checkFile(native);
+        const bool refused = refusal != startup::FileRefusal::None && refusal != startup::FileRefusal::Missing;
+        if (refused || native.contains(QLatin1Char('\n')) || native.contains(QLatin1Char('\r'))) {
             qCWarning(lcExport) << "left out of the playlist:" << path;
             continue;
         }

@@ -3,7 +3,7 @@
 #include "database/Library.h"
 #include "playback/AudioEngine.h"
 #include "playback/PlayOrder.h"
-#include "startup/DevicePath.h"
+#include "startup/DeviceGuard.h"
 
 #include <cmath>
 
@@ -46,18 +46,9 @@ int PlayControl::CurrentI() const
 
 QString PlayControl::devicePath(const QString& relative) const
 {
-    const startup::DevicePath device(m_library.iPodRoot);
-    QString full = device.existing(relative);
-    if (full.isEmpty())
-        full = device.resolve(relative).value_or(QString());
-    if (full.isEmpty()) {
-        // A path that tries to leave the iPod: name a file inside it that
-        // cannot exist, so that the engine reports it as missing.
-        QString inside = relative;
-        inside.replace(QStringLiteral(".."), QStringLiteral("__"));
-        full = device.resolve(inside).value_or(QString());
-    }
-    return full;
+    // A location that leaves the iPod (by "..", or through a link) or names no
+    // regular file gives no path: the engine reports the song as not found.
+    return startup::SongPathForPlayer(m_library.iPodRoot, relative);
 }
 
 void PlayControl::setPlaying(bool playing)
@@ -267,6 +258,15 @@ void PlayControl::onSongEnded(EndReason reason, PlaybackError error, const QStri
     if (reason == EndReason::EndOfFile) {
         m_failuresInRow = 0;
         countPlay();
+    } else if (error == PlaybackError::PlayerUnavailable && m_engine.players() == AudioEngine::Players::Unavailable) {
+        // Nothing can be played here (libmpv is missing): say what is
+        // missing once and do not try the rest of the list.
+        m_counted = true;
+        m_autoAdvance = false;
+        setPlaying(false);
+        Q_EMIT playbackFailed(m_engine.unavailableText(), error);
+        Q_EMIT playbackStopped(m_engine.unavailableText());
+        return;
     } else {
         ++m_failuresInRow;
         m_counted = true; // a failed start never counts

@@ -8,7 +8,9 @@ namespace quaverly::settings {
 /// The program's preferences: section "Options" of the INI file
 /// iPod_Control/iTunes/QuaverlyPrefs on the iPod, so they travel with it.
 /// Every read and write goes to the file at once (there is no cache), and a
-/// write replaces the file atomically.
+/// write replaces the file atomically. The file is used only where it really
+/// lies inside the iPod and only when it is a regular file: one that leads
+/// outside through a link reads as the defaults and is never written.
 class mdlOptions
 {
 public:

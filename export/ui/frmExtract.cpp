@@ -210,6 +210,14 @@ void frmExtract::cmdExtract_Click()
                        QStringLiteral("Please choose the folder to extract the songs to."), ui::PromptIcon::Warning);
         return;
     }
+    if (TargetInsideIpod(m_library.iPodRoot, dir)) {
+        m_prompts.show(QStringLiteral("Folder On The iPod!"),
+                       QStringLiteral("The folder %1 is on your iPod: songs copied there would land among the iPod's "
+                                      "own files. Please choose a folder on your computer.")
+                           .arg(QDir::toNativeSeparators(dir)),
+                       ui::PromptIcon::Warning);
+        return;
+    }
     if (!txtDir->text().endsWith(QDir::separator()))
         txtDir->setText(txtDir->text() + QDir::separator()); // stored as well, as every change is
     StartExtract(dir, txtFormat->text());

@@ -246,6 +246,65 @@ private Q_SLOTS:
         QCOMPARE(prompts.requests[0].icon, ui::PromptIcon::Warning);
     }
 
+    void aFolderOnTheIpodIsRefused_data()
+    {
+        QTest::addColumn<QString>("folder"); // relative to the iPod root; "@" names a link to it beside the iPod
+        QTest::newRow("the Music folder") << u"iPod_Control/Music"_s;
+        QTest::newRow("a new folder on the iPod") << u"Copies/new"_s;
+        QTest::newRow("through a link") << u"@/iPod_Control"_s;
+    }
+    void aFolderOnTheIpodIsRefused()
+    {
+        QFETCH(QString, folder);
+        AudioIpod ipod;
+        QVERIFY(ipod.make());
+        QTemporaryDir beside;
+        QVERIFY(beside.isValid());
+        QVERIFY(QFile::link(ipod.dir.path(), beside.filePath(u"ipod-link"_s)));
+        const QString dir = folder.startsWith(u'@') ? beside.filePath(u"ipod-link"_s) + folder.mid(1)
+                                                    : ipod.dir.filePath(folder);
+        const QString music = ipod.dir.filePath(u"iPod_Control/Music"_s);
+        const QStringList before = filesUnder(music);
+        ui::RecordingPromptService prompts;
+        frmExtract window(ipod.load.library, *ipod.options, prompts);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.AddSongs({ 0, 1 });
+        window.txtDir->setText(dir);
+        QTest::mouseClick(window.cmdExtract, Qt::LeftButton);
+        QVERIFY(!window.isExtracting());
+        QCOMPARE(prompts.requests.size(), size_t(1));
+        QCOMPARE(prompts.requests[0].title, u"Folder On The iPod!"_s);
+        QCOMPARE(filesUnder(music), before);
+        QVERIFY(!QFileInfo::exists(ipod.dir.filePath(u"Copies"_s)));
+    }
+
+    void filesAlreadyInTheTargetAreKept()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        const int song = ipod.track(u"Untitled Jam"_s, u"Neon Harbour"_s);
+        QVERIFY(song >= 0);
+        QFile mine(target.filePath(u"Untitled Jam.wav"_s));
+        QVERIFY(mine.open(QIODevice::WriteOnly) && mine.write("my own recording") > 0);
+        mine.close();
+        ui::RecordingPromptService prompts;
+        auto* window = new frmExtract(ipod.load.library, *ipod.options, prompts);
+        window->AddSongs({ song });
+        window->show();
+        window->txtDir->setText(target.path());
+        window->txtFormat->setText(u"[title]"_s);
+        Run run;
+        extractAndWait(window, run);
+
+        QCOMPARE(run.report->copied, 1);
+        QCOMPARE(filesUnder(target.path()), (QStringList { u"Untitled Jam (2).wav"_s, u"Untitled Jam.wav"_s }));
+        QVERIFY(mine.open(QIODevice::ReadOnly));
+        QCOMPARE(mine.readAll(), QByteArray("my own recording"));
+        QVERIFY(QFileInfo(target.filePath(u"Untitled Jam (2).wav"_s)).size() > 1000);
+    }
+
     void progressText_data()
     {
         QTest::addColumn<int>("done");
