@@ -12,9 +12,6 @@
 #ifndef QUAVERLY_RELATIVE_DOC_DIR
 #define QUAVERLY_RELATIVE_DOC_DIR "../share/doc/quaverly"
 #endif
-#ifndef QUAVERLY_RELATIVE_MODULE_DIR
-#define QUAVERLY_RELATIVE_MODULE_DIR "../lib/quaverly"
-#endif
 
 namespace quaverly::startup {
 namespace {
@@ -41,7 +38,6 @@ ProgramLayout FindProgramLayout(const QString& programDir)
     ProgramLayout layout;
     layout.programDir = QDir::cleanPath(programDir);
     layout.docDir = below(layout.programDir, QUAVERLY_RELATIVE_DOC_DIR);
-    layout.moduleDir = below(layout.programDir, QUAVERLY_RELATIVE_MODULE_DIR);
 
     const QString installedCompanions = below(layout.programDir, QUAVERLY_RELATIVE_LIBEXEC_DIR);
     if (holdsCompanions(layout.programDir))

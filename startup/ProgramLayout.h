@@ -8,12 +8,12 @@ inline constexpr const char* kCompanionNames[] = { "stayvane", "wait", "deveject
 /// The help file the Help menu opens.
 inline constexpr const char* kHelpFileName = "QuaverlyHelp.txt";
 
-/// Where the program finds its companions, help file and loadable modules.
+/// Where the program finds its companions and its help file.
 ///
 /// A build tree, or a copy run from the iPod itself, keeps everything beside
 /// the program. An installed program (`cmake --install`) keeps the companions
-/// in libexec/quaverly, the help file in share/doc/quaverly and its modules in
-/// lib/quaverly of the same prefix; these are found relative to the program's
+/// in libexec/quaverly and the help file in share/doc/quaverly of the same
+/// prefix; these are found relative to the program's
 /// folder, so an installed tree may be moved as a whole. Beside the program
 /// wins over the installed places.
 struct ProgramLayout
@@ -22,7 +22,6 @@ struct ProgramLayout
     QString companionDir; // holds stayvane, wait and deveject
     QString helpFile;     // QuaverlyHelp.txt; "" when there is none
     QString docDir;       // the installed documentation folder (it may not exist)
-    QString moduleDir;    // the installed folder of the program's modules (it may not exist)
 };
 
 /// The layout for a program whose executable lies in `programDir`. When no

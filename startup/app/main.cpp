@@ -4,8 +4,8 @@
 //   quaverly --screenshot FILE [ROOT]    starts as usual, saves the filled main
 //                                        window to FILE (PNG) and exits
 //   quaverly --version                   prints the version
-//   quaverly --paths                     prints where the companions, the help
-//                                        file and the modules were found
+//   quaverly --paths                     prints where the companions and the
+//                                        help file were found
 #include "browser/ui/frmMain.h"
 #include "desktop/ui/DesktopIntegration.h"
 #include "devicetools/ui/ToolWindows.h"
@@ -85,8 +85,8 @@ int runConsoleOption(int argc, char* argv[])
         return 0;
     }
     const startup::ProgramLayout layout = startup::CurrentProgramLayout();
-    std::printf("program: %s\ncompanions: %s\nhelp: %s\nmodules: %s\n", qPrintable(layout.programDir),
-                qPrintable(layout.companionDir), qPrintable(layout.helpFile), qPrintable(layout.moduleDir));
+    std::printf("program: %s\ncompanions: %s\nhelp: %s\n", qPrintable(layout.programDir),
+                qPrintable(layout.companionDir), qPrintable(layout.helpFile));
     int missing = 0;
     for (const char* name : startup::kCompanionNames) {
         if (!QFileInfo(QDir(layout.companionDir).filePath(QLatin1String(name))).isExecutable()) {

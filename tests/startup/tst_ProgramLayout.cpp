@@ -63,7 +63,6 @@ private Q_SLOTS:
         QCOMPARE(layout.companionDir, prefix.libexec());
         QCOMPARE(layout.helpFile, prefix.doc() + u"/QuaverlyHelp.txt"_s);
         QCOMPARE(layout.docDir, prefix.doc());
-        QCOMPARE(layout.moduleDir, prefix.path(QUAVERLY_INSTALL_MODULEDIR));
     }
 
     void movedInstalledTreeIsFoundAgain()
