@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -239,11 +240,20 @@ void frmMain::mnuShowFile_Click()
     const QString& path = m_library.Tracks[static_cast<size_t>(track)].Path;
     const startup::DevicePath device(m_library.iPodRoot);
     QString full = device.existing(path);
-    if (full.isEmpty())
+    if (full.isEmpty()) {
+        // Not on the iPod: the file manager can still show where it belongs.
         full = device.resolve(path).value_or(QString());
-    if (full.isEmpty())
+    }
+    if (full.isEmpty()) {
+        m_prompts.show(QStringLiteral("Show File"),
+                       QStringLiteral("The song's file %1 is not a path on the iPod, so it cannot be shown.").arg(path),
+                       ui::PromptIcon::Warning);
         return;
-    ShowFileInFileManager(full);
+    }
+    ShowFileInFileManager(full, this, [this, full](const QString& reason) {
+        m_prompts.show(QStringLiteral("Show File"), ui::OpenFailureText(QFileInfo(full).absolutePath(), reason),
+                       ui::PromptIcon::Warning);
+    });
 }
 
 void frmMain::setPlayingFile(const QString& fullPath)

@@ -8,6 +8,7 @@
 #include "browser/ui/frmMain.h"
 #include "browser/ui/frmMainUi.h"
 #include "browser/ui/frmMenus.h"
+#include "tests/common/FakeOpener.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
@@ -312,6 +313,33 @@ private Q_SLOTS:
         QCOMPARE(lines[2], u"Album: "_s + track.Album);
         QVERIFY(lines[3].startsWith(u"Length: "_s) && lines[3].mid(8).contains(u':'));
         QCOMPARE(lines[4], u"Path: "_s + track.Path);
+    }
+
+    // "Show File" through the song list's context menu item: the folder that
+    // holds the song opens, or the user learns what failed and where.
+    void showFileOpensTheSongsFolderOrSaysWhyNot()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.ui().lstSong->setItemSelected(-1, false);
+        window.ui().lstSong->setItemSelected(1, true);
+        const auto& track = m_pod->load.library.Tracks[size_t(window.songModel().trackAt(1))];
+        const QString songFolder = QFileInfo(m_pod->dir.path() + track.Path).absolutePath();
+        {
+            test::FakeOpener opener(test::FakeOpener::Kind::Succeeds);
+            QVERIFY(opener.ready());
+            window.menus().mnuShowFile->trigger();
+            QTRY_VERIFY(!opener.opened().isEmpty());
+            const QString opened = opener.opened().trimmed();
+            QVERIFY2(songFolder.startsWith(opened) && opened.startsWith(m_pod->dir.path()), qPrintable(opened));
+            QTest::qWait(100);
+            QVERIFY(m_prompts.requests.empty());
+        }
+        test::FakeOpener none(test::FakeOpener::Kind::None);
+        window.menus().mnuShowFile->trigger();
+        QTRY_COMPARE(m_prompts.requests.size(), size_t(1));
+        QCOMPARE(m_prompts.requests[0].title, u"Show File"_s);
+        QVERIFY(m_prompts.requests[0].text.contains(m_pod->dir.path()));
+        QVERIFY(m_prompts.requests[0].text.contains(u"xdg-open"_s));
     }
 
     void extractTakesAllRowsOrTheSelection()
