@@ -9,18 +9,24 @@
 #include "tools/demoipod/DemoIpod.h"
 #include "ui/PromptService.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <numeric>
 #include <optional>
@@ -86,6 +92,46 @@ QStringList filesUnder(const QString& folder)
         files.append(QDir(folder).relativeFilePath(it.next()));
     files.sort();
     return files;
+}
+
+/// Drives the modal file dialog once it is up, as a user would, with
+/// `steps`; whatever they leave open is cancelled, so no test can hang.
+void whenFileDialogShows(std::function<void(QFileDialog*)> steps)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, steps] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        steps(dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    poll->start();
+}
+
+/// The row of `name` in the dialog's file list, once the list has read its folder.
+QModelIndex shownEntry(QFileDialog* dialog, const QString& name)
+{
+    auto* list = dialog->findChild<QListView*>(u"listView"_s);
+    if (!list || !list->model())
+        return {};
+    const QAbstractItemModel* model = list->model();
+    for (int row = 0; row < model->rowCount(list->rootIndex()); ++row) {
+        const QModelIndex index = model->index(row, 0, list->rootIndex());
+        if (index.data().toString() == name && list->visualRect(index).isValid())
+            return index;
+    }
+    return {};
+}
+
+QPushButton* chooseButton(QFileDialog* dialog)
+{
+    auto* buttons = dialog->findChild<QDialogButtonBox*>(u"buttonBox"_s);
+    return buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
 }
 
 } // namespace
@@ -229,6 +275,101 @@ private Q_SLOTS:
         window.txtFormat->setText(u"[album] - [title]"_s);
         QVERIFY(window.lblPreview->text().contains(u"/music/Late Set - Reprise Live.wav"_s));
         QCOMPARE(ipod.options->GetOption(u"ExtractDIR"_s, {}), u"/music"_s); // each change is stored
+    }
+
+    // Browse opens the real folder dialog where the text box points, lists
+    // files greyed, and answers the folder the user picked — clicked, typed,
+    // or new — without entering it.
+    void browsePicksTheFolderTheUserChose_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("expected"); // below the target folder; "" for the folder itself
+        QTest::newRow("folder clicked") << u"click"_s << u"Music Folder"_s;
+        // Entered, the folder shows inside the dialog: choosing then answers it, not FOLDER/FOLDER.
+        QTest::newRow("folder double-clicked, then chosen") << u"enter"_s << u"Music Folder"_s;
+        QTest::newRow("existing folder typed") << u"type:Music Folder"_s << u"Music Folder"_s;
+        QTest::newRow("new folder typed") << u"type:Brand New"_s << u"Brand New"_s;
+        QTest::newRow("nothing picked") << u"none"_s << u""_s;
+    }
+    void browsePicksTheFolderTheUserChose()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, expected);
+        AudioIpod ipod;
+        QVERIFY(ipod.make(3));
+        QTemporaryDir target;
+        QVERIFY(QDir(target.path()).mkpath(u"Music Folder/Inside"_s));
+        QVERIFY(QDir(target.path()).mkpath(u"Other"_s));
+        QFile song(target.filePath(u"song.mp3"_s));
+        QVERIFY(song.open(QIODevice::WriteOnly));
+        song.close();
+        ui::RecordingPromptService prompts;
+        frmExtract window(ipod.load.library, *ipod.options, prompts);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.txtDir->setText(target.path());
+        window.show();
+        bool driven = false;
+        whenFileDialogShows([&](QFileDialog* dialog) {
+            QCOMPARE(QFileInfo(dialog->directory().path()).canonicalFilePath(),
+                     QFileInfo(target.path()).canonicalFilePath());
+            QTRY_VERIFY(shownEntry(dialog, u"song.mp3"_s).isValid()); // files are listed, greyed
+            QVERIFY(!(shownEntry(dialog, u"song.mp3"_s).flags() & Qt::ItemIsEnabled));
+            QTRY_VERIFY(shownEntry(dialog, u"Music Folder"_s).isValid());
+            auto* list = dialog->findChild<QListView*>(u"listView"_s);
+            const QPoint folder = list->visualRect(shownEntry(dialog, u"Music Folder"_s)).center();
+            if (how == u"click"_s) {
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, folder);
+            } else if (how == u"enter"_s) {
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, folder); // a double click's first press
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, folder);
+                QTRY_VERIFY(shownEntry(dialog, u"Inside"_s).isValid());
+            } else if (how.startsWith(u"type:"_s)) {
+                auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+                QVERIFY(name);
+                QTest::keyClicks(name, how.mid(5));
+            }
+            QPushButton* choose = chooseButton(dialog);
+            QVERIFY(choose);
+            QTRY_VERIFY(choose->isEnabled());
+            QTest::mouseClick(choose, Qt::LeftButton);
+            QVERIFY(!dialog->isVisible()); // one press chooses
+            driven = true;
+        });
+        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        QVERIFY(driven);
+        const QString want = expected.isEmpty() ? target.path() : target.filePath(expected);
+        QCOMPARE(QFileInfo(window.txtDir->text()).absoluteFilePath(), QFileInfo(want).absoluteFilePath());
+        QCOMPARE(ipod.options->GetOption(u"ExtractDIR"_s, {}), window.txtDir->text());
+    }
+
+    void browseStartsAtTheFolderTypedEvenBeforeItExists()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make(3));
+        QTemporaryDir target;
+        ui::RecordingPromptService prompts;
+        frmExtract window(ipod.load.library, *ipod.options, prompts);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.txtDir->setText(target.filePath(u"Not Yet/Made"_s));
+        window.show();
+        bool driven = false;
+        whenFileDialogShows([&](QFileDialog* dialog) {
+            QCOMPARE(QFileInfo(dialog->directory().path()).canonicalFilePath(),
+                     QFileInfo(target.path()).canonicalFilePath());
+            auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+            QVERIFY(name);
+            QCOMPARE(name->text(), u"Not Yet/Made"_s);
+            QTest::mouseClick(chooseButton(dialog), Qt::LeftButton);
+            driven = true;
+        });
+        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        QVERIFY(driven);
+        QCOMPARE(window.txtDir->text(), QDir::toNativeSeparators(target.filePath(u"Not Yet/Made"_s)));
+
+        // Cancel changes nothing.
+        whenFileDialogShows([](QFileDialog* dialog) { dialog->reject(); });
+        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        QCOMPARE(window.txtDir->text(), QDir::toNativeSeparators(target.filePath(u"Not Yet/Made"_s)));
     }
 
     void aRelativeFolderIsRefused()
