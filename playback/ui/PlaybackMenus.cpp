@@ -53,7 +53,7 @@ QColor chooseColour(QWidget* owner, const QColor& initial)
 void PlaybackController::connectMenus()
 {
     m_start = &startPlayer;
-    m_choosePlayer = &ChoosePlayerFile;
+    m_choosePlayer = [this](QWidget* owner) { return ChoosePlayerFile(owner, m_prompts); };
     m_chooseColour = &chooseColour;
     browser::frmMenus& m = m_menus;
     connect(m.mnuPause, &QAction::triggered, m_control, &PlayControl::picPause_Click);
@@ -116,7 +116,7 @@ void PlaybackController::mnuPlayer_Click(int index)
 void PlaybackController::mnuAddPlayer_Click()
 {
     frmDefaultPlayer players(
-        m_options, [this] { LoadPlayers(); }, &m_window);
+        m_options, m_prompts, [this] { LoadPlayers(); }, &m_window);
     players.setFileChooser(m_choosePlayer);
     players.exec();
 }

@@ -261,7 +261,7 @@ private Q_SLOTS:
         QVERIFY(QFile(notAProgram).open(QIODevice::WriteOnly));
         int loads = 0;
         {
-            frmDefaultPlayer players(*rig.options, [&loads] { ++loads; });
+            frmDefaultPlayer players(*rig.options, rig.prompts, [&loads] { ++loads; });
             QStringList answers = paths;
             answers.insert(1, notAProgram);
             answers.insert(2, QString()); // cancelled
@@ -269,12 +269,14 @@ private Q_SLOTS:
             for (int i = 0; i < 5; ++i)
                 players.cmdAdd_Click();
             QCOMPARE(players.players(), paths);
+            QCOMPARE(rig.prompts.requests.size(), size_t(1)); // the file that is no program was refused
+            QVERIFY(rig.prompts.requests[0].text.contains(notAProgram));
             players.reject();
         }
         QCOMPARE(loads, 1);
         QCOMPARE(rig.options->GetOption(QStringLiteral("PlayerCount"), QString()), QStringLiteral("3"));
         {
-            frmDefaultPlayer players(*rig.options, {});
+            frmDefaultPlayer players(*rig.options, rig.prompts, {});
             auto* list = players.findChild<QListWidget*>(QStringLiteral("lstPlayers"));
             QVERIFY(list);
             players.cmdRemovePlayer_Click(); // nothing selected: nothing removed

@@ -1,6 +1,7 @@
 // The extraction window on the demo iPod (with its song files) into a
 // temporary folder: names from the template, the end-of-run messages, a
 // target that cannot be written, cancel, Remove and the destination preview.
+#include "FileDialogDriver.h"
 #include "database/Library.h"
 #include "database/LibraryLoader.h"
 #include "export/ui/frmExtract.h"
@@ -33,6 +34,7 @@
 
 using namespace quaverly;
 using namespace quaverly::exporting;
+using namespace quaverly::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -92,46 +94,6 @@ QStringList filesUnder(const QString& folder)
         files.append(QDir(folder).relativeFilePath(it.next()));
     files.sort();
     return files;
-}
-
-/// Drives the modal file dialog once it is up, as a user would, with
-/// `steps`; whatever they leave open is cancelled, so no test can hang.
-void whenFileDialogShows(std::function<void(QFileDialog*)> steps)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, steps] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        steps(dialog);
-        if (dialog->isVisible())
-            dialog->reject();
-    });
-    poll->start();
-}
-
-/// The row of `name` in the dialog's file list, once the list has read its folder.
-QModelIndex shownEntry(QFileDialog* dialog, const QString& name)
-{
-    auto* list = dialog->findChild<QListView*>(u"listView"_s);
-    if (!list || !list->model())
-        return {};
-    const QAbstractItemModel* model = list->model();
-    for (int row = 0; row < model->rowCount(list->rootIndex()); ++row) {
-        const QModelIndex index = model->index(row, 0, list->rootIndex());
-        if (index.data().toString() == name && list->visualRect(index).isValid())
-            return index;
-    }
-    return {};
-}
-
-QPushButton* chooseButton(QFileDialog* dialog)
-{
-    auto* buttons = dialog->findChild<QDialogButtonBox*>(u"buttonBox"_s);
-    return buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
 }
 
 } // namespace
@@ -315,20 +277,19 @@ private Q_SLOTS:
             QTRY_VERIFY(shownEntry(dialog, u"song.mp3"_s).isValid()); // files are listed, greyed
             QVERIFY(!(shownEntry(dialog, u"song.mp3"_s).flags() & Qt::ItemIsEnabled));
             QTRY_VERIFY(shownEntry(dialog, u"Music Folder"_s).isValid());
-            auto* list = dialog->findChild<QListView*>(u"listView"_s);
-            const QPoint folder = list->visualRect(shownEntry(dialog, u"Music Folder"_s)).center();
             if (how == u"click"_s) {
-                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, folder);
+                QVERIFY(clickEntry(dialog, u"Music Folder"_s));
             } else if (how == u"enter"_s) {
-                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, folder); // a double click's first press
-                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, folder);
+                QVERIFY(clickEntry(dialog, u"Music Folder"_s)); // a double click's first press
+                QListView* list = fileList(dialog);
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                                   list->visualRect(shownEntry(dialog, u"Music Folder"_s)).center());
                 QTRY_VERIFY(shownEntry(dialog, u"Inside"_s).isValid());
             } else if (how.startsWith(u"type:"_s)) {
-                auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
-                QVERIFY(name);
-                QTest::keyClicks(name, how.mid(5));
+                QVERIFY(nameBox(dialog));
+                QTest::keyClicks(nameBox(dialog), how.mid(5));
             }
-            QPushButton* choose = chooseButton(dialog);
+            QPushButton* choose = acceptButton(dialog);
             QVERIFY(choose);
             QTRY_VERIFY(choose->isEnabled());
             QTest::mouseClick(choose, Qt::LeftButton);
@@ -359,7 +320,7 @@ private Q_SLOTS:
             auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
             QVERIFY(name);
             QCOMPARE(name->text(), u"Not Yet/Made"_s);
-            QTest::mouseClick(chooseButton(dialog), Qt::LeftButton);
+            QTest::mouseClick(acceptButton(dialog), Qt::LeftButton);
             driven = true;
         });
         QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
