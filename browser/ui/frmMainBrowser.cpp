@@ -262,4 +262,16 @@ void frmMain::setPlayingFile(const QString& fullPath)
     m_songs->setPlayingFile(fullPath);
 }
 
+void frmMain::setTrackRatings(const std::vector<int>& ratings)
+{
+    m_browser.setRatings(ratings);
+    m_songs->setRatings(ratings);
+}
+
+void frmMain::setTrackRating(int track, int stars)
+{
+    m_browser.setRating(track, stars);
+    m_songs->setRating(track, stars);
+}
+
 } // namespace quaverly::browser

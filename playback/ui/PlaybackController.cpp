@@ -134,6 +134,9 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     connectEngine();
     LoadPlayers();
     LoadMyOptions();
+    // The Rating column shows what the stars show: the iPod's Play Counts
+    // rating where it has one.
+    m_window.setTrackRatings(m_control->playCounts().GetAllRatings(m_window.library()));
     ShowRatings();
     tmrPosition->start();
 }
@@ -348,6 +351,7 @@ void PlaybackController::Ratings_Click(int index)
     database::mdlPlayCountEditor& playCounts = m_control->playCounts();
     switch (playCounts.SetRating(track, index + 1)) {
     case database::PlayCountError::None:
+        m_window.setTrackRating(track, playCounts.GetRating(track, m_window.library()));
         break;
     case database::PlayCountError::NoFile:
     case database::PlayCountError::NotSupported: {

@@ -18,6 +18,7 @@
 #include "playback/ui/PlaybackController.h"
 #include "playback/ui/frmDefaultPlayer.h"
 #include "playback/ui/frmPopup.h"
+#include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/Skin.h"
@@ -27,7 +28,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QRadioButton>
@@ -214,6 +217,65 @@ private Q_SLOTS:
             QCOMPARE(rig.prompts.requests.front().title, promptTitle);
             QCOMPARE(rig.fullStars(), databaseStars); // the database's rating stays shown
         }
+    }
+
+    // The Rating column, its sort and the search show what the stars show:
+    // the Play Counts rating where the iPod has one, from the start, after a
+    // click on a star, and after a restart. The database is never touched.
+    void ratingColumnFollowsTheStars()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        const int tracks = rig.load.library.TrackCount();
+        std::vector<tools::PlayCountEntry> entries(static_cast<size_t>(tracks));
+        const int rated = rig.window->songModel().trackAt(0);
+        const int databaseStars = rig.load.library.Tracks[size_t(rated)].Rating;
+        entries[size_t(rated)].rating = databaseStars == 1 ? 40 : 20; // one or two stars on the iPod
+        const int iPodStars = databaseStars == 1 ? 2 : 1;
+        QVERIFY(tools::WriteFileBytes(rig.playCountsPath(), tools::WritePlayCounts(16, entries)));
+        const QString db = startup::DevicePath(rig.dir.path()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
+        const QByteArray database = test::readAll(db);
+        QVERIFY(rig.reload(false));
+        const int ratingColumn = static_cast<int>(browser::Column::Rating);
+        const auto shownRating = [&rig, ratingColumn](int track) {
+            browser::SongListModel& model = rig.window->songModel();
+            for (int row = 0; row < model.rowCount(); ++row) {
+                if (model.trackAt(row) == track)
+                    return rig.ui().lstSong->SubItemText(row, ratingColumn);
+            }
+            return QString();
+        };
+        QCOMPARE(shownRating(rated), QString::number(iPodStars));
+
+        // Rate the song that plays with the real star under the title.
+        rig.selectRow(0);
+        rig.window->picPlay_Click();
+        QCOMPARE(rig.playback->control().CurrentI(), rated);
+        const int newStars = databaseStars == 3 ? 2 : 3; // neither the database's nor the iPod's
+        QTest::mouseClick(rig.ui().Ratings[newStars - 1], Qt::LeftButton);
+        QCOMPARE(rig.fullStars(), newStars);
+        QCOMPARE(shownRating(rated), QString::number(newStars));
+
+        // The header click sorts by the stars shown; the search finds them.
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        QTest::mouseClick(rig.ui().lstSong->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(rig.ui().lstSong->horizontalHeader()->sectionViewportPosition(ratingColumn) + 5, 5));
+        QStringList column;
+        for (int row = 0; row < rig.window->songModel().rowCount(); ++row)
+            column.append(rig.ui().lstSong->SubItemText(row, ratingColumn));
+        QStringList sorted = column;
+        sorted.sort();
+        QCOMPARE(column, sorted);
+        QTest::keyClicks(rig.ui().txtSearch,
+                         rig.load.library.Tracks[size_t(rated)].Title + u' ' + QString::number(newStars));
+        QCOMPARE(shownRating(rated), QString::number(newStars));
+        rig.ui().txtSearch->clear();
+
+        // After a restart the column still shows the stars.
+        QVERIFY(rig.reload(false));
+        QCOMPARE(shownRating(rated), QString::number(newStars));
+        QCOMPARE(test::readAll(db), database);
     }
 
     void playerMenuFromTheStore()
