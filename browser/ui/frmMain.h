@@ -102,6 +102,7 @@ private:
     void restoreColumnWidths();
     void showLists(BrowserList from);
     void showSongs(bool selectFirst);
+    void showSearchResult();
     void updateSongCount();
 
     void lstSource_Click(int current);

@@ -17,9 +17,11 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSet>
 #include <QSignalBlocker>
 
 namespace quaverly::browser {
@@ -143,7 +145,50 @@ void frmMain::txtSearch_Change(const QString& text)
         m_ui->txtSearch->clear(); // runs this handler again with an empty query
         return;
     }
-    showSongs(true);
+    showSearchResult();
+}
+
+void frmMain::showSearchResult()
+{
+    // The songs the user had selected stay selected where the search still
+    // shows them, and the list stays where they are; only when none is left
+    // does the first row take the selection.
+    ui::ucListView* list = m_ui->lstSong;
+    QSet<int> selectedTracks;
+    for (int row : list->GetLstSongSelected())
+        selectedTracks.insert(m_songs->trackAt(row));
+    const int currentTrack = m_songs->trackAt(list->currentIndex().row());
+    m_songs->setRows(m_browser.songRows());
+    list->horizontalHeader()->setSortIndicatorShown(false);
+    QItemSelection keep;
+    int currentRow = -1;
+    const std::vector<int>& rows = m_songs->rows();
+    const int lastColumn = m_songs->columnCount() - 1;
+    int runStart = -1; // selected rows are kept as runs of neighbours
+    for (int row = 0; row <= static_cast<int>(rows.size()); ++row) {
+        const bool selected = row < static_cast<int>(rows.size()) && selectedTracks.contains(rows[size_t(row)]);
+        if (selected && runStart < 0)
+            runStart = row;
+        if (!selected && runStart >= 0) {
+            keep.append(QItemSelectionRange(m_songs->index(runStart, 0), m_songs->index(row - 1, lastColumn)));
+            runStart = -1;
+        }
+        if (!selected)
+            continue;
+        const bool isCurrent = rows[size_t(row)] == currentTrack;
+        if (currentRow < 0 || (isCurrent && rows[size_t(currentRow)] != currentTrack))
+            currentRow = row;
+    }
+    if (currentRow < 0) {
+        if (m_songs->rowCount() > 0)
+            list->setItemSelected(0, true);
+        list->scrollToTop();
+    } else {
+        list->selectionModel()->setCurrentIndex(m_songs->index(currentRow, 0), QItemSelectionModel::NoUpdate);
+        list->selectionModel()->select(keep, QItemSelectionModel::Select);
+        list->scrollTo(m_songs->index(currentRow, 0), QAbstractItemView::EnsureVisible);
+    }
+    updateSongCount();
 }
 
 void frmMain::imgClearSearch_Click()

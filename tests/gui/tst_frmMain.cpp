@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -156,6 +157,48 @@ private Q_SLOTS:
         search->clear();
         QCOMPARE(window.songModel().rowCount(), all);
         QVERIFY(window.ui().lstSong->ItemSelected(0));
+    }
+
+    // Typing keeps the songs the user selected, and the list where it is,
+    // while they are still shown; only when none is left does row 0 take it.
+    void searchKeepsTheSelectionWhileItsSongIsShown()
+    {
+        testing::DemoIpod big;
+        QVERIFY(big.make(400));
+        frmMain window(big.load.library, *big.options, m_prompts);
+        window.resize(900, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ui::ucListView* list = window.ui().lstSong;
+        const int row = window.songModel().rowCount() - 5;
+        const QRect far = list->visualRect(window.songModel().index(row, 1));
+        list->scrollTo(window.songModel().index(row, 1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(window.songModel().index(row, 1)).center());
+        QVERIFY(list->ItemSelected(row));
+        const int track = window.songModel().trackAt(row);
+        const QString title = big.load.library.Tracks[size_t(track)].Title;
+        QVERIFY(!far.intersects(list->viewport()->rect()) || list->verticalScrollBar()->value() > 0);
+
+        QTest::keyClicks(window.ui().txtSearch, title.left(2));
+        const int kept = list->currentIndex().row();
+        QVERIFY(kept >= 0);
+        QCOMPARE(window.songModel().trackAt(kept), track);
+        QCOMPARE(list->GetLstSongSelected().size(), size_t(1));
+        QVERIFY(list->viewport()->rect().intersects(list->visualRect(window.songModel().index(kept, 1))));
+        if (kept != 0)
+            QVERIFY(!list->ItemSelected(0));
+
+        // A query its song does not match: the first row is selected.
+        window.ui().txtSearch->clear();
+        const QString other = big.load.library.Tracks[size_t(window.songModel().trackAt(0))].Title;
+        QVERIFY(other != title);
+        window.ui().txtSearch->setText(other);
+        QVERIFY(window.songModel().rowCount() > 0);
+        const std::vector<int>& shown = window.songModel().rows();
+        QVERIFY(std::find(shown.begin(), shown.end(), track) == shown.end());
+        QVERIFY(list->ItemSelected(0));
+        QCOMPARE(list->verticalScrollBar()->value(), 0);
     }
 
     void screenJumpWordAsksAndEmptiesTheQuery()
