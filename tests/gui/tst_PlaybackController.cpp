@@ -377,7 +377,10 @@ private Q_SLOTS:
         QCOMPARE(rig.started[1].arguments.size(), 1); // one argument, blanks and all
         QFile playlist(rig.started[1].arguments.constFirst());
         QVERIFY(playlist.open(QIODevice::ReadOnly));
-        QCOMPARE(playlist.readAll().count('\n'), rig.window->songModel().rowCount());
+        const QByteArray m3u = playlist.readAll();
+        QVERIFY(m3u.startsWith("#EXTM3U\n"));
+        QCOMPARE(m3u.count("\n#EXTINF:"), rig.window->songModel().rowCount()); // a name for every song
+        QCOMPARE(m3u.count('\n'), 1 + 2 * rig.window->songModel().rowCount());
     }
 
     void spectrumSwitchAndColour()
