@@ -15,6 +15,8 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QFontDatabase>
+#include <QGlyphRun>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +24,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextLayout>
 
 using namespace quaverly;
 using namespace quaverly::browser;
@@ -199,6 +202,28 @@ private Q_SLOTS:
         QVERIFY(std::find(shown.begin(), shown.end(), track) == shown.end());
         QVERIFY(list->ItemSelected(0));
         QCOMPARE(list->verticalScrollBar()->value(), 0);
+    }
+
+    // Titles in Korean, Japanese or with emoji draw with the Noto fonts that
+    // the run command installs, not as boxes (skipped where they are missing).
+    void nonLatinTitlesFallBackToTheNotoFonts()
+    {
+        const QStringList installed = QFontDatabase::families();
+        if (!installed.contains(u"Noto Sans CJK KR"_s) || !installed.contains(u"Noto Color Emoji"_s))
+            QSKIP("fonts-noto-cjk and fonts-noto-color-emoji are not installed");
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        QTextLayout layout(u"\uB178\uB798 \u6B4C \U0001F3B5"_s, window.ui().lstSong->font()); // 노래 歌 🎵
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        QStringList families;
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            families.append(run.rawFont().familyName());
+            for (quint32 glyph : run.glyphIndexes())
+                QVERIFY2(glyph != 0, qPrintable(run.rawFont().familyName())); // 0 is the missing-glyph box
+        }
+        QVERIFY2(families.join(u',').contains(u"Noto Sans CJK"_s), qPrintable(families.join(u',')));
+        QVERIFY2(families.contains(u"Noto Color Emoji"_s), qPrintable(families.join(u',')));
     }
 
     void screenJumpWordAsksAndEmptiesTheQuery()
