@@ -90,6 +90,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -128,6 +129,7 @@ private:
     frmMenus* m_menus = nullptr;
     std::function<QString(const QString&, const QString&)> m_inputBox;
     bool m_closing = false;
+    bool m_nowPlayingFixed = false;
 };
 
 } // namespace quaverly::browser

@@ -116,6 +116,11 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     m_status = new QLabel(m_ui.fraNow);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setStyleSheet(QStringLiteral("color: #a02020;"));
+    // Its line is kept while it is empty, so the panel does not grow when it shows.
+    QSizePolicy keepRoom = m_status->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    m_status->setSizePolicy(keepRoom);
+    m_status->setFixedHeight(m_ui.lblGenre->minimumHeight());
     m_status->hide();
     if (auto* grid = qobject_cast<QGridLayout*>(m_ui.fraNow->layout()))
         grid->addWidget(m_status, grid->rowCount(), 0, 1, grid->columnCount());

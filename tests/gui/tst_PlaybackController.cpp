@@ -28,6 +28,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -160,6 +161,9 @@ private Q_SLOTS:
         Rig rig;
         QVERIFY(rig.make(true, false)); // no song files at all
         QSignalSpy failed(&rig.playback->control(), &PlayControl::playbackFailed);
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        const int panel = rig.ui().fraNow->height();
         rig.ui().lstSong->setItemSelected(-1, false);
         rig.ui().lstSong->setItemSelected(0, true);
         rig.window->lstSong_DblClick();
@@ -168,6 +172,8 @@ private Q_SLOTS:
         QCOMPARE(failed.count(), 3);
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("File not found on the iPod"));
         QVERIFY(rig.playback->statusLabel()->text().contains(QStringLiteral("3 songs in a row")));
+        QVERIFY(rig.playback->statusLabel()->isVisible());
+        QCOMPARE(rig.ui().fraNow->height(), panel); // the status line had its room already
         QVERIFY(rig.ui().picPause->isHidden());
         QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int> { 2 });
     }

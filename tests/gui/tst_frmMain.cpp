@@ -226,6 +226,70 @@ private Q_SLOTS:
         QVERIFY2(families.contains(u"Noto Color Emoji"_s), qPrintable(families.join(u',')));
     }
 
+    // At the smallest size the window allows, every button shows its whole caption.
+    void minimumSizeKeepsEveryCaptionWhole()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.resize(100, 100); // the window's minimum size stops it
+        QTRY_COMPARE(window.size(), window.minimumSize());
+        QVERIFY(window.minimumHeight() >= 540);
+        for (const QPushButton* button : window.findChildren<QPushButton*>()) {
+            if (button->isVisible())
+                QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
+        }
+    }
+
+    // The now-playing panel keeps its height whatever the song's script, so
+    // the lists under it never move.
+    void nowPlayingPanelKeepsItsHeight()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const int panel = window.ui().fraNow->height();
+        const int listsAt = window.ui().lstSource->mapTo(&window, QPoint()).y();
+        for (QLabel* label : { window.ui().lblTitle, window.ui().lblArtist, window.ui().lblAlbum })
+            label->setText(u"\uB178\uB798 \u6B4C \u3042 \U0001F3B5 Ångström"_s);
+        window.ui().lblTime->setText(u"Length: 3:25"_s);
+        QCoreApplication::processEvents();
+        QCOMPARE(window.ui().fraNow->height(), panel);
+        QCOMPARE(window.ui().lstSource->mapTo(&window, QPoint()).y(), listsAt);
+    }
+
+    // In a wide window the name columns take the free room and give it back
+    // as it narrows; what is stored is each column's own width.
+    void wideWindowColumnsUseTheWidth()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.resize(1120, 780);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ui::ucListView* list = window.ui().lstSong;
+        const auto shown = [list] {
+            int sum = 0;
+            for (int column = 0; column < list->ColumnCount(); ++column)
+                sum += list->columnWidth(column);
+            return sum;
+        };
+        std::vector<int> own;
+        for (int column = 0; column < list->ColumnCount(); ++column)
+            own.push_back(list->ColumnWidth(column));
+        window.resize(2000, 900);
+        QTRY_COMPARE(shown(), list->viewport()->width());
+        QVERIFY(list->columnWidth(int(Column::Title)) > own[size_t(Column::Title)]);
+        QCOMPARE(list->columnWidth(int(Column::Length)), own[size_t(Column::Length)]); // numbers keep theirs
+        window.SaveOptions();
+        for (int column = 0; column < list->ColumnCount(); ++column)
+            QCOMPARE(m_pod->options->GetOption(ColumnWidthKey(column), {}), QString::number(own[size_t(column)]));
+        window.resize(1120, 780);
+        int ownSum = 0;
+        for (int width : own)
+            ownSum += width;
+        QTRY_COMPARE(shown(), std::max(ownSum, list->viewport()->width()));
+    }
+
     void screenJumpWordAsksAndEmptiesTheQuery()
     {
         frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
