@@ -18,6 +18,7 @@
 #include "playback/ui/PlaybackController.h"
 #include "playback/ui/frmDefaultPlayer.h"
 #include "playback/ui/frmPopup.h"
+#include "tests/common/FakeOpener.h"
 #include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 #include "ui/PromptService.h"
@@ -55,6 +56,7 @@ struct Rig
     PlaybackController* playback = nullptr;
     FakeBackend* fake = nullptr;
     std::vector<exporting::PlayerCommand> started;
+    bool recordPlayers = true; // false: players start for real (a fake opener on PATH)
 
     bool make(bool realPlayer, bool audio = false)
     {
@@ -88,10 +90,12 @@ struct Rig
             return false;
         playback = new PlaybackController(*window, *options, prompts, load.playCounts, std::move(engine),
                                           std::make_unique<clsVolume>(std::make_unique<NullMixer>()));
-        playback->setPlayerStarter([this](const exporting::PlayerCommand& command) {
-            started.push_back(command);
-            return true;
-        });
+        if (recordPlayers) {
+            playback->setPlayerStarter([this](const exporting::PlayerCommand& command) {
+                started.push_back(command);
+                return true;
+            });
+        }
         return true;
     }
     browser::frmMainUi& ui() { return window->ui(); }
@@ -387,6 +391,31 @@ private Q_SLOTS:
         QVERIFY(m3u.startsWith("#EXTM3U\n"));
         QCOMPARE(m3u.count("\n#EXTINF:"), rig.window->songModel().rowCount()); // a name for every song
         QCOMPARE(m3u.count('\n'), 1 + 2 * rig.window->songModel().rowCount());
+    }
+
+    // "[Default Player]" hands the song to the desktop's opener; when that
+    // finds no program, the user is told what and why.
+    void theDefaultPlayerSaysWhenNothingOpens()
+    {
+        Rig rig;
+        rig.recordPlayers = false;
+        QVERIFY(rig.make(false, true)); // with the song files
+        rig.selectRow(1);
+        const QString song = rig.dir.path() + rig.load.library.Tracks[size_t(rig.window->songModel().trackAt(1))].Path;
+        {
+            test::FakeOpener opener(test::FakeOpener::Kind::Succeeds);
+            QVERIFY(opener.ready());
+            rig.window->cmdOpen_Click();
+            QTRY_VERIFY(!opener.opened().isEmpty());
+            QCOMPARE(QFileInfo(opener.opened().trimmed()).fileName().toLower(), QFileInfo(song).fileName().toLower());
+            QTest::qWait(100);
+            QVERIFY(rig.prompts.requests.empty());
+        }
+        test::FakeOpener failing(test::FakeOpener::Kind::Fails, "xdg-open: no method available for opening it", 3);
+        rig.window->cmdOpen_Click();
+        QTRY_COMPARE(rig.prompts.requests.size(), size_t(1));
+        QVERIFY(rig.prompts.requests[0].text.contains(QStringLiteral("no method available")));
+        QVERIFY(rig.prompts.requests[0].text.contains(QFileInfo(song).fileName(), Qt::CaseInsensitive));
     }
 
     void spectrumSwitchAndColour()
