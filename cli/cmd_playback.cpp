@@ -97,10 +97,12 @@ std::optional<Song> songFromArguments(const QCommandLineParser& parser, int* sta
 
 int play(const Song& song, const QString& audioOut)
 {
+    // Without a window the second player plays the sound of videos too. libmpv
+    // is opened here, so no other command ever loads it.
     AudioEngine engine(std::make_unique<playback::MpvBackend>(playback::MpvOptions { audioOut, false, false }),
-                       std::make_unique<playback::MpvBackend>(playback::MpvOptions { audioOut, false, true }));
+                       std::make_unique<playback::MpvBackend>(playback::MpvOptions { audioOut, false, false }));
     if (!engine.initialise())
-        return fail(QStringLiteral("The audio player cannot start: ") + engine.errorText());
+        return fail(engine.unavailableText());
 
     int status = kExitFailure;
     QObject::connect(&engine, &AudioEngine::songEnded, &engine,

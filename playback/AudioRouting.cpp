@@ -33,8 +33,17 @@ bool UsesSecondPlayer(const QString& path, const QString& kind)
 {
     if (kind.contains(QLatin1String("video"), Qt::CaseInsensitive) || IsCopyProtected(path, kind))
         return true;
-    return endsWithAny(path,
-                       { QLatin1String(".m4v"), QLatin1String(".mp4"), QLatin1String(".mov"), QLatin1String(".aa") });
+    return path.endsWith(QLatin1String(".aa"), Qt::CaseSensitive)
+        || endsWithAny(path, { QLatin1String(".m4v"), QLatin1String(".mp4"), QLatin1String(".mov") });
+}
+
+VideoRoute ChooseVideoRoute(const QString& platform)
+{
+    if (platform == QLatin1String("xcb"))
+        return VideoRoute::Embedded;
+    if (platform.startsWith(QLatin1String("wayland")))
+        return VideoRoute::OwnWindow;
+    return VideoRoute::AudioOnly;
 }
 
 qint64 TimeUnitsToMs(double units, double scale)

@@ -239,6 +239,15 @@ void PlayControl::onSongEnded(EndReason reason, PlaybackError error, const QStri
     if (reason == EndReason::EndOfFile) {
         m_failuresInRow = 0;
         countPlay();
+    } else if (error == PlaybackError::PlayerUnavailable && m_engine.players() == AudioEngine::Players::Unavailable) {
+        // Nothing can be played here (libmpv is missing): say what is
+        // missing once and do not try the rest of the list.
+        m_counted = true;
+        m_autoAdvance = false;
+        setPlaying(false);
+        Q_EMIT playbackFailed(m_engine.unavailableText(), error);
+        Q_EMIT playbackStopped(m_engine.unavailableText());
+        return;
     } else {
         ++m_failuresInRow;
         m_counted = true; // a failed start never counts

@@ -46,7 +46,9 @@ struct NowPlaying
 /// when the engine reports that it played to its end, once per start; pauses
 /// and failures never count. A song that cannot be played is reported through
 /// playbackFailed() and play moves on to the next song; after
-/// kMaxFailuresInRow failures in a row playback stops.
+/// kMaxFailuresInRow failures in a row playback stops. When nothing can be
+/// played at all (the engine's players are unavailable), it stops at once and
+/// says what is missing.
 class PlayControl : public QObject
 {
     Q_OBJECT

@@ -17,6 +17,7 @@
 #include "ui/PromptService.h"
 #include "ui/Shell.h"
 #include "ui/widgets/CommonDialog.h"
+#include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
 #include <QAction>
@@ -70,6 +71,21 @@ void PlaybackController::connectMenus()
     });
     connect(m.mnuSpecColor, &QAction::triggered, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
     connect(m_spectrum, &BandBarsView::colourRequested, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
+    connectSharedPlace();
+}
+
+void PlaybackController::connectSharedPlace()
+{
+    // The volume slider holds the spectrum's place while the spectrum is off:
+    // a right click there offers the spectrum and its colour, so the colour
+    // can be chosen whether or not the spectrum shows.
+    auto* menu = new QMenu(m_ui.picVolume);
+    menu->setObjectName(QStringLiteral("mnuVolumePlace"));
+    menu->addAction(m_menus.mnuSpectrum);
+    menu->addAction(m_menus.mnuSpecColor);
+    m_ui.picVolume->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui.picVolume, &QWidget::customContextMenuRequested, menu,
+            [this, menu](const QPoint& at) { menu->popup(m_ui.picVolume->mapToGlobal(at)); });
 }
 
 void PlaybackController::LoadPlayers()

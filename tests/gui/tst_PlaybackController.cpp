@@ -29,6 +29,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -38,6 +40,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QtEndian>
 
 using namespace quaverly;
@@ -57,6 +60,8 @@ struct Rig
     FakeBackend* fake = nullptr;
     std::vector<exporting::PlayerCommand> started;
     bool recordPlayers = true; // false: players start for real (a fake opener on PATH)
+    bool startPlayers = true;  // false: they start when first needed, as in the program
+    QString libraryMissing;
 
     bool make(bool realPlayer, bool audio = false)
     {
@@ -83,10 +88,12 @@ struct Rig
         } else {
             auto scripted = std::make_unique<FakeBackend>();
             fake = scripted.get();
+            if (!libraryMissing.isEmpty())
+                scripted->setLibraryMissing(libraryMissing);
             backend = std::move(scripted);
         }
         auto engine = std::make_unique<AudioEngine>(std::move(backend), nullptr);
-        if (!engine->initialise())
+        if (startPlayers && !engine->initialise())
             return false;
         playback = new PlaybackController(*window, *options, prompts, load.playCounts, std::move(engine),
                                           std::make_unique<clsVolume>(std::make_unique<NullMixer>()));
@@ -127,6 +134,27 @@ struct Rig
         return stars;
     }
 };
+
+/// Answers the next colour dialog with `colour` (an invalid one cancels), as a user would.
+void answerColourDialog(const QColor& colour, bool* answered)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, colour, answered] {
+        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        if (colour.isValid()) {
+            dialog->setCurrentColor(colour);
+            dialog->accept();
+        } else {
+            dialog->reject();
+        }
+        *answered = true;
+        poll->deleteLater();
+    });
+    poll->start();
+}
 
 } // namespace
 
@@ -449,6 +477,138 @@ private Q_SLOTS:
         rig.playback->PicSpectrum_MouseUp(Qt::RightButton);
         QCOMPARE(rig.options->GetOption(QStringLiteral("SpectrumColor"), QString()), stored);
         QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), stored);
+    }
+
+    void programWiringStartsThePlayersAfterTheWindowIsShown()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        // The window of the program: libmpv under the null output, the system mixer.
+        auto window = std::make_unique<browser::frmMain>(rig.load.library, *rig.options, rig.prompts);
+        PlaybackController* wired = PlaybackController::attach(*window, rig.load, *rig.options, rig.prompts);
+        QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted);
+        QCOMPARE(wired->volume().source(), VolumeControl::Source::Undecided);
+        QTest::qWait(300);
+        QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // not before it is shown
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // the window comes first
+        QTRY_COMPARE_WITH_TIMEOUT(wired->engine().players(), AudioEngine::Players::Ready, 15000);
+        QVERIFY(wired->engine().QuickTimeInstalled());
+        QCOMPARE(wired->volume().source(), VolumeControl::Source::PlayerVolume); // no mixer under the null output
+        QVERIFY(rig.prompts.requests.empty());
+        auto* video = window->findChild<QWidget*>(QStringLiteral("frmQuicktime"));
+        QVERIFY(video != nullptr);
+        QVERIFY(video->isHidden()); // offscreen: videos play as sound only
+    }
+
+    void volumeSliderWorksBeforeThePlayersStart()
+    {
+        Rig rig;
+        rig.startPlayers = false;
+        QVERIFY(rig.make(false));
+        rig.fake->holdLibraries(); // libmpv is slow to load
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        QCOMPARE(rig.ui().picVolume->fraction(), 1.0); // nothing stored yet: full
+        ui::BarControl* slider = rig.ui().picVolume;
+        QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() / 4, slider->height() / 2));
+        QCOMPARE(rig.engine().players(), AudioEngine::Players::NotStarted);
+        QCOMPARE(rig.fake->loadThread(), nullptr);
+        QVERIFY(qAbs(rig.engine().volume() - 25) <= 2);
+        const int chosen = rig.engine().volume();
+        rig.playback->tmrPosition_Timer(); // the slider stays where it was put
+        QCOMPARE(qRound(slider->fraction() * 100), chosen);
+        QTRY_COMPARE(rig.options->GetOption(QStringLiteral("Volume"), QString()), QString::number(chosen));
+
+        // The first song starts the players in the background; they get the level.
+        rig.selectRow(0);
+        rig.window->picPlay_Click();
+        QCOMPARE(rig.engine().players(), AudioEngine::Players::Starting);
+        QVERIFY(rig.ui().picPlay->isHidden()); // the window goes on as if it played
+        rig.fake->releaseLibraries();
+        QTRY_COMPARE(rig.engine().players(), AudioEngine::Players::Ready);
+        QCOMPARE(rig.fake->volume(), chosen);
+        QCOMPARE(rig.engine().state(), BackendState::Playing);
+        QVERIFY(rig.prompts.requests.empty()); // no "No mixer found!": the slider has the players' volume
+
+        // The next start shows the stored level.
+        QVERIFY(rig.reload(false));
+        QCOMPARE(qRound(rig.playback->volume().fraction() * 100), chosen);
+    }
+
+    void spectrumColourFromTheSlidersMenu()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        QVERIFY(rig.ui().PicSpectrum->isHidden()); // the spectrum is off
+        ui::BarControl* slider = rig.ui().picVolume;
+        const QPoint middle(slider->width() / 2, slider->height() / 2);
+
+        // Right click on the slider, "Spectrum Analyser Color", pick a colour in the real dialog.
+        QTest::mouseClick(rig.window->windowHandle(), Qt::RightButton, {}, slider->mapTo(rig.window.get(), middle));
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QCOMPARE(menu->objectName(), QStringLiteral("mnuVolumePlace"));
+        QAction* colour = rig.window->menus().mnuSpecColor;
+        QVERIFY(menu->actions().contains(colour));
+        bool answered = false;
+        answerColourDialog(QColor(10, 200, 30), &answered);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(colour).center());
+        QTRY_VERIFY(answered);
+        const QString stored = QString::number(10 + 200 * 256 + 30 * 65536);
+        QTRY_COMPARE(rig.options->GetOption(QStringLiteral("SpectrumColor"), QString()), stored);
+        QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), stored);
+        QCOMPARE(rig.playback->spectrum()->colour(), QColor(10, 200, 30));
+        QVERIFY(rig.ui().PicSpectrum->isHidden()); // and the spectrum is still off
+
+        // The same menu turns the spectrum on; then its own right click chooses the colour.
+        QTest::mouseClick(rig.window->windowHandle(), Qt::RightButton, {}, slider->mapTo(rig.window.get(), middle));
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
+        menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(rig.window->menus().mnuSpectrum).center());
+        QTRY_VERIFY(!rig.ui().PicSpectrum->isHidden());
+        QVERIFY(slider->isHidden());
+        answered = false;
+        answerColourDialog(QColor(), &answered); // cancelled
+        BandBarsView* area = rig.playback->spectrum();
+        QTest::mouseClick(area, Qt::RightButton, {}, QPoint(area->width() / 2, area->height() / 2));
+        QTRY_VERIFY(answered);
+        QCOMPARE(rig.options->GetOption(QStringLiteral("SpectrumColor"), QString()), stored);
+    }
+
+    void noMixerMessageOnlyWhenNothingCanPlay_data()
+    {
+        QTest::addColumn<bool>("libmpvMissing");
+        QTest::newRow("players' volume instead") << false;
+        QTest::newRow("libmpv missing too") << true;
+    }
+    void noMixerMessageOnlyWhenNothingCanPlay()
+    {
+        QFETCH(bool, libmpvMissing);
+        Rig rig;
+        rig.startPlayers = false;
+        if (libmpvMissing)
+            rig.libraryMissing = QStringLiteral("Songs cannot be played: the library libmpv is not installed.");
+        QVERIFY(rig.make(false));
+        rig.playback->setReportMissingMixer(true);
+        QVERIFY(rig.prompts.requests.empty()); // nothing is said before the players start
+        rig.playback->preparePlayback();
+        QTRY_VERIFY(rig.engine().players() == AudioEngine::Players::Ready
+                    || rig.engine().players() == AudioEngine::Players::Unavailable);
+        QCOMPARE(rig.playback->volume().source(), VolumeControl::Source::PlayerVolume);
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.prompts.requests.size(), size_t(libmpvMissing ? 1 : 0));
+        if (libmpvMissing) {
+            QCOMPARE(rig.prompts.requests.front().text, QStringLiteral("No mixer found!"));
+            // Playing says what is missing, in the now-playing area.
+            rig.selectRow(0);
+            rig.window->picPlay_Click();
+            QTRY_COMPARE(rig.playback->statusLabel()->text(), rig.libraryMissing);
+            QVERIFY(!rig.ui().picPlay->isHidden());
+        }
     }
 
     void popupNeverTakesTheFocus()
