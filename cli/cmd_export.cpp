@@ -239,8 +239,8 @@ int runExtract(const QStringList& args)
 int runM3u(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Writes an M3U playlist (UTF-8) of the selected songs, in song-list order."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes an extended M3U playlist (UTF-8, #EXTINF names) of the selected songs, in song-list order."));
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Write to FILE instead of stdout."),
                                  QStringLiteral("FILE"));
     parser.addOption(out);

@@ -36,8 +36,10 @@ QString QuoteArgument(const QString& argument)
 QString StayvaneArgument(const QString& waitForExecutable, const QString& waitPath, const QString& toolPath,
                          const QString& iPodRoot)
 {
+    const QString waitText = QuoteArgument(toolPath) + QLatin1Char(' ')
+        + QuoteArgument(QStringLiteral("-EjectDrive:") + iPodRoot);
     return QuoteArgument(waitForExecutable) + QLatin1Char(';') + QuoteArgument(waitPath) + QLatin1Char(' ')
-        + QuoteArgument(toolPath) + QLatin1Char(' ') + QuoteArgument(QStringLiteral("-EjectDrive:") + iPodRoot);
+        + QuoteArgument(waitText);
 }
 
 EjectChain::Paths EjectChain::currentProgram()

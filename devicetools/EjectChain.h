@@ -16,8 +16,10 @@ inline constexpr const char* kEjectToolName = "deveject";
 [[nodiscard]] QString QuoteArgument(const QString& argument);
 
 /// The one argument Stayvane gets: the quoted path of the program to wait
-/// for, ";", then the quoted command that wait runs — wait's path, the copied
-/// eject tool's path and "-EjectDrive:" with the iPod root.
+/// for, ";", then the quoted path of wait and, quoted once more as one
+/// argument, wait's argument text — the copied eject tool's path and
+/// "-EjectDrive:" with the iPod root, each quoted. wait splits its argument
+/// text again, so a blank in a path survives both splits.
 [[nodiscard]] QString StayvaneArgument(const QString& waitForExecutable, const QString& waitPath,
                                        const QString& toolPath, const QString& iPodRoot);
 

@@ -4,13 +4,10 @@
 #include <QDir>
 #include <QFileInfo>
 
-// Paths of the installed tree relative to the installed program's folder;
-// the build passes the ones of its install layout.
+// The companions' folder in the installed tree, relative to the installed
+// program's folder; the build passes the one of its install layout.
 #ifndef QUAVERLY_RELATIVE_LIBEXEC_DIR
 #define QUAVERLY_RELATIVE_LIBEXEC_DIR "../libexec/quaverly"
-#endif
-#ifndef QUAVERLY_RELATIVE_DOC_DIR
-#define QUAVERLY_RELATIVE_DOC_DIR "../share/doc/quaverly"
 #endif
 
 namespace quaverly::startup {
@@ -37,7 +34,6 @@ ProgramLayout FindProgramLayout(const QString& programDir)
 {
     ProgramLayout layout;
     layout.programDir = QDir::cleanPath(programDir);
-    layout.docDir = below(layout.programDir, QUAVERLY_RELATIVE_DOC_DIR);
 
     const QString installedCompanions = below(layout.programDir, QUAVERLY_RELATIVE_LIBEXEC_DIR);
     if (holdsCompanions(layout.programDir))
@@ -47,13 +43,6 @@ ProgramLayout FindProgramLayout(const QString& programDir)
     else
         layout.companionDir = layout.programDir;
 
-    for (const QString& dir : { layout.programDir, layout.docDir }) {
-        const QString help = QDir(dir).filePath(QLatin1String(kHelpFileName));
-        if (QFileInfo(help).isFile()) {
-            layout.helpFile = help;
-            break;
-        }
-    }
     return layout;
 }
 

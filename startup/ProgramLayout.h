@@ -5,23 +5,17 @@ namespace quaverly::startup {
 
 /// The companion programs of the eject chain, by file name.
 inline constexpr const char* kCompanionNames[] = { "stayvane", "wait", "deveject" };
-/// The help file the Help menu opens.
-inline constexpr const char* kHelpFileName = "QuaverlyHelp.txt";
-
-/// Where the program finds its companions and its help file.
+/// Where the program finds the companion programs of the eject.
 ///
-/// A build tree, or a copy run from the iPod itself, keeps everything beside
-/// the program. An installed program (`cmake --install`) keeps the companions
-/// in libexec/quaverly and the help file in share/doc/quaverly of the same
-/// prefix; these are found relative to the program's
+/// A build tree, or a copy run from the iPod itself, keeps them beside the
+/// program. An installed program (`cmake --install`) keeps them in
+/// libexec/quaverly of the same prefix, found relative to the program's
 /// folder, so an installed tree may be moved as a whole. Beside the program
-/// wins over the installed places.
+/// wins. (The help file and README: ui::links::ProgramDocument.)
 struct ProgramLayout
 {
     QString programDir;   // the folder of the running executable
     QString companionDir; // holds stayvane, wait and deveject
-    QString helpFile;     // QuaverlyHelp.txt; "" when there is none
-    QString docDir;       // the installed documentation folder (it may not exist)
 };
 
 /// The layout for a program whose executable lies in `programDir`. When no

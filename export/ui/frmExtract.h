@@ -7,7 +7,6 @@
 #include <QFutureWatcher>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -50,8 +49,6 @@ public:
     void AddSongs(const std::vector<int>& trackIndexes);
     [[nodiscard]] const PendingSongs& pending() const { return m_pending; }
     [[nodiscard]] bool isExtracting() const;
-    /// Replaces the folder picker (tests); answers the chosen folder or "".
-    void setFolderPicker(std::function<QString(const QString& current)> picker);
 
     QLabel* Label2;
     QLineEdit* txtDir;
@@ -104,7 +101,6 @@ private:
     settings::mdlOptions& m_options;
     ui::PromptService& m_prompts;
     PendingSongs m_pending;
-    std::function<QString(const QString&)> m_folderPicker;
     std::shared_ptr<ExtractRunState> m_run;
     QFutureWatcher<ExtractReport> m_watcher;
     QTimer m_progressTimer;

@@ -154,6 +154,11 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     m_status = new QLabel(m_ui.fraNow);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setStyleSheet(QStringLiteral("color: #a02020;"));
+    // Its line is kept while it is empty, so the panel does not grow when it shows.
+    QSizePolicy keepRoom = m_status->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    m_status->setSizePolicy(keepRoom);
+    m_status->setFixedHeight(m_ui.lblGenre->minimumHeight());
     m_status->hide();
     if (auto* grid = qobject_cast<QGridLayout*>(m_ui.fraNow->layout()))
         grid->addWidget(m_status, grid->rowCount(), 0, 1, grid->columnCount());
@@ -172,6 +177,9 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     connectEngine();
     LoadPlayers();
     LoadMyOptions();
+    // The Rating column shows what the stars show: the iPod's Play Counts
+    // rating where it has one.
+    m_window.setTrackRatings(m_control->playCounts().GetAllRatings(m_window.library()));
     ShowRatings();
     m_ui.picVolume->setFraction(m_volume->fraction());
     tmrPosition->start();
@@ -411,6 +419,7 @@ void PlaybackController::Ratings_Click(int index)
     const database::PlayCountError error = playCounts.SetRating(track, index + 1);
     switch (error) {
     case database::PlayCountError::None:
+        m_window.setTrackRating(track, playCounts.GetRating(track, m_window.library()));
         break;
     case database::PlayCountError::NoFile:
     case database::PlayCountError::NotSupported: {

@@ -16,6 +16,7 @@
 #include "startup/app/ConsolePromptService.h"
 #include "startup/ui/StartupFlow.h"
 #include "ui/QtPromptService.h"
+#include "ui/widgets/ProjectLinks.h"
 #include "ui/widgets/Skin.h"
 #include "updates/UpdateHandOver.h"
 
@@ -85,8 +86,9 @@ int runConsoleOption(int argc, char* argv[])
         return 0;
     }
     const startup::ProgramLayout layout = startup::CurrentProgramLayout();
+    const QString help = ui::links::ProgramDocument(QLatin1String(ui::links::kHelpFileName));
     std::printf("program: %s\ncompanions: %s\nhelp: %s\n", qPrintable(layout.programDir),
-                qPrintable(layout.companionDir), qPrintable(layout.helpFile));
+                qPrintable(layout.companionDir), qPrintable(help));
     int missing = 0;
     for (const char* name : startup::kCompanionNames) {
         if (!QFileInfo(QDir(layout.companionDir).filePath(QLatin1String(name))).isExecutable()) {
@@ -94,9 +96,9 @@ int runConsoleOption(int argc, char* argv[])
             ++missing;
         }
     }
-    if (layout.helpFile.isEmpty())
-        std::fprintf(stderr, "quaverly: %s was not found\n", startup::kHelpFileName);
-    return missing == 0 && !layout.helpFile.isEmpty() ? 0 : 1;
+    if (help.isEmpty())
+        std::fprintf(stderr, "quaverly: %s was not found\n", ui::links::kHelpFileName);
+    return missing == 0 && !help.isEmpty() ? 0 : 1;
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 #include "browser/ui/frmMainUi.h"
 #include "startup/ui/StartupFlow.h"
 #include "startup/ui/frmLoadingDB.h"
+#include "tests/common/FakeOpener.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
 #include <QLabel>
@@ -230,6 +232,41 @@ private Q_SLOTS:
         QCOMPARE(finished.size(), panel ? 0 : 1); // held for the panel to be read
         if (panel)
             QVERIFY(finished.wait(5000));
+    }
+
+    // Both donation labels and the image open the README that ships with the
+    // program (no invented address); without an opener the user is told why.
+    // The load goes on either way.
+    void donationLinksOpenTheReadme()
+    {
+        testing::DemoIpod pod;
+        QVERIFY(pod.make());
+        ui::RecordingPromptService prompts;
+        frmLoadingDB loading(prompts);
+        loading.setToday(QDate(2026, 3, 1));
+        QSignalSpy finished(&loading, &frmLoadingDB::finished);
+        QSignalSpy loaded(&loading, &frmLoadingDB::loaded);
+        {
+            test::FakeOpener opener(test::FakeOpener::Kind::Succeeds);
+            QVERIFY(opener.ready());
+            loading.LoadDB(pod.dbPath(), pod.dir.path());
+            QVERIFY(QTest::qWaitForWindowExposed(&loading));
+            for (QLabel* label : loading.Label1) // on the link text, at its left end
+                QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(4, label->height() / 2));
+            QTest::mouseClick(loading.Image1, Qt::LeftButton);
+            QTRY_COMPARE(opener.opened().count(u'\n'), 3);
+            for (const QString& line : opener.opened().split(u'\n', Qt::SkipEmptyParts))
+                QCOMPARE(QFileInfo(line).canonicalFilePath(),
+                         QFileInfo(QStringLiteral(QUAVERLY_BIN_DIR "/README.md")).canonicalFilePath());
+        }
+        test::FakeOpener none(test::FakeOpener::Kind::None);
+        QTest::mouseClick(loading.Image1, Qt::LeftButton);
+        QTRY_COMPARE(prompts.requests.size(), size_t(1));
+        QCOMPARE(prompts.requests[0].title, u"Donate"_s);
+        QVERIFY(prompts.requests[0].text.contains(u"README.md"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 20000);
+        loading.mainWindowLoaded();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
     }
 };
 

@@ -1,4 +1,4 @@
-// Where the program finds its companions and help file: beside itself (build
+// Where the program finds the companions of the eject: beside itself (build
 // tree, a copy on the iPod) or in the installed tree around it.
 #include "startup/ProgramLayout.h"
 
@@ -40,12 +40,7 @@ struct Prefix
     QString path(const char* relative) const { return QDir::cleanPath(dir.path() + u'/' + QLatin1String(relative)); }
     QString bin() const { return path(QUAVERLY_INSTALL_BINDIR); }
     QString libexec() const { return path(QUAVERLY_INSTALL_LIBEXECDIR); }
-    QString doc() const { return path(QUAVERLY_INSTALL_DOCDIR); }
-    bool makeInstalled()
-    {
-        return dir.isValid() && QDir().mkpath(bin()) && makeCompanions(libexec())
-            && makeFile(doc() + u"/QuaverlyHelp.txt"_s, false);
-    }
+    bool makeInstalled() { return dir.isValid() && QDir().mkpath(bin()) && makeCompanions(libexec()); }
 };
 
 } // namespace
@@ -61,8 +56,6 @@ private Q_SLOTS:
         const ProgramLayout layout = FindProgramLayout(prefix.bin());
         QCOMPARE(layout.programDir, prefix.bin());
         QCOMPARE(layout.companionDir, prefix.libexec());
-        QCOMPARE(layout.helpFile, prefix.doc() + u"/QuaverlyHelp.txt"_s);
-        QCOMPARE(layout.docDir, prefix.doc());
     }
 
     void movedInstalledTreeIsFoundAgain()
@@ -76,7 +69,6 @@ private Q_SLOTS:
         QVERIFY(QDir().rename(prefix.dir.path(), moved));
         const ProgramLayout layout = FindProgramLayout(moved + u'/' + QLatin1String(QUAVERLY_INSTALL_BINDIR));
         QCOMPARE(layout.companionDir, QDir::cleanPath(moved + u'/' + QLatin1String(QUAVERLY_INSTALL_LIBEXECDIR)));
-        QVERIFY(!layout.helpFile.isEmpty());
     }
 
     void besideTheProgramWins()
@@ -84,10 +76,8 @@ private Q_SLOTS:
         Prefix prefix;
         QVERIFY(prefix.makeInstalled());
         QVERIFY(makeCompanions(prefix.bin()));
-        QVERIFY(makeFile(prefix.bin() + u"/QuaverlyHelp.txt"_s, false));
         const ProgramLayout layout = FindProgramLayout(prefix.bin() + u"/"_s); // a trailing slash too
         QCOMPARE(layout.companionDir, prefix.bin());
-        QCOMPARE(layout.helpFile, prefix.bin() + u"/QuaverlyHelp.txt"_s);
     }
 
     void incompleteSetBesideTheProgramDoesNotCount_data()
@@ -122,18 +112,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const ProgramLayout layout = FindProgramLayout(dir.path());
-        QCOMPARE(layout.companionDir, dir.path());
-        QVERIFY(layout.helpFile.isEmpty());
-    }
-
-    void helpFolderWithoutTheFileGivesNoHelp()
-    {
-        Prefix prefix;
-        QVERIFY(prefix.dir.isValid());
-        QVERIFY(QDir().mkpath(prefix.bin()));
-        QVERIFY(QDir().mkpath(prefix.doc() + u"/QuaverlyHelp.txt"_s)); // a folder of that name
-        QVERIFY(FindProgramLayout(prefix.bin()).helpFile.isEmpty());
+        QCOMPARE(FindProgramLayout(dir.path()).companionDir, dir.path());
     }
 };
 
