@@ -1,6 +1,7 @@
 #include "devicetools/EjectChain.h"
 
 #include "devicetools/DeviceLog.h"
+#include "startup/ProgramLayout.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,7 +44,8 @@ QString StayvaneArgument(const QString& waitForExecutable, const QString& waitPa
 
 EjectChain::Paths EjectChain::currentProgram()
 {
-    return { QCoreApplication::applicationDirPath(), QCoreApplication::applicationFilePath(), QDir::tempPath() };
+    // Beside the program in a build tree or on the iPod; in libexec/quaverly once installed.
+    return { startup::CurrentProgramLayout().companionDir, QCoreApplication::applicationFilePath(), QDir::tempPath() };
 }
 
 EjectChain::EjectChain(Paths paths)

@@ -63,7 +63,8 @@ public:
         QString waitForExecutable; // the process stayvane waits for
         QString tempDir;           // where the eject tool is copied
     };
-    /// The running program: its folder, its own executable, the system's temporary folder.
+    /// The running program: the folder of its companions (see startup::ProgramLayout),
+    /// its own executable, the system's temporary folder.
     [[nodiscard]] static Paths currentProgram();
 
     explicit EjectChain(Paths paths);

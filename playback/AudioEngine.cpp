@@ -253,6 +253,23 @@ void AudioEngine::ResumeSong()
         active()->resume();
 }
 
+void AudioEngine::StopSong()
+{
+    ++m_generation; // a failure still queued for the song is dropped
+    if (m_pending)
+        m_pending = false; // the song waiting for the players is dropped; they are not touched while they start
+    else if (m_opened && !m_failedHere)
+        active()->stop();
+    m_opened = false;
+    m_failedHere = false;
+    m_quickTimeActive = false;
+    if (!m_bandLevels.isEmpty()) {
+        m_bandLevels.clear();
+        Q_EMIT bandLevelsChanged(m_bandLevels);
+    }
+    Q_EMIT trayMenuChanged(false, true);
+}
+
 BackendState AudioEngine::state() const
 {
     if (!m_opened)

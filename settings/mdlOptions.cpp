@@ -31,6 +31,8 @@ QString mdlOptions::GetOption(const QString& key, const QString& defaultValue) c
 
 bool mdlOptions::SaveOption(const QString& key, const QString& value)
 {
+    if (m_readOnly)
+        return false; // the iPod went away: nothing more is written to it
     // Written where the file really lies, and only on the iPod: the new file
     // is made beside it and renamed over it there.
     const QString path = PrefsPath();

@@ -397,6 +397,11 @@ void PlaybackController::setVolume(double fraction)
     m_volumeStore->start();
 }
 
+double PlaybackController::volumeFraction() const
+{
+    return m_ui.picVolume->fraction();
+}
+
 void PlaybackController::ShowRatings()
 {
     const int track = m_control->CurrentI();
@@ -408,8 +413,8 @@ void PlaybackController::ShowRatings()
 void PlaybackController::Ratings_Click(int index)
 {
     const int track = m_control->CurrentI();
-    if (track < 0)
-        return;
+    if (track < 0 || m_control->deviceGone())
+        return; // nothing is written to an iPod that went away
     database::mdlPlayCountEditor& playCounts = m_control->playCounts();
     const database::PlayCountError error = playCounts.SetRating(track, index + 1);
     switch (error) {

@@ -12,6 +12,7 @@
 #include "ui/widgets/ucListView.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -64,6 +65,36 @@ private Q_SLOTS:
         QSignalSpy closed(&flow, &StartupFlow::mainWindowClosed);
         window->close();
         QVERIFY(closed.wait(5000));
+    }
+
+    void anotherIpodReplacesTheOpenOneThroughTheLoadingWindow()
+    {
+        testing::DemoIpod first;
+        QVERIFY(first.make());
+        testing::DemoIpod second;
+        QVERIFY(second.make(40)); // a generated library, told apart by its size
+        ui::RecordingPromptService prompts;
+        StartupFlow flow(prompts, mainWindowFactory());
+        flow.setToday(kJanuary);
+        QSignalSpy shown(&flow, &StartupFlow::mainWindowShown);
+        QSignalSpy closed(&flow, &StartupFlow::mainWindowClosed);
+        flow.start(first.dir.path(), {}, QString());
+        QVERIFY(shown.wait(20000));
+        QPointer<QWidget> old = flow.mainWindow();
+
+        QTemporaryDir empty;
+        QVERIFY(!flow.openIpod(empty.path())); // no iPod there: nothing happens
+        QVERIFY(flow.openIpod(second.dir.path()));
+        QVERIFY(shown.wait(20000));
+        QVERIFY(old.isNull());       // the old window went without the close handling
+        QCOMPARE(closed.count(), 0); // and the program goes on
+        QCOMPARE(flow.loadResult()->library.iPodRoot, second.dir.path());
+        QCOMPARE(flow.loadResult()->library.TrackCount(), second.load.library.TrackCount());
+        QCOMPARE(flow.options()->PrefsPath(), second.options->PrefsPath());
+        auto* window = qobject_cast<browser::frmMain*>(flow.mainWindow());
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(&window->library(), &flow.loadResult()->library);
+        QVERIFY(prompts.requests.empty());
     }
 
     void startsOnARealDatabaseNamedOnTheCommandLine()

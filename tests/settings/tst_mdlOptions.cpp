@@ -91,6 +91,22 @@ private Q_SLOTS:
         QVERIFY(!options.SaveOption(QStringLiteral("Repeat"), QStringLiteral("1")));
     }
 
+    void readOnlyStoreWritesNothing()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("iPod_Control/iTunes")));
+        mdlOptions options(root.path());
+        QVERIFY(options.SaveOption(QStringLiteral("Shuffle"), QStringLiteral("1")));
+        options.setReadOnly(true); // the iPod was unmounted while open
+        QVERIFY(!options.SaveOption(QStringLiteral("Shuffle"), QStringLiteral("0")));
+        QVERIFY(!options.SaveOption(QStringLiteral("Repeat"), QStringLiteral("1")));
+        QFile file(options.PrefsPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("[Options]\r\nShuffle=1\r\n"));
+        QCOMPARE(options.GetOption(QStringLiteral("Shuffle"), QStringLiteral("0")), QStringLiteral("1")); // reads go on
+    }
+
     void booleans_data()
     {
         QTest::addColumn<QString>("text");
