@@ -25,7 +25,13 @@ bool inNumber(qint64 value, const QString& word)
     return QLatin1StringView(buffer, result.ptr - buffer).contains(word);
 }
 
-bool wordInRow(const TrackRecord& track, const Word& word, const QString& playingFile)
+// The rating cell holds one digit, so a word is in it only when it is that digit.
+bool inRating(int stars, QStringView word)
+{
+    return stars >= 0 && stars <= 9 && word.size() == 1 && word.at(0) == QLatin1Char(static_cast<char>('0' + stars));
+}
+
+bool wordInRow(const TrackRecord& track, int stars, const Word& word, const QString& playingFile)
 {
     const QString& w = word.text;
     if (w.isEmpty())
@@ -36,8 +42,8 @@ bool wordInRow(const TrackRecord& track, const Word& word, const QString& playin
             return true;
     }
     if (word.canMatchNumber) {
-        if (inNumber(track.Rating, w) || inNumber(track.UIN, w) || inNumber(track.Length, w)
-            || inNumber(track.FileSize, w) || inNumber(track.TrackNumber, w))
+        if (inRating(stars, w) || inNumber(track.UIN, w) || inNumber(track.Length, w) || inNumber(track.FileSize, w)
+            || inNumber(track.TrackNumber, w))
             return true;
     }
     // The mark cell holds " " or "#"; a word never holds a blank.
@@ -66,8 +72,7 @@ SearchIndex::SearchIndex(const database::Library& library)
             m_text.append(*cell);
             m_text.append(separator);
         }
-        for (qint64 number : { qint64(track.Rating), qint64(track.UIN), qint64(track.Length), track.FileSize,
-                               qint64(track.TrackNumber) })
+        for (qint64 number : { qint64(track.UIN), qint64(track.Length), track.FileSize, qint64(track.TrackNumber) })
             appendNumber(number);
     }
     m_offsets.push_back(m_text.size());
@@ -94,7 +99,7 @@ bool IsScreenJumpQuery(const QString& query)
 }
 
 std::vector<int> FilterRows(const database::Library& library, const std::vector<int>& rows, const QStringList& words,
-                            const QString& playingFile)
+                            const QString& playingFile, const std::vector<int>& ratings)
 {
     std::vector<Word> prepared;
     for (const QString& text : words) {
@@ -112,8 +117,9 @@ std::vector<int> FilterRows(const database::Library& library, const std::vector<
     for (int row : rows) {
         const TrackRecord& track = library.Tracks[static_cast<size_t>(row)];
         bool all = true;
+        const int stars = ShownRating(library, ratings, row);
         for (const Word& word : prepared) {
-            if (!wordInRow(track, word, playingFile)) {
+            if (!wordInRow(track, stars, word, playingFile)) {
                 all = false;
                 break;
             }
@@ -125,12 +131,12 @@ std::vector<int> FilterRows(const database::Library& library, const std::vector<
 }
 
 std::vector<int> FilterRows(const database::Library& library, const SearchIndex& index, const std::vector<int>& rows,
-                            const QStringList& words, const QString& playingFile)
+                            const QStringList& words, const QString& playingFile, const std::vector<int>& ratings)
 {
     QStringList folded;
     for (const QString& word : words) {
         if (word.contains(QLatin1Char('\n')))
-            return FilterRows(library, rows, words, playingFile); // the index cannot tell cells apart
+            return FilterRows(library, rows, words, playingFile, ratings); // the index cannot tell cells apart
         if (!word.isEmpty())
             folded.append(word.toCaseFolded());
     }
@@ -141,7 +147,7 @@ std::vector<int> FilterRows(const database::Library& library, const SearchIndex&
     for (int row : rows) {
         bool all = true;
         for (const QString& word : folded) {
-            if (!index.contains(row, word)
+            if (!index.contains(row, word) && !inRating(ShownRating(library, ratings, row), word)
                 && !(word == u"#" && IsPlayingTrack(library.Tracks[static_cast<size_t>(row)], playingFile))) {
                 all = false;
                 break;

@@ -19,8 +19,14 @@ std::optional<int> parseRootCommand(QCommandLineParser& parser, const QStringLis
 {
     parser.setApplicationDescription(description);
     parser.addPositionalArgument(QStringLiteral("ROOT"), QStringLiteral("An iPod folder or the path of its iTunesDB."));
-    for (const QString& name : extraArguments)
-        parser.addPositionalArgument(name, name);
+    for (const QString& name : extraArguments) {
+        if (name == QLatin1String("INDEX"))
+            parser.addPositionalArgument(name, QStringLiteral("The track's index in database order (0 is the first)."));
+        else if (name == QLatin1String("STARS"))
+            parser.addPositionalArgument(name, QStringLiteral("The rating, 0 to 5 stars."));
+        else
+            parser.addPositionalArgument(name, name);
+    }
     if (const auto status = parseArguments(parser, args))
         return status;
     if (parser.positionalArguments().size() != 1 + extraArguments.size())
@@ -135,8 +141,9 @@ QString playCountErrorText(PlayCountError error, const LoadResult& loaded, int i
     case PlayCountError::BadValue:
         return QStringLiteral("The value is outside what the Play Counts file can hold; nothing was written.");
     case PlayCountError::WriteFailed:
-        return QStringLiteral("The Play Counts file %1 could not be written (is the iPod read-only or unplugged?).")
-            .arg(QDir::toNativeSeparators(loaded.playCounts.FilePath()));
+    case PlayCountError::Locked:
+    case PlayCountError::OutsideIpod:
+        return loaded.playCounts.UpdateFailureText(error);
     }
     return {};
 }

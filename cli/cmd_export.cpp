@@ -7,6 +7,7 @@
 #include "settings/OptionKeys.h"
 #include "settings/mdlOptions.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -23,13 +24,26 @@ using exporting::ExtractPlan;
 using exporting::ExtractProgress;
 using exporting::ExtractReport;
 
-// Set by Ctrl-C; the copy stops cleanly at the next chunk. A signal handler
-// can only reach a flag with static storage.
+// Set by Ctrl-C or SIGTERM; the copy stops cleanly at the next chunk. A
+// signal handler can only reach a flag with static storage.
 volatile std::sig_atomic_t g_interrupted = 0;
 
 extern "C" void onInterrupt(int)
 {
     g_interrupted = 1;
+}
+
+// Without SA_RESTART a call blocked on a slow device returns (EINTR) and the
+// run ends at once; the handler runs once, so a second signal ends the
+// program even if something still blocks.
+void catchInterrupts()
+{
+    struct sigaction action = {};
+    action.sa_handler = onInterrupt;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
 }
 
 // The parser with ROOT and the selection options; answers an exit status when done already.
@@ -225,6 +239,11 @@ int runExtract(const QStringList& args)
         : settings::mdlOptions(library.iPodRoot)
               .GetOption(QLatin1String(settings::keys::kExtractTemplate), exporting::kDefaultTemplate.toString());
 
+    if (exporting::TargetInsideIpod(library.iPodRoot, parser.value(to))) {
+        return fail(QStringLiteral("The folder %1 is on the iPod (%2): songs copied there would land among the iPod's "
+                                   "own files. Choose a folder outside the iPod; nothing was copied.")
+                        .arg(parser.value(to), QDir::toNativeSeparators(library.iPodRoot)));
+    }
     exporting::ExtractOptions options;
     options.writeTags = parser.isSet(tags);
     options.writeCovers = parser.isSet(covers);
@@ -235,8 +254,7 @@ int runExtract(const QStringList& args)
         return printPlan(plan, parser.isSet(json));
 
     ProgressLine line(!parser.isSet(json) && ::isatty(STDOUT_FILENO));
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    catchInterrupts();
     QElapsedTimer elapsed;
     elapsed.start();
     const ExtractReport report = exporting::SongExtractor::Run(plan, [&](const ExtractProgress& progress) {
@@ -251,8 +269,8 @@ int runExtract(const QStringList& args)
 int runM3u(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Writes an M3U playlist (UTF-8) of the selected songs, in song-list order."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes an extended M3U playlist (UTF-8, #EXTINF names) of the selected songs, in song-list order."));
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Write to FILE instead of stdout."),
                                  QStringLiteral("FILE"));
     parser.addOption(out);

@@ -3,14 +3,24 @@
 #include "database/Library.h"
 #include "export/CopyExtras.h"
 #include "export/ExtractCore.h"
+#include "startup/DeviceGuard.h"
 #include "startup/DevicePath.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QSet>
 
+#include <sys/stat.h>
+#include <tuple>
+
 namespace quaverly::exporting {
 namespace {
+
+QString numberSuffix(int n)
+{
+    return n == 1 ? QString() : QStringLiteral(" (%1)").arg(n);
+}
 
 /// Gives each song of a plan its own destination. Folder names that differ
 /// only in letter case are merged into the spelling seen first (a FAT target
@@ -19,15 +29,20 @@ namespace {
 class DestinationRegistry
 {
 public:
-    QString claim(const QString& fileName, const QString& extension)
+    explicit DestinationRegistry(QString targetDir)
+        : m_targetDir(std::move(targetDir))
+    {
+    }
+
+    /// The first free name and its number (1: no suffix).
+    std::pair<QString, int> claim(const QString& fileName, const QString& extension)
     {
         for (int n = 1;; ++n) {
-            const QString suffix = n == 1 ? QString() : QStringLiteral(" (%1)").arg(n);
-            QString destination = canonicalFolders(DestinationName(fileName, extension, suffix));
+            QString destination = canonicalFolders(DestinationName(fileName, extension, numberSuffix(n)));
             const QString key = destination.toCaseFolded();
-            if (!m_files.contains(key)) {
+            if (!m_files.contains(key) && !onDisk(destination)) {
                 m_files.insert(key);
-                return destination;
+                return { destination, n };
             }
         }
     }
@@ -48,6 +63,15 @@ private:
         return parts.join(QLatin1Char('/'));
     }
 
+    // Any entry counts, a link or a folder too: nothing there is replaced.
+    [[nodiscard]] bool onDisk(const QString& destination) const
+    {
+        struct stat info = {};
+        return !m_targetDir.isEmpty()
+            && ::lstat(QFile::encodeName(m_targetDir + QLatin1Char('/') + destination).constData(), &info) == 0;
+    }
+
+    QString m_targetDir;
     QSet<QString> m_files;             // folded relative paths of the files taken
     QHash<QString, QString> m_folders; // folded folder path -> spelling of its last component
 };
@@ -62,7 +86,21 @@ QString cleanTarget(const QString& targetDir)
     return cleaned;
 }
 
+// The job's destination with the number `n`, in the folders the plan spelled.
+QString numberedDestination(const ExtractJob& job, int n)
+{
+    const QString name = DestinationName(job.fileName, job.extension, numberSuffix(n));
+    const qsizetype planned = job.destination.lastIndexOf(QLatin1Char('/'));
+    return job.destination.left(planned + 1) + name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
 } // namespace
+
+bool TargetInsideIpod(const QString& iPodRoot, const QString& targetDir)
+{
+    const startup::DeviceGuard guard(iPodRoot);
+    return !targetDir.trimmed().isEmpty() && guard.containsReal(startup::DeviceGuard::RealPath(targetDir));
+}
 
 SongExtractor::SongExtractor(const database::Library& library)
     : m_library(library)
@@ -75,9 +113,11 @@ ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QStr
     ExtractPlan plan;
     plan.targetDir = cleanTarget(targetDir);
     plan.writeCovers = options.writeCovers;
+    plan.iPodRoot = m_library.iPodRoot;
+    const bool onIpod = TargetInsideIpod(m_library.iPodRoot, plan.targetDir);
     plan.jobs.reserve(trackIndexes.size());
     startup::CachedDevicePath device(m_library.iPodRoot);
-    DestinationRegistry destinations;
+    DestinationRegistry destinations(onIpod ? QString() : plan.targetDir);
     for (const int index : trackIndexes) {
         ExtractJob& job = plan.jobs.emplace_back();
         job.trackIndex = index;
@@ -89,7 +129,9 @@ ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QStr
         job.song = track.Artist + QStringLiteral(" - ") + track.Title;
         const QString name = MakeFileName(nameTemplate, track.Title, track.Artist, track.Album, track.Genre,
                                           TrackNumberText(track.TrackNumber));
-        job.destination = destinations.claim(name, GetFormat(track.Path));
+        job.fileName = name;
+        job.extension = GetFormat(track.Path);
+        std::tie(job.destination, job.number) = destinations.claim(name, job.extension);
         if (options.writeTags) {
             const size_t at = static_cast<size_t>(index);
             job.tags = TagsForTrack(track, at < options.ratings.size() ? options.ratings[at] : track.Rating);
@@ -101,6 +143,8 @@ ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QStr
             job.error = ExtractError::SourceMissing;
         } else if (plan.targetDir.isEmpty()) {
             job.error = ExtractError::TargetNotWritable;
+        } else if (onIpod) {
+            job.error = ExtractError::TargetInsideIpod;
         }
         plan.totalBytes += job.sizeBytes;
     }
@@ -115,6 +159,7 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
     state.songsTotal = report.total;
     state.bytesTotal = plan.totalBytes;
     FileCopier copier;
+    copier.setDeviceRoot(plan.iPodRoot);
     std::vector<const ExtractJob*> copied;
     for (const ExtractJob& job : plan.jobs) {
         state.currentSong = job.song;
@@ -122,7 +167,7 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
             report.cancelled = true;
             break;
         }
-        CopyResult result { job.error, 0, 0 };
+        CopyResult result { job.error, 0, 0, {} };
         const qint64 before = state.bytesDone;
         media::TagResult tagged;
         FinishFn tagCopy;
@@ -138,6 +183,9 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
                 [&](qint64 fileBytes) {
                     state.bytesDone = before + fileBytes;
                     return !progress || progress(state);
+                },
+                [&](int attempt) {
+                    return plan.targetDir + QLatin1Char('/') + numberedDestination(job, job.number + attempt);
                 },
                 tagCopy);
         }
@@ -196,6 +244,15 @@ QString describeError(ExtractError error, int systemError)
         break;
     case ExtractError::SourceUnreadable:
         text = QStringLiteral("the song's file could not be read");
+        break;
+    case ExtractError::SourceNotRegular:
+        text = QStringLiteral("the song's path on the iPod is not a regular file");
+        break;
+    case ExtractError::SourceOutsideIpod:
+        text = QStringLiteral("the song's path leads outside the iPod (a link); it was not read");
+        break;
+    case ExtractError::TargetInsideIpod:
+        text = QStringLiteral("the target folder lies on the iPod itself");
         break;
     case ExtractError::FolderNotCreated:
         text = QStringLiteral("the folder could not be created");

@@ -22,6 +22,9 @@ struct ExtractJob
     QString song;        // "artist - title", for progress and reports
     QString source;      // native path of the file on the iPod; empty when it is missing
     QString destination; // relative to the target folder, '/'-separated, with extension
+    QString fileName;    // MakeFileName's result and the extension, for the next free name
+    QString extension;   // when the destination is taken by the time the song is copied
+    int number = 1;      // 2 when the destination ends in " (2)", and so on
     qint64 sizeBytes = 0;
     ExtractError error = ExtractError::None; // set when the song cannot be copied at all
     std::optional<media::SongTags> tags;     // written into the copy when set
@@ -41,6 +44,7 @@ struct ExtractOptions
 struct ExtractPlan
 {
     QString targetDir; // native, without trailing separator
+    QString iPodRoot;  // songs are read only inside it, and nothing is written there
     std::vector<ExtractJob> jobs;
     qint64 totalBytes = 0; // sum of the sizes of the songs found
     bool writeCovers = false;
@@ -115,16 +119,19 @@ public:
     /// Names every song: MakeFileName over the template, the extension of
     /// its file, and " (2)", " (3)" ... before the extension when an earlier
     /// song of the same plan took the name (compared ignoring case, as FAT
-    /// targets do). Indexes are kept in order; unknown ones become failed
-    /// jobs. Lists each iPod folder once, whatever the number of songs.
+    /// targets do) or a file of that name is already in the target. Indexes
+    /// are kept in order; unknown ones become failed jobs, and every song
+    /// fails with TargetInsideIpod when the target folder lies on the iPod.
+    /// Lists each iPod folder once, whatever the number of songs.
     /// With `options.writeTags` each job carries the tags for its copy.
     [[nodiscard]] ExtractPlan Plan(const std::vector<int>& trackIndexes, const QString& targetDir,
                                    const QString& nameTemplate, const ExtractOptions& options = {}) const;
 
-    /// Copies the plan's songs in order, replacing files of earlier runs.
+    /// Copies the plan's songs in order. Never replaces a file: a name taken
+    /// since the plan was made passes to the next free " (n)".
     /// Tags go into each copy before it takes its name; a copy TagLib cannot
     /// tag is kept and listed. Then, when the plan asks, each album folder
-    /// gets a cover (AlbumCovers.h). The songs on the iPod are only read.
+    /// gets a cover (CopyExtras.h). The songs on the iPod are only read.
     [[nodiscard]] static ExtractReport Run(const ExtractPlan& plan, const ExtractProgressFn& progress = {});
 
     /// Plan() then Run().
@@ -134,6 +141,10 @@ public:
 private:
     const database::Library& m_library;
 };
+
+/// True when `targetDir`, links followed, is the iPod at `iPodRoot` or lies
+/// inside it: copying there would put songs over the iPod's own files.
+[[nodiscard]] bool TargetInsideIpod(const QString& iPodRoot, const QString& targetDir);
 
 /// A short English reason for a report line ("the target disk is full (No space left on device)").
 [[nodiscard]] QString describeError(ExtractError error, int systemError = 0);

@@ -7,6 +7,10 @@
 
 #include <memory>
 
+#ifndef QUAVERLY_RELATIVE_MODULE_DIR
+#define QUAVERLY_RELATIVE_MODULE_DIR "../lib/quaverly"
+#endif
+
 namespace quaverly::media {
 namespace {
 
@@ -26,7 +30,9 @@ QStringList candidates()
     QStringList paths;
     if (QCoreApplication::instance()) {
         const QDir program(QCoreApplication::applicationDirPath());
-        paths << program.filePath(u"lib" + name) << program.filePath(u"../lib/quaverly/lib" + name);
+        // Beside the program (the build), then where the install puts it.
+        paths << program.filePath(u"lib" + name)
+              << program.filePath(QStringLiteral(QUAVERLY_RELATIVE_MODULE_DIR "/lib") + name);
     }
     paths << name;
     return paths;

@@ -190,7 +190,10 @@ void AudioEngine::OpenFile(const QString& path, const QString& kind)
 
 void AudioEngine::route(const QString& path, const QString& kind)
 {
-    if (UsesSecondPlayer(path, kind)) {
+    // A FIFO or device would keep the player waiting forever: such a path is no file to play.
+    if (!IsPlayableFile(path)) {
+        failLater(PlaybackError::FileNotFound);
+    } else if (UsesSecondPlayer(path, kind)) {
         if (m_secondReady) {
             m_quickTimeActive = true;
             m_second->open(path);
@@ -248,6 +251,23 @@ void AudioEngine::ResumeSong()
         m_pendingPause = false;
     else if (m_opened && !m_failedHere)
         active()->resume();
+}
+
+void AudioEngine::StopSong()
+{
+    ++m_generation; // a failure still queued for the song is dropped
+    if (m_pending)
+        m_pending = false; // the song waiting for the players is dropped; they are not touched while they start
+    else if (m_opened && !m_failedHere)
+        active()->stop();
+    m_opened = false;
+    m_failedHere = false;
+    m_quickTimeActive = false;
+    if (!m_bandLevels.isEmpty()) {
+        m_bandLevels.clear();
+        Q_EMIT bandLevelsChanged(m_bandLevels);
+    }
+    Q_EMIT trayMenuChanged(false, true);
 }
 
 BackendState AudioEngine::state() const

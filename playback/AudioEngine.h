@@ -58,6 +58,9 @@ public:
     void OpenFile(const QString& path, const QString& kind);
     void PauseSong();
     void ResumeSong();
+    /// Stops the current song and lets go of its file; nothing is announced
+    /// for it. Afterwards nothing plays (state Idle) until the next OpenFile.
+    void StopSong();
     /// Playing position; kept while paused; 0 when nothing plays. During a
     /// seek it answers the target.
     [[nodiscard]] qint64 Position() const;

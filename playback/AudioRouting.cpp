@@ -1,5 +1,7 @@
 #include "playback/AudioRouting.h"
 
+#include <QFileInfo>
+
 #include <cmath>
 
 namespace quaverly::playback {
@@ -27,6 +29,14 @@ bool IsCopyProtected(const QString& path, const QString& kind)
 {
     return kind.contains(QLatin1String("protected"), Qt::CaseInsensitive)
         || endsWithAny(path, { QLatin1String(".m4p") });
+}
+
+bool IsPlayableFile(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return !info.exists() || info.isFile();
 }
 
 bool UsesSecondPlayer(const QString& path, const QString& kind)

@@ -31,6 +31,12 @@ enum class VideoRoute {
 /// case) or a ".m4p" name. Such songs cannot be decoded here.
 [[nodiscard]] bool IsCopyProtected(const QString& path, const QString& kind);
 
+/// False for a path no player may open: empty, or an existing entry that is
+/// not a regular file (a folder, a device, or a FIFO, which would keep the
+/// player waiting for a writer forever). A missing file passes: the player
+/// then reports it missing.
+[[nodiscard]] bool IsPlayableFile(const QString& path);
+
 /// Milliseconds of a time given in units of a time scale (units per second):
 /// |units / scale × 1000|, rounded to the nearest, ties to even. 0 for a
 /// scale of 0 or less.

@@ -46,11 +46,15 @@ void centreOn(QWidget* tool, const QWidget* main)
     tool->move(main->geometry().center() - QPoint(tool->width() / 2, tool->height() / 2));
 }
 
+/// Shows a tool window modally, owned by the main window: a dialog that stays
+/// in front of it and keeps the main window from taking clicks while it is up.
 template <typename Window>
 Window* raiseOrCreate(QPointer<Window>& slot, const std::function<Window*()>& create, const QWidget* main)
 {
     if (!slot) {
         slot = create();
+        slot->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+        slot->setWindowModality(Qt::WindowModal);
         centreOn(slot, main);
     }
     slot->show();

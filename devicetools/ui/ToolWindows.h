@@ -47,6 +47,7 @@ public:
 
     /// The extraction window with these tracks (0-based), modal to the main window.
     exporting::frmExtract* ShowExtract(const std::vector<int>& trackIndexes);
+    /// "&iPod Hacks" and "iPod Information": shown modally, owned by the main window.
     frmiPodHacks* ShowHacks();
     iPodInfo* ShowInfo();
     /// "Check For &Duplicates": the report, also written to duplicates.txt.

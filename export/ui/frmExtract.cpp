@@ -79,16 +79,6 @@ frmExtract::frmExtract(const database::Library& library, settings::mdlOptions& o
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::WindowModal);
     buildControls();
-    m_folderPicker = [this](const QString& current) {
-        ui::clsBrowseFolder picker;
-        picker.hWndOwner = this;
-        picker.UseNewUI = true;
-        picker.FileSystemOnly = true;
-        picker.IncludeFiles = true;
-        picker.InitialDir = current;
-        picker.Title = QStringLiteral("Directory to extract to:");
-        return picker.BrowseForFolder();
-    };
     m_progressTimer.setInterval(kProgressIntervalMs);
     connect(&m_progressTimer, &QTimer::timeout, this, &frmExtract::showProgress);
     connect(&m_watcher, &QFutureWatcher<ExtractReport>::finished, this, &frmExtract::runFinished);
@@ -150,11 +140,6 @@ bool frmExtract::isExtracting() const
     return m_watcher.isRunning();
 }
 
-void frmExtract::setFolderPicker(std::function<QString(const QString&)> picker)
-{
-    m_folderPicker = std::move(picker);
-}
-
 void frmExtract::txtDir_Change(const QString& text)
 {
     m_options.SaveOption(QLatin1String(settings::keys::kExtractDir), text);
@@ -163,7 +148,15 @@ void frmExtract::txtDir_Change(const QString& text)
 
 void frmExtract::cmdBrowse_Click()
 {
-    const QString folder = m_folderPicker ? m_folderPicker(txtDir->text()) : QString();
+    ui::clsBrowseFolder picker;
+    picker.hWndOwner = this;
+    picker.UseNewUI = true;
+    picker.FileSystemOnly = true;
+    picker.IncludeFiles = true;
+    picker.AllowNewFolder = true; // the extraction makes the folders it needs
+    picker.InitialDir = txtDir->text().trimmed();
+    picker.Title = QStringLiteral("Directory to extract to:");
+    const QString folder = picker.BrowseForFolder();
     if (!folder.isEmpty())
         txtDir->setText(QDir::toNativeSeparators(folder));
 }
@@ -226,6 +219,14 @@ void frmExtract::cmdExtract_Click()
     if (dir.isEmpty() || QDir::isRelativePath(dir)) {
         m_prompts.show(QStringLiteral("No Folder!"),
                        QStringLiteral("Please choose the folder to extract the songs to."), ui::PromptIcon::Warning);
+        return;
+    }
+    if (TargetInsideIpod(m_library.iPodRoot, dir)) {
+        m_prompts.show(QStringLiteral("Folder On The iPod!"),
+                       QStringLiteral("The folder %1 is on your iPod: songs copied there would land among the iPod's "
+                                      "own files. Please choose a folder on your computer.")
+                           .arg(QDir::toNativeSeparators(dir)),
+                       ui::PromptIcon::Warning);
         return;
     }
     if (!txtDir->text().endsWith(QDir::separator()))

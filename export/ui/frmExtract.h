@@ -8,7 +8,6 @@
 #include <QFutureWatcher>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -53,8 +52,6 @@ public:
     void AddSongs(const std::vector<int>& trackIndexes);
     [[nodiscard]] const PendingSongs& pending() const { return m_pending; }
     [[nodiscard]] bool isExtracting() const;
-    /// Replaces the folder picker (tests); answers the chosen folder or "".
-    void setFolderPicker(std::function<QString(const QString& current)> picker);
     /// The iPod's Play Counts file: the ratings written into tagged copies
     /// are the iPod's own where it has one (read when a run starts).
     void setPlayCounts(const database::mdlPlayCountEditor& playCounts);
@@ -113,7 +110,6 @@ private:
     ui::PromptService& m_prompts;
     PendingSongs m_pending;
     std::optional<database::mdlPlayCountEditor> m_playCounts;
-    std::function<QString(const QString&)> m_folderPicker;
     std::shared_ptr<ExtractRunState> m_run;
     QFutureWatcher<ExtractReport> m_watcher;
     QTimer m_progressTimer;

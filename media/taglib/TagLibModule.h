@@ -27,7 +27,8 @@ inline constexpr const char* kTagLibEntryPoint = "quaverly_taglib_api";
 
 /// Opens the module on the first call (thread-safe) and keeps it for the
 /// run. It is looked for in QUAVERLY_TAGLIB_MODULE (a path), beside the
-/// program, in ../lib/quaverly/ from the program, then on the library path.
+/// program, in the install's module folder (lib/quaverly, relative to the
+/// program's bin), then on the library path.
 /// Null when it cannot be opened; TagLibModuleError() says why.
 [[nodiscard]] const TagLibApi* LoadTagLibModule();
 [[nodiscard]] QString TagLibModuleError();

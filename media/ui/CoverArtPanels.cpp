@@ -16,6 +16,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QTimer>
+#include <QUrl>
 
 namespace quaverly::media {
 namespace {
@@ -106,18 +107,25 @@ void CoverArtPanels::connectBrowser()
 void CoverArtPanels::showNowPlaying(const playback::NowPlaying& now)
 {
     const database::Library& library = m_window.library();
-    m_playingPath = now.trackIndex >= 0 && now.trackIndex < library.TrackCount()
-        ? library.Tracks[static_cast<size_t>(now.trackIndex)].Path
-        : QString();
+    const bool known = now.trackIndex >= 0 && now.trackIndex < library.TrackCount();
+    m_playingIndex = known ? now.trackIndex : -1;
+    m_playingPath = known ? library.Tracks[static_cast<size_t>(now.trackIndex)].Path : QString();
+    if (!m_playingFile.isEmpty()) { // the last song's cover is not this one's
+        m_playingFile.clear();
+        Q_EMIT playingCoverFileChanged(m_playingFile);
+    }
     if (m_playingPath.isEmpty()) {
         m_now->setCover({});
-        if (!m_playingFile.isEmpty()) {
-            m_playingFile.clear();
-            Q_EMIT playingCoverFileChanged(m_playingFile);
-        }
         return;
     }
     m_loader->request(m_playingPath, true);
+}
+
+QString CoverArtPanels::coverUrlFor(int trackIndex) const
+{
+    if (trackIndex < 0 || trackIndex != m_playingIndex || m_playingFile.isEmpty())
+        return {};
+    return QUrl::fromLocalFile(m_playingFile).toString();
 }
 
 void CoverArtPanels::scheduleAlbumUpdate()

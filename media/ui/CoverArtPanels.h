@@ -45,6 +45,9 @@ public:
     /// other programs such as a desktop media controller; empty when the
     /// song has none or nothing plays.
     [[nodiscard]] const QString& playingCoverFile() const { return m_playingFile; }
+    /// The playing song's cover file as a file URL when `trackIndex` is the
+    /// playing song and its cover is known; "" otherwise.
+    [[nodiscard]] QString coverUrlFor(int trackIndex) const;
 
 Q_SIGNALS:
     void playingCoverFileChanged(const QString& file);

@@ -154,6 +154,11 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     m_status = new QLabel(m_ui.fraNow);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setStyleSheet(QStringLiteral("color: #a02020;"));
+    // Its line is kept while it is empty, so the panel does not grow when it shows.
+    QSizePolicy keepRoom = m_status->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    m_status->setSizePolicy(keepRoom);
+    m_status->setFixedHeight(m_ui.lblGenre->minimumHeight());
     m_status->hide();
     if (auto* grid = qobject_cast<QGridLayout*>(m_ui.fraNow->layout()))
         grid->addWidget(m_status, grid->rowCount(), 0, 1, grid->columnCount());
@@ -172,6 +177,9 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     connectEngine();
     LoadPlayers();
     LoadMyOptions();
+    // The Rating column shows what the stars show: the iPod's Play Counts
+    // rating where it has one.
+    m_window.setTrackRatings(m_control->playCounts().GetAllRatings(m_window.library()));
     ShowRatings();
     m_ui.picVolume->setFraction(m_volume->fraction());
     tmrPosition->start();
@@ -277,6 +285,12 @@ void PlaybackController::connectEngine()
             [this](const QString& message) { showStatus(message, false); });
     connect(m_control, &PlayControl::playbackStopped, this,
             [this](const QString& message) { showStatus(message, true); });
+    // A play that could not be counted (the file locked by another program, or a link
+    // out of the iPod) is said in the status line; the music goes on.
+    connect(m_control, &PlayControl::playCounted, this, [this](int, database::PlayCountError error) {
+        if (error == database::PlayCountError::Locked || error == database::PlayCountError::OutsideIpod)
+            showStatus(m_control->playCounts().UpdateFailureText(error), true);
+    });
     connect(m_engine.get(), &AudioEngine::trayMenuChanged, this, [this](bool pauseEnabled, bool playEnabled) {
         m_menus.mnuPause->setEnabled(pauseEnabled);
         m_menus.mnuPlay->setEnabled(playEnabled);
@@ -383,6 +397,11 @@ void PlaybackController::setVolume(double fraction)
     m_volumeStore->start();
 }
 
+double PlaybackController::volumeFraction() const
+{
+    return m_ui.picVolume->fraction();
+}
+
 void PlaybackController::ShowRatings()
 {
     const int track = m_control->CurrentI();
@@ -394,11 +413,13 @@ void PlaybackController::ShowRatings()
 void PlaybackController::Ratings_Click(int index)
 {
     const int track = m_control->CurrentI();
-    if (track < 0)
-        return;
+    if (track < 0 || m_control->deviceGone())
+        return; // nothing is written to an iPod that went away
     database::mdlPlayCountEditor& playCounts = m_control->playCounts();
-    switch (playCounts.SetRating(track, index + 1)) {
+    const database::PlayCountError error = playCounts.SetRating(track, index + 1);
+    switch (error) {
     case database::PlayCountError::None:
+        m_window.setTrackRating(track, playCounts.GetRating(track, m_window.library()));
         break;
     case database::PlayCountError::NoFile:
     case database::PlayCountError::NotSupported: {
@@ -406,6 +427,10 @@ void PlaybackController::Ratings_Click(int index)
         m_prompts.show(message.title, message.text, ui::PromptIcon::Information);
         break;
     }
+    case database::PlayCountError::Locked:
+    case database::PlayCountError::OutsideIpod:
+        m_prompts.show(QStringLiteral("Quaverly"), playCounts.UpdateFailureText(error), ui::PromptIcon::Warning);
+        break;
     default:
         m_prompts.show(QStringLiteral("Quaverly"),
                        QStringLiteral("The rating could not be written to the iPod's Play Counts file."),

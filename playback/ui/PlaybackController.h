@@ -100,6 +100,9 @@ public:
     void cmdOpen_Click();
     void cmdMakeM3u_Click();
     void PicSpectrum_MouseUp(Qt::MouseButton button);
+    /// The volume slider's level (0 to 1), and setting it as a drag on the slider does.
+    [[nodiscard]] double volumeFraction() const;
+    void setVolumeFraction(double fraction) { setVolume(fraction); }
 
 private:
     void connectControls();

@@ -93,13 +93,21 @@ private Q_SLOTS:
         QByteArray expected;
         for (const auto& entry : plan)
             expected += entry[u"source"_s].toString().toUtf8() + '\n';
+        const auto paths = [](const QByteArray& m3u) {
+            QByteArray only = m3u.startsWith("#EXTM3U\n") ? QByteArray() : QByteArray("no header\n");
+            for (const QByteArray& line : m3u.split('\n')) {
+                if (!line.isEmpty() && !line.startsWith('#'))
+                    only += line + '\n';
+            }
+            return only;
+        };
 
         const Run toStdout = runCli({ u"m3u"_s, m_ipod });
         QCOMPARE(toStdout.status, 0);
-        QCOMPARE(toStdout.out, expected);
+        QCOMPARE(paths(toStdout.out), expected);
         const QString file = m_dir.filePath(u"list.m3u"_s);
         QCOMPARE(runCli({ u"m3u"_s, m_ipod, u"--out"_s, file }).status, 0);
-        QCOMPARE(contents(file), expected);
+        QCOMPARE(paths(contents(file)), expected);
     }
 
     void tagsAndCoversOnRequest()

@@ -1,5 +1,6 @@
 // "Export plays..." from the File menu on the demo iPod, through the real
 // save dialog (not the desktop's own), driven as a user drives it.
+#include "FileDialogDriver.h"
 #include "GuiFixture.h"
 #include "browser/ui/frmMain.h"
 #include "browser/ui/frmMenus.h"
@@ -37,7 +38,7 @@ struct DialogAction
 void answerDialog(QFileDialog* dialog, const DialogAction& action)
 {
     if (action.chooseJson) {
-        auto* types = dialog->findChild<QComboBox*>(u"fileTypeCombo"_s);
+        QComboBox* types = testing::filterBox(dialog);
         QVERIFY(types);
         types->setFocus();
         QTest::keyClick(types, Qt::Key_Down);
@@ -47,7 +48,7 @@ void answerDialog(QFileDialog* dialog, const DialogAction& action)
         QTest::keyClick(dialog, Qt::Key_Escape);
         return;
     }
-    auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+    QLineEdit* name = testing::nameBox(dialog);
     QVERIFY(name);
     // The suggested name follows the type chosen.
     QCOMPARE(name->text(), action.chooseJson ? u"iPod-plays.json"_s : u"iPod-plays.scrobbler.log"_s);

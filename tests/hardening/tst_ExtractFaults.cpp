@@ -171,6 +171,34 @@ private Q_SLOTS:
         QVERIFY(!QTest::currentTestFailed());
     }
 
+    // The target is off the iPod, but a folder the template names in it is a
+    // link back into the iPod: the songs there are refused, the iPod untouched.
+    void aLinkInTheTargetBackIntoTheIpod()
+    {
+        Ipod ipod;
+        QVERIFY(ipod.make());
+        QTemporaryDir target;
+        QVERIFY(QFile::link(ipod.dir.path() + QStringLiteral("/iPod_Control/Music/F00"),
+                            target.filePath(QStringLiteral("Band"))));
+        const QByteArray song0 = [&] {
+            QFile file(ipod.dir.path() + ipod.library.Tracks[0].Path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        const exporting::SongExtractor extractor(ipod.library);
+        const exporting::ExtractPlan plan = extractor.Plan(ipod.all(), target.path(), kTemplate);
+        const auto report = exporting::SongExtractor::Run(plan);
+        QCOMPARE(report.copied, 0);
+        QCOMPARE(int(report.failures.size()), kSongs);
+        for (const auto& failure : report.failures)
+            QCOMPARE(failure.error, ExtractError::TargetInsideIpod);
+        QCOMPARE(
+            QDir(ipod.dir.path() + QStringLiteral("/iPod_Control/Music/F00")).entryList(QDir::Files | QDir::Hidden),
+            QStringList { QStringLiteral("SONG0.mp3") });
+        QFile file(ipod.dir.path() + ipod.library.Tracks[0].Path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), song0);
+    }
+
     void cancelledInsideASong()
     {
         Ipod ipod;

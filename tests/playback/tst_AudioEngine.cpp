@@ -315,6 +315,41 @@ private Q_SLOTS:
         QVERIFY(ended.isEmpty()); // the replaced song announces nothing
     }
 
+    void stopLetsGoOfTheSong()
+    {
+        FakeEngine f = makeFakeEngine();
+        QSignalSpy ended(f.engine.get(), &AudioEngine::songEnded);
+        QSignalSpy tray(f.engine.get(), &AudioEngine::trayMenuChanged);
+        f.engine->OpenFile(u"/a/one.mp3"_s, QString());
+        f.engine->StopSong();
+        QCOMPARE(f.audio->calls().constLast(), u"stop"_s);
+        QCOMPARE(f.engine->state(), BackendState::Idle);
+        QCOMPARE(f.engine->SongPlaying(), -1);
+        QCOMPARE(f.engine->Position(), 0);
+        QCOMPARE(tray.constLast(), (QList<QVariant> { false, true }));
+        // A failure on its way for the stopped song is not announced.
+        f.audio->failOpen(u"/a/bad.mp3"_s, PlaybackError::CannotDecode);
+        f.engine->OpenFile(u"/a/bad.mp3"_s, QString());
+        f.engine->StopSong();
+        QCoreApplication::processEvents(); // the queued announcement runs, and finds the song replaced
+        QVERIFY(ended.isEmpty());
+    }
+
+    void stopWhileThePlayersStartDropsTheSong()
+    {
+        auto audio = std::make_unique<FakeBackend>();
+        FakeBackend* player = audio.get();
+        player->holdLibraries();
+        AudioEngine engine(std::move(audio), nullptr);
+        engine.OpenFile(u"/a/one.mp3"_s, QString());
+        engine.StopSong(); // the player is not touched while it starts
+        QCOMPARE(engine.state(), BackendState::Idle);
+        player->releaseLibraries();
+        QTRY_COMPARE(engine.players(), AudioEngine::Players::Ready);
+        QVERIFY(player->calls().isEmpty()); // and the song is not played afterwards
+        QCOMPARE(engine.state(), BackendState::Idle);
+    }
+
     void settingsWaitForThePlayers()
     {
         auto audio = std::make_unique<FakeBackend>();
