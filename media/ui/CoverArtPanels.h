@@ -66,7 +66,8 @@ private:
     CoverView* m_now = nullptr;
     CoverView* m_album = nullptr;
     QTimer* m_albumTimer;
-    QString m_playingPath; // relative path of the playing song, empty for none
+    QString m_playingPath;   // relative path of the playing song, empty for none
+    int m_playingIndex = -1; // library index of the playing song, -1 for none
     QString m_playingFile;
     QStringList m_albumPaths; // songs tried for the album cover, in order
     int m_albumTry = 0;

@@ -199,7 +199,7 @@ private Q_SLOTS:
         const QString destination = dir.filePath(u"out/a.mp3"_s);
         QString seen;
         bool destinationThere = true;
-        const CopyResult result = FileCopier().CopyFile(dir.filePath(u"src/a.mp3"_s), destination, {},
+        const CopyResult result = FileCopier().CopyFile(dir.filePath(u"src/a.mp3"_s), destination, {}, {},
                                                         [&](const QString& temporary) {
                                                             seen = temporary;
                                                             destinationThere = QFile::exists(destination);

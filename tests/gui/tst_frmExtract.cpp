@@ -13,8 +13,8 @@
 #include "ui/PromptService.h"
 
 #include <QApplication>
-#include <QDialogButtonBox>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
