@@ -160,18 +160,17 @@ int main(int argc, char* argv[])
         if (flowForReopen)
             flowForReopen->openIpod(root);
     };
-    startup::StartupFlow flow(*prompts,
-                              [openIpod, &covers](const database::LoadResult& load, settings::mdlOptions& options,
-                                                  ui::PromptService& prompter) -> QWidget* {
-                                  auto* window = new browser::frmMain(load.library, options, prompter);
-                                  auto* playback = playback::PlaybackController::attach(*window, load, options,
-                                                                                        prompter);
-                                  auto* desktop = desktop::DesktopIntegration::attach(*window, *playback, options,
-                                                                                      prompter, openIpod);
-                                  devicetools::ToolWindows::attach(*window, load, options, prompter);
-                                  covers = attachCovers(*window, *playback, *desktop);
-                                  return window;
-                              });
+    startup::StartupFlow flow(
+        *prompts,
+        [openIpod, &covers](const database::LoadResult& load, settings::mdlOptions& options,
+                            ui::PromptService& prompter) -> QWidget* {
+            auto* window = new browser::frmMain(load.library, options, prompter);
+            auto* playback = playback::PlaybackController::attach(*window, load, options, prompter);
+            auto* desktop = desktop::DesktopIntegration::attach(*window, *playback, options, prompter, openIpod);
+            devicetools::ToolWindows::attach(*window, load, options, prompter);
+            covers = attachCovers(*window, *playback, *desktop);
+            return window;
+        });
     flowForReopen = &flow;
     flow.setUpdateInstaller([&prompts] {
         const updates::UpdateResult result = updates::InstallUpdates(updates::UpdateContext::currentProgram(),
