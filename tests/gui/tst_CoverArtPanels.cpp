@@ -21,6 +21,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QUrl>
 
 #include <sys/stat.h>
 
@@ -168,11 +169,17 @@ private Q_SLOTS:
         QFile saved(file);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), tools::MakeCoverPng(3)); // as stored in the song
+        // For the desktop's media controls: a file URL, for the playing song only.
+        const int playing = rig.playback->control().CurrentI();
+        QCOMPARE(rig.covers->coverUrlFor(playing), QUrl::fromLocalFile(file).toString());
+        QVERIFY(rig.covers->coverUrlFor(playing + 1).isEmpty());
+        QVERIFY(rig.covers->coverUrlFor(-1).isEmpty());
         // A song without a cover: the placeholder, and no file for others.
         rig.play(u"Field Recording 1"_s);
         QTRY_VERIFY(rig.idle());
         QVERIFY(!rig.covers->nowPlayingCover()->showsCover());
         QVERIFY(rig.covers->playingCoverFile().isEmpty());
+        QVERIFY(rig.covers->coverUrlFor(rig.playback->control().CurrentI()).isEmpty());
         QCOMPARE(files.size(), 2);
     }
 };
