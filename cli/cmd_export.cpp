@@ -163,13 +163,27 @@ void printReport(const ExtractReport& report, qint64 elapsedMs, bool json)
                 { QStringLiteral("destination"), failure.destination },
                 { QStringLiteral("reason"), exporting::describeError(failure.error, failure.systemError) } });
         }
-        printJson(QJsonDocument(QJsonObject { { QStringLiteral("total"), report.total },
-                                              { QStringLiteral("copied"), report.copied },
-                                              { QStringLiteral("skipped"), report.skipped },
-                                              { QStringLiteral("failed"), int(report.failures.size()) },
-                                              { QStringLiteral("cancelled"), report.cancelled },
-                                              { QStringLiteral("bytes"), report.bytesCopied },
-                                              { QStringLiteral("failures"), failures } }));
+        QJsonArray untagged;
+        for (const exporting::UntaggedSong& song : report.untagged)
+            untagged.append(QJsonObject { { QStringLiteral("song"), song.song },
+                                          { QStringLiteral("destination"), song.destination },
+                                          { QStringLiteral("reason"), media::describeTagError(song.error) } });
+        const exporting::CoverReport& covers = report.covers;
+        printJson(QJsonDocument(QJsonObject {
+            { QStringLiteral("total"), report.total },
+            { QStringLiteral("copied"), report.copied },
+            { QStringLiteral("skipped"), report.skipped },
+            { QStringLiteral("failed"), int(report.failures.size()) },
+            { QStringLiteral("cancelled"), report.cancelled },
+            { QStringLiteral("bytes"), report.bytesCopied },
+            { QStringLiteral("failures"), failures },
+            { QStringLiteral("tagged"), report.tagged },
+            { QStringLiteral("untagged"), untagged },
+            { QStringLiteral("covers"),
+              QJsonObject { { QStringLiteral("written"), covers.written },
+                            { QStringLiteral("kept"), covers.kept },
+                            { QStringLiteral("without_art"), covers.withoutArt },
+                            { QStringLiteral("failed"), QJsonArray::fromStringList(covers.failed) } } } }));
         return;
     }
     printLine(QStringLiteral("Copied %1 of %2 songs (%3) in %4.")
@@ -182,6 +196,10 @@ void printReport(const ExtractReport& report, qint64 elapsedMs, bool json)
         printLine(QStringLiteral("Failed %1 songs:").arg(report.failures.size()));
     for (const QString& line : exporting::FailureLines(report))
         printLine(QStringLiteral("  ") + line);
+    if (report.tagged > 0)
+        printLine(QStringLiteral("Tagged %1 copies.").arg(report.tagged));
+    for (const QString& line : exporting::TagAndCoverLines(report))
+        printLine(line);
 }
 
 int runExtract(const QStringList& args)
@@ -196,7 +214,14 @@ int runExtract(const QStringList& args)
         QStringLiteral("T"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Print the plan, copy nothing."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
-    parser.addOptions({ to, nameTemplate, dryRun, json });
+    const QCommandLineOption tags(QStringLiteral("tags"),
+                                  QStringLiteral("Write the iPod's song details (title, artist, album, album artist, "
+                                                 "genre, composer, year, track and disc numbers, rating, comment) "
+                                                 "into each copy. The songs on the iPod are only read."));
+    const QCommandLineOption covers(QStringLiteral("covers"),
+                                    QStringLiteral("Save each album's cover as cover.jpg (or .png, as stored) in "
+                                                   "its folder of the copy; an existing cover file is kept."));
+    parser.addOptions({ to, nameTemplate, dryRun, json, tags, covers });
     if (const auto status = parseWithRoot(parser, args))
         return *status;
     if (parser.value(to).trimmed().isEmpty())
@@ -219,7 +244,12 @@ int runExtract(const QStringList& args)
                                    "own files. Choose a folder outside the iPod; nothing was copied.")
                         .arg(parser.value(to), QDir::toNativeSeparators(library.iPodRoot)));
     }
-    const ExtractPlan plan = exporting::SongExtractor(library).Plan(*rows, parser.value(to), templateText);
+    exporting::ExtractOptions options;
+    options.writeTags = parser.isSet(tags);
+    options.writeCovers = parser.isSet(covers);
+    if (options.writeTags)
+        options.ratings = loaded->playCounts.GetAllRatings(library);
+    const ExtractPlan plan = exporting::SongExtractor(library).Plan(*rows, parser.value(to), templateText, options);
     if (parser.isSet(dryRun))
         return printPlan(plan, parser.isSet(json));
 

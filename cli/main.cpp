@@ -51,6 +51,8 @@ int main(int argc, char* argv[])
     registerExportCommands(registry);
     registerDeviceCommands(registry);
     registerPlaybackCommands(registry);
+    registerPlaysCommands(registry);
+    registerMediaCommands(registry);
 
     QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {

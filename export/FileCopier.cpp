@@ -237,7 +237,7 @@ int FileCopier::MakeFolders(const QString& folder)
 }
 
 CopyResult FileCopier::CopyFile(const QString& source, const QString& destination, const ByteProgressFn& progress,
-                                const AlternativeNameFn& alternative)
+                                const AlternativeNameFn& alternative, const FinishFn& finish)
 {
     QByteArray target = QFile::encodeName(destination);
     const qsizetype slash = target.lastIndexOf('/');
@@ -270,6 +270,8 @@ CopyResult FileCopier::CopyFile(const QString& source, const QString& destinatio
         if (const int error = out.close())
             result = writeFailure(error, result.bytes);
     }
+    if (result.ok() && finish)
+        finish(QFile::decodeName(temporary));
     // Never over an existing file: a name that is taken passes to the next free one.
     constexpr int kMaxAttempts = 10000;
     for (int attempt = 1; result.ok(); ++attempt) {

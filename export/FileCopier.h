@@ -32,6 +32,10 @@ enum class ExtractError {
 /// the current file copied so far.
 using ByteProgressFn = std::function<bool(qint64 bytesDone)>;
 
+/// Runs on the complete temporary copy (its native path) just before it is
+/// renamed into place, for changes to the copy itself such as its tags.
+using FinishFn = std::function<void(const QString& temporaryPath)>;
+
 struct CopyResult
 {
     ExtractError error = ExtractError::None;
@@ -70,9 +74,12 @@ public:
     void setDeviceRoot(const QString& iPodRoot);
 
     /// Copies `source` to `destination` (native paths), making the missing
-    /// folders of the destination first. `progress` runs after each chunk.
+    /// folders of the destination first. `progress` runs after each chunk,
+    /// `finish` on the finished temporary copy, so the destination never
+    /// shows a copy that `finish` has not seen.
     [[nodiscard]] CopyResult CopyFile(const QString& source, const QString& destination,
-                                      const ByteProgressFn& progress = {}, const AlternativeNameFn& alternative = {});
+                                      const ByteProgressFn& progress = {}, const AlternativeNameFn& alternative = {},
+                                      const FinishFn& finish = {});
 
     /// Makes `folder` and its missing parents; answers 0 or an errno.
     [[nodiscard]] static int MakeFolders(const QString& folder);

@@ -1,6 +1,7 @@
 #include "export/SongExtractor.h"
 
 #include "database/Library.h"
+#include "export/CopyExtras.h"
 #include "export/ExtractCore.h"
 #include "startup/DeviceGuard.h"
 #include "startup/DevicePath.h"
@@ -107,10 +108,11 @@ SongExtractor::SongExtractor(const database::Library& library)
 }
 
 ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QString& targetDir,
-                                const QString& nameTemplate) const
+                                const QString& nameTemplate, const ExtractOptions& options) const
 {
     ExtractPlan plan;
     plan.targetDir = cleanTarget(targetDir);
+    plan.writeCovers = options.writeCovers;
     plan.iPodRoot = m_library.iPodRoot;
     const bool onIpod = TargetInsideIpod(m_library.iPodRoot, plan.targetDir);
     plan.jobs.reserve(trackIndexes.size());
@@ -130,6 +132,10 @@ ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QStr
         job.fileName = name;
         job.extension = GetFormat(track.Path);
         std::tie(job.destination, job.number) = destinations.claim(name, job.extension);
+        if (options.writeTags) {
+            const size_t at = static_cast<size_t>(index);
+            job.tags = TagsForTrack(track, at < options.ratings.size() ? options.ratings[at] : track.Rating);
+        }
         job.source = device.existing(track.Path);
         job.sizeBytes = job.source.isEmpty() ? -1 : device.fileSize(track.Path);
         if (job.sizeBytes < 0) { // not there, or a folder
@@ -154,6 +160,7 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
     state.bytesTotal = plan.totalBytes;
     FileCopier copier;
     copier.setDeviceRoot(plan.iPodRoot);
+    std::vector<const ExtractJob*> copied;
     for (const ExtractJob& job : plan.jobs) {
         state.currentSong = job.song;
         if (progress && !progress(state)) {
@@ -162,6 +169,14 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
         }
         CopyResult result { job.error, 0, 0, {} };
         const qint64 before = state.bytesDone;
+        media::TagResult tagged;
+        FinishFn tagCopy;
+        if (job.tags) {
+            // The copy's kind comes from its final name; the temporary one ends in ".part".
+            tagCopy = [&job, &tagged](const QString& temporary) {
+                tagged = media::WriteTags(temporary, *job.tags, GetFormat(job.destination).toLower());
+            };
+        }
         if (job.error == ExtractError::None) {
             result = copier.CopyFile(
                 job.source, plan.targetDir + QLatin1Char('/') + job.destination,
@@ -171,7 +186,8 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
                 },
                 [&](int attempt) {
                     return plan.targetDir + QLatin1Char('/') + numberedDestination(job, job.number + attempt);
-                });
+                },
+                tagCopy);
         }
         if (result.error == ExtractError::Cancelled) {
             report.cancelled = true;
@@ -180,6 +196,11 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
         if (result.ok()) {
             ++report.copied;
             report.bytesCopied += result.bytes;
+            copied.push_back(&job);
+            if (job.tags && tagged.ok())
+                ++report.tagged;
+            else if (job.tags)
+                report.untagged.push_back({ job.song, job.destination, tagged.error });
         } else {
             report.failures.push_back({ job.trackIndex, job.song, job.destination, result.error, result.systemError });
             qCInfo(lcExport) << "not copied:" << job.song << describeError(result.error, result.systemError);
@@ -188,6 +209,14 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
         state.bytesDone = before + job.sizeBytes;
     }
     report.skipped = report.total - report.copied - static_cast<int>(report.failures.size());
+    if (plan.writeCovers && !report.cancelled) {
+        report.covers = WriteAlbumCovers(plan, copied, [&](const QString& folder) {
+            state.currentSong = QStringLiteral("cover of ") + folder;
+            const bool goOn = !progress || progress(state);
+            report.cancelled = report.cancelled || !goOn;
+            return goOn;
+        });
+    }
     if (!report.cancelled && progress) {
         state.currentSong.clear();
         (void)progress(state);
@@ -244,6 +273,24 @@ QString describeError(ExtractError error, int systemError)
     if (systemError != 0)
         text += QStringLiteral(" (") + qt_error_string(systemError) + QLatin1Char(')');
     return text;
+}
+
+QStringList TagAndCoverLines(const ExtractReport& report)
+{
+    QStringList lines;
+    for (const UntaggedSong& song : report.untagged)
+        lines.append(song.song + QStringLiteral(": copied without tags: ") + media::describeTagError(song.error));
+    const CoverReport& covers = report.covers;
+    if (covers.written > 0)
+        lines.append(QStringLiteral("Covers saved in %1 album folders.").arg(covers.written));
+    if (covers.kept > 0)
+        lines.append(QStringLiteral("%1 album folders already had a cover and kept it.").arg(covers.kept));
+    if (covers.withoutArt > 0)
+        lines.append(
+            QStringLiteral("%1 album folders got no cover: none of their songs carries one.").arg(covers.withoutArt));
+    for (const QString& failed : covers.failed)
+        lines.append(QStringLiteral("No cover saved in ") + failed);
+    return lines;
 }
 
 QStringList FailureLines(const ExtractReport& report)

@@ -1,10 +1,12 @@
 #pragma once
 #include "export/FileCopier.h"
+#include "media/TagWriter.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace quaverly::database {
@@ -25,6 +27,16 @@ struct ExtractJob
     int number = 1;      // 2 when the destination ends in " (2)", and so on
     qint64 sizeBytes = 0;
     ExtractError error = ExtractError::None; // set when the song cannot be copied at all
+    std::optional<media::SongTags> tags;     // written into the copy when set
+};
+
+/// What a run does besides copying.
+struct ExtractOptions
+{
+    bool writeTags = false;   // the database's details into each copy, with TagLib
+    bool writeCovers = false; // each album folder gets the album's cover (cover.jpg or .png, as stored)
+    /// Stars per library track (the iPod's own ratings); empty: the database's.
+    std::vector<int> ratings;
 };
 
 /// Everything a run needs; holds no reference to the library, so it can be
@@ -35,6 +47,7 @@ struct ExtractPlan
     QString iPodRoot;  // songs are read only inside it, and nothing is written there
     std::vector<ExtractJob> jobs;
     qint64 totalBytes = 0; // sum of the sizes of the songs found
+    bool writeCovers = false;
 };
 
 /// A song that was not copied, and why.
@@ -47,6 +60,23 @@ struct ExtractFailure
     int systemError = 0; // errno, 0 when none
 };
 
+/// A song copied without its tags, and why.
+struct UntaggedSong
+{
+    QString song;
+    QString destination;
+    media::TagError error = media::TagError::None;
+};
+
+/// The covers of a run that asked for them.
+struct CoverReport
+{
+    int written = 0;    // album folders that got a cover
+    int kept = 0;       // folders that had a cover file already (left as it was)
+    int withoutArt = 0; // folders none of whose songs carries a picture
+    QStringList failed; // folders whose cover could not be written: "folder: reason"
+};
+
 struct ExtractReport
 {
     int total = 0;   // songs in the plan
@@ -55,6 +85,9 @@ struct ExtractReport
     bool cancelled = false;
     qint64 bytesCopied = 0;
     std::vector<ExtractFailure> failures; // in plan order
+    int tagged = 0;                       // copies that got the database's tags
+    std::vector<UntaggedSong> untagged;   // copied, but TagLib could not tag them
+    CoverReport covers;
     /// True only when every song of the plan was copied.
     [[nodiscard]] bool allCopied() const { return copied == total; }
 };
@@ -90,11 +123,15 @@ public:
     /// are kept in order; unknown ones become failed jobs, and every song
     /// fails with TargetInsideIpod when the target folder lies on the iPod.
     /// Lists each iPod folder once, whatever the number of songs.
+    /// With `options.writeTags` each job carries the tags for its copy.
     [[nodiscard]] ExtractPlan Plan(const std::vector<int>& trackIndexes, const QString& targetDir,
-                                   const QString& nameTemplate) const;
+                                   const QString& nameTemplate, const ExtractOptions& options = {}) const;
 
     /// Copies the plan's songs in order. Never replaces a file: a name taken
     /// since the plan was made passes to the next free " (n)".
+    /// Tags go into each copy before it takes its name; a copy TagLib cannot
+    /// tag is kept and listed. Then, when the plan asks, each album folder
+    /// gets a cover (CopyExtras.h). The songs on the iPod are only read.
     [[nodiscard]] static ExtractReport Run(const ExtractPlan& plan, const ExtractProgressFn& progress = {});
 
     /// Plan() then Run().
@@ -115,5 +152,10 @@ private:
 /// The songs that were not copied, one line each: "artist - title: reason".
 /// Meant for the details of the end-of-run message and the CLI summary.
 [[nodiscard]] QStringList FailureLines(const ExtractReport& report);
+
+/// What happened to tags and covers, for the same places: the copies left
+/// without tags ("artist - title: copied without tags: reason") and the
+/// covers' counts and failures. Empty when the run asked for neither.
+[[nodiscard]] QStringList TagAndCoverLines(const ExtractReport& report);
 
 } // namespace quaverly::exporting

@@ -78,6 +78,9 @@ void frmMenus::buildFileMenu(QWidget* parent)
     mnuFIle = newMenu(parent, "mnuFIle", QStringLiteral("&File"));
     mnuOpenInDefaultAsPlaylist = addItem(mnuFIle, "mnuOpenInDefaultAsPlaylist", QStringLiteral("Open as &Playlist"));
     mnuDefault = addItem(mnuFIle, "mnuDefault", QStringLiteral("Open in &Default"));
+    mnuFIle->addSeparator()->setObjectName(QStringLiteral("sepExportPlays"));
+    mnuExportPlays = addItem(mnuFIle, "mnuExportPlays", QStringLiteral("Export plays..."));
+    mnuFIle->addSeparator()->setObjectName(QStringLiteral("sepExit2"));
     mnuExit2 = addItem(mnuFIle, "mnuExit2", QStringLiteral("&Exit"));
     connect(mnuExit2, &QAction::triggered, this, &frmMenus::exitRequested);
 }

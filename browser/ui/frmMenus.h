@@ -52,6 +52,7 @@ public:
     QMenu* mnuFIle;
     QAction* mnuOpenInDefaultAsPlaylist;
     QAction* mnuDefault;
+    QAction* mnuExportPlays; // "Export plays...": the iPod's plays for a scrobbler
     QAction* mnuExit2;
 
     QMenu* mnuOptions;

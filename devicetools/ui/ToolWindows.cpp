@@ -7,6 +7,7 @@
 #include "database/LibraryLoader.h"
 #include "devicetools/ui/frmiPodHacks.h"
 #include "devicetools/ui/iPodInfo.h"
+#include "export/ui/PlayExportCommand.h"
 #include "export/ui/frmExtract.h"
 #include "ui/PromptService.h"
 
@@ -95,10 +96,12 @@ ToolWindows::ToolWindows(browser::frmMain& window, settings::mdlOptions& options
     connectMenus();
 }
 
-ToolWindows* ToolWindows::attach(browser::frmMain& window, const database::LoadResult&, settings::mdlOptions& options,
-                                 ui::PromptService& prompts)
+ToolWindows* ToolWindows::attach(browser::frmMain& window, const database::LoadResult& load,
+                                 settings::mdlOptions& options, ui::PromptService& prompts)
 {
-    return new ToolWindows(window, options, prompts, EjectChain::currentProgram());
+    auto* tools = new ToolWindows(window, options, prompts, EjectChain::currentProgram());
+    tools->setDeviceFiles(load.databaseFile, load.playCounts);
+    return tools;
 }
 
 void ToolWindows::connectMenus()
@@ -110,6 +113,7 @@ void ToolWindows::connectMenus()
     connect(m.mnuCheckForDuplicates, &QAction::triggered, this, &ToolWindows::ScanForDuplicates);
     connect(m.mnuCheckForMissing, &QAction::triggered, this, &ToolWindows::ScanForMissing);
     connect(m.mnuEjectAndClose, &QAction::triggered, this, &ToolWindows::ProcessEject);
+    connect(m.mnuExportPlays, &QAction::triggered, this, &ToolWindows::ExportPlays);
     connect(&m_window, &browser::frmMain::closing, this, &ToolWindows::mainClosing);
 }
 
@@ -133,6 +137,8 @@ exporting::frmExtract* ToolWindows::ShowExtract(const std::vector<int>& trackInd
         m_extract->close();
     m_extract = new exporting::frmExtract(m_window.library(), m_options, m_prompts, &m_window);
     m_extract->AddSongs(trackIndexes);
+    if (m_playCounts)
+        m_extract->setPlayCounts(*m_playCounts);
     centreOn(m_extract, &m_window);
     m_extract->show();
     return m_extract;
@@ -198,6 +204,12 @@ void ToolWindows::ScanForMissing()
     request.icon = ui::PromptIcon::Information;
     request.details = reportDetails(browser::ReportText(library, report.missing));
     (void)m_prompts.ask(request);
+}
+
+void ToolWindows::ExportPlays()
+{
+    exporting::PlayExportCommand command(&m_window, m_window.library(), m_databaseFile, m_options, m_prompts);
+    command.run();
 }
 
 void ToolWindows::ProcessEject()

@@ -1,4 +1,5 @@
 #pragma once
+#include "database/mdlPlayCountEditor.h"
 #include "export/PendingSongs.h"
 #include "export/SongExtractor.h"
 #include "ui/widgets/SkinnedWindow.h"
@@ -8,8 +9,10 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -49,13 +52,18 @@ public:
     void AddSongs(const std::vector<int>& trackIndexes);
     [[nodiscard]] const PendingSongs& pending() const { return m_pending; }
     [[nodiscard]] bool isExtracting() const;
+    /// The iPod's Play Counts file: the ratings written into tagged copies
+    /// are the iPod's own where it has one (read when a run starts).
+    void setPlayCounts(const database::mdlPlayCountEditor& playCounts);
 
     QLabel* Label2;
     QLineEdit* txtDir;
     QPushButton* cmdBrowse;
     QLabel* Label1;
     QLineEdit* txtFormat;
-    QLabel* lblPreview; // where the first songs will go
+    QLabel* lblPreview;   // where the first songs will go
+    QCheckBox* chkTags;   // write the database's details into the copies
+    QCheckBox* chkCovers; // save each album's cover in its folder
     QLabel* lblFormatInfo;
     QPushButton* cmdHelp;
     QLabel* lblSongs;
@@ -101,6 +109,7 @@ private:
     settings::mdlOptions& m_options;
     ui::PromptService& m_prompts;
     PendingSongs m_pending;
+    std::optional<database::mdlPlayCountEditor> m_playCounts;
     std::shared_ptr<ExtractRunState> m_run;
     QFutureWatcher<ExtractReport> m_watcher;
     QTimer m_progressTimer;

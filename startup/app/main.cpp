@@ -8,7 +8,9 @@
 //                                        help file were found
 #include "browser/ui/frmMain.h"
 #include "desktop/ui/DesktopIntegration.h"
+#include "desktop/ui/WindowMediaPlayer.h"
 #include "devicetools/ui/ToolWindows.h"
+#include "media/ui/CoverArtPanels.h"
 #include "playback/ui/PlaybackController.h"
 #include "startup/IpodDiscovery.h"
 #include "startup/ProgramLayout.h"
@@ -24,6 +26,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 
 #include <clocale>
@@ -33,6 +36,21 @@
 using namespace quaverly;
 
 namespace {
+
+constexpr qint64 kCoverWaitMs = 3000;
+
+/// Cover art in the window, and the playing song's cover for the desktop's
+/// media controls (mpris:artUrl).
+media::CoverArtPanels* attachCovers(browser::frmMain& window, playback::PlaybackController& playback,
+                                    desktop::DesktopIntegration& desktop)
+{
+    auto* covers = media::CoverArtPanels::attach(window, &playback.control());
+    desktop::WindowMediaPlayer* player = &desktop.player();
+    player->setArtUrlProvider([covers](int trackIndex) { return covers->coverUrlFor(trackIndex); });
+    QObject::connect(covers, &media::CoverArtPanels::playingCoverFileChanged, player,
+                     [player] { player->coverChanged(); });
+    return covers;
+}
 
 struct Arguments
 {
@@ -136,21 +154,23 @@ int main(int argc, char* argv[])
     else
         prompts = std::make_unique<ui::QtPromptService>();
 
+    QPointer<media::CoverArtPanels> covers;
     startup::StartupFlow* flowForReopen = nullptr; // set once the flow exists
     const auto openIpod = [&flowForReopen](const QString& root) {
         if (flowForReopen)
             flowForReopen->openIpod(root);
     };
-    startup::StartupFlow flow(*prompts,
-                              [openIpod](const database::LoadResult& load, settings::mdlOptions& options,
-                                         ui::PromptService& prompter) -> QWidget* {
-                                  auto* window = new browser::frmMain(load.library, options, prompter);
-                                  auto* playback = playback::PlaybackController::attach(*window, load, options,
-                                                                                        prompter);
-                                  desktop::DesktopIntegration::attach(*window, *playback, options, prompter, openIpod);
-                                  devicetools::ToolWindows::attach(*window, load, options, prompter);
-                                  return window;
-                              });
+    startup::StartupFlow flow(
+        *prompts,
+        [openIpod, &covers](const database::LoadResult& load, settings::mdlOptions& options,
+                            ui::PromptService& prompter) -> QWidget* {
+            auto* window = new browser::frmMain(load.library, options, prompter);
+            auto* playback = playback::PlaybackController::attach(*window, load, options, prompter);
+            auto* desktop = desktop::DesktopIntegration::attach(*window, *playback, options, prompter, openIpod);
+            devicetools::ToolWindows::attach(*window, load, options, prompter);
+            covers = attachCovers(*window, *playback, *desktop);
+            return window;
+        });
     flowForReopen = &flow;
     flow.setUpdateInstaller([&prompts] {
         const updates::UpdateResult result = updates::InstallUpdates(updates::UpdateContext::currentProgram(),
@@ -172,12 +192,21 @@ int main(int argc, char* argv[])
     // Closing the main window ends the program, even when it was hidden to the tray.
     QObject::connect(&flow, &startup::StartupFlow::mainWindowClosed, &app, [] { QCoreApplication::exit(0); });
     if (args.screenshot) {
-        QObject::connect(&flow, &startup::StartupFlow::mainWindowShown, &app, [&flow, &args, &launch](QWidget* w) {
-            const qint64 beforeStart = launch.elapsed() - flow.startupMs() - flow.heldMs();
-            QTimer::singleShot(200, w, [w, &args, &flow, beforeStart] {
-                takeScreenshot(w, args.screenshotFile, beforeStart + flow.startupMs(), flow.heldMs());
-            });
-        });
+        QObject::connect(&flow, &startup::StartupFlow::mainWindowShown, &app,
+                         [&flow, &args, &launch, &covers](QWidget* w) {
+                             const qint64 beforeStart = launch.elapsed() - flow.startupMs() - flow.heldMs();
+                             // The covers are read off the window's thread; the picture waits for them.
+                             auto* settle = new QTimer(w);
+                             const auto waited = std::make_shared<QElapsedTimer>();
+                             waited->start();
+                             QObject::connect(settle, &QTimer::timeout, w, [=, &args, &flow, &covers] {
+                                 if (covers && covers->busy() && waited->elapsed() < kCoverWaitMs)
+                                     return;
+                                 settle->stop();
+                                 takeScreenshot(w, args.screenshotFile, beforeStart + flow.startupMs(), flow.heldMs());
+                             });
+                             settle->start(200);
+                         });
     }
     QTimer::singleShot(0, &flow, [&flow, &args] {
         flow.start(args.commandLine, startup::ScanCandidates(), QCoreApplication::applicationDirPath());

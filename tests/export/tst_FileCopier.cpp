@@ -190,6 +190,29 @@ private Q_SLOTS:
         QCOMPARE(filesBelow(dir.filePath(u"out"_s)), QStringList { u"a.mp3"_s });
         QCOMPARE(contents(dir.filePath(u"out/a.mp3"_s)), QByteArray("old"));
     }
+
+    void finishSeesTheWholeCopyBeforeItTakesItsName()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(!writeFile(dir.filePath(u"src/a.mp3"_s), QByteArray(300 * 1024, 'x')).isEmpty());
+        const QString destination = dir.filePath(u"out/a.mp3"_s);
+        QString seen;
+        bool destinationThere = true;
+        const CopyResult result = FileCopier().CopyFile(dir.filePath(u"src/a.mp3"_s), destination, {}, {},
+                                                        [&](const QString& temporary) {
+                                                            seen = temporary;
+                                                            destinationThere = QFile::exists(destination);
+                                                            QFile copy(temporary);
+                                                            QVERIFY(copy.open(QIODevice::Append));
+                                                            copy.write("tagged");
+                                                        });
+        QVERIFY(result.ok());
+        QVERIFY(QFileInfo(seen).fileName().startsWith(QLatin1String(FileCopier::kTempPrefix)));
+        QVERIFY(!destinationThere);
+        QCOMPARE(contents(destination), QByteArray(300 * 1024, 'x') + "tagged");
+        QCOMPARE(filesBelow(dir.filePath(u"out"_s)), QStringList { u"a.mp3"_s });
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_FileCopier)

@@ -4,13 +4,16 @@
 #include "FileDialogDriver.h"
 #include "database/Library.h"
 #include "database/LibraryLoader.h"
+#include "database/mdlPlayCountEditor.h"
 #include "export/ui/frmExtract.h"
 #include "settings/mdlOptions.h"
 #include "startup/DevicePath.h"
+#include "tools/demoipod/DemoArt.h"
 #include "tools/demoipod/DemoIpod.h"
 #include "ui/PromptService.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDirIterator>
 #include <QFile>
@@ -31,6 +34,9 @@
 #include <memory>
 #include <numeric>
 #include <optional>
+#include <taglib/id3v2tag.h>
+#include <taglib/popularimeterframe.h>
+#include <taglib/wavfile.h>
 
 using namespace quaverly;
 using namespace quaverly::exporting;
@@ -133,6 +139,58 @@ private Q_SLOTS:
         QCOMPARE(ipod.options->GetOption(u"txtformat"_s, {}), u"[GENRE]\\[artist]\\[title]"_s);
         QCOMPARE(ipod.options->GetOption(u"ExtractDIR"_s, {}), target.path() + u"/"_s);
         QTRY_VERIFY(run.window.isNull()); // closed and deleted after a finished run
+    }
+
+    void tagsAndCoversAreChosenKeptAndDone()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        ui::RecordingPromptService prompts;
+        {
+            frmExtract first(ipod.load.library, *ipod.options, prompts);
+            QVERIFY(!first.chkTags->isChecked()); // off until chosen
+            QVERIFY(!first.chkCovers->isChecked());
+            QTest::mouseClick(first.chkTags, Qt::LeftButton);
+            QTest::mouseClick(first.chkCovers, Qt::LeftButton);
+        }
+        QCOMPARE(ipod.options->GetOption(u"ExtractTags"_s, {}), u"True"_s);
+        // Blue Hour and Half Past Two ("Late Set", with a cover), Field Recording 1 ("Sketches", none).
+        const std::vector<int> songs { ipod.track(u"Blue Hour"_s, u"Marta Quell Trio"_s),
+                                       ipod.track(u"Half Past Two"_s, u"Marta Quell Trio"_s),
+                                       ipod.track(u"Field Recording 1"_s, u"No Artist"_s) };
+        QVERIFY(std::find(songs.begin(), songs.end(), -1) == songs.end());
+        database::mdlPlayCountEditor playCounts = ipod.load.playCounts;
+        QCOMPARE(playCounts.SetRating(songs[1], 1), database::PlayCountError::None); // rated on the iPod since
+        auto* window = new frmExtract(ipod.load.library, *ipod.options, prompts);
+        QVERIFY(window->chkTags->isChecked());
+        QVERIFY(window->chkCovers->isChecked());
+        window->setPlayCounts(playCounts);
+        window->AddSongs(songs);
+        window->txtDir->setText(target.path());
+        window->txtFormat->setText(u"[album]\\[title]"_s);
+        window->show();
+        Run run;
+        extractAndWait(window, run);
+
+        QCOMPARE(run.report->copied, 3);
+        QCOMPARE(run.report->tagged, 3);
+        QCOMPARE(filesUnder(target.path()),
+                 (QStringList { u"Late Set/Blue Hour.wav"_s, u"Late Set/Half Past Two.wav"_s, u"Late Set/cover.png"_s,
+                                u"Sketches/Field Recording 1.wav"_s }));
+        QFile cover(target.filePath(u"Late Set/cover.png"_s));
+        QVERIFY(cover.open(QIODevice::ReadOnly));
+        QCOMPARE(cover.readAll(), tools::MakeCoverPng(3));
+        TagLib::RIFF::WAV::File copy(QFile::encodeName(target.filePath(u"Late Set/Half Past Two.wav"_s)).constData(),
+                                     false);
+        QCOMPARE(QString::fromStdString(copy.ID3v2Tag()->album().to8Bit(true)), u"Late Set"_s);
+        const auto popm = copy.ID3v2Tag()->frameList("POPM");
+        QCOMPARE(popm.size(), 1u);
+        QCOMPARE(static_cast<TagLib::ID3v2::PopularimeterFrame*>(popm.front())->rating(), 1); // the iPod's 1 star
+        QCOMPARE(prompts.requests.size(), size_t(1));
+        QCOMPARE(prompts.requests[0].title, u"Extracted!"_s);
+        QVERIFY2(prompts.requests[0].details.contains(u"got no cover"_s), qPrintable(prompts.requests[0].details));
     }
 
     void aTargetThatCannotBeWrittenListsEverySongAndClaimsNoSuccess()

@@ -35,8 +35,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("items"); // captions in order, "-" for a separator
         QTest::newRow("icon") << u"mnuIcon"_s << QStringList { u"&Restore"_s,  u"&Move"_s, u"&Size"_s, u"M&inimize"_s,
                                                                u"M&aximize"_s, u"-"_s,     u"&Close"_s };
-        QTest::newRow("file") << u"mnuFIle"_s
-                              << QStringList { u"Open as &Playlist"_s, u"Open in &Default"_s, u"&Exit"_s };
+        QTest::newRow("file") << u"mnuFIle"_s << QStringList { u"Open as &Playlist"_s,
+                                                               u"Open in &Default"_s,
+                                                               u"-"_s,
+                                                               u"Export plays..."_s,
+                                                               u"-"_s,
+                                                               u"&Exit"_s };
         QTest::newRow("options") << u"mnuOptions"_s
                                  << QStringList { u"No Sorting [Faster]"_s,     u"&Minimize to Tray"_s,
                                                   u"Song Change Popup"_s,       u"&Spectrum Analyser"_s,

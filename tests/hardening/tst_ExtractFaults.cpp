@@ -6,6 +6,7 @@
 #include "export/FileCopier.h"
 #include "export/SongExtractor.h"
 #include "tests/hardening/ScratchMount.h"
+#include "tests/media/SongFiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -214,6 +215,44 @@ private Q_SLOTS:
         const QStringList left = filesBelow(target.path());
         QCOMPARE(left.size(), 1);
         QCOMPARE(QFileInfo(left.front()).size(), kSongBytes);
+    }
+
+    void tagsAndCoversFromAReadOnlyIpod()
+    {
+        // The songs are only read: from an iPod mounted read-only the copies
+        // still get their tags and the album folder its cover.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        hardening::ScratchMount mount(dir.filePath(QStringLiteral("ipod")), 1024);
+        if (!mount.isMounted())
+            QSKIP("needs root and a kernel that lets tests mount a tmpfs");
+        database::Library library;
+        library.iPodRoot = dir.filePath(QStringLiteral("ipod"));
+        for (int i = 0; i < 2; ++i) {
+            database::TrackRecord& track = library.Tracks.emplace_back();
+            track.Title = QStringLiteral("Song %1").arg(i);
+            track.Artist = QStringLiteral("Band");
+            track.Album = QStringLiteral("LP");
+            track.Path = QStringLiteral("/iPod_Control/Music/F00/S%1.mp3").arg(i);
+            const QString file = library.iPodRoot + track.Path;
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+            QVERIFY(media::test::writeBytes(file, media::test::mp3Bytes()));
+        }
+        QVERIFY(media::test::addPicture(library.iPodRoot + library.Tracks[1].Path, QStringLiteral("mp3"),
+                                        media::test::fakeJpeg(), "image/jpeg"));
+        QVERIFY(mount.makeReadOnly());
+        QTemporaryDir target;
+        exporting::ExtractOptions options;
+        options.writeTags = true;
+        options.writeCovers = true;
+        const exporting::ExtractReport report = exporting::SongExtractor::Run(exporting::SongExtractor(library).Plan(
+            { 0, 1 }, target.path(), QStringLiteral("[album]/[title]"), options));
+        QVERIFY(report.allCopied());
+        QCOMPARE(report.tagged, 2);
+        QCOMPARE(report.covers.written, 1);
+        QFile cover(target.filePath(QStringLiteral("LP/cover.jpg")));
+        QVERIFY(cover.open(QIODevice::ReadOnly));
+        QCOMPARE(cover.readAll(), media::test::fakeJpeg());
     }
 };
 
