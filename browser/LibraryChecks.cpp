@@ -2,8 +2,8 @@
 
 #include "browser/BrowserLog.h"
 #include "database/Library.h"
-#include "startup/DeviceGuard.h"
-#include "startup/DevicePath.h"
+#include "device/DeviceGuard.h"
+#include "device/DevicePath.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -58,7 +58,7 @@ qsizetype lastSeparator(const QString& path)
 
 // The folded names of the files (hidden and system ones too) in a folder of
 // the iPod, or nullopt when the folder is not there.
-std::optional<QSet<QString>> listFiles(const startup::DevicePath& device, const QString& folder)
+std::optional<QSet<QString>> listFiles(const device::DevicePath& device, const QString& folder)
 {
     const QString native = folder.isEmpty() ? device.root() : device.existing(folder);
     if (native.isEmpty() || !QFileInfo(native).isDir())
@@ -139,7 +139,7 @@ MissingReport ScanForMissing(const database::Library& library, const QString& iP
     // Each folder is found (ignoring letter case) and listed once; a song is
     // present when its folded name is among the files listed there.
     MissingReport report;
-    const startup::DevicePath device(iPodRoot);
+    const device::DevicePath device(iPodRoot);
     QHash<QString, std::optional<QSet<QString>>> filesOfFolder; // folder as stored -> folded file names
     const int count = library.TrackCount();
     for (int i = 0; i < count; ++i) {
@@ -182,14 +182,14 @@ WriteResult WriteDuplicatesFile(const QString& iPodRoot, const QString& reportTe
     WriteResult result;
     const std::optional<QString> target = iPodRoot.isEmpty()
         ? std::nullopt
-        : startup::DevicePath(iPodRoot).resolve(QStringLiteral("duplicates.txt"));
+        : device::DevicePath(iPodRoot).resolve(QStringLiteral("duplicates.txt"));
     if (!target) {
         result.error = WriteError::NoRoot;
         return result;
     }
     result.path = *target;
     // Written where it really lies, so the replacing rename happens there too, and only on the iPod.
-    const startup::DeviceGuard guard(iPodRoot);
+    const device::DeviceGuard guard(iPodRoot);
     if (guard.realRoot().isEmpty()) {
         result.error = WriteError::CannotWrite;
         result.errorText = QStringLiteral("the iPod folder %1 is not there").arg(iPodRoot);

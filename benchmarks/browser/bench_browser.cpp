@@ -7,7 +7,7 @@
 #include "browser/SongSearch.h"
 #include "browser/TrackKeys.h"
 #include "database/LibraryLoader.h"
-#include "startup/DevicePath.h"
+#include "device/DevicePath.h"
 #include "tools/demoipod/DemoIpod.h"
 
 #include <QCoreApplication>
@@ -50,7 +50,7 @@ const Fixture& fixture()
         }
         f->library = std::move(loaded.library);
         // Every tenth song stays missing.
-        startup::DevicePath device(f->dir.path());
+        device::DevicePath device(f->dir.path());
         for (int i = 0; i < kTracks; i += 1) {
             if (i % 10 == 0)
                 continue;
