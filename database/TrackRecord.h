@@ -18,6 +18,12 @@ struct TrackRecord
     qint64 FileSize = 0; // bytes of the file on the disk at load time; 0 when missing
     bool InSource = false;
     qint16 Rating = 0; // stars 0 to 5 from the database
+    // What the database counted up to the last sync (the Play Counts file
+    // holds what the iPod counted since). 0 when its track header is too
+    // short to hold them.
+    qint32 PlayCount = 0;
+    qint32 SkipCount = 0;
+    quint32 LastPlayed = 0; // seconds since 1904-01-01 00:00 in the iPod's local time; 0: never
 };
 
 } // namespace quaverly::database
