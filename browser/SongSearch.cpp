@@ -50,8 +50,37 @@ SearchIndex::SearchIndex(const database::Library& library)
 {
     const int count = library.TrackCount();
     m_offsets.reserve(static_cast<size_t>(count) + 1);
-    m_text.reserve(static_cast<qsizetype>(count) * 160);
+    // Sized once from the cells' lengths, so the text is never copied while it grows.
+    const auto digits = [](qint64 value) {
+        char buffer[24];
+        return std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer;
+    };
+    qsizetype total = 0;
+    for (const TrackRecord& track : library.Tracks) {
+        total += track.Title.size() + track.Artist.size() + track.Album.size() + track.Genre.size() + track.Path.size()
+            + track.FileType.size() + 11 + digits(track.Rating) + digits(track.UIN) + digits(track.Length)
+            + digits(track.FileSize) + digits(track.TrackNumber);
+    }
+    m_text.reserve(total);
     const QChar separator = QLatin1Char('\n');
+    // Cells are folded as they are appended: ASCII (nearly every path and
+    // number, most names) in place, anything else by Qt's case folding.
+    const auto appendFolded = [this, separator](const QString& cell) {
+        const qsizetype start = m_text.size();
+        m_text.append(cell);
+        QChar* data = m_text.data() + start;
+        for (qsizetype i = 0; i < cell.size(); ++i) {
+            const char16_t c = data[i].unicode();
+            if (c >= 0x80) {
+                m_text.truncate(start);
+                m_text.append(cell.toCaseFolded());
+                break;
+            }
+            if (c >= u'A' && c <= u'Z')
+                data[i] = QChar(char16_t(c + 32));
+        }
+        m_text.append(separator);
+    };
     const auto appendNumber = [this, separator](qint64 value) {
         char buffer[24];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -62,16 +91,13 @@ SearchIndex::SearchIndex(const database::Library& library)
         m_offsets.push_back(m_text.size());
         const TrackRecord& track = library.Tracks[static_cast<size_t>(i)];
         for (const QString* cell :
-             { &track.Title, &track.Artist, &track.Album, &track.Genre, &track.Path, &track.FileType }) {
-            m_text.append(*cell);
-            m_text.append(separator);
-        }
+             { &track.Title, &track.Artist, &track.Album, &track.Genre, &track.Path, &track.FileType })
+            appendFolded(*cell);
         for (qint64 number : { qint64(track.Rating), qint64(track.UIN), qint64(track.Length), track.FileSize,
                                qint64(track.TrackNumber) })
             appendNumber(number);
     }
     m_offsets.push_back(m_text.size());
-    m_text = std::move(m_text).toCaseFolded();
 }
 
 bool SearchIndex::contains(int track, QStringView foldedWord) const
