@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <numeric>
 #include <random>
 
 namespace quaverly::tools {
@@ -144,9 +145,16 @@ Built buildLarge(int count)
                                                u"Reggae", u"Soul",       u"Metal",   u"Punk",      u"Latin",
                                                u"World",  u"Soundtrack", u"Gospel",  u"Funk",      u"Disco" };
     const int folders = 50;
+    // Titles numbered in a scrambled order (a step coprime to the count
+    // visits every number once), so sorting by title has work to do, as it
+    // has in a real library.
+    qint64 step = 7919;
+    while (std::gcd(step, qint64(count)) != 1)
+        step += 2;
     for (int i = 0; i < count; ++i) {
         WriterTrack track;
-        track.title = QStringLiteral("Track %1 from the long evening session").arg(i, 5, 10, QLatin1Char('0'));
+        const qint64 number = (i * step + 12345) % count;
+        track.title = QStringLiteral("Track %1 from the long evening session").arg(number, 5, 10, QLatin1Char('0'));
         track.artist = QStringLiteral("Artist %1 and the Band").arg(i % 2000, 4, 10, QLatin1Char('0'));
         track.album = QStringLiteral("Album %1: Collected Recordings").arg(i % 4000, 4, 10, QLatin1Char('0'));
         track.genre = QString::fromUtf16(kGenres[i % 20]);
