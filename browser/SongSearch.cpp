@@ -6,6 +6,7 @@
 #include <QLatin1StringView>
 
 #include <charconv>
+#include <string_view>
 
 namespace quaverly::browser {
 namespace {
@@ -50,7 +51,8 @@ SearchIndex::SearchIndex(const database::Library& library)
 {
     const int count = library.TrackCount();
     m_offsets.reserve(static_cast<size_t>(count) + 1);
-    // Sized once from the cells' lengths, so the text is never copied while it grows.
+    // Sized once from the cells' lengths (ASCII for nearly every path and
+    // number, most names), so the text is rarely copied while it grows.
     const auto digits = [](qint64 value) {
         char buffer[24];
         return std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer;
@@ -62,30 +64,29 @@ SearchIndex::SearchIndex(const database::Library& library)
             + digits(track.FileSize) + digits(track.TrackNumber);
     }
     m_text.reserve(total);
-    const QChar separator = QLatin1Char('\n');
-    // Cells are folded as they are appended: ASCII (nearly every path and
-    // number, most names) in place, anything else by Qt's case folding.
-    const auto appendFolded = [this, separator](const QString& cell) {
+    // Cells are folded as they are appended: ASCII byte by byte, anything
+    // else by Qt's case folding.
+    const auto appendFolded = [this](const QString& cell) {
         const qsizetype start = m_text.size();
-        m_text.append(cell);
-        QChar* data = m_text.data() + start;
+        m_text.resize(start + cell.size());
+        char* out = m_text.data() + start;
+        const char16_t* units = reinterpret_cast<const char16_t*>(cell.constData());
         for (qsizetype i = 0; i < cell.size(); ++i) {
-            const char16_t c = data[i].unicode();
+            const char16_t c = units[i];
             if (c >= 0x80) {
                 m_text.truncate(start);
-                m_text.append(cell.toCaseFolded());
+                m_text.append(cell.toCaseFolded().toUtf8());
                 break;
             }
-            if (c >= u'A' && c <= u'Z')
-                data[i] = QChar(char16_t(c + 32));
+            out[i] = static_cast<char>(c >= u'A' && c <= u'Z' ? c + 32 : c);
         }
-        m_text.append(separator);
+        m_text.append('\n');
     };
-    const auto appendNumber = [this, separator](qint64 value) {
+    const auto appendNumber = [this](qint64 value) {
         char buffer[24];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-        m_text.append(QLatin1StringView(buffer, result.ptr - buffer));
-        m_text.append(separator);
+        m_text.append(buffer, result.ptr - buffer);
+        m_text.append('\n');
     };
     for (int i = 0; i < count; ++i) {
         m_offsets.push_back(m_text.size());
@@ -100,11 +101,29 @@ SearchIndex::SearchIndex(const database::Library& library)
     m_offsets.push_back(m_text.size());
 }
 
-bool SearchIndex::contains(int track, QStringView foldedWord) const
+bool SearchIndex::contains(int track, QByteArrayView foldedWord) const
 {
     const auto begin = m_offsets[static_cast<size_t>(track)];
     const auto end = m_offsets[static_cast<size_t>(track) + 1];
-    return QStringView(m_text).sliced(begin, end - begin).contains(foldedWord);
+    return QByteArrayView(m_text).sliced(begin, end - begin).contains(foldedWord);
+}
+
+void SearchIndex::markTracks(QByteArrayView foldedWord, std::vector<char>& marks) const
+{
+    // string_view::find looks for the first byte with memchr, the fastest
+    // scan there is, and compares the rest where it lands.
+    const std::string_view text(m_text.constData(), static_cast<size_t>(m_text.size()));
+    const std::string_view word(foldedWord.data(), static_cast<size_t>(foldedWord.size()));
+    size_t track = 0;
+    for (size_t from = 0; from < text.size();) {
+        const size_t hit = text.find(word, from);
+        if (hit == std::string_view::npos)
+            break;
+        while (static_cast<size_t>(m_offsets[track + 1]) <= hit)
+            ++track;
+        marks[track] = 1;
+        from = static_cast<size_t>(m_offsets[track + 1]); // the next track
+    }
 }
 
 QStringList SplitSearchWords(const QString& query)
@@ -153,22 +172,41 @@ std::vector<int> FilterRows(const database::Library& library, const std::vector<
 std::vector<int> FilterRows(const database::Library& library, const SearchIndex& index, const std::vector<int>& rows,
                             const QStringList& words, const QString& playingFile)
 {
-    QStringList folded;
+    std::vector<QByteArray> folded;
     for (const QString& word : words) {
         if (word.contains(QLatin1Char('\n')))
             return FilterRows(library, rows, words, playingFile); // the index cannot tell cells apart
         if (!word.isEmpty())
-            folded.append(word.toCaseFolded());
+            folded.push_back(word.toCaseFolded().toUtf8());
     }
-    if (folded.isEmpty())
+    if (folded.empty())
         return rows;
+    const auto playing = [&](const QByteArray& word, int row) {
+        return word == "#" && IsPlayingTrack(library.Tracks[static_cast<size_t>(row)], playingFile);
+    };
     std::vector<int> kept;
     kept.reserve(rows.size());
+    // Most of the library: one pass over the index per word, in memory order
+    // (the rows are in the song list's order, which would jump about it).
+    if (rows.size() * 4 >= static_cast<size_t>(index.trackCount())) {
+        std::vector<std::vector<char>> marks;
+        for (const QByteArray& word : folded) {
+            marks.emplace_back(static_cast<size_t>(index.trackCount()), 0);
+            index.markTracks(word, marks.back());
+        }
+        for (int row : rows) {
+            bool all = true;
+            for (size_t w = 0; w < folded.size() && all; ++w)
+                all = marks[w][static_cast<size_t>(row)] != 0 || playing(folded[w], row);
+            if (all)
+                kept.push_back(row);
+        }
+        return kept;
+    }
     for (int row : rows) {
         bool all = true;
-        for (const QString& word : folded) {
-            if (!index.contains(row, word)
-                && !(word == u"#" && IsPlayingTrack(library.Tracks[static_cast<size_t>(row)], playingFile))) {
+        for (const QByteArray& word : folded) {
+            if (!index.contains(row, word) && !playing(word, row)) {
                 all = false;
                 break;
             }
