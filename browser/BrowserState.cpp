@@ -256,7 +256,20 @@ int BrowserState::findEntry(BrowserList list, const QString& text) const
 
 void BrowserState::sortSongRows(int column, bool ascending)
 {
-    SortByColumn(m_library, m_rows, column, ascending, m_playingFile);
+    SortByColumn(m_library, m_rows, column, ascending, m_playingFile, m_ratings);
+}
+
+void BrowserState::setRating(int track, int stars)
+{
+    if (track < 0 || track >= m_library.TrackCount())
+        return;
+    if (m_ratings.size() < static_cast<size_t>(m_library.TrackCount())) {
+        const size_t known = m_ratings.size();
+        m_ratings.resize(static_cast<size_t>(m_library.TrackCount()));
+        for (size_t i = known; i < m_ratings.size(); ++i)
+            m_ratings[i] = m_library.Tracks[i].Rating;
+    }
+    m_ratings[at(track)] = stars;
 }
 
 BrowserState::SearchOutcome BrowserState::txtSearch_Change(const QString& query)
@@ -282,7 +295,7 @@ BrowserState::SearchOutcome BrowserState::txtSearch_Change(const QString& query)
     // command) that never searches never makes it.
     if (!m_searchIndex)
         m_searchIndex = std::make_unique<SearchIndex>(m_library);
-    m_rows = FilterRows(m_library, *m_searchIndex, m_rows, words, m_playingFile);
+    m_rows = FilterRows(m_library, *m_searchIndex, m_rows, words, m_playingFile, m_ratings);
     return outcome;
 }
 

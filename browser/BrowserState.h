@@ -87,6 +87,13 @@ public:
     /// Header click: sorts the shown rows by one column (see SortByColumn).
     void sortSongRows(int column, bool ascending = true);
 
+    /// The stars of the Rating cells that the sort and the search see, by
+    /// track index (see ShownRating); empty: the database's ratings.
+    void setRatings(std::vector<int> ratings) { m_ratings = std::move(ratings); }
+    /// One track's stars changed (a rating given while the program runs).
+    void setRating(int track, int stars);
+    [[nodiscard]] const std::vector<int>& ratings() const { return m_ratings; }
+
     /// The path of the file being played, for the "#" cell the search sees.
     void setPlayingFile(const QString& fullPath) { m_playingFile = fullPath; }
     [[nodiscard]] const QString& playingFile() const { return m_playingFile; }
@@ -146,6 +153,7 @@ private:
     std::vector<int> m_rows;
     QString m_query;
     QString m_playingFile;
+    std::vector<int> m_ratings;
 };
 
 } // namespace quaverly::browser

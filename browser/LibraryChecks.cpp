@@ -2,6 +2,7 @@
 
 #include "browser/BrowserLog.h"
 #include "database/Library.h"
+#include "startup/DeviceGuard.h"
 #include "startup/DevicePath.h"
 
 #include <QDirIterator>
@@ -301,7 +302,21 @@ WriteResult writeDuplicates(const QString& iPodRoot, const std::function<bool(QS
         return result;
     }
     result.path = *target;
-    QSaveFile file(*target);
+    // Written where it really lies, so the replacing rename happens there too, and only on the iPod.
+    const startup::DeviceGuard guard(iPodRoot);
+    if (guard.realRoot().isEmpty()) {
+        result.error = WriteError::CannotWrite;
+        result.errorText = QStringLiteral("the iPod folder %1 is not there").arg(iPodRoot);
+        return result;
+    }
+    const QString real = guard.inside(*target);
+    if (real.isEmpty()) {
+        result.error = WriteError::OutsideIpod;
+        result.errorText = QStringLiteral("duplicates.txt leads outside the iPod through a link and was left alone");
+        qCWarning(lcBrowser) << "not written:" << result.errorText;
+        return result;
+    }
+    QSaveFile file(real);
     if (!file.open(QIODevice::WriteOnly) || !body(file) || !file.commit()) {
         result.error = WriteError::CannotWrite;
         result.errorText = file.errorString();

@@ -73,7 +73,7 @@ struct MissingReport
 [[nodiscard]] QString ReportLine(const database::Library& library, int trackIndex);
 [[nodiscard]] QString ReportLine(const database::Library& library, const DuplicateLine& line);
 
-enum class WriteError { None, NoRoot, CannotWrite };
+enum class WriteError { None, NoRoot, CannotWrite, OutsideIpod };
 struct WriteResult
 {
     WriteError error = WriteError::None;
@@ -82,9 +82,12 @@ struct WriteResult
 };
 
 /// Writes "duplicates.txt" in the iPod root: the report text then CR LF, in
-/// UTF-8, replacing any earlier file (of any letter case) in one step. On
-/// failure the earlier file is left as it was, and the message shown must say
-/// that the list could not be saved (with errorText) instead of claiming it was.
+/// UTF-8, replacing any earlier file (of any letter case) in one step: the
+/// text goes to a new file beside it, renamed over it on the iPod. A
+/// duplicates.txt that leads outside the iPod (a link) is refused with
+/// OutsideIpod and left alone. On failure the earlier file is left as it was,
+/// and the message shown must say that the list could not be saved (with
+/// errorText) instead of claiming it was.
 [[nodiscard]] WriteResult WriteDuplicatesFile(const QString& iPodRoot, const QString& reportText);
 /// The same, writing the report line by line as it is formatted.
 [[nodiscard]] WriteResult WriteDuplicatesFile(const QString& iPodRoot, const database::Library& library,

@@ -165,7 +165,14 @@ bool IsPlayingTrack(const TrackRecord& track, const QString& playingFile)
     return !track.Path.isEmpty() && playingFile.contains(track.Path, Qt::CaseInsensitive);
 }
 
-QString SongCell(const TrackRecord& track, Column column, bool playing)
+int ShownRating(const database::Library& library, const std::vector<int>& ratings, int track)
+{
+    if (track >= 0 && static_cast<size_t>(track) < ratings.size())
+        return ratings[static_cast<size_t>(track)];
+    return track >= 0 && track < library.TrackCount() ? trackOf(library, track).Rating : 0;
+}
+
+QString SongCell(const TrackRecord& track, Column column, bool playing, int stars)
 {
     if (const QString* text = textField(track, column))
         return *text;
@@ -173,7 +180,7 @@ QString SongCell(const TrackRecord& track, Column column, bool playing)
     case Column::Mark:
         return playing ? QStringLiteral("#") : QStringLiteral(" ");
     case Column::Rating:
-        return QString::number(track.Rating);
+        return QString::number(stars < 0 ? track.Rating : stars);
     case Column::UIN:
         return QString::number(track.UIN);
     case Column::Length:
@@ -216,19 +223,21 @@ void SortDefault(const database::Library& library, const TrackKeys& keys, std::v
 }
 
 void SortByColumn(const database::Library& library, std::vector<int>& rows, int column, bool ascending,
-                  const QString& playingFile)
+                  const QString& playingFile, const std::vector<int>& ratings)
 {
     if (column < 0 || column >= kColumnCount)
         return;
     const auto col = static_cast<Column>(column);
-    if (IsNumericSortColumn(column) || col == Column::Mark) {
+    if (IsNumericSortColumn(column) || col == Column::Mark || col == Column::Rating) {
         // The mark column holds " " or "#": code order puts the blank first.
+        // A rating is one digit, so its code order is its numeric order.
         std::vector<qint64> keys;
         keys.reserve(rows.size());
         for (int row : rows) {
             const TrackRecord& track = trackOf(library, row);
             keys.push_back(col == Column::Length            ? track.Length
                                : col == Column::TrackNumber ? track.TrackNumber
+                               : col == Column::Rating      ? ShownRating(library, ratings, row)
                                                             : (IsPlayingTrack(track, playingFile) ? 1 : 0));
         }
         sortByKey(rows, keys, ascending);
@@ -238,7 +247,7 @@ void SortByColumn(const database::Library& library, std::vector<int>& rows, int 
         sortByText(library, rows, col, ascending);
         return;
     }
-    // Rating, UIN and Filesize compare as the texts they show.
+    // UIN and Filesize compare as the texts they show.
     std::vector<QString> keys;
     keys.reserve(rows.size());
     for (int row : rows)

@@ -42,8 +42,16 @@ inline constexpr int kColumnCount = 12;
 /// never counts as playing.
 [[nodiscard]] bool IsPlayingTrack(const database::TrackRecord& track, const QString& playingFile);
 
-/// The text of one cell of a song row; empty outside 0..11.
-[[nodiscard]] QString SongCell(const database::TrackRecord& track, Column column, bool playing);
+/// The stars a track shows in the Rating column, as the stars of the
+/// now-playing area show them: its entry in `ratings` (by track index, the
+/// Play Counts ratings merged over the database's, as
+/// mdlPlayCountEditor::GetAllRatings gives them) when there is one, else the
+/// database's rating.
+[[nodiscard]] int ShownRating(const database::Library& library, const std::vector<int>& ratings, int track);
+
+/// The text of one cell of a song row; empty outside 0..11. The Rating cell
+/// shows `stars`, or the database's rating when `stars` is negative.
+[[nodiscard]] QString SongCell(const database::TrackRecord& track, Column column, bool playing, int stars = -1);
 
 /// Sorts rows (track indexes) in the default order: artist, then album (both
 /// ignoring letter case, in the user's collation), then track number; stable.
@@ -52,8 +60,9 @@ void SortDefault(const database::Library& library, const TrackKeys& keys, std::v
 /// Sorts rows by one column as a header click does: by number for "Track
 /// Number" and "Length", otherwise by the cell texts compared code by code
 /// (case-sensitive, upper case before lower case, a prefix first). Stable;
-/// `ascending` false reverses the order of unequal rows only.
+/// `ascending` false reverses the order of unequal rows only. The Rating
+/// column sorts by the stars shown (see ShownRating).
 void SortByColumn(const database::Library& library, std::vector<int>& rows, int column, bool ascending,
-                  const QString& playingFile = {});
+                  const QString& playingFile = {}, const std::vector<int>& ratings = {});
 
 } // namespace quaverly::browser

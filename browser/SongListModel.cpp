@@ -45,7 +45,7 @@ void SongListModel::sort(int column, Qt::SortOrder order)
     if (column < 0 || column >= kColumnCount)
         return;
     std::vector<int> sorted = m_rows;
-    SortByColumn(m_library, sorted, column, order == Qt::AscendingOrder, m_playingFile);
+    SortByColumn(m_library, sorted, column, order == Qt::AscendingOrder, m_playingFile, m_ratings);
     reorderRows(sorted);
 }
 
@@ -99,7 +99,36 @@ QString SongListModel::cellText(int row, int column) const
         return {};
     const database::TrackRecord& record = m_library.Tracks[static_cast<size_t>(track)];
     const auto col = static_cast<Column>(column);
-    return SongCell(record, col, col == Column::Mark && IsPlayingTrack(record, m_playingFile));
+    return SongCell(record, col, col == Column::Mark && IsPlayingTrack(record, m_playingFile),
+                    col == Column::Rating ? ShownRating(m_library, m_ratings, track) : -1);
+}
+
+void SongListModel::setRatings(std::vector<int> ratings)
+{
+    m_ratings = std::move(ratings);
+    if (!m_rows.empty()) {
+        const int rating = static_cast<int>(Column::Rating);
+        Q_EMIT dataChanged(index(0, rating), index(rowCount() - 1, rating), { Qt::DisplayRole });
+    }
+}
+
+void SongListModel::setRating(int track, int stars)
+{
+    if (track < 0 || track >= m_library.TrackCount())
+        return;
+    if (m_ratings.size() < static_cast<size_t>(m_library.TrackCount())) {
+        const size_t known = m_ratings.size();
+        m_ratings.resize(static_cast<size_t>(m_library.TrackCount()));
+        for (size_t i = known; i < m_ratings.size(); ++i)
+            m_ratings[i] = m_library.Tracks[i].Rating;
+    }
+    m_ratings[static_cast<size_t>(track)] = stars;
+    const int rating = static_cast<int>(Column::Rating);
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        if (m_rows[row] == track)
+            Q_EMIT dataChanged(index(static_cast<int>(row), rating), index(static_cast<int>(row), rating),
+                               { Qt::DisplayRole });
+    }
 }
 
 void SongListModel::setPlayingFile(const QString& fullPath)

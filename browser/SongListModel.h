@@ -53,10 +53,17 @@ public:
     void setPlayingFile(const QString& fullPath);
     [[nodiscard]] const QString& playingFile() const { return m_playingFile; }
 
+    /// The stars the Rating column shows, by track index (see ShownRating);
+    /// empty: the database's ratings.
+    void setRatings(std::vector<int> ratings);
+    /// One track's stars changed: its rows show them at once.
+    void setRating(int track, int stars);
+
 private:
     const database::Library& m_library;
     std::vector<int> m_rows;
     QString m_playingFile;
+    std::vector<int> m_ratings;
 };
 
 } // namespace quaverly::browser

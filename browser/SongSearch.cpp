@@ -26,7 +26,13 @@ bool inNumber(qint64 value, const QString& word)
     return QLatin1StringView(buffer, result.ptr - buffer).contains(word);
 }
 
-bool wordInRow(const TrackRecord& track, const Word& word, const QString& playingFile)
+// The rating cell holds one digit, so a word is in it only when it is that digit.
+bool inRating(int stars, QStringView word)
+{
+    return stars >= 0 && stars <= 9 && word.size() == 1 && word.at(0) == QLatin1Char(static_cast<char>('0' + stars));
+}
+
+bool wordInRow(const TrackRecord& track, int stars, const Word& word, const QString& playingFile)
 {
     const QString& w = word.text;
     if (w.isEmpty())
@@ -37,8 +43,8 @@ bool wordInRow(const TrackRecord& track, const Word& word, const QString& playin
             return true;
     }
     if (word.canMatchNumber) {
-        if (inNumber(track.Rating, w) || inNumber(track.UIN, w) || inNumber(track.Length, w)
-            || inNumber(track.FileSize, w) || inNumber(track.TrackNumber, w))
+        if (inRating(stars, w) || inNumber(track.UIN, w) || inNumber(track.Length, w) || inNumber(track.FileSize, w)
+            || inNumber(track.TrackNumber, w))
             return true;
     }
     // The mark cell holds " " or "#"; a word never holds a blank.
@@ -94,8 +100,7 @@ SearchIndex::SearchIndex(const database::Library& library)
         for (const QString* cell :
              { &track.Title, &track.Artist, &track.Album, &track.Genre, &track.Path, &track.FileType })
             appendFolded(*cell);
-        for (qint64 number : { qint64(track.Rating), qint64(track.UIN), qint64(track.Length), track.FileSize,
-                               qint64(track.TrackNumber) })
+        for (qint64 number : { qint64(track.UIN), qint64(track.Length), track.FileSize, qint64(track.TrackNumber) })
             appendNumber(number);
     }
     m_offsets.push_back(m_text.size());
@@ -139,7 +144,7 @@ bool IsScreenJumpQuery(const QString& query)
 }
 
 std::vector<int> FilterRows(const database::Library& library, const std::vector<int>& rows, const QStringList& words,
-                            const QString& playingFile)
+                            const QString& playingFile, const std::vector<int>& ratings)
 {
     std::vector<Word> prepared;
     for (const QString& text : words) {
@@ -157,8 +162,9 @@ std::vector<int> FilterRows(const database::Library& library, const std::vector<
     for (int row : rows) {
         const TrackRecord& track = library.Tracks[static_cast<size_t>(row)];
         bool all = true;
+        const int stars = ShownRating(library, ratings, row);
         for (const Word& word : prepared) {
-            if (!wordInRow(track, word, playingFile)) {
+            if (!wordInRow(track, stars, word, playingFile)) {
                 all = false;
                 break;
             }
@@ -170,19 +176,22 @@ std::vector<int> FilterRows(const database::Library& library, const std::vector<
 }
 
 std::vector<int> FilterRows(const database::Library& library, const SearchIndex& index, const std::vector<int>& rows,
-                            const QStringList& words, const QString& playingFile)
+                            const QStringList& words, const QString& playingFile, const std::vector<int>& ratings)
 {
     std::vector<QByteArray> folded;
     for (const QString& word : words) {
         if (word.contains(QLatin1Char('\n')))
-            return FilterRows(library, rows, words, playingFile); // the index cannot tell cells apart
+            return FilterRows(library, rows, words, playingFile, ratings); // the index cannot tell cells apart
         if (!word.isEmpty())
             folded.push_back(word.toCaseFolded().toUtf8());
     }
     if (folded.empty())
         return rows;
-    const auto playing = [&](const QByteArray& word, int row) {
-        return word == "#" && IsPlayingTrack(library.Tracks[static_cast<size_t>(row)], playingFile);
+    // The cells that change while the program runs: the rating and the playing mark.
+    const auto outsideIndex = [&](const QByteArray& word, int row) {
+        const int stars = ShownRating(library, ratings, row);
+        return (word.size() == 1 && stars >= 0 && stars <= 9 && word.front() == char('0' + stars))
+            || (word == "#" && IsPlayingTrack(library.Tracks[static_cast<size_t>(row)], playingFile));
     };
     std::vector<int> kept;
     kept.reserve(rows.size());
@@ -197,7 +206,7 @@ std::vector<int> FilterRows(const database::Library& library, const SearchIndex&
         for (int row : rows) {
             bool all = true;
             for (size_t w = 0; w < folded.size() && all; ++w)
-                all = marks[w][static_cast<size_t>(row)] != 0 || playing(folded[w], row);
+                all = marks[w][static_cast<size_t>(row)] != 0 || outsideIndex(folded[w], row);
             if (all)
                 kept.push_back(row);
         }
@@ -206,7 +215,7 @@ std::vector<int> FilterRows(const database::Library& library, const SearchIndex&
     for (int row : rows) {
         bool all = true;
         for (const QByteArray& word : folded) {
-            if (!index.contains(row, word) && !playing(word, row)) {
+            if (!index.contains(row, word) && !outsideIndex(word, row)) {
                 all = false;
                 break;
             }

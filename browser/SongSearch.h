@@ -19,11 +19,12 @@ namespace quaverly::browser {
 /// True when the query, lower-cased, is the word that opens the screen-jump prompt.
 [[nodiscard]] bool IsScreenJumpQuery(const QString& query);
 
-/// The twelve cells of every track (the mark cell aside), case-folded and
-/// joined as UTF-8, built once per library so that a keystroke over tens of
-/// thousands of rows is a plain scan of prepared bytes. UTF-8 keeps it half
-/// the size of UTF-16 (about 36 MB for 200,000 songs), so more of it stays in
-/// the processor's cache; a UTF-8 word only ever matches at whole characters.
+/// The cells of every track (the mark and rating cells aside, which change
+/// while the program runs), case-folded and joined as UTF-8, built once per
+/// library so that a keystroke over tens of thousands of rows is a plain scan
+/// of prepared bytes. UTF-8 keeps it half the size of UTF-16 (about 34 MB for
+/// 200,000 songs), so more of it stays in the processor's cache; a UTF-8 word
+/// only ever matches at whole characters.
 class SearchIndex
 {
 public:
@@ -45,12 +46,14 @@ private:
 /// The rows (track indexes, order kept) in which every word occurs, ignoring
 /// letter case, in at least one of the twelve cells; words may fall into
 /// different cells and an empty word is found everywhere. `playingFile` gives
-/// the "#" of the mark cell.
+/// the "#" of the mark cell, `ratings` the stars of the Rating cell (see
+/// ShownRating).
 [[nodiscard]] std::vector<int> FilterRows(const database::Library& library, const std::vector<int>& rows,
-                                          const QStringList& words, const QString& playingFile = {});
+                                          const QStringList& words, const QString& playingFile = {},
+                                          const std::vector<int>& ratings = {});
 /// The same, over a prepared index of the same library.
 [[nodiscard]] std::vector<int> FilterRows(const database::Library& library, const SearchIndex& index,
                                           const std::vector<int>& rows, const QStringList& words,
-                                          const QString& playingFile = {});
+                                          const QString& playingFile = {}, const std::vector<int>& ratings = {});
 
 } // namespace quaverly::browser

@@ -19,7 +19,9 @@ struct Located
 std::optional<Located> locate(const QString& argument)
 {
     const QFileInfo info(argument);
-    if (info.isFile()) {
+    // Anything but a folder is taken for the database itself; the loader says
+    // what it is when it is no file (a FIFO, a device).
+    if (info.exists() && !info.isDir()) {
         // root/iPod_Control/iTunes/iTunesDB: the root is three folders up.
         const QString dbPath = info.absoluteFilePath();
         QDir root = info.absoluteDir();
@@ -61,6 +63,11 @@ std::optional<database::LoadResult> loadLibraryForCli(const QString& rootArgumen
     }
     for (const QString& warning : result.warnings)
         printError(warning);
+    if (result.nothingRead()) {
+        printError(QStringLiteral("Nothing could be read from the iPod database %1.")
+                       .arg(QDir::toNativeSeparators(result.databaseFile)));
+        return std::nullopt;
+    }
     return result;
 }
 

@@ -9,6 +9,23 @@
 #include <cstdio>
 
 namespace quaverly::cli {
+namespace {
+
+/// The parser's help with its usage line naming the command as it is typed
+/// ("Usage: quaverly-cli songs [options] ROOT"), not the path of the program.
+QString commandHelp(const QCommandLineParser& parser, const QStringList& args)
+{
+    QString text = parser.helpText();
+    const QString usage = QStringLiteral("Usage: ");
+    const QString options = QStringLiteral(" [options]");
+    const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'));
+    const qsizetype at = text.indexOf(options);
+    if (!args.isEmpty() && text.startsWith(usage) && at > 0 && (lineEnd < 0 || at < lineEnd))
+        text.replace(0, at, usage + QStringLiteral("quaverly-cli ") + args.constFirst());
+    return text;
+}
+
+} // namespace
 
 std::optional<int> parseArguments(QCommandLineParser& parser, const QStringList& args)
 {
@@ -17,11 +34,11 @@ std::optional<int> parseArguments(QCommandLineParser& parser, const QStringList&
     parser.addOption(help);
     if (!parser.parse(args)) {
         printError(parser.errorText());
-        std::fputs(qPrintable(parser.helpText()), stderr);
+        std::fputs(commandHelp(parser, args).toUtf8().constData(), stderr);
         return kExitUsage;
     }
     if (parser.isSet(help)) {
-        std::fputs(parser.helpText().toUtf8().constData(), stdout);
+        std::fputs(commandHelp(parser, args).toUtf8().constData(), stdout);
         return kExitOk;
     }
     return std::nullopt;

@@ -34,6 +34,8 @@ void registerBrowserCommands(Registry& registry);
 void registerExportCommands(Registry& registry);
 void registerDeviceCommands(Registry& registry);
 void registerPlaybackCommands(Registry& registry);
+void registerPlaysCommands(Registry& registry);
+void registerMediaCommands(Registry& registry);
 
 /// Parses `args`; on a usage error prints it with the help and answers
 /// kExitUsage, on --help prints the help and answers kExitOk, else nullopt.

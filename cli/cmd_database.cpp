@@ -174,8 +174,9 @@ QString playCountErrorText(PlayCountError error, const LoadResult& loaded, int i
     case PlayCountError::BadValue:
         return QStringLiteral("The value is outside what the Play Counts file can hold; nothing was written.");
     case PlayCountError::WriteFailed:
-        return QStringLiteral("The Play Counts file %1 could not be written (is the iPod read-only or unplugged?).")
-            .arg(QDir::toNativeSeparators(loaded.playCounts.FilePath()));
+    case PlayCountError::Locked:
+    case PlayCountError::OutsideIpod:
+        return loaded.playCounts.UpdateFailureText(error);
     }
     return {};
 }
@@ -208,7 +209,7 @@ int runRate(const QStringList& args)
     QCommandLineParser parser;
     if (const auto status = parseRootCommand(
             parser, args, QStringLiteral("Stores a rating (0 to 5 stars) in Play Counts."),
-            { { QStringLiteral("INDEX"), kIndexHelp }, { QStringLiteral("STARS"), QStringLiteral("0 to 5 stars.") } }))
+            { { QStringLiteral("INDEX"), kIndexHelp }, { QStringLiteral("STARS"), QStringLiteral("The rating, 0 to 5 stars.") } }))
         return *status;
     bool ok = false;
     const int stars = parser.positionalArguments().at(2).toInt(&ok);

@@ -103,6 +103,9 @@ int runFlags(const QStringList& args)
         return kExitUsage;
 
     const FlagReport report = ApplyFlags(root, *states);
+    if (report.firstError == FlagError::OutsideIpod)
+        printError(QStringLiteral("The Device folder or a flag file leads outside the iPod (a link); nothing was "
+                                  "written or deleted there."));
     for (const QString& file : report.failedFiles)
         printError(QStringLiteral("Could not change ") + file);
     const auto on = LoadFlags(root);

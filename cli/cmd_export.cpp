@@ -7,6 +7,7 @@
 #include "settings/OptionKeys.h"
 #include "settings/mdlOptions.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -23,13 +24,26 @@ using exporting::ExtractPlan;
 using exporting::ExtractProgress;
 using exporting::ExtractReport;
 
-// Set by Ctrl-C; the copy stops cleanly at the next chunk. A signal handler
-// can only reach a flag with static storage.
+// Set by Ctrl-C or SIGTERM; the copy stops cleanly at the next chunk. A
+// signal handler can only reach a flag with static storage.
 volatile std::sig_atomic_t g_interrupted = 0;
 
 extern "C" void onInterrupt(int)
 {
     g_interrupted = 1;
+}
+
+// Without SA_RESTART a call blocked on a slow device returns (EINTR) and the
+// run ends at once; the handler runs once, so a second signal ends the
+// program even if something still blocks.
+void catchInterrupts()
+{
+    struct sigaction action = {};
+    action.sa_handler = onInterrupt;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
 }
 
 // The parser with ROOT and the selection options; answers an exit status when done already.
@@ -149,13 +163,27 @@ void printReport(const ExtractReport& report, qint64 elapsedMs, bool json)
                 { QStringLiteral("destination"), failure.destination },
                 { QStringLiteral("reason"), exporting::describeError(failure.error, failure.systemError) } });
         }
-        printJson(QJsonDocument(QJsonObject { { QStringLiteral("total"), report.total },
-                                              { QStringLiteral("copied"), report.copied },
-                                              { QStringLiteral("skipped"), report.skipped },
-                                              { QStringLiteral("failed"), int(report.failures.size()) },
-                                              { QStringLiteral("cancelled"), report.cancelled },
-                                              { QStringLiteral("bytes"), report.bytesCopied },
-                                              { QStringLiteral("failures"), failures } }));
+        QJsonArray untagged;
+        for (const exporting::UntaggedSong& song : report.untagged)
+            untagged.append(QJsonObject { { QStringLiteral("song"), song.song },
+                                          { QStringLiteral("destination"), song.destination },
+                                          { QStringLiteral("reason"), media::describeTagError(song.error) } });
+        const exporting::CoverReport& covers = report.covers;
+        printJson(QJsonDocument(QJsonObject {
+            { QStringLiteral("total"), report.total },
+            { QStringLiteral("copied"), report.copied },
+            { QStringLiteral("skipped"), report.skipped },
+            { QStringLiteral("failed"), int(report.failures.size()) },
+            { QStringLiteral("cancelled"), report.cancelled },
+            { QStringLiteral("bytes"), report.bytesCopied },
+            { QStringLiteral("failures"), failures },
+            { QStringLiteral("tagged"), report.tagged },
+            { QStringLiteral("untagged"), untagged },
+            { QStringLiteral("covers"),
+              QJsonObject { { QStringLiteral("written"), covers.written },
+                            { QStringLiteral("kept"), covers.kept },
+                            { QStringLiteral("without_art"), covers.withoutArt },
+                            { QStringLiteral("failed"), QJsonArray::fromStringList(covers.failed) } } } }));
         return;
     }
     printLine(QStringLiteral("Copied %1 of %2 songs (%3) in %4.")
@@ -168,6 +196,10 @@ void printReport(const ExtractReport& report, qint64 elapsedMs, bool json)
         printLine(QStringLiteral("Failed %1 songs:").arg(report.failures.size()));
     for (const QString& line : exporting::FailureLines(report))
         printLine(QStringLiteral("  ") + line);
+    if (report.tagged > 0)
+        printLine(QStringLiteral("Tagged %1 copies.").arg(report.tagged));
+    for (const QString& line : exporting::TagAndCoverLines(report))
+        printLine(line);
 }
 
 int runExtract(const QStringList& args)
@@ -182,7 +214,14 @@ int runExtract(const QStringList& args)
         QStringLiteral("T"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Print the plan, copy nothing."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
-    parser.addOptions({ to, nameTemplate, dryRun, json });
+    const QCommandLineOption tags(QStringLiteral("tags"),
+                                  QStringLiteral("Write the iPod's song details (title, artist, album, album artist, "
+                                                 "genre, composer, year, track and disc numbers, rating, comment) "
+                                                 "into each copy. The songs on the iPod are only read."));
+    const QCommandLineOption covers(QStringLiteral("covers"),
+                                    QStringLiteral("Save each album's cover as cover.jpg (or .png, as stored) in "
+                                                   "its folder of the copy; an existing cover file is kept."));
+    parser.addOptions({ to, nameTemplate, dryRun, json, tags, covers });
     if (const auto status = parseWithRoot(parser, args))
         return *status;
     if (parser.value(to).trimmed().isEmpty())
@@ -200,13 +239,22 @@ int runExtract(const QStringList& args)
         : settings::mdlOptions(library.iPodRoot)
               .GetOption(QLatin1String(settings::keys::kExtractTemplate), exporting::kDefaultTemplate.toString());
 
-    const ExtractPlan plan = exporting::SongExtractor(library).Plan(*rows, parser.value(to), templateText);
+    if (exporting::TargetInsideIpod(library.iPodRoot, parser.value(to))) {
+        return fail(QStringLiteral("The folder %1 is on the iPod (%2): songs copied there would land among the iPod's "
+                                   "own files. Choose a folder outside the iPod; nothing was copied.")
+                        .arg(parser.value(to), QDir::toNativeSeparators(library.iPodRoot)));
+    }
+    exporting::ExtractOptions options;
+    options.writeTags = parser.isSet(tags);
+    options.writeCovers = parser.isSet(covers);
+    if (options.writeTags)
+        options.ratings = loaded->playCounts.GetAllRatings(library);
+    const ExtractPlan plan = exporting::SongExtractor(library).Plan(*rows, parser.value(to), templateText, options);
     if (parser.isSet(dryRun))
         return printPlan(plan, parser.isSet(json));
 
     ProgressLine line(!parser.isSet(json) && ::isatty(STDOUT_FILENO));
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    catchInterrupts();
     QElapsedTimer elapsed;
     elapsed.start();
     const ExtractReport report = exporting::SongExtractor::Run(plan, [&](const ExtractProgress& progress) {
@@ -221,8 +269,8 @@ int runExtract(const QStringList& args)
 int runM3u(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Writes an M3U playlist (UTF-8) of the selected songs, in song-list order."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes an extended M3U playlist (UTF-8, #EXTINF names) of the selected songs, in song-list order."));
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Write to FILE instead of stdout."),
                                  QStringLiteral("FILE"));
     parser.addOption(out);

@@ -4,7 +4,7 @@
 #include "cli/CliSupport.h"
 #include "playback/AudioEngine.h"
 #include "playback/MpvBackend.h"
-#include "startup/DevicePath.h"
+#include "startup/DeviceGuard.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -89,18 +89,20 @@ std::optional<Song> songFromArguments(const QCommandLineParser& parser, int* sta
         return std::nullopt;
     }
     const database::TrackRecord& track = library.Tracks[static_cast<size_t>(index)];
-    const startup::DevicePath device(library.iPodRoot);
-    const QString path = device.resolve(track.Path).value_or(QString());
+    // A location that leaves the iPod is refused: the engine then reports the file as not found.
+    const QString path = startup::SongPathForPlayer(library.iPodRoot, track.Path);
     printLine(QStringLiteral("%1 - %2").arg(track.Artist, track.Title));
-    return Song { path.isEmpty() ? track.Path : path, track.FileType };
+    return Song { path, track.FileType };
 }
 
 int play(const Song& song, const QString& audioOut)
 {
+    // Without a window the second player plays the sound of videos too. libmpv
+    // is opened here, so no other command ever loads it.
     AudioEngine engine(std::make_unique<playback::MpvBackend>(playback::MpvOptions { audioOut, false, false }),
-                       std::make_unique<playback::MpvBackend>(playback::MpvOptions { audioOut, false, true }));
+                       std::make_unique<playback::MpvBackend>(playback::MpvOptions { audioOut, false, false }));
     if (!engine.initialise())
-        return fail(QStringLiteral("The audio player cannot start: ") + engine.errorText());
+        return fail(engine.unavailableText());
 
     int status = kExitFailure;
     QObject::connect(&engine, &AudioEngine::songEnded, &engine,
@@ -130,10 +132,20 @@ int play(const Song& song, const QString& audioOut)
         }
     });
     poll.start(200);
-    const auto previous = std::signal(SIGINT, &onInterrupt);
+    // Ctrl-C and SIGTERM stop the song; the handler runs once, so a second
+    // signal ends the program even if the player hangs.
+    struct sigaction action = {};
+    struct sigaction previousInt = {};
+    struct sigaction previousTerm = {};
+    action.sa_handler = onInterrupt;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &previousInt);
+    ::sigaction(SIGTERM, &action, &previousTerm);
     engine.OpenFile(song.path, song.kind);
     QCoreApplication::exec();
-    std::signal(SIGINT, previous);
+    ::sigaction(SIGINT, &previousInt, nullptr);
+    ::sigaction(SIGTERM, &previousTerm, nullptr);
     return status;
 }
 

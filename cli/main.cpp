@@ -2,6 +2,7 @@
 // results on stdout (JSON where asked) and its warnings on stderr, and ends
 // with 0 on success, 1 on failure and 2 on a usage error.
 #include "cli/CliSupport.h"
+#include "startup/DeviceGuard.h"
 
 #include <QCoreApplication>
 
@@ -31,6 +32,18 @@ int main(int argc, char* argv[])
     // libmpv (play) refuses other numeric locales; set before any thread starts.
     std::setlocale(LC_NUMERIC, "C"); // NOLINT(concurrency-mt-unsafe)
 
+    // A name whose bytes are not valid UTF-8 cannot be held as text without
+    // changing it: reading or writing the changed name would touch another
+    // file. Such arguments are refused instead.
+    for (int i = 1; i < argc; ++i) {
+        if (!quaverly::startup::IsFaithfulFileName(QByteArray(argv[i]))) {
+            printError(QStringLiteral("Cannot use the argument \"%1\": it is not valid UTF-8 (a file name from another "
+                                      "system?). Rename the file or folder, or give another path.")
+                           .arg(QString::fromLocal8Bit(argv[i])));
+            return kExitFailure;
+        }
+    }
+
     Registry registry;
     registerStartupCommands(registry);
     registerDatabaseCommands(registry);
@@ -38,6 +51,8 @@ int main(int argc, char* argv[])
     registerExportCommands(registry);
     registerDeviceCommands(registry);
     registerPlaybackCommands(registry);
+    registerPlaysCommands(registry);
+    registerMediaCommands(registry);
 
     QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {

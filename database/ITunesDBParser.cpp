@@ -4,6 +4,7 @@
 #include "database/DbString.h"
 #include "database/DebugTrace.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -39,7 +40,56 @@ constexpr quint32 kPodcastGroup = 0x100;
 constexpr qint64 kDamage = -1;
 constexpr qint64 kUnknown = 0;
 
-enum StringType { kTitle = 1, kLocation = 2, kAlbum = 3, kArtist = 4, kGenre = 5, kFileType = 6 };
+enum StringType {
+    kTitle = 1,
+    kLocation = 2,
+    kAlbum = 3,
+    kArtist = 4,
+    kGenre = 5,
+    kFileType = 6,
+    kComment = 8,
+    kComposer = 12,
+    kAlbumArtist = 22,
+};
+
+// Texts that repeat across tracks share one decoded copy per pool; titles
+// and locations are nearly always unique and are not pooled (-1).
+constexpr int poolOf(int type)
+{
+    switch (type) {
+    case kAlbum:
+        return 0;
+    case kArtist:
+        return 1;
+    case kGenre:
+        return 2;
+    case kFileType:
+        return 3;
+    case kComposer:
+        return 4;
+    case kAlbumArtist:
+        return 5;
+    case kComment:
+        return 6;
+    default:
+        return -1;
+    }
+}
+constexpr int kPools = 7;
+
+constexpr bool isTrackString(int type)
+{
+    return type == kTitle || type == kLocation || poolOf(type) >= 0;
+}
+
+// Track fields past the first 48 bytes of a track header (total tracks,
+// year, disc number and count) exist in every header from 0x9c bytes on.
+constexpr qint64 kTrackDetailsEnd = 100;
+
+qint16 smallField(qint32 value)
+{
+    return static_cast<qint16>(std::clamp<qint32>(value, 0, 0x7fff));
+}
 
 struct BytesHash
 {
@@ -64,6 +114,25 @@ public:
 
 private:
     std::unordered_map<std::string, QString, BytesHash, std::equal_to<>> m_pools[2];
+};
+
+// One shared copy per distinct album artist, composer and comment.
+class CreditsPool
+{
+public:
+    std::shared_ptr<const TrackCredits> intern(TrackCredits credits)
+    {
+        if (credits.AlbumArtist.isEmpty() && credits.Composer.isEmpty() && credits.Comment.isEmpty())
+            return nullptr;
+        const QString key = credits.AlbumArtist + QChar(0x1f) + credits.Composer + QChar(0x1f) + credits.Comment;
+        std::shared_ptr<const TrackCredits>& shared = m_pool[key];
+        if (!shared)
+            shared = std::make_shared<const TrackCredits>(std::move(credits));
+        return shared;
+    }
+
+private:
+    QHash<QString, std::shared_ptr<const TrackCredits>> m_pool;
 };
 
 class Scanner
@@ -104,7 +173,8 @@ private:
     int m_currentPlaylist = -1; // -1 also while a repeated playlist is skipped
     bool m_memberSeen = false;  // titles after the first member do not name the playlist
     QSet<quint64> m_seenPlaylistIds;
-    StringPool m_pools[4];     // album, artist, genre, kind
+    StringPool m_pools[kPools];
+    CreditsPool m_credits;
     qint64 m_declaredSize = 0; // the database header's total length: the whole file
 };
 
@@ -206,6 +276,7 @@ qint64 Scanner::track(qint64 p, qint64 headerLength)
     const qint64 advance = forward(p, headerLength);
     // Only what the header's own length covers is read.
     const qint64 readable = std::min(headerLength, kTrackSkips);
+    const bool details = headerLength >= kTrackDetailsEnd;
     const uchar* head = advance == kDamage ? nullptr : m_bytes.at(p, std::max(readable, kTrackHead));
     if (!head)
         return kDamage;
@@ -215,6 +286,12 @@ qint64 Scanner::track(qint64 p, qint64 headerLength)
     record.Rating = StarsFromRawRating(head[31]);
     record.Length = ByteWindow::i32(head + 40);
     record.TrackNumber = ByteWindow::i32(head + 44);
+    if (details) {
+        record.TotalTracks = smallField(ByteWindow::i32(head + 48));
+        record.Year = static_cast<qint16>(std::clamp<qint32>(ByteWindow::i32(head + 52), 0, 9999));
+        record.DiscNumber = smallField(ByteWindow::i32(head + 92));
+        record.TotalDiscs = smallField(ByteWindow::i32(head + 96));
+    }
     if (readable >= kTrackPlays) {
         record.PlayCount = std::max(0, ByteWindow::i32(head + 80));
         record.LastPlayed = ByteWindow::u32(head + 88);
@@ -238,7 +315,7 @@ qint64 Scanner::string(qint64 p, qint64 totalLength)
     if (!head)
         return kDamage;
     const qint32 type = ByteWindow::i32(head + 12);
-    if ((forPlaylist && type != kTitle) || (forTrack && (type < kTitle || type > kFileType)))
+    if ((forPlaylist && type != kTitle) || (forTrack && !isTrackString(type)))
         return advance;
     // The stored byte count is trusted only as far as the chunk reaches.
     const qint64 count = std::clamp<qint64>(ByteWindow::i32(head + 28), 0, totalLength - kStringHeader);
@@ -246,8 +323,8 @@ qint64 Scanner::string(qint64 p, qint64 totalLength)
     const uchar* text = m_bytes.at(p + kStringHeader, count);
     if (!text)
         return kDamage;
-    const bool shared = forTrack && type >= kAlbum;
-    QString decoded = shared ? m_pools[type - kAlbum].get(text, count, utf8) : DecodeDBString(text, count, utf8);
+    const int pool = forTrack ? poolOf(type) : -1;
+    QString decoded = pool >= 0 ? m_pools[pool].get(text, count, utf8) : DecodeDBString(text, count, utf8);
     if (forTrack) {
         storeTrackString(type, std::move(decoded));
     } else if (m_currentPlaylist == 0) {
@@ -282,6 +359,14 @@ void Scanner::storeTrackString(int type, QString text)
     case kFileType:
         record.FileType = std::move(text);
         break;
+    case kComment:
+    case kComposer:
+    case kAlbumArtist: {
+        TrackCredits credits = record.Credits ? *record.Credits : TrackCredits {};
+        (type == kComment ? credits.Comment : type == kComposer ? credits.Composer : credits.AlbumArtist) = text;
+        record.Credits = m_credits.intern(std::move(credits));
+        break;
+    }
     default:
         break;
     }

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <sys/stat.h>
+
 namespace quaverly::database {
 namespace {
 
@@ -26,12 +28,48 @@ QString compressedBeside(const QString& dbPath)
     return !cdb.isEmpty() && info.isFile() && info.size() > 0 ? cdb : QString();
 }
 
+// What stands at `path` instead of a regular file ("a folder", "a link to
+// /dev/zero, which is a character device"); empty when nothing is there.
+QString describeNonFile(const QString& path)
+{
+    const QByteArray bytes = QFile::encodeName(path);
+    struct stat info = {};
+    if (::lstat(bytes.constData(), &info) != 0)
+        return {};
+    QString prefix;
+    if (S_ISLNK(info.st_mode)) {
+        const QString target = QFileInfo(path).symLinkTarget();
+        if (::stat(bytes.constData(), &info) != 0)
+            return QStringLiteral("a link to %1, which does not exist").arg(QDir::toNativeSeparators(target));
+        prefix = QStringLiteral("a link to %1, which is ").arg(QDir::toNativeSeparators(target));
+    }
+    if (S_ISDIR(info.st_mode))
+        return prefix + QStringLiteral("a folder");
+    if (S_ISFIFO(info.st_mode))
+        return prefix + QStringLiteral("a named pipe (FIFO)");
+    if (S_ISCHR(info.st_mode))
+        return prefix + QStringLiteral("a character device");
+    if (S_ISBLK(info.st_mode))
+        return prefix + QStringLiteral("a block device");
+    if (S_ISSOCK(info.st_mode))
+        return prefix + QStringLiteral("a socket");
+    return prefix + QStringLiteral("a special file");
+}
+
 bool openDatabase(QFile& file, LoadResult& result)
 {
     const QString name = QDir::toNativeSeparators(file.fileName());
     if (!QFileInfo(file.fileName()).isFile()) {
-        result.error = LoadError::NotFound;
-        result.errorText = QStringLiteral("The iPod database %1 was not found.").arg(name);
+        // Never opened: a FIFO would wait for a writer forever, a device might never end.
+        const QString found = describeNonFile(file.fileName());
+        const bool missing = !QFileInfo::exists(file.fileName());
+        result.error = missing ? LoadError::NotFound : LoadError::NotAFile;
+        if (found.isEmpty())
+            result.errorText = QStringLiteral("The iPod database %1 was not found.").arg(name);
+        else if (missing)
+            result.errorText = QStringLiteral("The iPod database %1 was not found: it is %2.").arg(name, found);
+        else
+            result.errorText = QStringLiteral("The iPod database %1 is not a file: it is %2.").arg(name, found);
         return false;
     }
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -127,7 +165,11 @@ LoadResult LoadiTunesDB(const QString& dbPath, const QString& iPodRoot, const Lo
         status(QStringLiteral("Loading database into program..."));
     if (!(cancel && cancel->load()))
         FillFileSizes(result.library, iPodRoot);
-    result.playCounts.OpenPlayCounts(folder);
+    result.playCounts.OpenPlayCounts(folder, iPodRoot);
+    if (result.playCounts.IsOutsideIpod())
+        result.warnings.append(QStringLiteral("The Play Counts file %1 leads outside the iPod; plays and ratings are "
+                                              "not written to it")
+                                   .arg(QDir::toNativeSeparators(result.playCounts.FilePath())));
     return result;
 }
 

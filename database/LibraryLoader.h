@@ -13,6 +13,7 @@ namespace quaverly::database {
 enum class LoadError {
     None,
     NotFound,     // no database file at the path
+    NotAFile,     // something else is there: a folder, a FIFO, a device (errorText says what)
     Unreadable,   // it exists but cannot be opened or read (locked, no permission, I/O error)
     NotADatabase, // it does not start with "mhbd", or its compressed body is damaged
 };
@@ -34,6 +35,14 @@ struct LoadResult
     QStringList onTheGoErrors; // each "Error in LoadOnTheGo: ..."
     int onTheGoPlaylists = 0;
     mdlPlayCountEditor playCounts; // opened at the end of the load
+
+    /// True when the database was damaged before anything of use could be
+    /// read: no track, and damage (or only unknown data and no playlist).
+    [[nodiscard]] bool nothingRead() const
+    {
+        return error == LoadError::None && library.TrackCount() == 0
+            && (damaged || (unknownChunks > 0 && library.PlaylistCount() == 0));
+    }
 };
 
 /// Status texts for the loading window ("Loading database into program...").

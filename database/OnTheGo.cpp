@@ -1,10 +1,13 @@
 #include "database/OnTheGo.h"
 
 #include "database/Library.h"
+#include "startup/DeviceGuard.h"
 #include "startup/DevicePath.h"
 
 #include <QFile>
 #include <QtEndian>
+
+#include <unistd.h>
 
 namespace quaverly::database {
 namespace {
@@ -18,9 +21,16 @@ QString readOneFile(Library& library, const QString& path)
     clsPlayList& list = library.Playlists.emplace_back();
     list.Name = QStringLiteral("On-The-Go");
     const QString name = QFile(path).fileName().section(QLatin1Char('/'), -1);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file: a FIFO would stop the load, a link to a device would never end.
+    const startup::OpenedFile opened = startup::OpenRegularFile(path);
+    if (!opened.ok())
+        return QStringLiteral("Error in LoadOnTheGo: %1 cannot be read (%2)")
+            .arg(name, startup::describeRefusal(opened.refusal));
+    QFile file;
+    if (!file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(opened.fd);
         return QStringLiteral("Error in LoadOnTheGo: %1 cannot be read (%2)").arg(name, file.errorString());
+    }
     const QByteArray bytes = file.readAll();
     file.close();
     if (bytes.size() < kCountOffset + 4)

@@ -16,6 +16,8 @@ enum class PlayCountError {
     BadIndex,     // -1, or beyond the entries the file holds
     BadValue,     // stars outside 0 to 5, or a time outside the file's range
     WriteFailed,  // the file could not be opened or written (read-only or unplugged iPod)
+    Locked,       // another program (a second Quaverly, the command line) kept the file locked too long
+    OutsideIpod,  // the file, links followed, lies outside the iPod; nothing is written there
 };
 
 /// How often and when a track was played, all told: the database's counts
@@ -43,21 +45,35 @@ struct PlayCountMessage
 /// finished play is on the iPod even if it is unplugged right after. The file
 /// is never truncated or rewritten, and indexes outside its entries are
 /// refused without writing anything.
+///
+/// Several programs may update one iPod at once (the window and the command
+/// line): each read-modify-write holds an exclusive lock on the file (flock)
+/// for its few bytes only, waiting up to lockTimeoutMs() for it. The file is
+/// read and written only when its real path lies inside the iPod, and only
+/// when it is a regular file (a FIFO never blocks the load).
 class mdlPlayCountEditor
 {
 public:
     static constexpr qint64 kHeaderBytes = 96;
+    static constexpr int kDefaultLockTimeoutMs = 5000;
 
     /// Looks for "Play Counts" (any letter case) in the database's folder.
-    void OpenPlayCounts(const QString& folder);
-    /// The same for a known file path (tests, tools).
-    void OpenPlayCountsFile(const QString& path);
+    /// `iPodRoot` bounds where the file may really lie; empty: the folder.
+    void OpenPlayCounts(const QString& folder, const QString& iPodRoot = {});
+    /// The same for a known file path (tests, tools); empty `iPodRoot`: the file's folder.
+    void OpenPlayCountsFile(const QString& path, const QString& iPodRoot = {});
+
+    /// How long an update waits for another program's lock.
+    [[nodiscard]] int lockTimeoutMs() const { return m_lockTimeoutMs; }
+    void setLockTimeoutMs(int ms) { m_lockTimeoutMs = ms; }
 
     /// 12 or more for a usable file, -1 otherwise.
     [[nodiscard]] int EntrySize() const { return m_entrySize; }
     /// The number of entries (offset 12); 0 without a usable file.
     [[nodiscard]] qint64 EntryCount() const { return m_entryCount; }
     [[nodiscard]] const QString& FilePath() const { return m_path; }
+    /// True when the file was found but leads outside the iPod (a link), so it is not used.
+    [[nodiscard]] bool IsOutsideIpod() const { return m_outside; }
 
     PlayCountError IncrementPlayCount(int index);
     /// Stamps `now` (the local clock by default) as the last-played time.
@@ -83,20 +99,27 @@ public:
 
     /// The explanation shown when ratings cannot be stored on this iPod.
     [[nodiscard]] PlayCountMessage ShowRatingUnsupported() const;
+    /// The explanation of a failed update, for the errors the user can act
+    /// on (Locked, OutsideIpod, WriteFailed); empty for the others.
+    [[nodiscard]] QString UpdateFailureText(PlayCountError error) const;
 
     /// Seconds since 1 January 1904 00:00 by `time`'s local clock, or -1 when
     /// that does not fit the unsigned 32-bit field.
     [[nodiscard]] static qint64 MacTime(const QDateTime& time);
 
 private:
+    class Update;
     [[nodiscard]] bool entryUsable(int index) const;
     [[nodiscard]] PlayCountError writeAt(qint64 offset, const QByteArray& bytes) const;
     [[nodiscard]] qint64 entryOffset(int index) const { return kHeaderBytes + qint64(m_entrySize) * index; }
 
     QString m_path;
+    QString m_root; // where the file must really lie
     int m_entrySize = -1;
     qint64 m_entryCount = 0;
     qint64 m_fileSize = 0;
+    bool m_outside = false; // the file was found, but leads out of the iPod
+    int m_lockTimeoutMs = kDefaultLockTimeoutMs;
 };
 
 } // namespace quaverly::database

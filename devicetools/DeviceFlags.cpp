@@ -1,10 +1,16 @@
 #include "devicetools/DeviceFlags.h"
 
 #include "devicetools/DeviceLog.h"
+#include "startup/DeviceGuard.h"
 #include "startup/DevicePath.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quaverly::devicetools {
 namespace {
@@ -28,33 +34,66 @@ void fail(FlagReport& report, FlagError error, const QString& fileName)
     qCWarning(lcDevice) << "Could not change flag file" << fileName << static_cast<int>(error);
 }
 
-// Deletes `name` in `dir` when it exists (any letter case); a missing file is no failure.
-void removeIfThere(const startup::DevicePath& dir, const QString& name, FlagReport& report)
+/// The Device folder and the guard that keeps every change inside the iPod.
+struct FlagFolder
 {
-    const QString path = dir.existing(name);
-    if (!path.isEmpty() && !QFile::remove(path))
+    startup::DevicePath dir;
+    const startup::DeviceGuard& guard;
+};
+
+// Deletes `name` in the folder when it exists (any letter case); a missing file is no failure.
+void removeIfThere(const FlagFolder& folder, const QString& name, FlagReport& report)
+{
+    const QString path = folder.dir.existing(name);
+    if (path.isEmpty())
+        return;
+    const QString entry = folder.guard.entryInside(path);
+    if (entry.isEmpty())
+        fail(report, FlagError::OutsideIpod, name);
+    else if (!QFile::remove(entry))
         fail(report, FlagError::DeleteFailed, name);
 }
 
-void turnOff(const startup::DevicePath& dir, const QString& name, FlagReport& report)
+void turnOff(const FlagFolder& folder, const QString& name, FlagReport& report)
 {
-    removeIfThere(dir, name + kTxt, report);
-    removeIfThere(dir, name, report);
+    removeIfThere(folder, name + kTxt, report);
+    removeIfThere(folder, name, report);
 }
 
-void turnOn(const startup::DevicePath& dir, const QString& name, FlagReport& report)
+// Creates the empty file `path` (or empties the regular file there) without
+// waiting on a FIFO. A link there is replaced by the file, so that no other
+// file of the iPod is emptied through it.
+bool createEmpty(const QString& path)
 {
-    if (QFileInfo(dir.existing(name)).isFile())
+    const QByteArray name = QFile::encodeName(path);
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(name.constData(), kFlags, 0666);
+    if (fd < 0 && errno == ELOOP && ::unlink(name.constData()) == 0)
+        fd = ::open(name.constData(), kFlags, 0666);
+    if (fd < 0)
+        return false;
+    struct stat info = {};
+    const bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
+void turnOn(const FlagFolder& folder, const QString& name, FlagReport& report)
+{
+    if (QFileInfo(folder.dir.existing(name)).isFile())
         return; // already on
-    const QString txtPath = dir.resolve(name + kTxt).value_or(QString());
-    QFile txt(txtPath);
-    if (txtPath.isEmpty() || !txt.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    const QString txtPath = folder.dir.resolve(name + kTxt).value_or(QString());
+    const QString target = folder.dir.resolve(name).value_or(QString());
+    const QString txtEntry = folder.guard.entryInside(txtPath);
+    const QString targetEntry = folder.guard.entryInside(target);
+    if (folder.guard.inside(txtPath).isEmpty() || txtEntry.isEmpty() || targetEntry.isEmpty()) {
+        fail(report, FlagError::OutsideIpod, targetEntry.isEmpty() ? name : name + kTxt);
+        return;
+    }
+    if (!createEmpty(txtEntry)) {
         fail(report, FlagError::CreateFailed, name + kTxt);
         return;
     }
-    txt.close();
-    const QString target = dir.resolve(name).value_or(QString());
-    if (target.isEmpty() || !QFile::rename(txtPath, target))
+    if (!QFile::rename(txtEntry, targetEntry))
         fail(report, FlagError::RenameFailed, name);
 }
 
@@ -87,21 +126,27 @@ FlagReport ApplyFlags(const QString& iPodRoot, const FlagStates& states)
 {
     FlagReport report;
     const QString folder = deviceFolder(iPodRoot);
+    const startup::DeviceGuard guard(iPodRoot);
+    const bool outside = !folder.isEmpty() && guard.inside(folder).isEmpty();
     for (std::size_t i = 0; i < kFlagFiles.size(); ++i) {
         const QString name = QLatin1String(kFlagFiles[i].fileName);
         if (states[i] == FlagState::Leave)
             continue;
+        if (outside) {
+            fail(report, FlagError::OutsideIpod, name);
+            continue;
+        }
         if (folder.isEmpty()) {
             // Nothing to delete where there is no folder; a flag to set cannot be.
             if (states[i] == FlagState::On)
                 fail(report, FlagError::NoDeviceFolder, name);
             continue;
         }
-        const startup::DevicePath dir(folder);
+        const FlagFolder flags { startup::DevicePath(folder), guard };
         if (states[i] == FlagState::On)
-            turnOn(dir, name, report);
+            turnOn(flags, name, report);
         else
-            turnOff(dir, name, report);
+            turnOff(flags, name, report);
     }
     return report;
 }

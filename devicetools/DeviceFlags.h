@@ -32,7 +32,14 @@ inline constexpr std::array<FlagFile, kFlagCount> kFlagFiles { {
 enum class FlagState { Off, On, Leave };
 using FlagStates = std::array<FlagState, kFlagCount>;
 
-enum class FlagError { None, NoDeviceFolder, CreateFailed, RenameFailed, DeleteFailed };
+enum class FlagError {
+    None,
+    NoDeviceFolder,
+    CreateFailed,
+    RenameFailed,
+    DeleteFailed,
+    OutsideIpod, // the Device folder or a flag file leads outside the iPod (a link): not touched
+};
 
 /// What Apply or Reset could not change. Every switch is tried even after one
 /// fails; `failedFiles` names the files (bare or ".txt") that resisted.
@@ -56,7 +63,10 @@ struct FlagReport
 /// Creates or deletes the flag files. A switch turned on is written as an
 /// empty name.txt that is then renamed to the bare name (the way the device
 /// expects it to appear); a flag that already exists is left as it is. A
-/// switch turned off loses both the ".txt" and the bare file.
+/// switch turned off loses both the ".txt" and the bare file (a link is
+/// removed itself, never what it points to). Nothing is written or deleted
+/// outside the iPod: a Device folder or ".txt" file that leads out of it
+/// through a link fails with OutsideIpod.
 [[nodiscard]] FlagReport ApplyFlags(const QString& iPodRoot, const FlagStates& states);
 
 /// Deletes both files of all four switches.

@@ -1,6 +1,7 @@
 #include "devicetools/DeviceInfo.h"
 
 #include "devicetools/DeviceLog.h"
+#include "startup/DeviceGuard.h"
 #include "startup/DevicePath.h"
 
 #include <QFile>
@@ -10,6 +11,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <unistd.h>
 
 namespace quaverly::devicetools {
 namespace {
@@ -23,9 +25,15 @@ QByteArray readDeviceFile(const QString& iPodRoot, const QString& relative)
     if (iPodRoot.isEmpty())
         return {};
     const QString path = startup::DevicePath(iPodRoot).existing(relative);
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    // Only a regular file: a FIFO in its place would wait for a writer forever.
+    const startup::OpenedFile opened = path.isEmpty() ? startup::OpenedFile {} : startup::OpenRegularFile(path);
+    QFile file;
+    if (!opened.ok())
         return {};
+    if (!file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(opened.fd);
+        return {};
+    }
     return file.read(kMaxInfoFileBytes);
 }
 

@@ -1,6 +1,7 @@
 #include "devicetools/EjectChain.h"
 
 #include "devicetools/DeviceLog.h"
+#include "startup/ProgramLayout.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,13 +36,16 @@ QString QuoteArgument(const QString& argument)
 QString StayvaneArgument(const QString& waitForExecutable, const QString& waitPath, const QString& toolPath,
                          const QString& iPodRoot)
 {
+    const QString waitText = QuoteArgument(toolPath) + QLatin1Char(' ')
+        + QuoteArgument(QStringLiteral("-EjectDrive:") + iPodRoot);
     return QuoteArgument(waitForExecutable) + QLatin1Char(';') + QuoteArgument(waitPath) + QLatin1Char(' ')
-        + QuoteArgument(toolPath) + QLatin1Char(' ') + QuoteArgument(QStringLiteral("-EjectDrive:") + iPodRoot);
+        + QuoteArgument(waitText);
 }
 
 EjectChain::Paths EjectChain::currentProgram()
 {
-    return { QCoreApplication::applicationDirPath(), QCoreApplication::applicationFilePath(), QDir::tempPath() };
+    // Beside the program in a build tree or on the iPod; in libexec/quaverly once installed.
+    return { startup::CurrentProgramLayout().companionDir, QCoreApplication::applicationFilePath(), QDir::tempPath() };
 }
 
 EjectChain::EjectChain(Paths paths)

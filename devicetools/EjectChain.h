@@ -16,8 +16,10 @@ inline constexpr const char* kEjectToolName = "deveject";
 [[nodiscard]] QString QuoteArgument(const QString& argument);
 
 /// The one argument Stayvane gets: the quoted path of the program to wait
-/// for, ";", then the quoted command that wait runs — wait's path, the copied
-/// eject tool's path and "-EjectDrive:" with the iPod root.
+/// for, ";", then the quoted path of wait and, quoted once more as one
+/// argument, wait's argument text — the copied eject tool's path and
+/// "-EjectDrive:" with the iPod root, each quoted. wait splits its argument
+/// text again, so a blank in a path survives both splits.
 [[nodiscard]] QString StayvaneArgument(const QString& waitForExecutable, const QString& waitPath,
                                        const QString& toolPath, const QString& iPodRoot);
 
@@ -61,7 +63,8 @@ public:
         QString waitForExecutable; // the process stayvane waits for
         QString tempDir;           // where the eject tool is copied
     };
-    /// The running program: its folder, its own executable, the system's temporary folder.
+    /// The running program: the folder of its companions (see startup::ProgramLayout),
+    /// its own executable, the system's temporary folder.
     [[nodiscard]] static Paths currentProgram();
 
     explicit EjectChain(Paths paths);

@@ -2,31 +2,67 @@
 
 #include "database/Library.h"
 #include "export/ExtractCore.h"
+#include "startup/DeviceGuard.h"
 #include "startup/DevicePath.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
 
 namespace quaverly::exporting {
 
+namespace {
+
+/// A tag as one line of the playlist: line breaks and other control characters become blanks.
+QString oneLine(const QString& text)
+{
+    QString line = text;
+    for (QChar& c : line) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    }
+    return line.simplified();
+}
+
+/// "#EXTINF:seconds,Artist - Title": what players show for the song instead of
+/// its scrambled file name. -1 seconds when the length is not known.
+QByteArray extinf(const database::TrackRecord& track, const QString& native)
+{
+    const qint64 seconds = track.Length > 0 ? (qint64(track.Length) + 500) / 1000 : -1;
+    const QString artist = oneLine(track.Artist);
+    QString title = oneLine(track.Title);
+    if (title.isEmpty())
+        title = QFileInfo(native).completeBaseName();
+    const QString shown = artist.isEmpty() ? title : artist + QStringLiteral(" - ") + title;
+    return "#EXTINF:" + QByteArray::number(seconds) + ',' + shown.toUtf8() + '\n';
+}
+
+} // namespace
+
 QByteArray M3uContent(const database::Library& library, const std::vector<int>& trackIndexes)
 {
     startup::CachedDevicePath cached(library.iPodRoot);
     const startup::DevicePath device(library.iPodRoot);
-    QByteArray content;
+    const startup::DeviceGuard guard(library.iPodRoot);
+    QByteArray content = "#EXTM3U\n";
     for (const int index : trackIndexes) {
         if (index < 0 || index >= library.TrackCount())
             continue;
-        const QString& path = library.Tracks[static_cast<size_t>(index)].Path;
+        const database::TrackRecord& track = library.Tracks[static_cast<size_t>(index)];
+        const QString& path = track.Path;
         QString native = cached.existing(path);
         if (native.isEmpty()) // a missing file keeps its line, spelled as far as the disk knows it
             native = device.resolve(path).value_or(QString());
-        if (native.isEmpty() || native.contains(QLatin1Char('\n')) || native.contains(QLatin1Char('\r'))) {
+        // A player opens what the list names: never a file reached through a link out of the iPod, nor a FIFO.
+        const startup::FileRefusal refusal = native.isEmpty() ? startup::FileRefusal::Outside : guard.checkFile(native);
+        const bool refused = refusal != startup::FileRefusal::None && refusal != startup::FileRefusal::Missing;
+        if (refused || native.contains(QLatin1Char('\n')) || native.contains(QLatin1Char('\r'))) {
             qCWarning(lcExport) << "left out of the playlist:" << path;
             continue;
         }
+        content += extinf(track, native);
         content += native.toUtf8();
         content += '\n';
     }

@@ -11,10 +11,13 @@ class Library;
 
 namespace quaverly::exporting {
 
-/// The M3U text of a list of songs (track indexes, 0-based, in list order):
-/// one line per song holding the native path of its file on the iPod,
-/// resolved as the disk spells it, in UTF-8 with '\n' line ends, no header.
-/// A song whose path leaves the iPod or holds a line break is left out.
+/// The extended M3U text of a list of songs (track indexes, 0-based, in list
+/// order), in UTF-8 with '\n' line ends: "#EXTM3U", then per song an
+/// "#EXTINF:seconds,Artist - Title" line (the names players show instead of
+/// the scrambled file names; -1 seconds for an unknown length) and the native
+/// path of its file on the iPod, resolved as the disk spells it. A song whose
+/// path leaves the iPod (by ".." or through a link), names no regular file,
+/// or holds a line break is left out.
 [[nodiscard]] QByteArray M3uContent(const database::Library& library, const std::vector<int>& trackIndexes);
 
 /// Writes M3U playlists for external players. The temporary ones live in

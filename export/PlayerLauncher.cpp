@@ -2,7 +2,7 @@
 
 #include "database/Library.h"
 #include "export/M3uWriter.h"
-#include "startup/DevicePath.h"
+#include "startup/DeviceGuard.h"
 
 #include <QProcess>
 
@@ -45,10 +45,7 @@ OpenResult OpenInPlayer(const database::Library& library, const std::vector<int>
     if (index < 0 || index >= library.TrackCount())
         return { OpenError::NothingSelected, {}, {} };
     const QString& path = library.Tracks[static_cast<size_t>(index)].Path;
-    const startup::DevicePath device(library.iPodRoot);
-    QString file = device.existing(path);
-    if (file.isEmpty())
-        file = device.resolve(path).value_or(QString());
+    const QString file = startup::SongPathForPlayer(library.iPodRoot, path);
     if (file.isEmpty())
         return { OpenError::NothingSelected, {}, {} };
     return handOver(file, chosenPlayer, start);

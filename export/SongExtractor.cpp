@@ -1,15 +1,26 @@
 #include "export/SongExtractor.h"
 
 #include "database/Library.h"
+#include "export/CopyExtras.h"
 #include "export/ExtractCore.h"
+#include "startup/DeviceGuard.h"
 #include "startup/DevicePath.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QSet>
 
+#include <sys/stat.h>
+#include <tuple>
+
 namespace quaverly::exporting {
 namespace {
+
+QString numberSuffix(int n)
+{
+    return n == 1 ? QString() : QStringLiteral(" (%1)").arg(n);
+}
 
 /// Gives each song of a plan its own destination. Folder names that differ
 /// only in letter case are merged into the spelling seen first (a FAT target
@@ -18,15 +29,20 @@ namespace {
 class DestinationRegistry
 {
 public:
-    QString claim(const QString& fileName, const QString& extension)
+    explicit DestinationRegistry(QString targetDir)
+        : m_targetDir(std::move(targetDir))
+    {
+    }
+
+    /// The first free name and its number (1: no suffix).
+    std::pair<QString, int> claim(const QString& fileName, const QString& extension)
     {
         for (int n = 1;; ++n) {
-            const QString suffix = n == 1 ? QString() : QStringLiteral(" (%1)").arg(n);
-            QString destination = canonicalFolders(DestinationName(fileName, extension, suffix));
+            QString destination = canonicalFolders(DestinationName(fileName, extension, numberSuffix(n)));
             const QString key = destination.toCaseFolded();
-            if (!m_files.contains(key)) {
+            if (!m_files.contains(key) && !onDisk(destination)) {
                 m_files.insert(key);
-                return destination;
+                return { destination, n };
             }
         }
     }
@@ -47,6 +63,15 @@ private:
         return parts.join(QLatin1Char('/'));
     }
 
+    // Any entry counts, a link or a folder too: nothing there is replaced.
+    [[nodiscard]] bool onDisk(const QString& destination) const
+    {
+        struct stat info = {};
+        return !m_targetDir.isEmpty()
+            && ::lstat(QFile::encodeName(m_targetDir + QLatin1Char('/') + destination).constData(), &info) == 0;
+    }
+
+    QString m_targetDir;
     QSet<QString> m_files;             // folded relative paths of the files taken
     QHash<QString, QString> m_folders; // folded folder path -> spelling of its last component
 };
@@ -61,7 +86,21 @@ QString cleanTarget(const QString& targetDir)
     return cleaned;
 }
 
+// The job's destination with the number `n`, in the folders the plan spelled.
+QString numberedDestination(const ExtractJob& job, int n)
+{
+    const QString name = DestinationName(job.fileName, job.extension, numberSuffix(n));
+    const qsizetype planned = job.destination.lastIndexOf(QLatin1Char('/'));
+    return job.destination.left(planned + 1) + name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
 } // namespace
+
+bool TargetInsideIpod(const QString& iPodRoot, const QString& targetDir)
+{
+    const startup::DeviceGuard guard(iPodRoot);
+    return !targetDir.trimmed().isEmpty() && guard.containsReal(startup::DeviceGuard::RealPath(targetDir));
+}
 
 SongExtractor::SongExtractor(const database::Library& library)
     : m_library(library)
@@ -69,13 +108,16 @@ SongExtractor::SongExtractor(const database::Library& library)
 }
 
 ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QString& targetDir,
-                                const QString& nameTemplate) const
+                                const QString& nameTemplate, const ExtractOptions& options) const
 {
     ExtractPlan plan;
     plan.targetDir = cleanTarget(targetDir);
+    plan.writeCovers = options.writeCovers;
+    plan.iPodRoot = m_library.iPodRoot;
+    const bool onIpod = TargetInsideIpod(m_library.iPodRoot, plan.targetDir);
     plan.jobs.reserve(trackIndexes.size());
     startup::CachedDevicePath device(m_library.iPodRoot);
-    DestinationRegistry destinations;
+    DestinationRegistry destinations(onIpod ? QString() : plan.targetDir);
     for (const int index : trackIndexes) {
         ExtractJob& job = plan.jobs.emplace_back();
         job.trackIndex = index;
@@ -87,7 +129,13 @@ ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QStr
         job.song = track.Artist + QStringLiteral(" - ") + track.Title;
         const QString name = MakeFileName(nameTemplate, track.Title, track.Artist, track.Album, track.Genre,
                                           TrackNumberText(track.TrackNumber));
-        job.destination = destinations.claim(name, GetFormat(track.Path));
+        job.fileName = name;
+        job.extension = GetFormat(track.Path);
+        std::tie(job.destination, job.number) = destinations.claim(name, job.extension);
+        if (options.writeTags) {
+            const size_t at = static_cast<size_t>(index);
+            job.tags = TagsForTrack(track, at < options.ratings.size() ? options.ratings[at] : track.Rating);
+        }
         job.source = device.existing(track.Path);
         job.sizeBytes = job.source.isEmpty() ? -1 : device.fileSize(track.Path);
         if (job.sizeBytes < 0) { // not there, or a folder
@@ -95,6 +143,8 @@ ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QStr
             job.error = ExtractError::SourceMissing;
         } else if (plan.targetDir.isEmpty()) {
             job.error = ExtractError::TargetNotWritable;
+        } else if (onIpod) {
+            job.error = ExtractError::TargetInsideIpod;
         }
         plan.totalBytes += job.sizeBytes;
     }
@@ -109,20 +159,35 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
     state.songsTotal = report.total;
     state.bytesTotal = plan.totalBytes;
     FileCopier copier;
+    copier.setDeviceRoot(plan.iPodRoot);
+    std::vector<const ExtractJob*> copied;
     for (const ExtractJob& job : plan.jobs) {
         state.currentSong = job.song;
         if (progress && !progress(state)) {
             report.cancelled = true;
             break;
         }
-        CopyResult result { job.error, 0, 0 };
+        CopyResult result { job.error, 0, 0, {} };
         const qint64 before = state.bytesDone;
+        media::TagResult tagged;
+        FinishFn tagCopy;
+        if (job.tags) {
+            // The copy's kind comes from its final name; the temporary one ends in ".part".
+            tagCopy = [&job, &tagged](const QString& temporary) {
+                tagged = media::WriteTags(temporary, *job.tags, GetFormat(job.destination).toLower());
+            };
+        }
         if (job.error == ExtractError::None) {
-            result = copier.CopyFile(job.source, plan.targetDir + QLatin1Char('/') + job.destination,
-                                     [&](qint64 fileBytes) {
-                                         state.bytesDone = before + fileBytes;
-                                         return !progress || progress(state);
-                                     });
+            result = copier.CopyFile(
+                job.source, plan.targetDir + QLatin1Char('/') + job.destination,
+                [&](qint64 fileBytes) {
+                    state.bytesDone = before + fileBytes;
+                    return !progress || progress(state);
+                },
+                [&](int attempt) {
+                    return plan.targetDir + QLatin1Char('/') + numberedDestination(job, job.number + attempt);
+                },
+                tagCopy);
         }
         if (result.error == ExtractError::Cancelled) {
             report.cancelled = true;
@@ -131,6 +196,11 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
         if (result.ok()) {
             ++report.copied;
             report.bytesCopied += result.bytes;
+            copied.push_back(&job);
+            if (job.tags && tagged.ok())
+                ++report.tagged;
+            else if (job.tags)
+                report.untagged.push_back({ job.song, job.destination, tagged.error });
         } else {
             report.failures.push_back({ job.trackIndex, job.song, job.destination, result.error, result.systemError });
             qCInfo(lcExport) << "not copied:" << job.song << describeError(result.error, result.systemError);
@@ -139,6 +209,14 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
         state.bytesDone = before + job.sizeBytes;
     }
     report.skipped = report.total - report.copied - static_cast<int>(report.failures.size());
+    if (plan.writeCovers && !report.cancelled) {
+        report.covers = WriteAlbumCovers(plan, copied, [&](const QString& folder) {
+            state.currentSong = QStringLiteral("cover of ") + folder;
+            const bool goOn = !progress || progress(state);
+            report.cancelled = report.cancelled || !goOn;
+            return goOn;
+        });
+    }
     if (!report.cancelled && progress) {
         state.currentSong.clear();
         (void)progress(state);
@@ -167,6 +245,15 @@ QString describeError(ExtractError error, int systemError)
     case ExtractError::SourceUnreadable:
         text = QStringLiteral("the song's file could not be read");
         break;
+    case ExtractError::SourceNotRegular:
+        text = QStringLiteral("the song's path on the iPod is not a regular file");
+        break;
+    case ExtractError::SourceOutsideIpod:
+        text = QStringLiteral("the song's path leads outside the iPod (a link); it was not read");
+        break;
+    case ExtractError::TargetInsideIpod:
+        text = QStringLiteral("the target folder lies on the iPod itself");
+        break;
     case ExtractError::FolderNotCreated:
         text = QStringLiteral("the folder could not be created");
         break;
@@ -186,6 +273,24 @@ QString describeError(ExtractError error, int systemError)
     if (systemError != 0)
         text += QStringLiteral(" (") + qt_error_string(systemError) + QLatin1Char(')');
     return text;
+}
+
+QStringList TagAndCoverLines(const ExtractReport& report)
+{
+    QStringList lines;
+    for (const UntaggedSong& song : report.untagged)
+        lines.append(song.song + QStringLiteral(": copied without tags: ") + media::describeTagError(song.error));
+    const CoverReport& covers = report.covers;
+    if (covers.written > 0)
+        lines.append(QStringLiteral("Covers saved in %1 album folders.").arg(covers.written));
+    if (covers.kept > 0)
+        lines.append(QStringLiteral("%1 album folders already had a cover and kept it.").arg(covers.kept));
+    if (covers.withoutArt > 0)
+        lines.append(
+            QStringLiteral("%1 album folders got no cover: none of their songs carries one.").arg(covers.withoutArt));
+    for (const QString& failed : covers.failed)
+        lines.append(QStringLiteral("No cover saved in ") + failed);
+    return lines;
 }
 
 QStringList FailureLines(const ExtractReport& report)

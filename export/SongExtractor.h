@@ -1,10 +1,12 @@
 #pragma once
 #include "export/FileCopier.h"
+#include "media/TagWriter.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace quaverly::database {
@@ -20,8 +22,21 @@ struct ExtractJob
     QString song;        // "artist - title", for progress and reports
     QString source;      // native path of the file on the iPod; empty when it is missing
     QString destination; // relative to the target folder, '/'-separated, with extension
+    QString fileName;    // MakeFileName's result and the extension, for the next free name
+    QString extension;   // when the destination is taken by the time the song is copied
+    int number = 1;      // 2 when the destination ends in " (2)", and so on
     qint64 sizeBytes = 0;
     ExtractError error = ExtractError::None; // set when the song cannot be copied at all
+    std::optional<media::SongTags> tags;     // written into the copy when set
+};
+
+/// What a run does besides copying.
+struct ExtractOptions
+{
+    bool writeTags = false;   // the database's details into each copy, with TagLib
+    bool writeCovers = false; // each album folder gets the album's cover (cover.jpg or .png, as stored)
+    /// Stars per library track (the iPod's own ratings); empty: the database's.
+    std::vector<int> ratings;
 };
 
 /// Everything a run needs; holds no reference to the library, so it can be
@@ -29,8 +44,10 @@ struct ExtractJob
 struct ExtractPlan
 {
     QString targetDir; // native, without trailing separator
+    QString iPodRoot;  // songs are read only inside it, and nothing is written there
     std::vector<ExtractJob> jobs;
     qint64 totalBytes = 0; // sum of the sizes of the songs found
+    bool writeCovers = false;
 };
 
 /// A song that was not copied, and why.
@@ -43,6 +60,23 @@ struct ExtractFailure
     int systemError = 0; // errno, 0 when none
 };
 
+/// A song copied without its tags, and why.
+struct UntaggedSong
+{
+    QString song;
+    QString destination;
+    media::TagError error = media::TagError::None;
+};
+
+/// The covers of a run that asked for them.
+struct CoverReport
+{
+    int written = 0;    // album folders that got a cover
+    int kept = 0;       // folders that had a cover file already (left as it was)
+    int withoutArt = 0; // folders none of whose songs carries a picture
+    QStringList failed; // folders whose cover could not be written: "folder: reason"
+};
+
 struct ExtractReport
 {
     int total = 0;   // songs in the plan
@@ -51,6 +85,9 @@ struct ExtractReport
     bool cancelled = false;
     qint64 bytesCopied = 0;
     std::vector<ExtractFailure> failures; // in plan order
+    int tagged = 0;                       // copies that got the database's tags
+    std::vector<UntaggedSong> untagged;   // copied, but TagLib could not tag them
+    CoverReport covers;
     /// True only when every song of the plan was copied.
     [[nodiscard]] bool allCopied() const { return copied == total; }
 };
@@ -82,12 +119,19 @@ public:
     /// Names every song: MakeFileName over the template, the extension of
     /// its file, and " (2)", " (3)" ... before the extension when an earlier
     /// song of the same plan took the name (compared ignoring case, as FAT
-    /// targets do). Indexes are kept in order; unknown ones become failed
-    /// jobs. Lists each iPod folder once, whatever the number of songs.
+    /// targets do) or a file of that name is already in the target. Indexes
+    /// are kept in order; unknown ones become failed jobs, and every song
+    /// fails with TargetInsideIpod when the target folder lies on the iPod.
+    /// Lists each iPod folder once, whatever the number of songs.
+    /// With `options.writeTags` each job carries the tags for its copy.
     [[nodiscard]] ExtractPlan Plan(const std::vector<int>& trackIndexes, const QString& targetDir,
-                                   const QString& nameTemplate) const;
+                                   const QString& nameTemplate, const ExtractOptions& options = {}) const;
 
-    /// Copies the plan's songs in order, replacing files of earlier runs.
+    /// Copies the plan's songs in order. Never replaces a file: a name taken
+    /// since the plan was made passes to the next free " (n)".
+    /// Tags go into each copy before it takes its name; a copy TagLib cannot
+    /// tag is kept and listed. Then, when the plan asks, each album folder
+    /// gets a cover (CopyExtras.h). The songs on the iPod are only read.
     [[nodiscard]] static ExtractReport Run(const ExtractPlan& plan, const ExtractProgressFn& progress = {});
 
     /// Plan() then Run().
@@ -98,11 +142,20 @@ private:
     const database::Library& m_library;
 };
 
+/// True when `targetDir`, links followed, is the iPod at `iPodRoot` or lies
+/// inside it: copying there would put songs over the iPod's own files.
+[[nodiscard]] bool TargetInsideIpod(const QString& iPodRoot, const QString& targetDir);
+
 /// A short English reason for a report line ("the target disk is full (No space left on device)").
 [[nodiscard]] QString describeError(ExtractError error, int systemError = 0);
 
 /// The songs that were not copied, one line each: "artist - title: reason".
 /// Meant for the details of the end-of-run message and the CLI summary.
 [[nodiscard]] QStringList FailureLines(const ExtractReport& report);
+
+/// What happened to tags and covers, for the same places: the copies left
+/// without tags ("artist - title: copied without tags: reason") and the
+/// covers' counts and failures. Empty when the run asked for neither.
+[[nodiscard]] QStringList TagAndCoverLines(const ExtractReport& report);
 
 } // namespace quaverly::exporting

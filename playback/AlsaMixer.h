@@ -12,11 +12,16 @@ namespace quaverly::playback {
 /// lines are the elements "Mic", "PCM", "Line", "Aux", "CD" and "Synth" (or
 /// "MIDI") where the card has them. Mute is the element's playback switch
 /// turned off. alsa-lib's own complaints while opening are kept off stderr.
+/// libasound is opened at run time by the first open(): without it there is
+/// no mixer.
 class AlsaMixer final : public MixerDevice
 {
 public:
     explicit AlsaMixer(QByteArray card = QByteArrayLiteral("default"));
     ~AlsaMixer() override;
+
+    /// Opens libasound (once per run; thread-safe, may block). False without it.
+    static bool loadLibrary();
 
     [[nodiscard]] bool open() override;
     [[nodiscard]] std::optional<MixerControl> findControl(MixerLine line, MixerControlType type) override;

@@ -19,4 +19,8 @@ void AudioBackend::setBandLevelsEnabled(bool /*enabled*/)
 {
 }
 
+void AudioBackend::setVolume(int /*percent*/)
+{
+}
+
 } // namespace quaverly::playback

@@ -41,9 +41,11 @@ Q_ENUM_NS(EndReason)
 /// A playback back end: decodes and plays one file at a time.
 ///
 /// Lifecycle:
-///  1. Construct: cheap, touches no device.
-///  2. initialise() once. On false the back end stays unusable: queries answer
-///     0 / Idle and commands are ignored.
+///  1. Construct: cheap, touches no device and loads no library.
+///  2. loadLibraries(), then initialise(), once each. Both may block and may
+///     run on a worker thread while no other call is made on the back end
+///     (the engine starts its players that way). On false the back end stays
+///     unusable: queries answer 0 / Idle and commands are ignored.
 ///  3. open(path) any number of times. It returns at once; the state becomes
 ///     Loading, then Playing when the first audio is out (Paused after a pause()
 ///     issued while loading), and at last Ended or Failed, each announced by
@@ -64,6 +66,9 @@ public:
     explicit AudioBackend(QObject* parent = nullptr);
     ~AudioBackend() override;
 
+    /// Opens the libraries the back end needs (none by default). Thread-safe
+    /// across back ends; errorText() says what is missing on false.
+    [[nodiscard]] virtual bool loadLibraries() { return true; }
     [[nodiscard]] virtual bool initialise() = 0;
     virtual void open(const QString& path) = 0;
     virtual void pause() = 0;
@@ -81,6 +86,9 @@ public:
     virtual void setVideoWindow(quintptr windowId);
     /// Optional: measure band levels of the playing audio (bandLevelsChanged).
     virtual void setBandLevelsEnabled(bool enabled);
+    /// Optional: the player's own volume, 0..100 (100: unchanged). Kept for
+    /// files opened later; may be set before initialise().
+    virtual void setVolume(int percent);
 
 Q_SIGNALS:
     void stateChanged(quaverly::playback::BackendState state);

@@ -3,8 +3,19 @@
 #include "playback/AudioRouting.h"
 
 #include <QMetaObject>
+#include <QThread>
+
+#include <utility>
 
 namespace quaverly::playback {
+
+struct AudioEngine::StartResult
+{
+    bool audioReady = false;
+    bool secondReady = false;
+    QString audioError;
+    QString secondError;
+};
 
 AudioEngine::AudioEngine(std::unique_ptr<AudioBackend> audioPlayer, std::unique_ptr<AudioBackend> secondPlayer,
                          QObject* parent)
@@ -16,7 +27,12 @@ AudioEngine::AudioEngine(std::unique_ptr<AudioBackend> audioPlayer, std::unique_
     connectBackend(m_second.get());
 }
 
-AudioEngine::~AudioEngine() = default;
+AudioEngine::~AudioEngine()
+{
+    // The worker uses the players: it must be done before they go.
+    if (m_starter != nullptr)
+        m_starter->wait();
+}
 
 void AudioEngine::connectBackend(AudioBackend* backend)
 {
@@ -25,7 +41,7 @@ void AudioEngine::connectBackend(AudioBackend* backend)
     connect(backend, &AudioBackend::finished, this,
             [this, backend](PlaybackError error) { onFinished(backend, error); });
     connect(backend, &AudioBackend::stateChanged, this, [this, backend](BackendState state) {
-        if (backend == active() && !m_failedHere)
+        if (backend == active() && !m_failedHere && !m_pending)
             Q_EMIT stateChanged(state);
     });
     connect(backend, &AudioBackend::bandLevelsChanged, this, [this, backend](const QList<double>& levels) {
@@ -36,15 +52,101 @@ void AudioEngine::connectBackend(AudioBackend* backend)
     });
 }
 
+AudioEngine::StartResult AudioEngine::startBackends(AudioBackend* audio, AudioBackend* second)
+{
+    StartResult result;
+    if (audio != nullptr) {
+        result.audioReady = audio->loadLibraries() && audio->initialise();
+        result.audioError = audio->errorText();
+    }
+    if (second != nullptr) {
+        result.secondReady = second->loadLibraries() && second->initialise();
+        result.secondError = second->errorText();
+    }
+    return result;
+}
+
 bool AudioEngine::initialise()
 {
-    m_audioReady = m_audio != nullptr && m_audio->initialise();
-    m_secondReady = m_second != nullptr && m_second->initialise();
-    if (!m_audioReady)
-        qCWarning(lcPlayback) << "the audio player cannot start:" << errorText();
-    if (m_second != nullptr && !m_secondReady)
-        qCWarning(lcPlayback) << "the second player cannot start:" << m_second->errorText();
+    if (m_players == Players::Starting) {
+        m_starter->wait();
+        onStarterDone();
+    }
+    if (m_players == Players::NotStarted) {
+        applySettings();
+        m_startResult = std::make_unique<StartResult>(startBackends(m_audio.get(), m_second.get()));
+        finishStart();
+    }
     return m_audioReady;
+}
+
+void AudioEngine::startPlayers()
+{
+    if (m_players != Players::NotStarted)
+        return;
+    m_players = Players::Starting;
+    applySettings();
+    AudioBackend* audio = m_audio.get();
+    AudioBackend* second = m_second.get();
+    StartResult* result = (m_startResult = std::make_unique<StartResult>()).get();
+    // Only the worker touches the players and the result until it is done;
+    // the destructor waits for it.
+    m_starter = QThread::create([audio, second, result] { *result = startBackends(audio, second); });
+    m_starter->setParent(this);
+    m_starter->setObjectName(QStringLiteral("player start"));
+    connect(m_starter, &QThread::finished, this, &AudioEngine::onStarterDone);
+    m_starter->start(QThread::LowPriority);
+}
+
+void AudioEngine::applySettings()
+{
+    for (AudioBackend* backend : { m_audio.get(), m_second.get() }) {
+        if (backend != nullptr) {
+            backend->setVolume(m_volumePercent);
+            backend->setBandLevelsEnabled(m_bandLevelsWanted);
+        }
+    }
+}
+
+void AudioEngine::onStarterDone()
+{
+    if (m_players != Players::Starting)
+        return; // initialise() got there first
+    m_starter->wait();
+    m_starter->deleteLater();
+    m_starter = nullptr;
+    finishStart();
+}
+
+void AudioEngine::finishStart()
+{
+    const StartResult result = *std::exchange(m_startResult, nullptr);
+    m_audioReady = result.audioReady;
+    m_secondReady = result.secondReady;
+    m_players = m_audioReady ? Players::Ready : Players::Unavailable;
+    if (!m_audioReady) {
+        // The library loaders speak to the user already; anything else is mpv's own words.
+        const QString prefix = QStringLiteral("Songs cannot be played");
+        m_unavailableText = result.audioError.startsWith(prefix)
+            ? result.audioError
+            : prefix + QStringLiteral(": the audio player could not be started")
+                + (result.audioError.isEmpty() ? QStringLiteral(".") : QStringLiteral(" (%1).").arg(result.audioError));
+        qCWarning(lcPlayback) << "the audio player cannot start:" << result.audioError;
+    }
+    if (m_second != nullptr && !m_secondReady && result.secondError != result.audioError)
+        qCWarning(lcPlayback) << "the second player cannot start:" << result.secondError;
+    // What was asked for while they started.
+    applySettings();
+    if (m_secondReady && m_videoWindow != 0)
+        m_second->setVideoWindow(m_videoWindow);
+    Q_EMIT playersStarted(m_audioReady);
+    if (std::exchange(m_pending, false)) {
+        route(m_currentFile, m_pendingKind);
+        if (m_pendingSeekMs >= 0 && !m_failedHere)
+            active()->seek(m_pendingSeekMs);
+        if (m_pendingPause && !m_failedHere)
+            active()->pause();
+    }
 }
 
 AudioBackend* AudioEngine::active() const
@@ -60,6 +162,7 @@ void AudioEngine::OpenFile(const QString& path, const QString& kind)
     m_failedHere = false;
     m_lastError = PlaybackError::None;
     m_protected = IsCopyProtected(path, kind);
+    m_pending = false;
     if (m_quickTimeActive) {
         m_second->stop();
         m_quickTimeActive = false;
@@ -70,8 +173,27 @@ void AudioEngine::OpenFile(const QString& path, const QString& kind)
         m_bandLevels.clear();
         Q_EMIT bandLevelsChanged(m_bandLevels);
     }
+    if (m_players == Players::NotStarted || m_players == Players::Starting) {
+        // Played as soon as the players are up.
+        m_pending = true;
+        m_pendingKind = kind;
+        m_pendingPause = false;
+        m_pendingSeekMs = -1;
+        Q_EMIT stateChanged(BackendState::Loading);
+        startPlayers();
+    } else {
+        route(path, kind);
+    }
+    // (Q_EMIT expands to nothing, which clang-tidy takes for a deeper indentation.)
+    Q_EMIT trayMenuChanged(true, false); // NOLINT(readability-misleading-indentation)
+}
 
-    if (UsesSecondPlayer(path, kind)) {
+void AudioEngine::route(const QString& path, const QString& kind)
+{
+    // A FIFO or device would keep the player waiting forever: such a path is no file to play.
+    if (!IsPlayableFile(path)) {
+        failLater(PlaybackError::FileNotFound);
+    } else if (UsesSecondPlayer(path, kind)) {
         if (m_secondReady) {
             m_quickTimeActive = true;
             m_second->open(path);
@@ -83,8 +205,6 @@ void AudioEngine::OpenFile(const QString& path, const QString& kind)
     } else {
         failLater(PlaybackError::PlayerUnavailable);
     }
-    // (Q_EMIT expands to nothing, which clang-tidy takes for a deeper indentation.)
-    Q_EMIT trayMenuChanged(true, false); // NOLINT(readability-misleading-indentation)
 }
 
 void AudioEngine::failLater(PlaybackError error)
@@ -105,7 +225,7 @@ void AudioEngine::failLater(PlaybackError error)
 
 void AudioEngine::onFinished(AudioBackend* backend, PlaybackError error)
 {
-    if (backend != nullptr && (backend != active() || m_failedHere))
+    if (backend != nullptr && (backend != active() || m_failedHere || m_pending))
         return;
     if (error == PlaybackError::CannotDecode && m_protected)
         error = PlaybackError::CopyProtected;
@@ -118,21 +238,44 @@ void AudioEngine::onFinished(AudioBackend* backend, PlaybackError error)
 void AudioEngine::PauseSong()
 {
     Q_EMIT trayMenuChanged(false, true);
-    if (m_opened && !m_failedHere)
+    if (m_pending)
+        m_pendingPause = true;
+    else if (m_opened && !m_failedHere)
         active()->pause();
 }
 
 void AudioEngine::ResumeSong()
 {
     Q_EMIT trayMenuChanged(true, false);
-    if (m_opened && !m_failedHere)
+    if (m_pending)
+        m_pendingPause = false;
+    else if (m_opened && !m_failedHere)
         active()->resume();
+}
+
+void AudioEngine::StopSong()
+{
+    ++m_generation; // a failure still queued for the song is dropped
+    if (m_pending)
+        m_pending = false; // the song waiting for the players is dropped; they are not touched while they start
+    else if (m_opened && !m_failedHere)
+        active()->stop();
+    m_opened = false;
+    m_failedHere = false;
+    m_quickTimeActive = false;
+    if (!m_bandLevels.isEmpty()) {
+        m_bandLevels.clear();
+        Q_EMIT bandLevelsChanged(m_bandLevels);
+    }
+    Q_EMIT trayMenuChanged(false, true);
 }
 
 BackendState AudioEngine::state() const
 {
     if (!m_opened)
         return BackendState::Idle;
+    if (m_pending)
+        return BackendState::Loading;
     if (m_failedHere)
         return BackendState::Failed;
     return active()->state();
@@ -152,7 +295,9 @@ qint64 AudioEngine::GetLength() const
 
 void AudioEngine::SetPosition(qint64 ms)
 {
-    if (m_opened && !m_failedHere)
+    if (m_pending)
+        m_pendingSeekMs = qMax<qint64>(0, ms);
+    else if (m_opened && !m_failedHere)
         active()->seek(ms);
 }
 
@@ -164,22 +309,39 @@ int AudioEngine::SongPlaying() const
 
 QString AudioEngine::errorText() const
 {
+    if (m_players == Players::Unavailable && (!m_opened || !m_quickTimeActive))
+        return m_unavailableText;
+    if (m_players != Players::Ready && m_players != Players::Unavailable)
+        return {};
     const AudioBackend* backend = m_opened ? active() : m_audio.get();
     return backend != nullptr ? backend->errorText() : QString();
 }
 
 void AudioEngine::setVideoWindow(quintptr windowId)
 {
+    m_videoWindow = windowId;
     if (m_secondReady)
         m_second->setVideoWindow(windowId);
 }
 
 void AudioEngine::setBandLevelsEnabled(bool enabled)
 {
-    if (m_audio != nullptr)
-        m_audio->setBandLevelsEnabled(enabled);
-    if (m_second != nullptr)
-        m_second->setBandLevelsEnabled(enabled);
+    m_bandLevelsWanted = enabled;
+    if (m_players == Players::Starting)
+        return; // handed over once started
+    for (AudioBackend* backend : { m_audio.get(), m_second.get() })
+        if (backend != nullptr)
+            backend->setBandLevelsEnabled(enabled);
+}
+
+void AudioEngine::setVolume(int percent)
+{
+    m_volumePercent = qBound(0, percent, 100);
+    if (m_players == Players::Starting)
+        return; // handed over once started
+    for (AudioBackend* backend : { m_audio.get(), m_second.get() })
+        if (backend != nullptr)
+            backend->setVolume(m_volumePercent);
 }
 
 } // namespace quaverly::playback

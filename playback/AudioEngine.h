@@ -3,6 +3,8 @@
 
 #include <memory>
 
+class QThread;
+
 namespace quaverly::playback {
 /// The audio engine: plays one song at a time and answers position, length
 /// and state questions about it. Songs go to one of two players by the
@@ -15,6 +17,15 @@ namespace quaverly::playback {
 /// run on the owner's thread and return at once; opening is asynchronous,
 /// and a song counts as playing from OpenFile on until it ends or fails.
 /// Replacing a song by another OpenFile announces nothing for the old one.
+///
+/// Starting the players (loading libmpv, creating the players) takes tens of
+/// milliseconds, so it happens only when needed: initialise() does it at
+/// once on the calling thread (command-line tools); startPlayers() does it on
+/// a worker thread and announces playersStarted (the window, after it is
+/// shown); and the first OpenFile starts them in the background by itself,
+/// playing the song once they are up. Until then the song reads as loading,
+/// and pause, resume and seeks are kept for it. Volume, band levels and the
+/// video window may be set at any time; they reach the players once started.
 class AudioEngine : public QObject
 {
     Q_OBJECT
@@ -26,10 +37,20 @@ public:
                 QObject* parent = nullptr);
     ~AudioEngine() override;
 
-    /// Starts the players. False when the audio player cannot start; the
-    /// program cannot play anything then. A second player that cannot start
-    /// only makes QuickTimeInstalled() false.
+    /// How far the players are.
+    enum class Players { NotStarted, Starting, Ready, Unavailable };
+
+    /// Starts the players now, on this thread (waits for a start already
+    /// under way). False when the audio player cannot start; the program
+    /// cannot play anything then (unavailableText() says why). A second
+    /// player that cannot start only makes QuickTimeInstalled() false.
     [[nodiscard]] bool initialise();
+    /// Starts the players on a worker thread unless they are started or
+    /// starting; playersStarted follows on this thread.
+    void startPlayers();
+    [[nodiscard]] Players players() const { return m_players; }
+    /// Why nothing can be played, in the user's words (empty while it can).
+    [[nodiscard]] const QString& unavailableText() const { return m_unavailableText; }
 
     /// Stops whatever plays and starts `path`. `kind` is the track's file-type
     /// text from the database. CurrentFile() is set first, even if the song
@@ -37,6 +58,9 @@ public:
     void OpenFile(const QString& path, const QString& kind);
     void PauseSong();
     void ResumeSong();
+    /// Stops the current song and lets go of its file; nothing is announced
+    /// for it. Afterwards nothing plays (state Idle) until the next OpenFile.
+    void StopSong();
     /// Playing position; kept while paused; 0 when nothing plays. During a
     /// seek it answers the target.
     [[nodiscard]] qint64 Position() const;
@@ -50,7 +74,7 @@ public:
     [[nodiscard]] const QString& CurrentFile() const { return m_currentFile; }
     /// True while the current song plays through the second player.
     [[nodiscard]] bool QuickTimeActive() const { return m_quickTimeActive; }
-    /// True when the second player is available.
+    /// True when the second player is available (false until started).
     [[nodiscard]] bool QuickTimeInstalled() const { return m_secondReady; }
 
     [[nodiscard]] BackendState state() const;
@@ -63,6 +87,9 @@ public:
     void setVideoWindow(quintptr windowId);
     /// Turns the band-level measurement for the spectrum on or off.
     void setBandLevelsEnabled(bool enabled);
+    /// The players' own volume, 0..100 (100 leaves the sound as decoded).
+    void setVolume(int percent);
+    [[nodiscard]] int volume() const { return m_volumePercent; }
     [[nodiscard]] const QList<double>& bandLevels() const { return m_bandLevels; }
 
 Q_SIGNALS:
@@ -72,8 +99,17 @@ Q_SIGNALS:
     void trayMenuChanged(bool pauseEnabled, bool playEnabled);
     void stateChanged(quaverly::playback::BackendState state);
     void bandLevelsChanged(const QList<double>& levelsDb);
+    /// The players were started (startPlayers, or the first OpenFile); `ok`
+    /// is false when nothing can be played.
+    void playersStarted(bool ok);
 
 private:
+    struct StartResult;
+    [[nodiscard]] static StartResult startBackends(AudioBackend* audio, AudioBackend* second);
+    void applySettings(); // volume and band levels to both players
+    void onStarterDone();
+    void finishStart();
+    void route(const QString& path, const QString& kind);
     [[nodiscard]] AudioBackend* active() const;
     void connectBackend(AudioBackend* backend);
     void onFinished(AudioBackend* backend, PlaybackError error);
@@ -81,6 +117,19 @@ private:
 
     std::unique_ptr<AudioBackend> m_audio;
     std::unique_ptr<AudioBackend> m_second;
+    Players m_players = Players::NotStarted;
+    QThread* m_starter = nullptr;
+    std::unique_ptr<StartResult> m_startResult; // written by the worker until it is done
+    QString m_unavailableText;
+    // A song asked for before the players were up, and what was done to it since.
+    QString m_pendingKind;
+    bool m_pending = false;
+    bool m_pendingPause = false;
+    qint64 m_pendingSeekMs = -1;
+    // Settings handed to the players once they are up.
+    int m_volumePercent = 100;
+    bool m_bandLevelsWanted = false;
+    quintptr m_videoWindow = 0;
     bool m_audioReady = false;
     bool m_secondReady = false;
     bool m_quickTimeActive = false;

@@ -1,5 +1,7 @@
 #include "playback/AudioRouting.h"
 
+#include <QFileInfo>
+
 #include <cmath>
 
 namespace quaverly::playback {
@@ -29,12 +31,29 @@ bool IsCopyProtected(const QString& path, const QString& kind)
         || endsWithAny(path, { QLatin1String(".m4p") });
 }
 
+bool IsPlayableFile(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return !info.exists() || info.isFile();
+}
+
 bool UsesSecondPlayer(const QString& path, const QString& kind)
 {
     if (kind.contains(QLatin1String("video"), Qt::CaseInsensitive) || IsCopyProtected(path, kind))
         return true;
-    return endsWithAny(path,
-                       { QLatin1String(".m4v"), QLatin1String(".mp4"), QLatin1String(".mov"), QLatin1String(".aa") });
+    return path.endsWith(QLatin1String(".aa"), Qt::CaseSensitive)
+        || endsWithAny(path, { QLatin1String(".m4v"), QLatin1String(".mp4"), QLatin1String(".mov") });
+}
+
+VideoRoute ChooseVideoRoute(const QString& platform)
+{
+    if (platform == QLatin1String("xcb"))
+        return VideoRoute::Embedded;
+    if (platform.startsWith(QLatin1String("wayland")))
+        return VideoRoute::OwnWindow;
+    return VideoRoute::AudioOnly;
 }
 
 qint64 TimeUnitsToMs(double units, double scale)

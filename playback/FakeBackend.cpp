@@ -1,6 +1,7 @@
 #include "playback/FakeBackend.h"
 
 #include <QMetaObject>
+#include <QThread>
 
 namespace quaverly::playback {
 
@@ -11,6 +12,14 @@ constexpr qint64 kDefaultDurationMs = 180000;
 FakeBackend::FakeBackend(QObject* parent)
     : AudioBackend(parent)
 {
+}
+
+bool FakeBackend::loadLibraries()
+{
+    m_loadThread.store(QThread::currentThread());
+    if (m_holdLibraries)
+        m_libraryGate.acquire();
+    return m_libraryError.isEmpty();
 }
 
 void FakeBackend::open(const QString& path)

@@ -2,7 +2,12 @@
 #include "playback/AudioBackend.h"
 
 #include <QHash>
+#include <QSemaphore>
 #include <QStringList>
+
+#include <atomic>
+
+class QThread;
 
 namespace quaverly::playback {
 
@@ -20,6 +25,15 @@ public:
 
     // Script.
     void setInitialiseResult(bool ok) { m_initialiseResult = ok; }
+    /// loadLibraries() answers false with `error` (a missing library).
+    void setLibraryMissing(const QString& error) { m_libraryError = error; }
+    /// loadLibraries() waits until releaseLibraries() (a slow library load).
+    void holdLibraries() { m_holdLibraries = true; }
+    void releaseLibraries() { m_libraryGate.release(); }
+    /// The thread that ran loadLibraries(), null before.
+    [[nodiscard]] QThread* loadThread() const { return m_loadThread.load(); }
+    [[nodiscard]] int volume() const { return m_volume; }
+    [[nodiscard]] bool bandLevelsEnabled() const { return m_bandLevelsOn; }
     void setDuration(const QString& path, qint64 durationMs) { m_durations.insert(path, durationMs); }
     void failOpen(const QString& path, PlaybackError error) { m_failures.insert(path, error); }
     void holdLoading(bool hold) { m_holdLoading = hold; }
@@ -32,7 +46,13 @@ public:
     [[nodiscard]] const QString& currentPath() const { return m_path; }
 
     // AudioBackend.
-    [[nodiscard]] bool initialise() override { return m_initialiseResult; }
+    [[nodiscard]] bool loadLibraries() override;
+    [[nodiscard]] bool initialise() override { return m_initialiseResult && m_libraryError.isEmpty(); }
+    [[nodiscard]] QString errorText() const override { return m_libraryError; }
+    void setVolume(int percent) override { m_volume = percent; }
+    void setBandLevelsEnabled(bool enabled) override { m_bandLevelsOn = enabled; }
+    void setVideoWindow(quintptr windowId) override { m_videoWindow = windowId; }
+    [[nodiscard]] quintptr videoWindow() const { return m_videoWindow; }
     void open(const QString& path) override;
     void pause() override;
     void resume() override;
@@ -46,6 +66,13 @@ private:
     void setState(BackendState state);
 
     bool m_initialiseResult = true;
+    QString m_libraryError;
+    bool m_holdLibraries = false;
+    QSemaphore m_libraryGate;
+    std::atomic<QThread*> m_loadThread { nullptr };
+    int m_volume = 100;
+    bool m_bandLevelsOn = false;
+    quintptr m_videoWindow = 0;
     bool m_holdLoading = false;
     bool m_pauseWanted = false;
     QHash<QString, qint64> m_durations;

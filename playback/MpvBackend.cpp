@@ -2,13 +2,12 @@
 
 #include "playback/AudioRouting.h"
 #include "playback/BandLevels.h"
+#include "playback/MpvLibrary.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QtGlobal>
-
-#include <mpv/client.h>
 
 #include <clocale>
 #include <utility>
@@ -46,6 +45,45 @@ PlaybackError errorOf(int mpvError, const QString& path)
     }
 }
 
+using Settings = std::vector<std::pair<const char*, QByteArray>>;
+
+Settings settingsFor(const MpvOptions& options, int volumePercent)
+{
+    Settings settings = {
+        { "config", "no" },
+        { "terminal", "no" },
+        { "idle", "yes" },
+        { "input-default-bindings", "no" },
+        { "input-vo-keyboard", "no" },
+        { "osc", "no" },
+        { "load-scripts", "no" },
+        { "ytdl", "no" },
+        { "resume-playback", "no" },
+        { "sub-auto", "no" },
+        { "audio-file-auto", "no" },
+        { "force-window", "no" },
+        { "volume", QByteArray::number(volumePercent) },
+    };
+    if (!options.audioOut.isEmpty())
+        settings.emplace_back("ao", options.audioOut.toUtf8());
+    if (options.untimed)
+        settings.emplace_back("ao-null-untimed", "yes");
+    if (!options.video) {
+        settings.insert(settings.end(), { { "vid", "no" }, { "vo", "null" }, { "audio-display", "no" } });
+    } else if (options.ownVideoWindow) {
+        // mpv's own window, only for files with a picture (force-window is
+        // off), and never for the cover art of an audio book.
+        settings.insert(settings.end(),
+                        { { "vo", "gpu,x11," },
+                          { "audio-display", "no" },
+                          { "title", "${media-title} - Quaverly" },
+                          { "keepaspect-window", "yes" } });
+    } else {
+        settings.emplace_back("vo", "null"); // until a window is given to draw into
+    }
+    return settings;
+}
+
 } // namespace
 
 QString audioOutFromEnvironment()
@@ -62,65 +100,52 @@ MpvBackend::MpvBackend(MpvOptions options, QObject* parent)
 MpvBackend::~MpvBackend()
 {
     if (m_handle != nullptr) {
-        mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
-        mpv_terminate_destroy(m_handle);
+        m_mpv->set_wakeup_callback(m_handle, nullptr, nullptr);
+        m_mpv->terminate_destroy(m_handle);
     }
+}
+
+bool MpvBackend::loadLibraries()
+{
+    if (m_mpv == nullptr)
+        m_mpv = LoadMpv(&m_errorText);
+    return m_mpv != nullptr;
 }
 
 bool MpvBackend::initialise()
 {
     if (m_handle != nullptr)
         return true;
+    if (!loadLibraries())
+        return false;
     // mpv refuses to start under a locale whose decimal point is not '.'.
     // The programs set this in main() before any thread starts, so here it
     // changes nothing in them; it is for hosts (tests) that did not.
-    std::setlocale(LC_NUMERIC, "C"); // NOLINT(concurrency-mt-unsafe)
-    m_handle = mpv_create();
+    if (qstrcmp(std::setlocale(LC_NUMERIC, nullptr), "C") != 0) // NOLINT(concurrency-mt-unsafe)
+        std::setlocale(LC_NUMERIC, "C");                        // NOLINT(concurrency-mt-unsafe)
+    m_handle = m_mpv->create();
     if (m_handle == nullptr) {
         m_errorText = QStringLiteral("mpv could not be created");
         return false;
     }
-    std::vector<std::pair<const char*, QByteArray>> settings = {
-        { "config", "no" },
-        { "terminal", "no" },
-        { "idle", "yes" },
-        { "input-default-bindings", "no" },
-        { "input-vo-keyboard", "no" },
-        { "osc", "no" },
-        { "load-scripts", "no" },
-        { "ytdl", "no" },
-        { "resume-playback", "no" },
-        { "sub-auto", "no" },
-        { "audio-file-auto", "no" },
-        { "force-window", "no" },
-    };
-    if (!m_options.audioOut.isEmpty())
-        settings.emplace_back("ao", m_options.audioOut.toUtf8());
-    if (m_options.untimed)
-        settings.emplace_back("ao-null-untimed", "yes");
-    if (m_options.video) {
-        settings.emplace_back("vo", "null");
-    } else {
-        settings.insert(settings.end(), { { "vid", "no" }, { "vo", "null" }, { "audio-display", "no" } });
-    }
-    for (const auto& [name, value] : settings) {
-        if (mpv_set_option_string(m_handle, name, value.constData()) < 0) {
+    for (const auto& [name, value] : settingsFor(m_options, m_volumePercent)) {
+        if (m_mpv->set_option_string(m_handle, name, value.constData()) < 0) {
             m_errorText = QStringLiteral("mpv refused the option %1=%2")
                               .arg(QLatin1String(name), QString::fromUtf8(value));
             qCWarning(lcPlayback) << m_errorText;
         }
     }
-    if (const int rc = mpv_initialize(m_handle); rc < 0) {
-        m_errorText = QString::fromUtf8(mpv_error_string(rc));
-        mpv_terminate_destroy(m_handle);
+    if (const int rc = m_mpv->initialize(m_handle); rc < 0) {
+        m_errorText = QString::fromUtf8(m_mpv->error_string(rc));
+        m_mpv->terminate_destroy(m_handle);
         m_handle = nullptr;
         return false;
     }
-    mpv_request_log_messages(m_handle, "error");
-    mpv_observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(m_handle, kDuration, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(m_handle, kPause, "pause", MPV_FORMAT_FLAG);
-    mpv_set_wakeup_callback(m_handle, &MpvBackend::onWakeup, this);
+    m_mpv->request_log_messages(m_handle, "error");
+    m_mpv->observe_property(m_handle, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    m_mpv->observe_property(m_handle, kDuration, "duration", MPV_FORMAT_DOUBLE);
+    m_mpv->observe_property(m_handle, kPause, "pause", MPV_FORMAT_FLAG);
+    m_mpv->set_wakeup_callback(m_handle, &MpvBackend::onWakeup, this);
     if (m_bandLevels) {
         m_bandLevels = false;
         setBandLevelsEnabled(true);
@@ -140,7 +165,7 @@ void MpvBackend::drain()
 {
     m_wakeupQueued.store(false);
     while (m_handle != nullptr) {
-        const mpv_event* event = mpv_wait_event(m_handle, 0);
+        const mpv_event* event = m_mpv->wait_event(m_handle, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         handleEvent(*event);
@@ -197,7 +222,7 @@ void MpvBackend::handleLoadReply(const mpv_event& event)
         }
     }
     if (m_entryId == 0) {
-        m_errorText = QString::fromUtf8(mpv_error_string(event.error));
+        m_errorText = QString::fromUtf8(m_mpv->error_string(event.error));
         fail(PlaybackError::CannotDecode);
     }
 }
@@ -219,7 +244,7 @@ void MpvBackend::handleEndFile(const mpv_event& event)
         Q_EMIT finished(PlaybackError::None);
     } else if (end->reason == MPV_END_FILE_REASON_ERROR) {
         if (m_errorText.isEmpty())
-            m_errorText = QString::fromUtf8(mpv_error_string(end->error));
+            m_errorText = QString::fromUtf8(m_mpv->error_string(end->error));
         fail(errorOf(end->error, m_path));
     }
 }
@@ -273,7 +298,7 @@ void MpvBackend::open(const QString& path)
     // An absolute path, so that no file name is taken for a protocol or an option.
     const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     const char* args[] = { "loadfile", file.constData(), "replace", nullptr };
-    mpv_command_async(m_handle, m_awaitedLoad, args);
+    m_mpv->command_async(m_handle, m_awaitedLoad, args);
     setState(BackendState::Loading);
 }
 
@@ -344,12 +369,12 @@ void MpvBackend::setVideoWindow(quintptr windowId)
         return;
     // Set synchronously: when the window goes away, mpv must have let go of it first.
     const QByteArray wid = QByteArray::number(static_cast<qint64>(windowId));
-    const char* vo = windowId != 0 ? "gpu,x11," : "null";
+    const char* vo = windowId != 0 || m_options.ownVideoWindow ? "gpu,x11," : "null";
     if (windowId == 0)
-        mpv_set_property_string(m_handle, "vo", vo);
-    mpv_set_property_string(m_handle, "wid", wid.constData());
+        m_mpv->set_property_string(m_handle, "vo", vo);
+    m_mpv->set_property_string(m_handle, "wid", wid.constData());
     if (windowId != 0)
-        mpv_set_property_string(m_handle, "vo", vo);
+        m_mpv->set_property_string(m_handle, "vo", vo);
 }
 
 void MpvBackend::setBandLevelsEnabled(bool enabled)
@@ -361,11 +386,18 @@ void MpvBackend::setBandLevelsEnabled(bool enabled)
         return;
     if (enabled) {
         setProperty("af", "@bands:lavfi=[" + BandFilterGraph() + ']');
-        mpv_observe_property(m_handle, kBands, "af-metadata/bands", MPV_FORMAT_NODE);
+        m_mpv->observe_property(m_handle, kBands, "af-metadata/bands", MPV_FORMAT_NODE);
     } else {
-        mpv_unobserve_property(m_handle, kBands);
+        m_mpv->unobserve_property(m_handle, kBands);
         setProperty("af", "");
     }
+}
+
+void MpvBackend::setVolume(int percent)
+{
+    m_volumePercent = qBound(0, percent, 100);
+    if (m_handle != nullptr)
+        setProperty("volume", QByteArray::number(m_volumePercent));
 }
 
 void MpvBackend::setState(BackendState state)
@@ -385,7 +417,7 @@ void MpvBackend::fail(PlaybackError error)
 void MpvBackend::setProperty(const char* name, const QByteArray& value)
 {
     const char* text = value.constData();
-    mpv_set_property_async(m_handle, kOtherReply, name, MPV_FORMAT_STRING, &text);
+    m_mpv->set_property_async(m_handle, kOtherReply, name, MPV_FORMAT_STRING, &text);
 }
 
 void MpvBackend::command(std::initializer_list<QByteArray> args)
@@ -394,7 +426,7 @@ void MpvBackend::command(std::initializer_list<QByteArray> args)
     for (const QByteArray& arg : args)
         argv.push_back(arg.constData());
     argv.push_back(nullptr);
-    mpv_command_async(m_handle, kOtherReply, argv.data());
+    m_mpv->command_async(m_handle, kOtherReply, argv.data());
 }
 
 } // namespace quaverly::playback

@@ -8,6 +8,8 @@ struct mpv_event;
 
 namespace quaverly::playback {
 
+struct MpvApi;
+
 /// How an mpv player is set up.
 struct MpvOptions
 {
@@ -17,13 +19,19 @@ struct MpvOptions
     bool untimed = false;
     /// Show video (the second player); the audio player never decodes video.
     bool video = false;
+    /// With video: where no window can be embedded (setVideoWindow), mpv opens
+    /// a window of its own for files that have a picture (Wayland). Otherwise
+    /// video is only drawn into the window given by setVideoWindow.
+    bool ownVideoWindow = false;
 };
 
 /// The audio output chosen by QUAVERLY_AUDIO_OUT, else empty (mpv's choice).
 [[nodiscard]] QString audioOutFromEnvironment();
 
-/// The back end over libmpv. Each instance owns one mpv handle, created in
-/// initialise() (after LC_NUMERIC is set to "C", which mpv requires). mpv's
+/// The back end over libmpv. libmpv is not linked but opened by
+/// loadLibraries() (or initialise()), so that programs that never play never
+/// map it. Each instance owns one mpv handle, created in initialise() (with
+/// LC_NUMERIC "C", which mpv requires). mpv's
 /// wakeup callback only queues a drain of mpv's events on this object's
 /// thread; observed properties (time-pos, duration, pause) feed the queries.
 /// Every command is sent asynchronously, so no call waits for mpv.
@@ -34,6 +42,7 @@ public:
     explicit MpvBackend(MpvOptions options, QObject* parent = nullptr);
     ~MpvBackend() override;
 
+    [[nodiscard]] bool loadLibraries() override;
     [[nodiscard]] bool initialise() override;
     void open(const QString& path) override;
     void pause() override;
@@ -48,6 +57,7 @@ public:
 
     void setVideoWindow(quintptr windowId) override;
     void setBandLevelsEnabled(bool enabled) override;
+    void setVolume(int percent) override;
 
 private:
     static void onWakeup(void* context);
@@ -64,6 +74,7 @@ private:
     void command(std::initializer_list<QByteArray> args);
 
     MpvOptions m_options;
+    const MpvApi* m_mpv = nullptr;
     mpv_handle* m_handle = nullptr;
     std::atomic_bool m_wakeupQueued { false };
 
@@ -81,6 +92,7 @@ private:
     bool m_seekRestarted = false;
     qint64 m_startSeekMs = -1; // a seek asked for while loading
     bool m_bandLevels = false;
+    int m_volumePercent = 100;
 };
 
 } // namespace quaverly::playback

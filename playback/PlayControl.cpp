@@ -3,7 +3,7 @@
 #include "database/Library.h"
 #include "playback/AudioEngine.h"
 #include "playback/PlayOrder.h"
-#include "startup/DevicePath.h"
+#include "startup/DeviceGuard.h"
 
 #include <cmath>
 
@@ -46,18 +46,9 @@ int PlayControl::CurrentI() const
 
 QString PlayControl::devicePath(const QString& relative) const
 {
-    const startup::DevicePath device(m_library.iPodRoot);
-    QString full = device.existing(relative);
-    if (full.isEmpty())
-        full = device.resolve(relative).value_or(QString());
-    if (full.isEmpty()) {
-        // A path that tries to leave the iPod: name a file inside it that
-        // cannot exist, so that the engine reports it as missing.
-        QString inside = relative;
-        inside.replace(QStringLiteral(".."), QStringLiteral("__"));
-        full = device.resolve(inside).value_or(QString());
-    }
-    return full;
+    // A location that leaves the iPod (by "..", or through a link) or names no
+    // regular file gives no path: the engine reports the song as not found.
+    return startup::SongPathForPlayer(m_library.iPodRoot, relative);
 }
 
 void PlayControl::setPlaying(bool playing)
@@ -67,7 +58,7 @@ void PlayControl::setPlaying(bool playing)
 
 void PlayControl::picPlay_Click()
 {
-    if (m_songs.selectedRows().empty())
+    if (m_songs.selectedRows().empty() || refusedForGoneDevice())
         return;
     m_failuresInRow = 0;
     // Resume only what is really paused: after a pause on a song that had
@@ -90,6 +81,8 @@ void PlayControl::picPause_Click()
 
 void PlayControl::OpenInEmbedded(bool keepHistory)
 {
+    if (refusedForGoneDevice())
+        return;
     m_paused = false;
     const std::vector<int> selected = m_songs.selectedRows();
     if (selected.empty())
@@ -183,6 +176,8 @@ void PlayControl::picPrev_Click()
 
 bool PlayControl::FindAndPlay(const QString& path)
 {
+    if (refusedForGoneDevice())
+        return false;
     int found = -1;
     for (int i = 0; i < m_library.TrackCount(); ++i) {
         if (m_library.Tracks[static_cast<size_t>(i)].Path.compare(path, Qt::CaseInsensitive) == 0) {
@@ -215,9 +210,33 @@ void PlayControl::stop()
     m_autoAdvance = false;
 }
 
+void PlayControl::StopSong()
+{
+    m_autoAdvance = false;
+    m_paused = false;
+    m_counted = true;
+    m_engine.StopSong();
+    setPlaying(false);
+}
+
+void PlayControl::DeviceGone(const QString& reason)
+{
+    m_goneReason = reason.isEmpty() ? QStringLiteral("The iPod is not there any more") : reason;
+    m_counted = true; // whatever was playing is not written as played
+}
+
+bool PlayControl::refusedForGoneDevice()
+{
+    if (!deviceGone())
+        return false;
+    m_autoAdvance = false;
+    Q_EMIT playbackFailed(m_goneReason, PlaybackError::FileNotFound);
+    return true;
+}
+
 void PlayControl::countPlay()
 {
-    if (m_counted)
+    if (m_counted || deviceGone())
         return;
     m_counted = true;
     const int index = CurrentI();
@@ -239,6 +258,15 @@ void PlayControl::onSongEnded(EndReason reason, PlaybackError error, const QStri
     if (reason == EndReason::EndOfFile) {
         m_failuresInRow = 0;
         countPlay();
+    } else if (error == PlaybackError::PlayerUnavailable && m_engine.players() == AudioEngine::Players::Unavailable) {
+        // Nothing can be played here (libmpv is missing): say what is
+        // missing once and do not try the rest of the list.
+        m_counted = true;
+        m_autoAdvance = false;
+        setPlaying(false);
+        Q_EMIT playbackFailed(m_engine.unavailableText(), error);
+        Q_EMIT playbackStopped(m_engine.unavailableText());
+        return;
     } else {
         ++m_failuresInRow;
         m_counted = true; // a failed start never counts

@@ -46,7 +46,9 @@ struct NowPlaying
 /// when the engine reports that it played to its end, once per start; pauses
 /// and failures never count. A song that cannot be played is reported through
 /// playbackFailed() and play moves on to the next song; after
-/// kMaxFailuresInRow failures in a row playback stops.
+/// kMaxFailuresInRow failures in a row playback stops. When nothing can be
+/// played at all (the engine's players are unavailable), it stops at once and
+/// says what is missing.
 class PlayControl : public QObject
 {
     Q_OBJECT
@@ -82,6 +84,16 @@ public:
     void seekTo(double fraction);
     /// The window closes: no further automatic advance.
     void stop();
+    /// Stops the song (the player lets go of its file) and the automatic
+    /// advance; the song does not count as played. Play then starts the
+    /// selected song afresh.
+    void StopSong();
+    /// The iPod went away (unmounted from outside): from now on no song is
+    /// started (a start is refused with playbackFailed(`reason`)) and nothing
+    /// more is written to its Play Counts file. A remounted iPod is opened
+    /// afresh, so this is not undone.
+    void DeviceGone(const QString& reason);
+    [[nodiscard]] bool deviceGone() const { return !m_goneReason.isEmpty(); }
 
     /// The library index of the playing track (by its UIN), -1 for none.
     [[nodiscard]] int CurrentI() const;
@@ -113,6 +125,8 @@ Q_SIGNALS:
 private:
     void onSongEnded(EndReason reason, PlaybackError error, const QString& path);
     void countPlay();
+    /// True (after saying why) when the iPod is gone and nothing may start.
+    bool refusedForGoneDevice();
     void PlayFile(const QString& relative, const QString& kind);
     void startTrack(int trackIndex, bool popup);
     void setPlaying(bool playing);
@@ -134,6 +148,7 @@ private:
     int m_nowPlayingRow = -1;
     int m_failuresInRow = 0;
     QStringList m_history; // relative paths of started songs, oldest first
+    QString m_goneReason;  // why songs cannot be played any more; "" while the iPod is there
     NowPlaying m_now;
 };
 

@@ -1,8 +1,12 @@
 #include "settings/IniFile.h"
 
+#include "startup/DeviceGuard.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
+
+#include <unistd.h>
 
 namespace quaverly::settings {
 namespace {
@@ -80,7 +84,11 @@ IniFile IniFile::load(const QString& path, IniError* error)
     QFile file(path);
     if (!file.exists())
         return {};
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file: reading a FIFO would wait for a writer forever, a device might never end.
+    const startup::OpenedFile opened = startup::OpenRegularFile(path);
+    if (!opened.ok() || !file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (opened.ok())
+            ::close(opened.fd);
         if (error)
             *error = IniError::ReadFailed;
         return {};

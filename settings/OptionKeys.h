@@ -20,6 +20,13 @@ inline constexpr const char* kPlayerPrefix = "PlayerPlayer"; // + n, from 1
 inline constexpr const char* kPlayerDefault = "PlayerDefaultPlayer";
 inline constexpr const char* kExtractTemplate = "txtformat";
 inline constexpr const char* kExtractDir = "ExtractDIR";
+inline constexpr const char* kExtractTags = "ExtractTags";             // "True" / "False"
+inline constexpr const char* kExtractCovers = "ExtractCovers";         // "True" / "False"
+inline constexpr const char* kExportPlaysDir = "ExportPlaysDIR";       // folder of the last plays export
+inline constexpr const char* kExportPlaysFormat = "ExportPlaysFormat"; // "audioscrobbler" / "listenbrainz"
+// The player's own volume, "0".."100", used where the system has no mixer
+// with a master output (Quaverly's addition; older copies ignore it).
+inline constexpr const char* kVolume = "Volume";
 // Menu items whose check marks are stored under their own names.
 inline constexpr const char* kDefaultOpen = "mnuDefaultOpen";
 inline constexpr const char* kEmbedded = "mnuEmbedded";
@@ -38,7 +45,10 @@ inline constexpr const char* kMenuFlag = "0";
 inline constexpr const char* kSort = "True";
 inline constexpr const char* kSongPopup = "False";
 inline constexpr const char* kPlayerCount = "0";
+inline constexpr const char* kVolume = "100";
 inline constexpr const char* kExtractTemplate = "[genre]\\[artist]\\[album]\\[track number] - [title]";
+inline constexpr const char* kExtractTags = "False";
+inline constexpr const char* kExtractCovers = "False";
 } // namespace defaults
 
 } // namespace quaverly::settings::keys

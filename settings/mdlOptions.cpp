@@ -2,6 +2,7 @@
 
 #include "settings/IniFile.h"
 #include "settings/OptionKeys.h"
+#include "startup/DeviceGuard.h"
 #include "startup/DevicePath.h"
 
 #include <QLoggingCategory>
@@ -22,14 +23,29 @@ QString mdlOptions::PrefsPath() const
 
 QString mdlOptions::GetOption(const QString& key, const QString& defaultValue) const
 {
-    return ReadIniString(QLatin1String(keys::kSection), key, defaultValue, PrefsPath());
+    QString real;
+    if (startup::DeviceGuard(m_root).checkFile(PrefsPath(), &real) != startup::FileRefusal::None)
+        return defaultValue;
+    return ReadIniString(QLatin1String(keys::kSection), key, defaultValue, real);
 }
 
 bool mdlOptions::SaveOption(const QString& key, const QString& value)
 {
-    const bool ok = WriteIniString(QLatin1String(keys::kSection), key, value, PrefsPath());
+    if (m_readOnly)
+        return false; // the iPod went away: nothing more is written to it
+    // Written where the file really lies, and only on the iPod: the new file
+    // is made beside it and renamed over it there.
+    const QString path = PrefsPath();
+    const startup::DeviceGuard guard(m_root);
+    const startup::FileRefusal refusal = guard.checkFile(path);
+    const QString real = guard.inside(path);
+    if (real.isEmpty() || (refusal != startup::FileRefusal::None && refusal != startup::FileRefusal::Missing)) {
+        qCWarning(lcSettings) << "not saving option" << key << "to" << path << ":" << startup::describeRefusal(refusal);
+        return false;
+    }
+    const bool ok = WriteIniString(QLatin1String(keys::kSection), key, value, real);
     if (!ok)
-        qCWarning(lcSettings) << "could not save option" << key << "to" << PrefsPath();
+        qCWarning(lcSettings) << "could not save option" << key << "to" << path;
     return ok;
 }
 

@@ -1,16 +1,15 @@
 #include "browser/ui/FileManager.h"
 
-#include "ui/Shell.h"
-
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 
 namespace quaverly::browser {
 
-void ShowFileInFileManager(const QString& fullPath)
+void ShowFileInFileManager(const QString& fullPath, QObject* context, ui::OpenFailed failed)
 {
     const QFileInfo info(fullPath);
     QString folder = info.absolutePath();
@@ -18,21 +17,26 @@ void ShowFileInFileManager(const QString& fullPath)
         folder = QFileInfo(folder).absolutePath();
     const QString dbusSend = QStandardPaths::findExecutable(QStringLiteral("dbus-send"));
     if (!info.exists() || dbusSend.isEmpty()) {
-        ui::OpenWithShell(folder);
+        ui::OpenWithShell(folder, {}, context, std::move(failed));
         return;
     }
     // Asks the desktop's file manager to show the item; when no file manager
     // answers (no session bus, no such service), open the folder instead.
     auto* process = new QProcess(QCoreApplication::instance());
+    const QPointer<QObject> guard(context);
+    const auto openFolder = [folder, guard, failed] {
+        if (guard)
+            ui::OpenWithShell(folder, {}, guard, failed);
+    };
     QObject::connect(process, &QProcess::finished, process,
-                     [process, folder](int exitCode, QProcess::ExitStatus status) {
+                     [process, openFolder](int exitCode, QProcess::ExitStatus status) {
                          if (status != QProcess::NormalExit || exitCode != 0)
-                             ui::OpenWithShell(folder);
+                             openFolder();
                          process->deleteLater();
                      });
-    QObject::connect(process, &QProcess::errorOccurred, process, [process, folder](QProcess::ProcessError error) {
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, openFolder](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
-            ui::OpenWithShell(folder);
+            openFolder();
             process->deleteLater();
         }
     });

@@ -55,7 +55,9 @@ frmMain::frmMain(const database::Library& library, settings::mdlOptions& options
     setWindowTitle(QStringLiteral("Quaverly"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowIcon(ui::Skin::appIcon());
-    setMinimumSize(780, 540);
+    // Only the height is set: the width the controls need (every button's
+    // caption whole) comes from the layout.
+    setMinimumHeight(540);
     resize(1120, 780);
     m_inputBox = [this](const QString& prompt, const QString& title) {
         return QInputDialog::getText(this, title, prompt);
@@ -91,6 +93,8 @@ void frmMain::InitLView()
     list->setModel(m_songs);
     list->Initialize();
     list->setBackColor(ui::Skin::listBack());
+    // In a wide window the names get the room the columns leave.
+    list->setFillColumns({ int(Column::Title), int(Column::Artist), int(Column::Album) });
 }
 
 void frmMain::connectChrome()
@@ -213,6 +217,15 @@ void frmMain::paintEvent(QPaintEvent*)
     ui::Skin::PaintBack(painter, rect());
     painter.setPen(QColor(0x22, 0x34, 0x46));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    if (!m_nowPlayingFixed) {
+        m_nowPlayingFixed = true; // playback has put its status line and video in by now
+        m_ui->fixNowPlayingHeight();
+    }
+    QWidget::showEvent(event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

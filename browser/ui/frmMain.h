@@ -52,6 +52,12 @@ public:
     void BrowseOptions();
     /// The full path of the file being played ("" for none): marks its rows.
     void setPlayingFile(const QString& fullPath);
+    /// The stars the Rating column shows, sorts and searches by track index:
+    /// the iPod's Play Counts ratings over the database's, as the stars of the
+    /// now-playing area show them.
+    void setTrackRatings(const std::vector<int>& ratings);
+    /// One track was rated: its rows show the new stars.
+    void setTrackRating(int track, int stars);
     /// The question behind the "screenjump" word; tests replace it.
     void setInputBox(std::function<QString(const QString& prompt, const QString& title)> inputBox);
 
@@ -84,6 +90,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -96,6 +103,7 @@ private:
     void restoreColumnWidths();
     void showLists(BrowserList from);
     void showSongs(bool selectFirst);
+    void showSearchResult();
     void updateSongCount();
 
     void lstSource_Click(int current);
@@ -121,6 +129,7 @@ private:
     frmMenus* m_menus = nullptr;
     std::function<QString(const QString&, const QString&)> m_inputBox;
     bool m_closing = false;
+    bool m_nowPlayingFixed = false;
 };
 
 } // namespace quaverly::browser

@@ -15,10 +15,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSet>
 #include <QSignalBlocker>
 
 namespace quaverly::browser {
@@ -142,7 +145,50 @@ void frmMain::txtSearch_Change(const QString& text)
         m_ui->txtSearch->clear(); // runs this handler again with an empty query
         return;
     }
-    showSongs(true);
+    showSearchResult();
+}
+
+void frmMain::showSearchResult()
+{
+    // The songs the user had selected stay selected where the search still
+    // shows them, and the list stays where they are; only when none is left
+    // does the first row take the selection.
+    ui::ucListView* list = m_ui->lstSong;
+    QSet<int> selectedTracks;
+    for (int row : list->GetLstSongSelected())
+        selectedTracks.insert(m_songs->trackAt(row));
+    const int currentTrack = m_songs->trackAt(list->currentIndex().row());
+    m_songs->setRows(m_browser.songRows());
+    list->horizontalHeader()->setSortIndicatorShown(false);
+    QItemSelection keep;
+    int currentRow = -1;
+    const std::vector<int>& rows = m_songs->rows();
+    const int lastColumn = m_songs->columnCount() - 1;
+    int runStart = -1; // selected rows are kept as runs of neighbours
+    for (int row = 0; row <= static_cast<int>(rows.size()); ++row) {
+        const bool selected = row < static_cast<int>(rows.size()) && selectedTracks.contains(rows[size_t(row)]);
+        if (selected && runStart < 0)
+            runStart = row;
+        if (!selected && runStart >= 0) {
+            keep.append(QItemSelectionRange(m_songs->index(runStart, 0), m_songs->index(row - 1, lastColumn)));
+            runStart = -1;
+        }
+        if (!selected)
+            continue;
+        const bool isCurrent = rows[size_t(row)] == currentTrack;
+        if (currentRow < 0 || (isCurrent && rows[size_t(currentRow)] != currentTrack))
+            currentRow = row;
+    }
+    if (currentRow < 0) {
+        if (m_songs->rowCount() > 0)
+            list->setItemSelected(0, true);
+        list->scrollToTop();
+    } else {
+        list->selectionModel()->setCurrentIndex(m_songs->index(currentRow, 0), QItemSelectionModel::NoUpdate);
+        list->selectionModel()->select(keep, QItemSelectionModel::Select);
+        list->scrollTo(m_songs->index(currentRow, 0), QAbstractItemView::EnsureVisible);
+    }
+    updateSongCount();
 }
 
 void frmMain::imgClearSearch_Click()
@@ -239,17 +285,38 @@ void frmMain::mnuShowFile_Click()
     const QString& path = m_library.Tracks[static_cast<size_t>(track)].Path;
     const startup::DevicePath device(m_library.iPodRoot);
     QString full = device.existing(path);
-    if (full.isEmpty())
+    if (full.isEmpty()) {
+        // Not on the iPod: the file manager can still show where it belongs.
         full = device.resolve(path).value_or(QString());
-    if (full.isEmpty())
+    }
+    if (full.isEmpty()) {
+        m_prompts.show(QStringLiteral("Show File"),
+                       QStringLiteral("The song's file %1 is not a path on the iPod, so it cannot be shown.").arg(path),
+                       ui::PromptIcon::Warning);
         return;
-    ShowFileInFileManager(full);
+    }
+    ShowFileInFileManager(full, this, [this, full](const QString& reason) {
+        m_prompts.show(QStringLiteral("Show File"), ui::OpenFailureText(QFileInfo(full).absolutePath(), reason),
+                       ui::PromptIcon::Warning);
+    });
 }
 
 void frmMain::setPlayingFile(const QString& fullPath)
 {
     m_browser.setPlayingFile(fullPath);
     m_songs->setPlayingFile(fullPath);
+}
+
+void frmMain::setTrackRatings(const std::vector<int>& ratings)
+{
+    m_browser.setRatings(ratings);
+    m_songs->setRatings(ratings);
+}
+
+void frmMain::setTrackRating(int track, int stars)
+{
+    m_browser.setRating(track, stars);
+    m_songs->setRating(track, stars);
 }
 
 } // namespace quaverly::browser

@@ -15,7 +15,11 @@
 #include <QRadioButton>
 #include <QSizeGrip>
 #include <QSplitter>
+#include <QTextLayout>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace quaverly::browser {
 namespace {
@@ -31,6 +35,18 @@ QLabel* label(const QString& text, const char* name, QWidget* parent)
     auto* l = named(new QLabel(text, parent), name);
     l->setTextFormat(Qt::PlainText);
     return l;
+}
+
+/// The height of one line of `font` for any title: the tallest of the fonts
+/// a line may fall back to (Chinese, Japanese, Korean, emoji), so that a
+/// label keeps its height whatever song it shows.
+int lineHeight(const QFont& font)
+{
+    QTextLayout layout(QStringLiteral("Ag\u00C5\u6B4C\uB178\u3042\U0001F3B5"), font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    return std::max(QFontMetrics(font).height(), static_cast<int>(std::ceil(line.height())));
 }
 
 QFont listFont()
@@ -143,6 +159,12 @@ QWidget* frmMainUi::buildNowPlaying(QWidget* window)
     lblRemaining = label(QStringLiteral("0:00"), "lblRemaining", fraNow);
     for (QLabel* l : { lblTitle, lblArtist, lblAlbum, lblGenre })
         l->setMinimumWidth(50);
+    // Fixed heights: the panel, and the lists under it, must not move when a
+    // song with a taller script or an emoji in its title starts.
+    for (QLabel* l : { lblTitle, lblArtist, lblAlbum, lblGenre, lblTime, lblElapsed, lblRemaining }) {
+        l->ensurePolished(); // the window's style sheet sets the title's and artist's fonts
+        l->setFixedHeight(lineHeight(l->font()));
+    }
     grid->addWidget(lblTitle, 0, 0, 1, 3);
     grid->addWidget(lblArtist, 1, 0, 1, 2);
     grid->addWidget(lblAlbum, 2, 0, 1, 2);
@@ -169,6 +191,23 @@ QWidget* frmMainUi::buildNowPlaying(QWidget* window)
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     return fraNow;
+}
+
+void frmMainUi::fixNowPlayingHeight()
+{
+    // As tall as its tallest content, shown or not (a status line or a video
+    // that shows while a song plays), so that it never changes height.
+    QLayout* grid = fraNow->layout();
+    const int around = fraNow->sizeHint().height() - grid->sizeHint().height();
+    const QMargins margins = grid->contentsMargins();
+    int height = fraNow->sizeHint().height();
+    for (QWidget* child : fraNow->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isHidden() && !child->sizePolicy().retainSizeWhenHidden())
+            height = std::max(height,
+                              around + margins.top() + margins.bottom()
+                                  + std::max(child->sizeHint().height(), child->minimumHeight()));
+    }
+    fraNow->setFixedHeight(height);
 }
 
 QWidget* frmMainUi::buildControls(QWidget* window)

@@ -28,6 +28,9 @@ class BrowserListBox;
 struct frmMainUi
 {
     void setupUi(QWidget* window);
+    /// Fixes the now-playing panel's height to its tallest content, hidden
+    /// parts (a status line, a video) included; run once everything is in it.
+    void fixNowPlayingHeight();
 
     // Chrome
     ui::CaptionBar* imgCaption = nullptr; // holds imgPod, lblCaption, imgMinimize(+Hover), imgClose(+Hover)

@@ -11,10 +11,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QFileInfo>
+#include <QDir>
 #include <QMenu>
-#include <QStandardPaths>
-#include <QUrl>
 
 namespace quaverly::browser {
 namespace keys = settings::keys;
@@ -34,11 +32,6 @@ QMenu* newMenu(QWidget* parent, const char* name, const QString& title)
     auto* menu = new QMenu(title, parent);
     menu->setObjectName(QLatin1String(name));
     return menu;
-}
-
-void openAddress(const char* address)
-{
-    ui::OpenWithShell(QLatin1String(address));
 }
 
 } // namespace
@@ -85,6 +78,9 @@ void frmMenus::buildFileMenu(QWidget* parent)
     mnuFIle = newMenu(parent, "mnuFIle", QStringLiteral("&File"));
     mnuOpenInDefaultAsPlaylist = addItem(mnuFIle, "mnuOpenInDefaultAsPlaylist", QStringLiteral("Open as &Playlist"));
     mnuDefault = addItem(mnuFIle, "mnuDefault", QStringLiteral("Open in &Default"));
+    mnuFIle->addSeparator()->setObjectName(QStringLiteral("sepExportPlays"));
+    mnuExportPlays = addItem(mnuFIle, "mnuExportPlays", QStringLiteral("Export plays..."));
+    mnuFIle->addSeparator()->setObjectName(QStringLiteral("sepExit2"));
     mnuExit2 = addItem(mnuFIle, "mnuExit2", QStringLiteral("&Exit"));
     connect(mnuExit2, &QAction::triggered, this, &frmMenus::exitRequested);
 }
@@ -150,10 +146,11 @@ void frmMenus::buildHelpMenu(QWidget* parent)
     mnuHelp->addSeparator()->setObjectName(QStringLiteral("sep1"));
     mnuAbout = addItem(mnuHelp, "mnuAbout", QStringLiteral("&About"));
     connect(mnuShowHelp, &QAction::triggered, this, &frmMenus::mnuShowHelp_Click);
-    connect(mnuDonate, &QAction::triggered, this, [] { openAddress(ui::links::kDonationPage); });
-    connect(mnuWebsite, &QAction::triggered, this, [] {
+    connect(mnuDonate, &QAction::triggered, this,
+            [this] { ui::links::OpenProjectPage(m_prompts, QStringLiteral("Donate"), this); });
+    connect(mnuWebsite, &QAction::triggered, this, [this] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        openAddress(ui::links::kWebsite);
+        ui::links::OpenProjectPage(m_prompts, QStringLiteral("Website"), this);
         QApplication::restoreOverrideCursor();
     });
     connect(mnuAbout, &QAction::triggered, this, &frmMenus::mnuAbout_Click);
@@ -251,11 +248,15 @@ void frmMenus::mnuAbout_Click()
 void frmMenus::mnuShowHelp_Click()
 {
     const QString path = HelpFilePath();
-    if (path.isEmpty() || !ui::OpenWithShell(path))
+    if (path.isEmpty()) {
         m_prompts.show(QStringLiteral("Help"),
-                       QStringLiteral("The help file QuaverlyHelp.txt could not be opened. It belongs beside the "
-                                      "Quaverly program."),
+                       QStringLiteral("The help file QuaverlyHelp.txt was not found. It belongs beside the Quaverly "
+                                      "program, in %1.")
+                           .arg(QDir::toNativeSeparators(QCoreApplication::applicationDirPath())),
                        ui::PromptIcon::Warning);
+        return;
+    }
+    ui::OpenOrReport(m_prompts, QStringLiteral("Help"), path, this);
 }
 
 QString AboutTitle(const QString& mainCaption)
@@ -272,10 +273,7 @@ QString AboutText(const QString& version)
 
 QString HelpFilePath()
 {
-    QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/QuaverlyHelp.txt");
-    if (QFileInfo::exists(beside))
-        return beside;
-    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("quaverly/QuaverlyHelp.txt"));
+    return ui::links::ProgramDocument(QLatin1String(ui::links::kHelpFileName));
 }
 
 } // namespace quaverly::browser

@@ -52,6 +52,7 @@ public:
     QMenu* mnuFIle;
     QAction* mnuOpenInDefaultAsPlaylist;
     QAction* mnuDefault;
+    QAction* mnuExportPlays; // "Export plays...": the iPod's plays for a scrobbler
     QAction* mnuExit2;
 
     QMenu* mnuOptions;
@@ -135,7 +136,8 @@ private:
 /// The About box's title and text.
 [[nodiscard]] QString AboutTitle(const QString& mainCaption);
 [[nodiscard]] QString AboutText(const QString& version);
-/// Where the help file lies: beside the program, else in the shared data folder.
+/// Where the help file lies: beside the program, in the installed documentation
+/// folder, else in the shared data folder.
 [[nodiscard]] QString HelpFilePath();
 
 } // namespace quaverly::browser

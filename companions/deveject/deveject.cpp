@@ -2,14 +2,17 @@
 // The last link of the eject chain. Leaves every folder of the device at
 // once (its working directory becomes /), flushes the file system caches,
 // finds the block device mounted at ROOT and unmounts and powers it off
-// (udisks2, else umount and eject). A failure is written on stderr and shown
-// as a desktop notification when notify-send is there.
+// (udisks2, else umount and eject). It runs after Quaverly has ended, so a
+// failure must reach the user by itself: it is written on stderr, shown as a
+// desktop notification (notify-send), and, when no notification could be
+// shown but a display is there, in a message box.
 // Exit status: 0 ejected, 1 failed, 2 usage error, 3 unmounted but not powered off.
 //
 // QUAVERLY_MOUNTINFO names another mount table than /proc/self/mountinfo
 // (for tests, which must never touch a real device).
 #include "Ejector.h"
 #include "MountTable.h"
+#include "companions/common/CompanionMessage.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -24,23 +27,38 @@ namespace deveject {
 namespace {
 
 const QLatin1String kOption("-EjectDrive:");
+constexpr int kNotifyTimeoutMs = 5000;
 
-void notify(const QString& text)
+/// The exit status and the failure to tell the user (empty: none).
+struct Result
+{
+    int status = 0;
+    QString message;
+};
+
+Result failure(const QString& text, int status)
+{
+    std::fprintf(stderr, "deveject: %s\n", qUtf8Printable(text));
+    return { status, text };
+}
+
+// True when a desktop notification was shown: notify-send is there and
+// succeeded (it fails without a notification service on the session bus).
+bool notify(const QString& text)
 {
     const QString notifySend = QStandardPaths::findExecutable(QStringLiteral("notify-send"));
     if (notifySend.isEmpty())
-        return;
+        return false;
     QProcess process;
     process.start(notifySend, { QStringLiteral("--app-name=Quaverly"), QStringLiteral("iPod not ejected"), text });
-    if (process.waitForStarted())
-        process.waitForFinished(5000);
-}
-
-int failure(const QString& text, int status)
-{
-    std::fprintf(stderr, "deveject: %s\n", qUtf8Printable(text));
-    notify(text);
-    return status;
+    if (!process.waitForStarted())
+        return false;
+    if (!process.waitForFinished(kNotifyTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 QString rootArgument(const QStringList& arguments)
@@ -71,7 +89,7 @@ void removeTemporaryCopy()
         QFile::remove(self);
 }
 
-int ejectRoot(const QString& root)
+Result ejectRoot(const QString& root)
 {
     ::sync();
     const QString mountPoint = QFileInfo(root).canonicalFilePath();
@@ -86,7 +104,7 @@ int ejectRoot(const QString& root)
     const EjectReport report = Ejector().eject(*mount);
     switch (report.outcome) {
     case Outcome::Ejected:
-        return 0;
+        return {};
     case Outcome::NotPoweredOff:
         return failure(mountPoint + QStringLiteral(" was unmounted but not powered off: ") + report.message, 3);
     case Outcome::Failed:
@@ -103,13 +121,24 @@ int main(int argc, char* argv[])
     using namespace deveject;
     if (::chdir("/") != 0)
         std::perror("deveject: chdir /");
-    QCoreApplication app(argc, argv);
-    const QString root = rootArgument(QCoreApplication::arguments().mid(1));
-    int status = 2;
-    if (root.isEmpty())
-        std::fputs("Usage: deveject -EjectDrive:MOUNT-POINT\n", stderr);
-    else
-        status = ejectRoot(root);
-    removeTemporaryCopy();
-    return status;
+    Result outcome { 2, {} };
+    bool showBox = false;
+    {
+        QCoreApplication app(argc, argv);
+        const QString root = rootArgument(QCoreApplication::arguments().mid(1));
+        if (root.isEmpty())
+            std::fputs("Usage: deveject -EjectDrive:MOUNT-POINT\n", stderr);
+        else
+            outcome = ejectRoot(root);
+        // Without a notification and without a display, stderr is all there is.
+        showBox = !outcome.message.isEmpty() && !notify(outcome.message) && companion::hasDisplay();
+        removeTemporaryCopy();
+    }
+    // No notification could be shown: a message box, which needs the
+    // graphical application object in place of the core one.
+    if (showBox)
+        companion::ShowMessageBox(argc, argv, QStringLiteral("iPod not ejected"),
+                                  QStringLiteral("The iPod was not ejected:\n") + outcome.message,
+                                  QMessageBox::Warning);
+    return outcome.status;
 }

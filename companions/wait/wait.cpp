@@ -1,15 +1,22 @@
-// wait PROGRAM [ARGUMENTS...]
+// wait COMMAND-LINE
 // Lets a moment pass (about a second), changes to the folder of its own
-// executable, then starts PROGRAM with ARGUMENTS and ends without waiting for
-// it. A bare program name is looked up in that folder first, then on PATH.
-// When the command cannot be started, the reason, the command and the folder
-// are shown in a message box when a display is there, else on stderr; the
-// exit status is then 1.
-#include <QApplication>
-#include <QCoreApplication>
+// executable, then starts its whole argument text as a command line and ends
+// without waiting for it.
+//
+// The argument text is every argument joined by blanks, so `wait "touch a"`
+// and `wait touch a` start the same command. The text is split the way
+// Stayvane splits its command (QProcess::splitCommand: double quotes group
+// words, three quotes stand for one), so an argument holding blanks must be
+// quoted inside the text: wait '"/media/u/My iPod/x" -y'. A bare program name
+// is looked up in wait's own folder first, then on PATH.
+//
+// When the command cannot be started, the reason, the argument text and the
+// folder are shown in a message box when a display is there, else on stderr;
+// the exit status is then 1.
+#include "companions/common/CompanionMessage.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
@@ -38,31 +45,12 @@ QString findProgram(const QString& program, const QString& folder)
     return onPath.isEmpty() ? program : onPath;
 }
 
-// The command as one line, an argument with blanks in double quotes.
-QString commandText(const QStringList& command)
-{
-    QStringList shown;
-    for (const QString& part : command) {
-        const bool plain = !part.isEmpty() && !part.contains(QLatin1Char(' ')) && !part.contains(QLatin1Char('"'));
-        shown.append(plain ? part : QLatin1Char('"') + part + QLatin1Char('"'));
-    }
-    return shown.join(QLatin1Char(' '));
-}
-
-bool hasDisplay()
-{
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 int report(int& argc, char** argv, const QString& text)
 {
-    if (hasDisplay()) {
-        QApplication app(argc, argv);
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("wait"), text, QMessageBox::Ok);
-        box.exec();
-    } else {
+    if (companion::hasDisplay())
+        companion::ShowMessageBox(argc, argv, QStringLiteral("wait"), text);
+    else
         std::fprintf(stderr, "wait: %s\n", qUtf8Printable(text));
-    }
     return 1;
 }
 
@@ -72,25 +60,27 @@ int report(int& argc, char** argv, const QString& text)
 int main(int argc, char* argv[])
 {
     using namespace waitcmd;
-    QStringList command;
+    QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        command.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const QString text = arguments.join(QLatin1Char(' '));
 
     QThread::msleep(kPauseMs);
     const QString folder = ownFolder();
     QDir::setCurrent(folder);
 
     QString error;
+    QStringList command = QProcess::splitCommand(text);
     if (command.isEmpty()) {
         error = QStringLiteral("No command was given.");
     } else {
         QProcess process;
-        process.setProgram(findProgram(command.first(), folder));
-        process.setArguments(command.mid(1));
+        process.setProgram(findProgram(command.takeFirst(), folder));
+        process.setArguments(command);
         if (!process.startDetached())
             error = process.errorString();
     }
     if (error.isEmpty())
         return 0;
-    return report(argc, argv, error + QLatin1Char('\n') + commandText(command) + QLatin1Char('\n') + folder);
+    return report(argc, argv, error + QLatin1Char('\n') + text + QLatin1Char('\n') + folder);
 }

@@ -7,6 +7,7 @@
 #include "database/LibraryLoader.h"
 #include "devicetools/ui/frmiPodHacks.h"
 #include "devicetools/ui/iPodInfo.h"
+#include "export/ui/PlayExportCommand.h"
 #include "export/ui/frmExtract.h"
 #include "ui/PromptService.h"
 
@@ -45,11 +46,15 @@ void centreOn(QWidget* tool, const QWidget* main)
     tool->move(main->geometry().center() - QPoint(tool->width() / 2, tool->height() / 2));
 }
 
+/// Shows a tool window modally, owned by the main window: a dialog that stays
+/// in front of it and keeps the main window from taking clicks while it is up.
 template <typename Window>
 Window* raiseOrCreate(QPointer<Window>& slot, const std::function<Window*()>& create, const QWidget* main)
 {
     if (!slot) {
         slot = create();
+        slot->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+        slot->setWindowModality(Qt::WindowModal);
         centreOn(slot, main);
     }
     slot->show();
@@ -91,10 +96,12 @@ ToolWindows::ToolWindows(browser::frmMain& window, settings::mdlOptions& options
     connectMenus();
 }
 
-ToolWindows* ToolWindows::attach(browser::frmMain& window, const database::LoadResult&, settings::mdlOptions& options,
-                                 ui::PromptService& prompts)
+ToolWindows* ToolWindows::attach(browser::frmMain& window, const database::LoadResult& load,
+                                 settings::mdlOptions& options, ui::PromptService& prompts)
 {
-    return new ToolWindows(window, options, prompts, EjectChain::currentProgram());
+    auto* tools = new ToolWindows(window, options, prompts, EjectChain::currentProgram());
+    tools->setDeviceFiles(load.databaseFile, load.playCounts);
+    return tools;
 }
 
 void ToolWindows::connectMenus()
@@ -106,6 +113,7 @@ void ToolWindows::connectMenus()
     connect(m.mnuCheckForDuplicates, &QAction::triggered, this, &ToolWindows::ScanForDuplicates);
     connect(m.mnuCheckForMissing, &QAction::triggered, this, &ToolWindows::ScanForMissing);
     connect(m.mnuEjectAndClose, &QAction::triggered, this, &ToolWindows::ProcessEject);
+    connect(m.mnuExportPlays, &QAction::triggered, this, &ToolWindows::ExportPlays);
     connect(&m_window, &browser::frmMain::closing, this, &ToolWindows::mainClosing);
 }
 
@@ -129,6 +137,8 @@ exporting::frmExtract* ToolWindows::ShowExtract(const std::vector<int>& trackInd
         m_extract->close();
     m_extract = new exporting::frmExtract(m_window.library(), m_options, m_prompts, &m_window);
     m_extract->AddSongs(trackIndexes);
+    if (m_playCounts)
+        m_extract->setPlayCounts(*m_playCounts);
     centreOn(m_extract, &m_window);
     m_extract->show();
     return m_extract;
@@ -194,6 +204,12 @@ void ToolWindows::ScanForMissing()
     request.icon = ui::PromptIcon::Information;
     request.details = reportDetails(browser::ReportText(library, report.missing));
     (void)m_prompts.ask(request);
+}
+
+void ToolWindows::ExportPlays()
+{
+    exporting::PlayExportCommand command(&m_window, m_window.library(), m_databaseFile, m_options, m_prompts);
+    command.run();
 }
 
 void ToolWindows::ProcessEject()

@@ -1,9 +1,11 @@
 #pragma once
+#include "database/mdlPlayCountEditor.h"
 #include "devicetools/EjectChain.h"
 
 #include <QObject>
 #include <QPointer>
 
+#include <optional>
 #include <vector>
 
 namespace quaverly::browser {
@@ -45,12 +47,23 @@ public:
 
     /// The extraction window with these tracks (0-based), modal to the main window.
     exporting::frmExtract* ShowExtract(const std::vector<int>& trackIndexes);
+    /// "&iPod Hacks" and "iPod Information": shown modally, owned by the main window.
     frmiPodHacks* ShowHacks();
     iPodInfo* ShowInfo();
     /// "Check For &Duplicates": the report, also written to duplicates.txt.
     void ScanForDuplicates();
     /// "Check for &Missing Files".
     void ScanForMissing();
+    /// "Export plays...": the iPod's plays for a scrobbler (PlayExportCommand).
+    void ExportPlays();
+    /// The files the library was loaded from: the database (its fingerprint
+    /// marks what an export of plays covered) and Play Counts (the iPod's
+    /// ratings for tagged copies).
+    void setDeviceFiles(const QString& databaseFile, const database::mdlPlayCountEditor& playCounts)
+    {
+        m_databaseFile = databaseFile;
+        m_playCounts = playCounts;
+    }
     /// "Eject iPod and close Quaverly": saves the preferences, hides the
     /// window, starts the eject chain once, reports a failed start, closes.
     void ProcessEject();
@@ -69,6 +82,8 @@ private:
     ui::PromptService& m_prompts;
     EjectChain m_eject;
     bool m_ejectTried = false; // one chain per run, even when its start failed
+    QString m_databaseFile;
+    std::optional<database::mdlPlayCountEditor> m_playCounts;
     QPointer<exporting::frmExtract> m_extract;
     QPointer<frmiPodHacks> m_hacks;
     QPointer<iPodInfo> m_info;

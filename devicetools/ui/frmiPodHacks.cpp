@@ -106,10 +106,15 @@ bool frmiPodHacks::reportFailures(const FlagReport& report)
     ui::PromptRequest request;
     request.title = QStringLiteral("iPod Hacks");
     request.icon = ui::PromptIcon::Warning;
-    request.text = report.firstError == FlagError::NoDeviceFolder
-        ? QStringLiteral("The iPod's Device folder (iPod_Control/Device) was not found, so nothing was changed.")
-        : QStringLiteral("Some settings could not be changed on your iPod (it may be read-only). These files could "
-                         "not be changed:");
+    if (report.firstError == FlagError::NoDeviceFolder)
+        request.text = QStringLiteral("The iPod's Device folder (iPod_Control/Device) was not found, so nothing was "
+                                      "changed.");
+    else if (report.firstError == FlagError::OutsideIpod)
+        request.text = QStringLiteral("These files lead outside your iPod (through a link), so Quaverly left them "
+                                      "alone:");
+    else
+        request.text = QStringLiteral("Some settings could not be changed on your iPod (it may be read-only). These "
+                                      "files could not be changed:");
     request.details = report.failedFiles.join(QLatin1Char('\n'));
     (void)m_prompts.ask(request);
     return false;

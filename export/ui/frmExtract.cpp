@@ -8,6 +8,7 @@
 #include "ui/widgets/clsBrowseFolder.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGroupBox>
@@ -78,16 +79,6 @@ frmExtract::frmExtract(const database::Library& library, settings::mdlOptions& o
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::WindowModal);
     buildControls();
-    m_folderPicker = [this](const QString& current) {
-        ui::clsBrowseFolder picker;
-        picker.hWndOwner = this;
-        picker.UseNewUI = true;
-        picker.FileSystemOnly = true;
-        picker.IncludeFiles = true;
-        picker.InitialDir = current;
-        picker.Title = QStringLiteral("Directory to extract to:");
-        return picker.BrowseForFolder();
-    };
     m_progressTimer.setInterval(kProgressIntervalMs);
     connect(&m_progressTimer, &QTimer::timeout, this, &frmExtract::showProgress);
     connect(&m_watcher, &QFutureWatcher<ExtractReport>::finished, this, &frmExtract::runFinished);
@@ -100,6 +91,12 @@ frmExtract::frmExtract(const database::Library& library, settings::mdlOptions& o
     Form_Load();
     connect(txtDir, &QLineEdit::textChanged, this, &frmExtract::txtDir_Change);
     connect(txtFormat, &QLineEdit::textChanged, this, &frmExtract::updatePreview);
+    connect(chkTags, &QCheckBox::toggled, this, [this](bool on) {
+        m_options.SaveOption(QLatin1String(settings::keys::kExtractTags), settings::mdlOptions::fromBool(on));
+    });
+    connect(chkCovers, &QCheckBox::toggled, this, [this](bool on) {
+        m_options.SaveOption(QLatin1String(settings::keys::kExtractCovers), settings::mdlOptions::fromBool(on));
+    });
 }
 
 frmExtract::~frmExtract()
@@ -116,7 +113,18 @@ void frmExtract::Form_Load()
     txtDir->setText(m_options.GetOption(QLatin1String(settings::keys::kExtractDir), defaultTargetDir()));
     txtFormat->setText(
         m_options.GetOption(QLatin1String(settings::keys::kExtractTemplate), kDefaultTemplate.toString()));
+    const auto flag = [this](const char* key, const char* fallback) {
+        return settings::mdlOptions::toBool(m_options.GetOption(QLatin1String(key), QLatin1String(fallback)))
+            .value_or(false);
+    };
+    chkTags->setChecked(flag(settings::keys::kExtractTags, settings::keys::defaults::kExtractTags));
+    chkCovers->setChecked(flag(settings::keys::kExtractCovers, settings::keys::defaults::kExtractCovers));
     updatePreview();
+}
+
+void frmExtract::setPlayCounts(const database::mdlPlayCountEditor& playCounts)
+{
+    m_playCounts = playCounts;
 }
 
 void frmExtract::AddSongs(const std::vector<int>& trackIndexes)
@@ -132,11 +140,6 @@ bool frmExtract::isExtracting() const
     return m_watcher.isRunning();
 }
 
-void frmExtract::setFolderPicker(std::function<QString(const QString&)> picker)
-{
-    m_folderPicker = std::move(picker);
-}
-
 void frmExtract::txtDir_Change(const QString& text)
 {
     m_options.SaveOption(QLatin1String(settings::keys::kExtractDir), text);
@@ -145,7 +148,15 @@ void frmExtract::txtDir_Change(const QString& text)
 
 void frmExtract::cmdBrowse_Click()
 {
-    const QString folder = m_folderPicker ? m_folderPicker(txtDir->text()) : QString();
+    ui::clsBrowseFolder picker;
+    picker.hWndOwner = this;
+    picker.UseNewUI = true;
+    picker.FileSystemOnly = true;
+    picker.IncludeFiles = true;
+    picker.AllowNewFolder = true; // the extraction makes the folders it needs
+    picker.InitialDir = txtDir->text().trimmed();
+    picker.Title = QStringLiteral("Directory to extract to:");
+    const QString folder = picker.BrowseForFolder();
     if (!folder.isEmpty())
         txtDir->setText(QDir::toNativeSeparators(folder));
 }
@@ -210,6 +221,14 @@ void frmExtract::cmdExtract_Click()
                        QStringLiteral("Please choose the folder to extract the songs to."), ui::PromptIcon::Warning);
         return;
     }
+    if (TargetInsideIpod(m_library.iPodRoot, dir)) {
+        m_prompts.show(QStringLiteral("Folder On The iPod!"),
+                       QStringLiteral("The folder %1 is on your iPod: songs copied there would land among the iPod's "
+                                      "own files. Please choose a folder on your computer.")
+                           .arg(QDir::toNativeSeparators(dir)),
+                       ui::PromptIcon::Warning);
+        return;
+    }
     if (!txtDir->text().endsWith(QDir::separator()))
         txtDir->setText(txtDir->text() + QDir::separator()); // stored as well, as every change is
     StartExtract(dir, txtFormat->text());
@@ -227,17 +246,22 @@ void frmExtract::StartExtract(const QString& targetDir, const QString& nameTempl
     m_clock.start();
     m_progressTimer.start();
     const database::Library* library = &m_library;
-    m_watcher.setFuture(
-        QtConcurrent::run([run = m_run, library, indexes = m_pending.indexes(), targetDir, nameTemplate] {
-            const ExtractPlan plan = SongExtractor(*library).Plan(indexes, targetDir, nameTemplate);
-            return SongExtractor::Run(plan, [run](const ExtractProgress& progress) {
-                {
-                    std::lock_guard lock(run->mutex);
-                    run->progress = progress;
-                }
-                return !run->cancel.load();
-            });
-        }));
+    ExtractOptions options;
+    options.writeTags = chkTags->isChecked();
+    options.writeCovers = chkCovers->isChecked();
+    m_watcher.setFuture(QtConcurrent::run([run = m_run, library, indexes = m_pending.indexes(), targetDir, nameTemplate,
+                                           options, playCounts = m_playCounts]() mutable {
+        if (options.writeTags && playCounts)
+            options.ratings = playCounts->GetAllRatings(*library); // the iPod's file, read off the window's thread
+        const ExtractPlan plan = SongExtractor(*library).Plan(indexes, targetDir, nameTemplate, options);
+        return SongExtractor::Run(plan, [run](const ExtractProgress& progress) {
+            {
+                std::lock_guard lock(run->mutex);
+                run->progress = progress;
+            }
+            return !run->cancel.load();
+        });
+    }));
 }
 
 void frmExtract::showProgress()
@@ -268,7 +292,8 @@ void frmExtract::setRunning(bool running)
 {
     for (QWidget* w :
          { static_cast<QWidget*>(txtDir), static_cast<QWidget*>(cmdBrowse), static_cast<QWidget*>(txtFormat),
-           static_cast<QWidget*>(cmdRemovePlayer), static_cast<QWidget*>(cmdExtract), static_cast<QWidget*>(lstSongs) })
+           static_cast<QWidget*>(cmdRemovePlayer), static_cast<QWidget*>(cmdExtract), static_cast<QWidget*>(lstSongs),
+           static_cast<QWidget*>(chkTags), static_cast<QWidget*>(chkCovers) })
         w->setEnabled(!running);
     cmdStop->setEnabled(running);
     Label3->setText(QStringLiteral("Please wait, extracting songs from your iPod..."));
@@ -297,14 +322,19 @@ void frmExtract::runFinished()
 
 void frmExtract::showReport(const ExtractReport& report)
 {
+    const QStringList extras = TagAndCoverLines(report);
     if (report.allCopied() && !report.cancelled) {
-        m_prompts.show(QStringLiteral("Extracted!"), QStringLiteral("All the songs were extracted successfully!"),
-                       ui::PromptIcon::Information);
+        ui::PromptRequest request;
+        request.title = QStringLiteral("Extracted!");
+        request.text = QStringLiteral("All the songs were extracted successfully!");
+        request.icon = ui::PromptIcon::Information;
+        request.details = extras.join(QLatin1Char('\n'));
+        (void)m_prompts.ask(request);
         return;
     }
     const QString where = QDir::toNativeSeparators(txtDir->text());
     ui::PromptRequest request;
-    request.details = FailureLines(report).join(QLatin1Char('\n'));
+    request.details = (FailureLines(report) + extras).join(QLatin1Char('\n'));
     if (report.cancelled) {
         request.title = QStringLiteral("Extract Cancelled");
         request.text = QStringLiteral("The extraction was stopped. %1 of %2 songs were extracted to %3.")

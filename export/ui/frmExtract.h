@@ -1,4 +1,5 @@
 #pragma once
+#include "database/mdlPlayCountEditor.h"
 #include "export/PendingSongs.h"
 #include "export/SongExtractor.h"
 #include "ui/widgets/SkinnedWindow.h"
@@ -7,10 +8,11 @@
 #include <QFutureWatcher>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -50,15 +52,18 @@ public:
     void AddSongs(const std::vector<int>& trackIndexes);
     [[nodiscard]] const PendingSongs& pending() const { return m_pending; }
     [[nodiscard]] bool isExtracting() const;
-    /// Replaces the folder picker (tests); answers the chosen folder or "".
-    void setFolderPicker(std::function<QString(const QString& current)> picker);
+    /// The iPod's Play Counts file: the ratings written into tagged copies
+    /// are the iPod's own where it has one (read when a run starts).
+    void setPlayCounts(const database::mdlPlayCountEditor& playCounts);
 
     QLabel* Label2;
     QLineEdit* txtDir;
     QPushButton* cmdBrowse;
     QLabel* Label1;
     QLineEdit* txtFormat;
-    QLabel* lblPreview; // where the first songs will go
+    QLabel* lblPreview;   // where the first songs will go
+    QCheckBox* chkTags;   // write the database's details into the copies
+    QCheckBox* chkCovers; // save each album's cover in its folder
     QLabel* lblFormatInfo;
     QPushButton* cmdHelp;
     QLabel* lblSongs;
@@ -104,7 +109,7 @@ private:
     settings::mdlOptions& m_options;
     ui::PromptService& m_prompts;
     PendingSongs m_pending;
-    std::function<QString(const QString&)> m_folderPicker;
+    std::optional<database::mdlPlayCountEditor> m_playCounts;
     std::shared_ptr<ExtractRunState> m_run;
     QFutureWatcher<ExtractReport> m_watcher;
     QTimer m_progressTimer;

@@ -1,6 +1,7 @@
 // The controls of the extraction window and their places.
 #include "export/ui/frmExtract.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,6 +34,12 @@ void frmExtract::buildControls()
     lblPreview = named(new QLabel(b), "lblPreview");
     lblPreview->setTextFormat(Qt::PlainText);
     lblPreview->setWordWrap(true);
+    chkTags = named(new QCheckBox(QStringLiteral("Write the song details into the copies (title, artist, album, "
+                                                 "year, rating ...)"),
+                                  b),
+                    "chkTags");
+    chkCovers = named(new QCheckBox(QStringLiteral("Save each album's cover in its folder (cover.jpg)"), b),
+                      "chkCovers");
     lblFormatInfo = named(new QLabel(QStringLiteral("This is the format of the filename. Putting an item in square "
                                                     "brackets ensures replacing by the actual song "
                                                     "genre information. Note: \\ means a new directory is made. So "
@@ -78,17 +85,19 @@ void frmExtract::buildControls()
     layout->addWidget(cmdHelp, 3, 1);
     layout->addWidget(lblPreview, 4, 0, 1, 2);
     layout->addWidget(lblFormatInfo, 5, 0, 1, 2);
-    layout->addWidget(lblSongs, 6, 0, 1, 2);
-    layout->addWidget(lstSongs, 7, 0, 1, 2);
+    layout->addWidget(chkTags, 6, 0, 1, 2);
+    layout->addWidget(chkCovers, 7, 0, 1, 2);
+    layout->addWidget(lblSongs, 8, 0, 1, 2);
+    layout->addWidget(lstSongs, 9, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdRemovePlayer);
     buttons->addStretch(1);
     buttons->addWidget(cmdExtract);
     buttons->addWidget(cmdClose);
-    layout->addLayout(buttons, 8, 0, 1, 2);
-    layout->addWidget(fraExtract, 9, 0, 1, 2);
-    layout->setRowStretch(7, 1);
-    resize(560, 600);
+    layout->addLayout(buttons, 10, 0, 1, 2);
+    layout->addWidget(fraExtract, 11, 0, 1, 2);
+    layout->setRowStretch(9, 1);
+    resize(560, 640);
 }
 
 } // namespace quaverly::exporting

@@ -9,6 +9,7 @@
 #include "export/M3uWriter.h"
 #include "playback/AlsaMixer.h"
 #include "playback/AudioEngine.h"
+#include "playback/AudioRouting.h"
 #include "playback/MpvBackend.h"
 #include "playback/PlayOrder.h"
 #include "playback/clsVolume.h"
@@ -26,6 +27,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
@@ -33,6 +35,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <utility>
 
 namespace quaverly::playback {
 namespace keys = settings::keys;
@@ -41,6 +44,8 @@ namespace {
 
 constexpr int kPositionMs = 200;
 constexpr int kStatusMs = 6000;
+constexpr int kVolumeRestMs = 500;
+constexpr int kPrepareAfterShownMs = 1500; // the window settles first
 
 /// The song list of the main window as play control sees it.
 class WindowSongList : public SongListAccess
@@ -81,6 +86,26 @@ private:
     std::function<void()> m_onShift;
 };
 
+/// The window's first show runs `onShown` once.
+class ShowWatcher : public QObject
+{
+public:
+    ShowWatcher(QObject* parent, std::function<void()> onShown)
+        : QObject(parent)
+        , m_onShown(std::move(onShown))
+    {
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && m_onShown)
+            std::exchange(m_onShown, nullptr)();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onShown;
+};
+
 qint64 systemTickMs()
 {
     using namespace std::chrono;
@@ -92,6 +117,15 @@ qint64 systemTickMs()
 PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOptions& options,
                                        ui::PromptService& prompts, database::mdlPlayCountEditor playCounts,
                                        std::unique_ptr<AudioEngine> engine, std::unique_ptr<clsVolume> volume)
+    : PlaybackController(
+        window, options, prompts, std::move(playCounts), std::move(engine),
+        [held = std::make_shared<std::unique_ptr<clsVolume>>(std::move(volume))] { return std::move(*held); })
+{
+}
+
+PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOptions& options,
+                                       ui::PromptService& prompts, database::mdlPlayCountEditor playCounts,
+                                       std::unique_ptr<AudioEngine> engine, VolumeControl::MixerFactory openMixer)
     : QObject(&window)
     , m_window(window)
     , m_ui(window.ui())
@@ -99,7 +133,7 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     , m_options(options)
     , m_prompts(prompts)
     , m_engine(std::move(engine))
-    , m_volume(std::move(volume))
+    , m_volume(std::make_unique<VolumeControl>(*m_engine, options, std::move(openMixer)))
     , m_list(std::make_unique<WindowSongList>(*window.ui().lstSong, window.songModel()))
     , m_m3u(std::make_unique<exporting::M3uWriter>())
 {
@@ -112,10 +146,19 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     m_statusClear->setSingleShot(true);
     m_statusClear->setInterval(kStatusMs);
     connect(m_statusClear, &QTimer::timeout, this, [this] { showStatus(QString(), true); });
+    m_volumeStore = new QTimer(this);
+    m_volumeStore->setSingleShot(true);
+    m_volumeStore->setInterval(kVolumeRestMs);
+    connect(m_volumeStore, &QTimer::timeout, this, [this] { m_volume->store(); });
 
     m_status = new QLabel(m_ui.fraNow);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setStyleSheet(QStringLiteral("color: #a02020;"));
+    // Its line is kept while it is empty, so the panel does not grow when it shows.
+    QSizePolicy keepRoom = m_status->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    m_status->setSizePolicy(keepRoom);
+    m_status->setFixedHeight(m_ui.lblGenre->minimumHeight());
     m_status->hide();
     if (auto* grid = qobject_cast<QGridLayout*>(m_ui.fraNow->layout()))
         grid->addWidget(m_status, grid->rowCount(), 0, 1, grid->columnCount());
@@ -134,7 +177,11 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     connectEngine();
     LoadPlayers();
     LoadMyOptions();
+    // The Rating column shows what the stars show: the iPod's Play Counts
+    // rating where it has one.
+    m_window.setTrackRatings(m_control->playCounts().GetAllRatings(m_window.library()));
     ShowRatings();
+    m_ui.picVolume->setFraction(m_volume->fraction());
     tmrPosition->start();
 }
 
@@ -149,24 +196,40 @@ PlaybackController* PlaybackController::attach(browser::frmMain& window, const d
                                                settings::mdlOptions& options, ui::PromptService& prompts)
 {
     const QString audioOut = audioOutFromEnvironment();
+    const VideoRoute route = ChooseVideoRoute(QGuiApplication::platformName());
+    const MpvOptions second { audioOut, false, route != VideoRoute::AudioOnly, route == VideoRoute::OwnWindow };
     auto engine = std::make_unique<AudioEngine>(std::make_unique<MpvBackend>(MpvOptions { audioOut, false, false }),
-                                                std::make_unique<MpvBackend>(MpvOptions { audioOut, false, true }));
-    if (!engine->initialise())
-        prompts.show(QStringLiteral("Quaverly"),
-                     QStringLiteral("The audio player could not be started, so songs cannot be played here.\n")
-                         + engine->errorText(),
-                     ui::PromptIcon::Critical);
-    auto volume = std::make_unique<clsVolume>(makeSystemMixer());
-    if (!volume->MixerFound() && audioOut != QLatin1String("null"))
-        prompts.show(QStringLiteral("Quaverly"), QStringLiteral("No mixer found!"), ui::PromptIcon::None);
+                                                std::make_unique<MpvBackend>(second));
     auto* controller = new PlaybackController(window, options, prompts, load.playCounts, std::move(engine),
-                                              std::move(volume));
+                                              [] { return std::make_unique<clsVolume>(makeSystemMixer()); });
+    controller->setReportMissingMixer(audioOut != QLatin1String("null"));
     // Videos show in the now-playing frame, beside the labels, while they play.
-    auto* video = new frmQuicktime(controller->engine(), window.ui().fraNow);
+    auto* video = new frmQuicktime(controller->engine(), route, window.ui().fraNow);
     video->setFixedSize(160, 120);
     if (auto* grid = qobject_cast<QGridLayout*>(window.ui().fraNow->layout()))
         grid->addWidget(video, 0, grid->columnCount(), 5, 1);
+    // The players start in the background once the window has been shown.
+    window.installEventFilter(new ShowWatcher(controller, [controller] {
+        QTimer::singleShot(kPrepareAfterShownMs, controller, &PlaybackController::preparePlayback);
+    }));
     return controller;
+}
+
+void PlaybackController::preparePlayback()
+{
+    m_volume->settle(); // the mixer first: the players start with the volume it leaves them
+    m_engine->startPlayers();
+}
+
+void PlaybackController::onPlayersStarted(bool ok)
+{
+    m_volume->settle(); // before the engine opens a song that waited for the players
+    if (!ok && m_reportMissingMixer && m_volume->source() == VolumeControl::Source::PlayerVolume) {
+        // Said from the event loop: a modal box must not hold the engine inside its start.
+        QTimer::singleShot(0, this, [this] {
+            m_prompts.show(QStringLiteral("Quaverly"), QStringLiteral("No mixer found!"), ui::PromptIcon::None);
+        });
+    }
 }
 
 void PlaybackController::connectControls()
@@ -181,6 +244,7 @@ void PlaybackController::connectControls()
     connect(w, &browser::frmMain::closing, this, [this] {
         m_control->stop();
         tmrPosition->stop();
+        m_volume->store();
         if (m_popup)
             m_popup->close();
     });
@@ -221,11 +285,18 @@ void PlaybackController::connectEngine()
             [this](const QString& message) { showStatus(message, false); });
     connect(m_control, &PlayControl::playbackStopped, this,
             [this](const QString& message) { showStatus(message, true); });
+    // A play that could not be counted (the file locked by another program, or a link
+    // out of the iPod) is said in the status line; the music goes on.
+    connect(m_control, &PlayControl::playCounted, this, [this](int, database::PlayCountError error) {
+        if (error == database::PlayCountError::Locked || error == database::PlayCountError::OutsideIpod)
+            showStatus(m_control->playCounts().UpdateFailureText(error), true);
+    });
     connect(m_engine.get(), &AudioEngine::trayMenuChanged, this, [this](bool pauseEnabled, bool playEnabled) {
         m_menus.mnuPause->setEnabled(pauseEnabled);
         m_menus.mnuPlay->setEnabled(playEnabled);
     });
     connect(m_engine.get(), &AudioEngine::bandLevelsChanged, m_spectrum, &BandBarsView::setLevels);
+    connect(m_engine.get(), &AudioEngine::playersStarted, this, &PlaybackController::onPlayersStarted);
     m_menus.mnuPause->setEnabled(false);
 }
 
@@ -298,10 +369,7 @@ void PlaybackController::showStatus(const QString& message, bool sticky)
 
 void PlaybackController::tmrPosition_Timer()
 {
-    if (m_volume->MixerFound() && m_volume->MaxWaveVolume() > m_volume->MinWaveVolume()) {
-        const double span = double(m_volume->MaxWaveVolume()) - m_volume->MinWaveVolume();
-        m_ui.picVolume->setFraction((m_volume->WaveVolume() - m_volume->MinWaveVolume()) / span);
-    }
+    m_ui.picVolume->setFraction(m_volume->fraction());
     const qint64 length = m_engine->GetLength();
     qint64 elapsed = 0;
     if (length >= 1) {
@@ -324,12 +392,14 @@ void PlaybackController::seek(double fraction)
 
 void PlaybackController::setVolume(double fraction)
 {
-    if (!m_volume->MixerFound())
-        return;
-    const double low = m_volume->MinWaveVolume();
-    const double high = m_volume->MaxWaveVolume();
-    m_ui.picVolume->setFraction(fraction);
-    m_volume->setWaveVolume(static_cast<qint32>(std::lround(low + fraction * (high - low))));
+    m_volume->setFraction(fraction);
+    m_ui.picVolume->setFraction(m_volume->fraction());
+    m_volumeStore->start();
+}
+
+double PlaybackController::volumeFraction() const
+{
+    return m_ui.picVolume->fraction();
 }
 
 void PlaybackController::ShowRatings()
@@ -343,11 +413,13 @@ void PlaybackController::ShowRatings()
 void PlaybackController::Ratings_Click(int index)
 {
     const int track = m_control->CurrentI();
-    if (track < 0)
-        return;
+    if (track < 0 || m_control->deviceGone())
+        return; // nothing is written to an iPod that went away
     database::mdlPlayCountEditor& playCounts = m_control->playCounts();
-    switch (playCounts.SetRating(track, index + 1)) {
+    const database::PlayCountError error = playCounts.SetRating(track, index + 1);
+    switch (error) {
     case database::PlayCountError::None:
+        m_window.setTrackRating(track, playCounts.GetRating(track, m_window.library()));
         break;
     case database::PlayCountError::NoFile:
     case database::PlayCountError::NotSupported: {
@@ -355,6 +427,10 @@ void PlaybackController::Ratings_Click(int index)
         m_prompts.show(message.title, message.text, ui::PromptIcon::Information);
         break;
     }
+    case database::PlayCountError::Locked:
+    case database::PlayCountError::OutsideIpod:
+        m_prompts.show(QStringLiteral("Quaverly"), playCounts.UpdateFailureText(error), ui::PromptIcon::Warning);
+        break;
     default:
         m_prompts.show(QStringLiteral("Quaverly"),
                        QStringLiteral("The rating could not be written to the iPod's Play Counts file."),

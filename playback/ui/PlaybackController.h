@@ -1,6 +1,7 @@
 #pragma once
 #include "database/mdlPlayCountEditor.h"
 #include "playback/PlayControl.h"
+#include "playback/VolumeControl.h"
 
 #include <QObject>
 #include <QPointer>
@@ -47,18 +48,33 @@ class PlaybackController : public QObject
 public:
     using PlayerStarter = std::function<bool(const exporting::PlayerCommand&)>;
 
+    /// `openMixer` opens the system mixer when the volume is first needed.
+    PlaybackController(browser::frmMain& window, settings::mdlOptions& options, ui::PromptService& prompts,
+                       database::mdlPlayCountEditor playCounts, std::unique_ptr<AudioEngine> engine,
+                       VolumeControl::MixerFactory openMixer);
+    /// The same with a mixer that is already open.
     PlaybackController(browser::frmMain& window, settings::mdlOptions& options, ui::PromptService& prompts,
                        database::mdlPlayCountEditor playCounts, std::unique_ptr<AudioEngine> engine,
                        std::unique_ptr<clsVolume> volume);
     ~PlaybackController() override;
 
     /// The program's wiring: the libmpv engine (QUAVERLY_AUDIO_OUT chooses the
-    /// output), the system mixer and the load's Play Counts file.
+    /// output), the system mixer and the load's Play Counts file. Neither
+    /// libmpv nor libasound is loaded here: the players start on a worker
+    /// thread a moment after the window is first shown (or on the first play),
+    /// the mixer opens with them (or on the first use of the slider).
     static PlaybackController* attach(browser::frmMain& window, const database::LoadResult& load,
                                       settings::mdlOptions& options, ui::PromptService& prompts);
 
+    /// Opens the mixer and starts the players in the background, unless done.
+    void preparePlayback();
+    /// Says "No mixer found!" when the players cannot start either, so that
+    /// the slider has nothing to drive (the program; tests keep it quiet).
+    void setReportMissingMixer(bool report) { m_reportMissingMixer = report; }
+
     [[nodiscard]] PlayControl& control() { return *m_control; }
     [[nodiscard]] AudioEngine& engine() { return *m_engine; }
+    [[nodiscard]] VolumeControl& volume() { return *m_volume; }
     [[nodiscard]] BandBarsView* spectrum() const { return m_spectrum; }
     [[nodiscard]] frmPopup* popup() const;
     [[nodiscard]] QLabel* statusLabel() const { return m_status; }
@@ -84,6 +100,9 @@ public:
     void cmdOpen_Click();
     void cmdMakeM3u_Click();
     void PicSpectrum_MouseUp(Qt::MouseButton button);
+    /// The volume slider's level (0 to 1), and setting it as a drag on the slider does.
+    [[nodiscard]] double volumeFraction() const;
+    void setVolumeFraction(double fraction) { setVolume(fraction); }
 
 private:
     void connectControls();
@@ -96,6 +115,8 @@ private:
     void showStatus(const QString& message, bool sticky);
     void seek(double fraction);
     void setVolume(double fraction);
+    void onPlayersStarted(bool ok);
+    void connectSharedPlace();
     void showOpenError(int error, const QString& what);
     [[nodiscard]] std::vector<int> rowTracks() const;
 
@@ -105,12 +126,14 @@ private:
     settings::mdlOptions& m_options;
     ui::PromptService& m_prompts;
     std::unique_ptr<AudioEngine> m_engine;
-    std::unique_ptr<clsVolume> m_volume;
+    std::unique_ptr<VolumeControl> m_volume;
     std::unique_ptr<SongListAccess> m_list;
     std::unique_ptr<exporting::M3uWriter> m_m3u;
     PlayControl* m_control = nullptr;
     QTimer* tmrPosition = nullptr;
     QTimer* m_statusClear = nullptr;
+    QTimer* m_volumeStore = nullptr; // writes the volume once the slider rests
+    bool m_reportMissingMixer = false;
     BandBarsView* m_spectrum = nullptr;
     QLabel* m_status = nullptr;
     QPointer<frmPopup> m_popup;

@@ -15,29 +15,26 @@
 #include "settings/OptionKeys.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
+#include "ui/Shell.h"
 #include "ui/widgets/CommonDialog.h"
+#include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QUrl>
 
 namespace quaverly::playback {
 namespace keys = settings::keys;
 
 namespace {
 
-/// Starts a player without a shell: the associated program through the
-/// desktop, a desktop entry by its Exec line, a program file directly.
+/// Starts a player without a shell: a desktop entry by its Exec line, a
+/// program file directly (the associated program: see connectMenus).
 bool startPlayer(const exporting::PlayerCommand& command)
 {
-    const QString file = command.arguments.value(0);
-    if (command.program == exporting::kDesktopOpener)
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
-    const PlayerLaunch launch = LaunchFor(command.program, file);
+    const PlayerLaunch launch = LaunchFor(command.program, command.arguments.value(0));
     return !launch.program.isEmpty() && QProcess::startDetached(launch.program, launch.arguments);
 }
 
@@ -52,8 +49,15 @@ QColor chooseColour(QWidget* owner, const QColor& initial)
 
 void PlaybackController::connectMenus()
 {
-    m_start = &startPlayer;
-    m_choosePlayer = &ChoosePlayerFile;
+    m_start = [this](const exporting::PlayerCommand& command) {
+        if (command.program != exporting::kDesktopOpener)
+            return startPlayer(command);
+        // "[Default Player]": the desktop's opener, which tells later when it
+        // found no program for the file.
+        ui::OpenOrReport(m_prompts, QStringLiteral("Quaverly"), command.arguments.value(0), this);
+        return true;
+    };
+    m_choosePlayer = [this](QWidget* owner) { return ChoosePlayerFile(owner, m_prompts); };
     m_chooseColour = &chooseColour;
     browser::frmMenus& m = m_menus;
     connect(m.mnuPause, &QAction::triggered, m_control, &PlayControl::picPause_Click);
@@ -67,6 +71,21 @@ void PlaybackController::connectMenus()
     });
     connect(m.mnuSpecColor, &QAction::triggered, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
     connect(m_spectrum, &BandBarsView::colourRequested, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
+    connectSharedPlace();
+}
+
+void PlaybackController::connectSharedPlace()
+{
+    // The volume slider holds the spectrum's place while the spectrum is off:
+    // a right click there offers the spectrum and its colour, so the colour
+    // can be chosen whether or not the spectrum shows.
+    auto* menu = new QMenu(m_ui.picVolume);
+    menu->setObjectName(QStringLiteral("mnuVolumePlace"));
+    menu->addAction(m_menus.mnuSpectrum);
+    menu->addAction(m_menus.mnuSpecColor);
+    m_ui.picVolume->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui.picVolume, &QWidget::customContextMenuRequested, menu,
+            [this, menu](const QPoint& at) { menu->popup(m_ui.picVolume->mapToGlobal(at)); });
 }
 
 void PlaybackController::LoadPlayers()
@@ -116,7 +135,7 @@ void PlaybackController::mnuPlayer_Click(int index)
 void PlaybackController::mnuAddPlayer_Click()
 {
     frmDefaultPlayer players(
-        m_options, [this] { LoadPlayers(); }, &m_window);
+        m_options, m_prompts, [this] { LoadPlayers(); }, &m_window);
     players.setFileChooser(m_choosePlayer);
     players.exec();
 }

@@ -1,34 +1,119 @@
 #include "playback/ui/frmDefaultPlayer.h"
 
 #include "playback/ExternalPlayers.h"
+#include "ui/PromptService.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <QVBoxLayout>
 
 namespace quaverly::playback {
 
-QString ChoosePlayerFile(QWidget* owner)
+namespace {
+
+const QString kProgramsFilter = QStringLiteral("Programs (*)");
+const QString kAllFilesFilter = QStringLiteral("All files (*)");
+const QString kApplicationsFilter = QStringLiteral("Applications (*.desktop)");
+
+/// Under the "Programs" filter, only folders and files the user may run are
+/// listed; under the others, whatever their name patterns pass.
+class ProgramsOnly : public QSortFilterProxyModel
 {
-    QFileDialog dialog(owner, QStringLiteral("Select Media Player"), QStringLiteral("/usr/bin/"));
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setActive(bool active)
+    {
+        if (active == m_active)
+            return;
+        m_active = active;
+        invalidateFilter();
+    }
+
+protected:
+    [[nodiscard]] bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!m_active || !files)
+            return true;
+        const QModelIndex index = files->index(row, 0, parent);
+        if (files->isDir(index))
+            return true;
+        const QFileInfo info = files->fileInfo(index); // follows links, as running it would
+        return info.isFile() && info.isExecutable();
+    }
+
+private:
+    bool m_active = true;
+};
+
+/// Keeps the dialog open, with a message, when the chosen file is not a program.
+class PlayerFileDialog : public QFileDialog
+{
+public:
+    PlayerFileDialog(QWidget* owner, ui::PromptService& prompts)
+        : QFileDialog(owner, QStringLiteral("Select Media Player"), QStringLiteral("/usr/bin/"))
+        , m_prompts(prompts)
+    {
+    }
+
+    void accept() override
+    {
+        const QStringList chosen = selectedFiles();
+        const QFileInfo info(chosen.value(0));
+        if (chosen.size() == 1 && info.isFile() && !IsPlayerProgram(info.filePath())) {
+            RefusePlayer(m_prompts, info.filePath());
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    ui::PromptService& m_prompts;
+};
+
+} // namespace
+
+void RefusePlayer(ui::PromptService& prompts, const QString& path)
+{
+    prompts.show(QStringLiteral("Select Media Player"),
+                 QStringLiteral("%1 cannot be added as a player: it is not a program that may be run (the file is "
+                                "not marked as executable) nor an application's desktop entry (.desktop).\n\n"
+                                "Choose the player's program file, for example in /usr/bin, or make your own "
+                                "script executable first (chmod +x).")
+                     .arg(QDir::toNativeSeparators(path)),
+                 ui::PromptIcon::Warning);
+}
+
+QString ChoosePlayerFile(QWidget* owner, ui::PromptService& prompts)
+{
+    PlayerFileDialog dialog(owner, prompts);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true); // the filter below needs the Qt dialog
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({ QStringLiteral("Programs (*)"), QStringLiteral("Applications (*.desktop)") });
-    dialog.setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Executable | QDir::Readable);
+    auto* programs = new ProgramsOnly(&dialog);
+    dialog.setProxyModel(programs);
+    dialog.setNameFilters({ kProgramsFilter, kAllFilesFilter, kApplicationsFilter });
+    QObject::connect(&dialog, &QFileDialog::filterSelected, programs,
+                     [programs](const QString& filter) { programs->setActive(filter == kProgramsFilter); });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
 
-frmDefaultPlayer::frmDefaultPlayer(settings::mdlOptions& options, std::function<void()> onSaved, QWidget* parent)
+frmDefaultPlayer::frmDefaultPlayer(settings::mdlOptions& options, ui::PromptService& prompts,
+                                   std::function<void()> onSaved, QWidget* parent)
     : QDialog(parent)
     , m_options(options)
+    , m_prompts(prompts)
     , m_onSaved(std::move(onSaved))
-    , m_choose(&ChoosePlayerFile)
+    , m_choose([this](QWidget* owner) { return ChoosePlayerFile(owner, m_prompts); })
 {
     setObjectName(QStringLiteral("frmDefaultPlayer"));
     setWindowTitle(QStringLiteral("Players"));
@@ -67,8 +152,12 @@ QStringList frmDefaultPlayer::players() const
 void frmDefaultPlayer::cmdAdd_Click()
 {
     const QString chosen = m_choose ? m_choose(this) : QString();
-    if (chosen.isEmpty() || !IsPlayerProgram(chosen))
+    if (chosen.isEmpty())
         return;
+    if (!IsPlayerProgram(chosen)) {
+        RefusePlayer(m_prompts, chosen);
+        return;
+    }
     lstPlayers->addItem(chosen);
 }
 

@@ -9,13 +9,16 @@ class QPushButton;
 namespace quaverly::settings {
 class mdlOptions;
 }
+namespace quaverly::ui {
+class PromptService;
+}
 
 namespace quaverly::playback {
 
 /// The players window: lists the registered external players, adds one
-/// (any executable file, or a desktop application entry) and removes the
-/// selected one. Closing it stores the list and calls `onSaved` (the main
-/// window's LoadPlayers).
+/// (any executable file, or a desktop application entry; anything else is
+/// refused with a message) and removes the selected one. Closing it stores
+/// the list and calls `onSaved` (the main window's LoadPlayers).
 class frmDefaultPlayer : public QDialog
 {
     Q_OBJECT
@@ -23,7 +26,8 @@ public:
     /// Answers the chosen program file, or "" when the user cancelled.
     using FileChooser = std::function<QString(QWidget* owner)>;
 
-    frmDefaultPlayer(settings::mdlOptions& options, std::function<void()> onSaved, QWidget* parent = nullptr);
+    frmDefaultPlayer(settings::mdlOptions& options, ui::PromptService& prompts, std::function<void()> onSaved,
+                     QWidget* parent = nullptr);
 
     void setFileChooser(FileChooser chooser) { m_choose = std::move(chooser); }
     [[nodiscard]] QStringList players() const;
@@ -38,6 +42,7 @@ protected:
 
 private:
     settings::mdlOptions& m_options;
+    ui::PromptService& m_prompts;
     std::function<void()> m_onSaved;
     FileChooser m_choose;
     QListWidget* lstPlayers;
@@ -46,8 +51,13 @@ private:
     bool m_saved = false;
 };
 
-/// The file dialog of "Add": titled "Select Media Player", offering programs
-/// and desktop application entries.
-[[nodiscard]] QString ChoosePlayerFile(QWidget* owner);
+/// The file dialog of "Add", titled "Select Media Player", starting in
+/// /usr/bin: every file, filtered by "Programs (*)" (only files the user may
+/// run, and folders), "All files (*)" or "Applications (*.desktop)". A chosen
+/// file that is neither a program nor a desktop entry is refused with a
+/// message and the dialog stays open. "" when cancelled.
+[[nodiscard]] QString ChoosePlayerFile(QWidget* owner, ui::PromptService& prompts);
+/// The message that refuses `path` as a player.
+void RefusePlayer(ui::PromptService& prompts, const QString& path);
 
 } // namespace quaverly::playback

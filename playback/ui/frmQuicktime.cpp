@@ -8,6 +8,11 @@
 namespace quaverly::playback {
 
 frmQuicktime::frmQuicktime(AudioEngine& engine, QWidget* parent)
+    : frmQuicktime(engine, ChooseVideoRoute(QGuiApplication::platformName()), parent)
+{
+}
+
+frmQuicktime::frmQuicktime(AudioEngine& engine, VideoRoute route, QWidget* parent)
     : QWidget(parent)
     , m_engine(&engine)
 {
@@ -22,7 +27,8 @@ frmQuicktime::frmQuicktime(AudioEngine& engine, QWidget* parent)
     layout->addWidget(QT);
     resize(320, 240);
 
-    if (engine.QuickTimeInstalled() && QGuiApplication::platformName() == QLatin1String("xcb")) {
+    if (route == VideoRoute::Embedded) {
+        // The engine hands the surface to the second player once it has started.
         engine.setVideoWindow(static_cast<quintptr>(QT->winId()));
         m_attached = true;
     }
@@ -39,7 +45,7 @@ frmQuicktime::~frmQuicktime()
 void frmQuicktime::followEngine()
 {
     const BackendState state = m_engine->state();
-    setVisible(m_engine->QuickTimeActive()
+    setVisible(m_attached && m_engine->QuickTimeActive()
                && (state == BackendState::Playing || state == BackendState::Paused || state == BackendState::Loading));
 }
 

@@ -3,19 +3,30 @@
 //   quaverly [ROOT]                      ROOT: an iPod folder or an iTunesDB path
 //   quaverly --screenshot FILE [ROOT]    starts as usual, saves the filled main
 //                                        window to FILE (PNG) and exits
+//   quaverly --version                   prints the version
+//   quaverly --paths                     prints where the companions and the
+//                                        help file were found
 #include "browser/ui/frmMain.h"
+#include "desktop/ui/DesktopIntegration.h"
+#include "desktop/ui/WindowMediaPlayer.h"
 #include "devicetools/ui/ToolWindows.h"
+#include "media/ui/CoverArtPanels.h"
 #include "playback/ui/PlaybackController.h"
 #include "startup/IpodDiscovery.h"
+#include "startup/ProgramLayout.h"
 #include "startup/SingleInstance.h"
 #include "startup/app/ConsolePromptService.h"
 #include "startup/ui/StartupFlow.h"
 #include "ui/QtPromptService.h"
+#include "ui/widgets/ProjectLinks.h"
 #include "ui/widgets/Skin.h"
 #include "updates/UpdateHandOver.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 
 #include <clocale>
@@ -25,6 +36,21 @@
 using namespace quaverly;
 
 namespace {
+
+constexpr qint64 kCoverWaitMs = 3000;
+
+/// Cover art in the window, and the playing song's cover for the desktop's
+/// media controls (mpris:artUrl).
+media::CoverArtPanels* attachCovers(browser::frmMain& window, playback::PlaybackController& playback,
+                                    desktop::DesktopIntegration& desktop)
+{
+    auto* covers = media::CoverArtPanels::attach(window, &playback.control());
+    desktop::WindowMediaPlayer* player = &desktop.player();
+    player->setArtUrlProvider([covers](int trackIndex) { return covers->coverUrlFor(trackIndex); });
+    QObject::connect(covers, &media::CoverArtPanels::playingCoverFileChanged, player,
+                     [player] { player->coverChanged(); });
+    return covers;
+}
 
 struct Arguments
 {
@@ -65,22 +91,56 @@ void takeScreenshot(QWidget* window, const QString& file, qint64 startupMs, qint
     QCoreApplication::exit(0);
 }
 
+/// The options that need no window: answered before any display is opened.
+/// Answers the exit status, or -1 when `option` is not one of them.
+int runConsoleOption(int argc, char* argv[])
+{
+    const QByteArray option = argc == 2 ? QByteArray(argv[1]) : QByteArray();
+    if (option != "--version" && option != "--paths")
+        return -1;
+    QCoreApplication app(argc, argv);
+    if (option == "--version") {
+        std::printf("quaverly %s\n", QUAVERLY_VERSION);
+        return 0;
+    }
+    const startup::ProgramLayout layout = startup::CurrentProgramLayout();
+    const QString help = ui::links::ProgramDocument(QLatin1String(ui::links::kHelpFileName));
+    std::printf("program: %s\ncompanions: %s\nhelp: %s\n", qPrintable(layout.programDir),
+                qPrintable(layout.companionDir), qPrintable(help));
+    int missing = 0;
+    for (const char* name : startup::kCompanionNames) {
+        if (!QFileInfo(QDir(layout.companionDir).filePath(QLatin1String(name))).isExecutable()) {
+            std::fprintf(stderr, "quaverly: %s is missing from %s\n", name, qPrintable(layout.companionDir));
+            ++missing;
+        }
+    }
+    if (help.isEmpty())
+        std::fprintf(stderr, "quaverly: %s was not found\n", ui::links::kHelpFileName);
+    return missing == 0 && !help.isEmpty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QElapsedTimer launch;
     launch.start();
+    if (const int status = runConsoleOption(argc, argv); status >= 0)
+        return status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quaverly"));
     QApplication::setApplicationVersion(QStringLiteral(QUAVERLY_VERSION));
+    // The desktop entry's name: desktops match the window (Wayland app id) to its icon and entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUAVERLY_APP_ID));
     // libmpv refuses other numeric locales; set before any thread starts.
     std::setlocale(LC_NUMERIC, "C"); // NOLINT(concurrency-mt-unsafe)
     ui::Skin::applyApplicationLook();
 
     const Arguments args = parseArguments(QApplication::arguments().mid(1));
     if (!args.valid) {
-        std::fprintf(stderr, "usage: quaverly [ROOT]\n       quaverly --screenshot FILE [ROOT]\n");
+        std::fprintf(stderr,
+                     "usage: quaverly [ROOT]\n       quaverly --screenshot FILE [ROOT]\n"
+                     "       quaverly --version | --paths\n");
         return 2;
     }
     // A screenshot run is a tool run: it does not count as the running copy.
@@ -94,14 +154,24 @@ int main(int argc, char* argv[])
     else
         prompts = std::make_unique<ui::QtPromptService>();
 
+    QPointer<media::CoverArtPanels> covers;
+    startup::StartupFlow* flowForReopen = nullptr; // set once the flow exists
+    const auto openIpod = [&flowForReopen](const QString& root) {
+        if (flowForReopen)
+            flowForReopen->openIpod(root);
+    };
     startup::StartupFlow flow(
         *prompts,
-        [](const database::LoadResult& load, settings::mdlOptions& options, ui::PromptService& prompter) -> QWidget* {
+        [openIpod, &covers](const database::LoadResult& load, settings::mdlOptions& options,
+                            ui::PromptService& prompter) -> QWidget* {
             auto* window = new browser::frmMain(load.library, options, prompter);
-            playback::PlaybackController::attach(*window, load, options, prompter);
+            auto* playback = playback::PlaybackController::attach(*window, load, options, prompter);
+            auto* desktop = desktop::DesktopIntegration::attach(*window, *playback, options, prompter, openIpod);
             devicetools::ToolWindows::attach(*window, load, options, prompter);
+            covers = attachCovers(*window, *playback, *desktop);
             return window;
         });
+    flowForReopen = &flow;
     flow.setUpdateInstaller([&prompts] {
         const updates::UpdateResult result = updates::InstallUpdates(updates::UpdateContext::currentProgram(),
                                                                      *prompts);
@@ -122,12 +192,21 @@ int main(int argc, char* argv[])
     // Closing the main window ends the program, even when it was hidden to the tray.
     QObject::connect(&flow, &startup::StartupFlow::mainWindowClosed, &app, [] { QCoreApplication::exit(0); });
     if (args.screenshot) {
-        QObject::connect(&flow, &startup::StartupFlow::mainWindowShown, &app, [&flow, &args, &launch](QWidget* w) {
-            const qint64 beforeStart = launch.elapsed() - flow.startupMs() - flow.heldMs();
-            QTimer::singleShot(200, w, [w, &args, &flow, beforeStart] {
-                takeScreenshot(w, args.screenshotFile, beforeStart + flow.startupMs(), flow.heldMs());
-            });
-        });
+        QObject::connect(&flow, &startup::StartupFlow::mainWindowShown, &app,
+                         [&flow, &args, &launch, &covers](QWidget* w) {
+                             const qint64 beforeStart = launch.elapsed() - flow.startupMs() - flow.heldMs();
+                             // The covers are read off the window's thread; the picture waits for them.
+                             auto* settle = new QTimer(w);
+                             const auto waited = std::make_shared<QElapsedTimer>();
+                             waited->start();
+                             QObject::connect(settle, &QTimer::timeout, w, [=, &args, &flow, &covers] {
+                                 if (covers && covers->busy() && waited->elapsed() < kCoverWaitMs)
+                                     return;
+                                 settle->stop();
+                                 takeScreenshot(w, args.screenshotFile, beforeStart + flow.startupMs(), flow.heldMs());
+                             });
+                             settle->start(200);
+                         });
     }
     QTimer::singleShot(0, &flow, [&flow, &args] {
         flow.start(args.commandLine, startup::ScanCandidates(), QCoreApplication::applicationDirPath());

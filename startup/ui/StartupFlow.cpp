@@ -40,12 +40,37 @@ void StartupFlow::start(const QString& commandLine, std::vector<QString> roots, 
 void StartupFlow::onFound(const FindResult& found)
 {
     m_iPodRoot = found.iPodRoot;
+    m_busy = true;
     m_loading = new frmLoadingDB(m_prompts);
     m_loading->setAttribute(Qt::WA_DeleteOnClose);
     m_loading->setToday(m_today);
     connect(m_loading, &frmLoadingDB::loaded, this, &StartupFlow::onLoaded);
     connect(m_loading, &frmLoadingDB::finished, this, &StartupFlow::onLoadingFinished);
     m_loading->LoadDB(found.dbPath, found.iPodRoot);
+}
+
+bool StartupFlow::openIpod(const QString& root)
+{
+    if (m_busy)
+        return false; // a load is under way already
+    const std::optional<FindResult> found = StartFindiPod(root, {});
+    if (!found)
+        return false;
+    QMetaObject::invokeMethod(
+        this, [this, found = *found] { replaceIpod(found); }, Qt::QueuedConnection);
+    return true;
+}
+
+void StartupFlow::replaceIpod(const FindResult& found)
+{
+    if (m_busy)
+        return;
+    qCInfo(lcStartup) << "opening the iPod at" << found.iPodRoot;
+    m_clock.start();
+    delete m_main.data(); // before the library and options it refers to
+    m_options.reset();
+    m_load.reset();
+    onFound(found);
 }
 
 void StartupFlow::onLoaded(std::shared_ptr<database::LoadResult> result)
@@ -63,6 +88,7 @@ void StartupFlow::onLoaded(std::shared_ptr<database::LoadResult> result)
 
 void StartupFlow::onLoadingFinished()
 {
+    m_busy = false;
     m_heldMs = m_clock.elapsed() - m_mainLoadedAt;
     if (m_main) {
         m_main->installEventFilter(this);

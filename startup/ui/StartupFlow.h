@@ -45,6 +45,12 @@ public:
     void setToday(const QDate& date) { m_today = date; }
 
     void start(const QString& commandLine, std::vector<QString> roots, const QString& programDir);
+    /// Replaces the open iPod by the one at `root` (an iPod mounted later):
+    /// from the event loop, the main window is deleted without the close
+    /// handling (no eject, no saving: the caller saves what it wants to keep)
+    /// and the loading window loads the new database as at start-up. False
+    /// (and nothing done) when `root` holds no iPod or a load is under way.
+    bool openIpod(const QString& root);
 
     [[nodiscard]] QWidget* mainWindow() const { return m_main; }
     [[nodiscard]] database::LoadResult* loadResult() const { return m_load.get(); }
@@ -69,6 +75,7 @@ private:
     void onFound(const FindResult& found);
     void onLoaded(std::shared_ptr<database::LoadResult> result);
     void onLoadingFinished();
+    void replaceIpod(const FindResult& found);
 
     ui::PromptService& m_prompts;
     MainWindowFactory m_factory;
@@ -84,6 +91,7 @@ private:
     qint64 m_mainLoadedAt = 0;
     qint64 m_startupMs = 0;
     qint64 m_heldMs = 0;
+    bool m_busy = false; // from the iPod found until its main window shows
 };
 
 } // namespace quaverly::startup

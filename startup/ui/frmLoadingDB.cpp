@@ -1,7 +1,6 @@
 #include "startup/ui/frmLoadingDB.h"
 
 #include "ui/PromptService.h"
-#include "ui/Shell.h"
 #include "ui/widgets/ProjectLinks.h"
 #include "ui/widgets/Skin.h"
 
@@ -36,11 +35,6 @@ QLabel* link(const QString& text, const char* name, QWidget* parent)
     label->setObjectName(QLatin1String(name));
     label->setCursor(Qt::PointingHandCursor);
     return label;
-}
-
-void OpenDonationPage()
-{
-    ui::OpenWithShell(QLatin1String(ui::links::kDonationPage));
 }
 
 } // namespace
@@ -90,8 +84,8 @@ frmLoadingDB::frmLoadingDB(ui::PromptService& prompts, QWidget* parent)
     setFixedWidth(420);
 
     for (QLabel* label : Label1)
-        connect(label, &QLabel::linkActivated, this, [] { OpenDonationPage(); });
-    connect(Image1, &ui::SkinImage::clicked, this, [] { OpenDonationPage(); });
+        connect(label, &QLabel::linkActivated, this, &frmLoadingDB::OpenDonationPage);
+    connect(Image1, &ui::SkinImage::clicked, this, &frmLoadingDB::OpenDonationPage);
     tmrWasteTime.setInterval(200);
     connect(&tmrWasteTime, &QTimer::timeout, this, &frmLoadingDB::tmrWasteTime_Timer);
     connect(&m_watcher, &QFutureWatcher<database::LoadResult>::finished, this, &frmLoadingDB::loadFinished);
@@ -163,16 +157,23 @@ void frmLoadingDB::finishWhenHeld()
     close();
 }
 
+void frmLoadingDB::OpenDonationPage()
+{
+    // The program outlives this window, so a late failure is still shown.
+    ui::links::OpenProjectPage(m_prompts, QStringLiteral("Donate"), qApp);
+}
+
 void frmLoadingDB::reportProblems(const database::LoadResult& result)
 {
     for (const QString& warning : result.warnings)
         qCWarning(lcStartup).noquote() << warning;
-    const QString contact = QLatin1String(ui::links::kIssuePage);
+    // The README beside the program says how to reach the developers.
+    const QString contact = QStringLiteral("the Quaverly developers (the README that comes with Quaverly says how)");
     if (result.error != database::LoadError::None) {
         ui::PromptRequest request { QStringLiteral("Error with iTunesDB"),
                                     result.errorText
                                         + QStringLiteral("\r\nQuaverly starts with an empty library. If your iPod "
-                                                         "plays its songs, please report this on ")
+                                                         "plays its songs, please report this to ")
                                         + contact + QStringLiteral("."),
                                     ui::PromptIcon::Critical,
                                     ui::PromptButtons::Ok,

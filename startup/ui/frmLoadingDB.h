@@ -62,6 +62,8 @@ private:
     void tmrWasteTime_Timer();
     void reportProblems(const database::LoadResult& result);
     void finishWhenHeld();
+    /// The donation action of both labels and the image: the README, which says how to support the project.
+    void OpenDonationPage();
 
     ui::PromptService& m_prompts;
     QFutureWatcher<database::LoadResult> m_watcher;

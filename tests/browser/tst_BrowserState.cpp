@@ -322,6 +322,35 @@ private Q_SLOTS:
         QCOMPARE(browser.songRows(), Rows(expected.begin(), expected.end()));
     }
 
+    // The Rating cell shows the iPod's rating where it has one: the search
+    // and the sort see those stars, not the database's.
+    void ratings_searchAndSortSeeTheShownStars()
+    {
+        Library library = makeLibrary({ { u"Alpha"_qs, u"A"_qs, u"X"_qs, u"G"_qs },
+                                        { u"Beta"_qs, u"A"_qs, u"X"_qs, u"G"_qs },
+                                        { u"Gamma"_qs, u"A"_qs, u"X"_qs, u"G"_qs } });
+        for (quaverly::database::TrackRecord& track : library.Tracks) {
+            track.Rating = 1; // no 4 or 5 in any other cell (UINs are 1000 to 1002)
+            track.FileSize = 7000;
+            track.Length = 7000;
+        }
+        BrowserState browser(library);
+        browser.selectFirstSource();
+        browser.txtSearch_Change(u"4"_qs);
+        QVERIFY(browser.songRows().empty());
+        browser.setRatings({ 1, 4, 1 }); // as read from the Play Counts file
+        browser.txtSearch_Change(QString());
+        browser.txtSearch_Change(u"4"_qs);
+        QCOMPARE(browser.songRows(), Rows { 1 });
+        browser.setRating(2, 5); // rated while the program runs
+        browser.txtSearch_Change(QString());
+        browser.txtSearch_Change(u"5"_qs);
+        QCOMPARE(browser.songRows(), Rows { 2 });
+        browser.txtSearch_Change(QString());
+        browser.sortSongRows(static_cast<int>(Column::Rating), false);
+        QCOMPARE(browser.songRows(), (Rows { 2, 1, 0 }));
+    }
+
     void search_screenJump()
     {
         const Library library = cascadeLibrary();

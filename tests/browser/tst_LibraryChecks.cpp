@@ -171,6 +171,30 @@ private Q_SLOTS:
         QVERIFY(expected.endsWith(u"\r\nBånd - Many (5 copies)\r\n"_qs.toUtf8()));
     }
 
+    void duplicatesFile_linkedOutOfTheIpodIsLeftAlone()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString root = dir.filePath(u"ipod"_qs);
+        QVERIFY(writeFile(dir.filePath(u"outside.txt"_qs), "the user's notes"));
+        QVERIFY(writeFile(root + u"/iPod_Control/Notes/list.txt"_qs, "old list"));
+        QVERIFY(QFile::link(dir.filePath(u"outside.txt"_qs), root + u"/duplicates.txt"_qs));
+
+        WriteResult result = WriteDuplicatesFile(root, u"\r\nA - B"_qs);
+        QCOMPARE(result.error, WriteError::OutsideIpod);
+        QVERIFY(!result.errorText.isEmpty());
+        QCOMPARE(readAll(dir.filePath(u"outside.txt"_qs)), QByteArray("the user's notes"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { u"outside.txt"_qs });
+
+        // A link to a file on the iPod is written where it points, still on the iPod.
+        QVERIFY(QFile::remove(root + u"/duplicates.txt"_qs));
+        QVERIFY(QFile::link(root + u"/iPod_Control/Notes/list.txt"_qs, root + u"/duplicates.txt"_qs));
+        result = WriteDuplicatesFile(root, u"\r\nA - B"_qs);
+        QCOMPARE(result.error, WriteError::None);
+        QCOMPARE(readAll(root + u"/iPod_Control/Notes/list.txt"_qs), QByteArray("\r\nA - B\r\n"));
+        QVERIFY(QFileInfo(root + u"/duplicates.txt"_qs).isSymLink());
+    }
+
     void duplicatesFile_failureIsReported_data()
     {
         QTest::addColumn<QString>("root");

@@ -41,6 +41,8 @@ private Q_SLOTS:
         QCOMPARE(SongCell(track, Column::Title, false), u"Song"_qs);
         QCOMPARE(SongCell(track, Column::UIN, false), u"-12"_qs);
         QCOMPARE(SongCell(track, Column::Rating, false), u"3"_qs);
+        QCOMPARE(SongCell(track, Column::Rating, false, 5), u"5"_qs); // the stars shown win
+        QCOMPARE(SongCell(track, Column::Rating, false, 0), u"0"_qs);
         QCOMPARE(SongCell(track, Column::Filesize, false), u"5000000000"_qs);
         QCOMPARE(SongCell(track, Column::TrackNumber, false), u"7"_qs);
         QVERIFY(SongCell(track, static_cast<Column>(12), false).isEmpty());

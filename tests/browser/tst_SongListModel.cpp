@@ -77,6 +77,29 @@ private Q_SLOTS:
         QCOMPARE(model.cellText(1, 0), u" "_qs);
     }
 
+    void ratings_showTheStarsGiven()
+    {
+        const Library library = modelLibrary();
+        SongListModel model(library);
+        model.setRows({ 0, 1, 2, 1 });
+        const int rating = static_cast<int>(Column::Rating);
+        const QString databaseStars = model.cellText(1, rating);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        model.setRating(1, 5);
+        QCOMPARE(changed.size(), 2); // both rows of that song
+        QCOMPARE(changed.at(0).at(0).value<QModelIndex>().column(), rating);
+        QCOMPARE(model.cellText(1, rating), u"5"_qs);
+        QCOMPARE(model.cellText(3, rating), u"5"_qs);
+        QCOMPARE(model.cellText(0, rating), QString::number(library.Tracks[0].Rating)); // others unchanged
+        model.setRatings({ 2, 3, 4 });
+        QCOMPARE(model.cellText(1, rating), u"3"_qs);
+        model.setRatings({});
+        QCOMPARE(model.cellText(1, rating), databaseStars);
+        model.setRatings({ 0, 5, 2 });
+        model.sort(rating);
+        QCOMPARE(model.rows(), (Rows { 0, 2, 1, 1 }));
+    }
+
     void sort_keepsSelectionOnItsSong()
     {
         const Library library = modelLibrary();

@@ -58,7 +58,8 @@ class tst_Deveject : public QObject
         m_mountPoint = QFileInfo(m_case + u"/media/My iPod's Music"_s).canonicalFilePath();
         m_tmpfs = QFileInfo(m_case + u"/media/ram"_s).canonicalFilePath();
         FakeTools all = tools;
-        all.insert(u"notify-send"_s, {});
+        if (!all.contains(u"notify-send"_s))
+            all.insert(u"notify-send"_s, {});
         for (auto it = all.cbegin(); it != all.cend(); ++it) {
             if (!writeFake(it.key(), it.value()))
                 return false;
@@ -73,11 +74,18 @@ class tst_Deveject : public QObject
     }
 
     int runDeveject(const QStringList& arguments, QString* errors = nullptr,
-                    const QString& program = binary("deveject"))
+                    const QString& program = binary("deveject"), bool display = false)
     {
         QProcess process;
         QProcessEnvironment env = environment(file(u"bin"_s));
         env.insert(u"QUAVERLY_MOUNTINFO"_s, file(u"mountinfo"_s));
+        if (display) {
+            // A display to show the message box on (drawn off screen), which
+            // logs what it shows and closes at once.
+            env.insert(u"DISPLAY"_s, u":0"_s);
+            env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+            env.insert(u"QUAVERLY_COMPANION_MESSAGES"_s, file(u"messages.log"_s));
+        }
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(m_mountPoint); // deveject must leave it at once
         process.start(program, arguments);
@@ -181,6 +189,40 @@ private Q_SLOTS:
         QVERIFY(toolCalls().isEmpty());
         QVERIFY(!errors.isEmpty());
         QVERIFY(notified());
+    }
+
+    // Quaverly has ended when deveject runs, so a failure must reach the user
+    // by itself: a notification, or a message box where none can be shown.
+    void aFailureIsShownWithoutANotificationService_data()
+    {
+        QTest::addColumn<QByteArray>("notifySend"); // "" when there is none
+        QTest::addColumn<bool>("box");
+        QTest::newRow("notification shown") << QByteArray("exit 0") << false;
+        QTest::newRow("no notification service")
+            << QByteArray("echo 'GDBus.Error:org.freedesktop.DBus.Error.ServiceUnknown' >&2; exit 1") << true;
+        QTest::newRow("notify-send hangs") << QByteArray("exec sleep 30") << true;
+        QTest::newRow("no notify-send") << QByteArray() << true;
+    }
+    void aFailureIsShownWithoutANotificationService()
+    {
+        QFETCH(QByteArray, notifySend);
+        QFETCH(bool, box);
+        const QByteArray script = notifySend.isEmpty() ? QByteArray("exit 0") : notifySend;
+        QVERIFY(setUpCase({ { u"udisksctl"_s, {} }, { u"notify-send"_s, { 0, script } } }));
+        if (notifySend.isEmpty())
+            QVERIFY(QFile::remove(file(u"bin/notify-send"_s)));
+        const QString notMounted = m_case + u"/media"_s;
+        QString errors;
+        QCOMPARE(runDeveject({ u"-EjectDrive:"_s + notMounted }, &errors, binary("deveject"), true), 1);
+        QVERIFY(errors.contains(u"is not a mount point"_s));
+        const QString shown = readFile(file(u"messages.log"_s));
+        if (box) {
+            QVERIFY(shown.startsWith(u"iPod not ejected\n"_s));
+            QVERIFY2(shown.contains(QFileInfo(notMounted).canonicalFilePath() + u" is not a mount point"_s),
+                     qPrintable(shown));
+        } else {
+            QVERIFY(shown.isEmpty());
+        }
     }
 
     void argumentForms()

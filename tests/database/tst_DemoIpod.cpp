@@ -1,5 +1,7 @@
 // The demo iPod opens like a real one: sound database, playable songs.
 #include "database/LibraryLoader.h"
+#include "media/EmbeddedArt.h"
+#include "tools/demoipod/DemoArt.h"
 #include "tools/demoipod/DemoIpod.h"
 
 #include <QDir>
@@ -55,6 +57,34 @@ private Q_SLOTS:
         QVERIFY(genres.size() >= 4);
         QVERIFY(duplicate);
         QVERIFY(nonLatin);
+    }
+
+    void mostAlbumsCarryTheirOwnCover()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(MakeDemoIpod(dir.path(), {}, nullptr));
+        const LoadResult result = LoadiTunesDB(dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s), dir.path());
+        QHash<QString, QByteArray> coverOfAlbum;
+        int withCover = 0;
+        for (const TrackRecord& t : result.library.Tracks) {
+            const quaverly::media::ArtResult art = quaverly::media::ReadEmbeddedArt(dir.path() + t.Path);
+            if (art.error == quaverly::media::ArtError::None) {
+                ++withCover;
+                QCOMPARE(art.cover.mimeType, u"image/png"_s);
+                QVERIFY(t.Year > 0);
+                // Every song of an album carries the same picture, and no two albums share one.
+                QVERIFY(coverOfAlbum.value(t.Album, art.cover.data) == art.cover.data);
+                coverOfAlbum.insert(t.Album, art.cover.data);
+            } else {
+                QCOMPARE(art.error, quaverly::media::ArtError::NoArt);
+            }
+        }
+        QVERIFY(withCover > result.library.TrackCount() / 2);
+        QVERIFY(withCover < result.library.TrackCount()); // the placeholder has songs to show too
+        QCOMPARE(QSet<QByteArray>(coverOfAlbum.begin(), coverOfAlbum.end()).size(), coverOfAlbum.size());
+        QCOMPARE(MakeCoverPng(7), MakeCoverPng(7)); // the same demo every time
+        QVERIFY(MakeCoverPng(7).startsWith("\x89PNG\r\n\x1a\n"));
     }
 
     void largeLibraryWithoutAudio()

@@ -179,6 +179,54 @@ private Q_SLOTS:
         QVERIFY(lib.Tracks[1].Genre.isEmpty());
     }
 
+    void trackDetails()
+    {
+        WriterDatabase db = threeSongs();
+        db.tracks[0].extraStrings = { { 22, u"Various Artists"_s }, { 12, u"Ólafur"_s }, { 8, u"tab\there"_s } };
+        db.tracks[0].year = 2004;
+        db.tracks[0].totalTracks = 12;
+        db.tracks[0].discNumber = 2;
+        db.tracks[0].totalDiscs = 3;
+        db.tracks[1].extraStrings = { { 22, u"Various Artists"_s }, { 13, u"a grouping is not kept"_s } };
+        db.tracks[1].year = -5;           // damage: never a negative year
+        db.tracks[1].totalTracks = 70000; // damage: capped, not wrapped
+        for (const qint32 header : { 0x9c, 0x248 }) {
+            WriterOptions options;
+            options.mhitHeader = header;
+            const Library lib = parse(WriteITunesDB(db, options)).library;
+            const TrackRecord& first = lib.Tracks[0];
+            QCOMPARE(first.albumArtist(), u"Various Artists"_s);
+            QCOMPARE(first.composer(), u"Ólafur"_s);
+            QCOMPARE(first.comment(), u"tab\there"_s);
+            QCOMPARE(first.Year, 2004);
+            QCOMPARE(first.TotalTracks, qint16(12));
+            QCOMPARE(first.DiscNumber, qint16(2));
+            QCOMPARE(first.TotalDiscs, qint16(3));
+            QCOMPARE(lib.Tracks[1].albumArtist(), u"Various Artists"_s);
+            QVERIFY(lib.Tracks[1].comment().isEmpty());
+            QCOMPARE(lib.Tracks[1].Year, 0);
+            QCOMPARE(lib.Tracks[1].TotalTracks, qint16(0x7fff));
+            QCOMPARE(lib.Tracks[1].Title, u"Two"_s); // the other strings still land where they belong
+            QVERIFY(!lib.Tracks[2].Credits);         // none of the three: nothing held
+        }
+        {
+            // Tracks with the same three texts share one copy of them.
+            WriterDatabase album = threeSongs();
+            for (WriterTrack& track : album.tracks)
+                track.extraStrings = { { 22, u"Various Artists"_s }, { 12, u"Bach"_s } };
+            const Library lib = parse(WriteITunesDB(album)).library;
+            QVERIFY(lib.Tracks[0].Credits);
+            QCOMPARE(lib.Tracks[0].Credits, lib.Tracks[2].Credits);
+            QCOMPARE(lib.Tracks[1].composer(), u"Bach"_s);
+        }
+        // A header too short for the details leaves them 0 instead of reading the strings after it.
+        WriterOptions tiny;
+        tiny.mhitHeader = 0x60;
+        const Library lib = parse(WriteITunesDB(db, tiny)).library;
+        QCOMPARE(lib.Tracks[0].Year, 0);
+        QCOMPARE(lib.Tracks[0].composer(), u"Ólafur"_s);
+    }
+
     void ratingRounding_data()
     {
         QTest::addColumn<int>("raw");

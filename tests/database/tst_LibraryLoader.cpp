@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <unistd.h>
 
 using namespace quaverly::database;
@@ -92,6 +93,11 @@ private Q_SLOTS:
         QCOMPARE(t.FileType, u"MPEG-Audiodatei"_s);
         QVERIFY(t.Path.startsWith(u"/iPod_Control/Music/f03/"_s));
         QCOMPARE(t.Genre, u"Andere"_s);
+        // The details a copy's tags are written from.
+        QCOMPARE(t.composer(), u"komponist"_s);
+        QCOMPARE(t.comment(), u"bpm 22"_s);
+        QCOMPARE(t.Year, 1997);
+        QVERIFY(t.albumArtist().isEmpty());
 
         const LoadResult gtkpod = LoadiTunesDB(realDb(u"shuffle-gtkpod-libgpod08-podcasts"_s), {});
         QCOMPARE(gtkpod.library.Playlists[1].UINList.size(), size_t(15)); // episodes, no show headers
@@ -103,6 +109,19 @@ private Q_SLOTS:
         }
         QVERIFY(dash);
         QVERIFY(guillemet);
+        QCOMPARE(gtkpod.library.Tracks[0].Year, 2013);
+        const auto bySigler = std::count_if(
+            gtkpod.library.Tracks.begin(), gtkpod.library.Tracks.end(), [](const TrackRecord& track) {
+                return track.albumArtist() == u"Scott Sigler"_s && track.composer() == u"Scott Sigler"_s;
+            });
+        QCOMPARE(bySigler, 1);
+
+        // A .NET writer's database: year and album track count in the 0x184-byte track header.
+        const LoadResult clickwheel = LoadiTunesDB(realDb(u"clickwheel-hash58-v19-350tracks"_s), {});
+        QCOMPARE(clickwheel.library.Tracks[3].Year, 1999);
+        QCOMPARE(clickwheel.library.Tracks[3].TotalTracks, qint16(7));
+        QCOMPARE(clickwheel.library.Tracks[2].Year, 0);
+        QCOMPARE(clickwheel.library.Tracks[2].DiscNumber, qint16(0));
     }
 
     void damagedRealCopiesAreReported()

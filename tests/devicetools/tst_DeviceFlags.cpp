@@ -105,6 +105,51 @@ private Q_SLOTS:
         QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { false, true, false, true }));
     }
 
+    void linksOutOfTheIpodAreNeverWrittenThrough()
+    {
+        // "outside" stands for the computer beside the iPod.
+        const QString outside = m_dir.filePath(QStringLiteral("outside"));
+        QVERIFY(QDir().mkpath(outside));
+        QFile victim(outside + QStringLiteral("/victim"));
+        QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write("keep me") == 7);
+        victim.close();
+
+        // A ".txt" linked out: setting the flag would have emptied the outside file.
+        const QString root = makeIpod();
+        QVERIFY(QFile::link(victim.fileName(), device(root) + QStringLiteral("_show_voltage.txt")));
+        FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::On, FlagState::Leave, FlagState::Leave));
+        QCOMPARE(report.firstError, FlagError::OutsideIpod);
+        QCOMPARE(report.failedFiles, QStringList { QStringLiteral("_show_voltage.txt") });
+        QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { false, true, false, false }));
+        // Turning it off removes the link itself, never what it points to.
+        QVERIFY(ApplyFlags(root, states(FlagState::Off, FlagState::Leave, FlagState::Leave, FlagState::Leave)).ok());
+        QVERIFY(!QFileInfo(device(root) + QStringLiteral("_show_voltage.txt")).isSymLink());
+
+        // A ".txt" linked to another file of the iPod: replaced, the other file kept.
+        QVERIFY(touch(root + QStringLiteral("/iPod_Control/keep")));
+        QVERIFY(
+            QFile::link(root + QStringLiteral("/iPod_Control/keep"), device(root) + QStringLiteral("_show_speed.txt")));
+        QVERIFY(ApplyFlags(root, states(FlagState::Leave, FlagState::Leave, FlagState::Leave, FlagState::On)).ok());
+        QVERIFY(QFileInfo(root + QStringLiteral("/iPod_Control/keep")).isFile());
+        QVERIFY(!QFileInfo(device(root) + QStringLiteral("_show_speed")).isSymLink());
+
+        // The whole Device folder linked out: nothing there is created or deleted.
+        const QString linked = m_dir.filePath(QStringLiteral("linked"));
+        QVERIFY(QDir().mkpath(linked + QStringLiteral("/iPod_Control")));
+        QVERIFY(touch(outside + QStringLiteral("/_show_speed")));
+        QVERIFY(QFile::link(outside, linked + QStringLiteral("/iPod_Control/Device")));
+        report = ResetFlags(linked);
+        QCOMPARE(report.firstError, FlagError::OutsideIpod);
+        QCOMPARE(report.failedFiles.size(), int(kFlagCount));
+        QVERIFY(QFileInfo::exists(outside + QStringLiteral("/_show_speed")));
+        QCOMPARE(
+            ApplyFlags(linked, states(FlagState::On, FlagState::Leave, FlagState::Leave, FlagState::Leave)).firstError,
+            FlagError::OutsideIpod);
+        QVERIFY(!QFileInfo::exists(outside + QStringLiteral("/_show_voltage")));
+        QVERIFY(victim.open(QIODevice::ReadOnly));
+        QCOMPARE(victim.readAll(), QByteArray("keep me"));
+    }
+
     void missingDeviceFolderFailsOnlyForFlagsToSet()
     {
         const QString root = m_dir.filePath(QStringLiteral("nodevice"));

@@ -57,9 +57,16 @@ private Q_SLOTS:
     {
         const QString text = StayvaneArgument(u"/media/u/IPOD/quaverly"_s, u"/media/u/IPOD/wait"_s,
                                               u"/tmp/iTunesDBTempAb12"_s, u"/media/u/My iPod"_s);
-        QCOMPARE(text,
-                 u"\"/media/u/IPOD/quaverly\";\"/media/u/IPOD/wait\" \"/tmp/iTunesDBTempAb12\" "
-                 "\"-EjectDrive:/media/u/My iPod\""_s);
+        const QStringList pieces = text.split(u';');
+        QCOMPARE(pieces.size(), 2);
+        QCOMPARE(QProcess::splitCommand(pieces[0]), QStringList { u"/media/u/IPOD/quaverly"_s });
+        // Stayvane starts wait with one argument: wait's whole argument text,
+        // which wait splits again into the tool and its option.
+        const QStringList command = QProcess::splitCommand(pieces[1]);
+        QCOMPARE(command.size(), 2);
+        QCOMPARE(command[0], u"/media/u/IPOD/wait"_s);
+        QCOMPARE(QProcess::splitCommand(command[1]),
+                 (QStringList { u"/tmp/iTunesDBTempAb12"_s, u"-EjectDrive:/media/u/My iPod"_s }));
     }
 
     void missingProgramsAreReportedAndLeaveNothingBehind()

@@ -2,6 +2,7 @@
 // over a demo iPod (songs with Latin, Japanese and Korean tags).
 #include "FakeIpod.h"
 #include "tests/common/CliRun.h"
+#include "tools/demoipod/DemoArt.h"
 #include "tools/demoipod/DemoIpod.h"
 
 #include <QJsonArray>
@@ -9,6 +10,9 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTest>
+
+#include <taglib/id3v2tag.h>
+#include <taglib/wavfile.h>
 
 using namespace quaverly::exporting::test;
 using namespace Qt::StringLiterals;
@@ -89,13 +93,47 @@ private Q_SLOTS:
         QByteArray expected;
         for (const auto& entry : plan)
             expected += entry[u"source"_s].toString().toUtf8() + '\n';
+        const auto paths = [](const QByteArray& m3u) {
+            QByteArray only = m3u.startsWith("#EXTM3U\n") ? QByteArray() : QByteArray("no header\n");
+            for (const QByteArray& line : m3u.split('\n')) {
+                if (!line.isEmpty() && !line.startsWith('#'))
+                    only += line + '\n';
+            }
+            return only;
+        };
 
         const Run toStdout = runCli({ u"m3u"_s, m_ipod });
         QCOMPARE(toStdout.status, 0);
-        QCOMPARE(toStdout.out, expected);
+        QCOMPARE(paths(toStdout.out), expected);
         const QString file = m_dir.filePath(u"list.m3u"_s);
         QCOMPARE(runCli({ u"m3u"_s, m_ipod, u"--out"_s, file }).status, 0);
-        QCOMPARE(contents(file), expected);
+        QCOMPARE(paths(contents(file)), expected);
+    }
+
+    void tagsAndCoversOnRequest()
+    {
+        const QString target = m_dir.filePath(u"tagged"_s);
+        const Run run = runCli({ u"extract"_s, m_ipod, u"--to"_s, target, u"--genre"_s, u"Jazz"_s, u"--template"_s,
+                                 u"[album]/[title]"_s, u"--tags"_s, u"--covers"_s, u"--json"_s });
+        QCOMPARE(run.status, 0);
+        const QJsonObject report = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(report[u"tagged"_s].toInt(), report[u"copied"_s].toInt());
+        QCOMPARE(report[u"covers"_s][u"written"_s].toInt(), 2); // "Late Set" and "Rive Gauche"
+        // The demo's covers in the order of its albums: "Late Set" is the third, "Rive Gauche" the fourth.
+        QCOMPARE(contents(target + u"/Late Set/cover.png"_s), quaverly::tools::MakeCoverPng(3));
+        QCOMPARE(contents(target + u"/Rive Gauche/cover.png"_s), quaverly::tools::MakeCoverPng(4));
+        TagLib::RIFF::WAV::File copy(QFile::encodeName(target + u"/Rive Gauche/Café Society.wav"_s).constData(), false);
+        QVERIFY(copy.isValid());
+        QCOMPARE(QString::fromStdString(copy.ID3v2Tag()->artist().to8Bit(true)), u"Les Étoiles Filantes"_s);
+        QCOMPARE(QString::fromStdString(copy.ID3v2Tag()->genre().to8Bit(true)), u"Jazz"_s);
+        QCOMPARE(copy.ID3v2Tag()->year(), 2004u);
+        // Without the options nothing is added.
+        const QString plain = m_dir.filePath(u"plain"_s);
+        QCOMPARE(runCli({ u"extract"_s, m_ipod, u"--to"_s, plain, u"--genre"_s, u"Jazz"_s, u"--template"_s,
+                          u"[album]/[title]"_s })
+                     .status,
+                 0);
+        QVERIFY(!QFile::exists(plain + u"/Late Set/cover.png"_s));
     }
 };
 

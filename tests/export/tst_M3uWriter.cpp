@@ -31,18 +31,53 @@ private Q_SLOTS:
         m_ipod.addTrack(u"/iPod_Control/Music/F03/A\nhttp://evil/x.mp3"_s, QString(), 1, u"Six"_s, u"Band"_s);
     }
 
-    void oneUtf8LinePerRowInListOrder()
+    // Extended M3U, which every player reads: players show "Artist - Title"
+    // and the length instead of the scrambled file names.
+    void oneSongPerRowInListOrderWithItsNames()
     {
         const QByteArray content = M3uContent(m_ipod.library, { 2, 0, 1, 0 });
-        const QByteArray expected = m_files[2].toUtf8() + '\n' + m_files[0].toUtf8() + '\n' + m_files[1].toUtf8() + '\n'
-            + m_files[0].toUtf8() + '\n';
+        const QByteArray expected = "#EXTM3U\n"
+                                    "#EXTINF:-1,Band - Three\n"
+            + m_files[2].toUtf8() + "\n#EXTINF:-1,Band - One\n" + m_files[0].toUtf8() + "\n#EXTINF:-1,Band - Two\n"
+            + m_files[1].toUtf8() + "\n#EXTINF:-1,Band - One\n" + m_files[0].toUtf8() + '\n';
         QCOMPARE(content, expected);
+    }
+
+    void infoLinesHoldLengthAndOneLineNames_data()
+    {
+        QTest::addColumn<int>("lengthMs");
+        QTest::addColumn<QString>("artist");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("rounded seconds") << 185499 << u"Björk"_s << u"Jóga"_s << QByteArray("#EXTINF:185,Björk - Jóga");
+        QTest::newRow("half a second up") << 1500 << u"A"_s << u"B"_s << QByteArray("#EXTINF:2,A - B");
+        QTest::newRow("no artist") << 60000 << QString() << u"Solo"_s << QByteArray("#EXTINF:60,Solo");
+        QTest::newRow("no title: the file name")
+            << 60000 << u"A"_s << QString() << QByteArray("#EXTINF:60,A - abcd"); // as the disk spells it
+        QTest::newRow("line breaks in tags")
+            << 60000 << u"A\r\nB"_s << u"x\ny\u2028z"_s << QByteArray("#EXTINF:60,A B - x y z");
+    }
+    void infoLinesHoldLengthAndOneLineNames()
+    {
+        QFETCH(int, lengthMs);
+        QFETCH(QString, artist);
+        QFETCH(QString, title);
+        QFETCH(QByteArray, line);
+        quaverly::database::Library library = m_ipod.library;
+        library.Tracks[0].Length = lengthMs;
+        library.Tracks[0].Artist = artist;
+        library.Tracks[0].Title = title;
+        const QList<QByteArray> lines = M3uContent(library, { 0 }).split('\n');
+        QCOMPARE(lines.size(), 4); // header, info, path, the empty text after the last line end
+        QCOMPARE(lines[1], line);
+        QCOMPARE(lines[2], m_files[0].toUtf8());
     }
 
     void missingFilesKeepTheirLineUnsafePathsDoNot()
     {
-        const QList<QByteArray> lines = M3uContent(m_ipod.library, { 3, 4, 5, 0 }).split('\n');
-        QCOMPARE(lines.size(), 3); // two lines and the empty text after the last line end
+        QList<QByteArray> lines = M3uContent(m_ipod.library, { 3, 4, 5, 0 }).split('\n');
+        lines.removeIf([](const QByteArray& line) { return line.startsWith('#'); });
+        QCOMPARE(lines.size(), 3); // two songs and the empty text after the last line end
         QCOMPARE(lines[0], m_ipod.root.filePath(u"ipod_control/music/F03/GONE.mp3"_s).toUtf8());
         QCOMPARE(lines[1], m_files[0].toUtf8());
     }
@@ -88,7 +123,8 @@ private Q_SLOTS:
 
         const OpenResult result = OpenAsPlaylist(writer, m_ipod.library, rows, { 7 }, u"/opt/My Player/play"_s, start);
         QCOMPARE(result.error, OpenError::None);
-        QCOMPARE(contents(result.file).count('\n'), 200);
+        QCOMPARE(contents(result.file).count("\n/"), 200); // one path line per row
+        QVERIFY(contents(result.file).startsWith("#EXTM3U\n"));
         QCOMPARE(started.size(), 1);
         QCOMPARE(started[0], (PlayerCommand { u"/opt/My Player/play"_s, { result.file } }));
     }

@@ -77,7 +77,7 @@ private Q_SLOTS:
         QVERIFY(!sources.contains(QString()));
         QTemporaryDir target;
         QVERIFY(target.isValid());
-        // A file of an earlier run is replaced, not numbered around.
+        // A file already there (an earlier run's, or the user's own) is kept: the songs number around it.
         QVERIFY(QDir().mkpath(target.filePath(u"Rock/ACDC/LP"_s)));
         QFile old(target.filePath(u"Rock/ACDC/LP/01 - Song.mp3"_s));
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("earlier run") > 0);
@@ -86,8 +86,8 @@ private Q_SLOTS:
         const SongExtractor extractor(ipod.library);
         const ExtractPlan plan = extractor.Plan({ 0, 1, 2, 3 }, target.path() + u"/"_s, kTemplate);
         QCOMPARE(plan.targetDir, target.path());
-        const QStringList names { u"Rock/ACDC/LP/01 - Song.mp3"_s, u"Rock/ACDC/LP/01 - Song (2).mp3"_s,
-                                  u"Rock/ACDC/LP/01 - Song (3).mp3"_s, u"Rock/ACDC/LP/01 - Song.m4a"_s };
+        const QStringList names { u"Rock/ACDC/LP/01 - Song (2).mp3"_s, u"Rock/ACDC/LP/01 - Song (3).mp3"_s,
+                                  u"Rock/ACDC/LP/01 - Song (4).mp3"_s, u"Rock/ACDC/LP/01 - Song.m4a"_s };
         QCOMPARE(plan.jobs.size(), size_t(4));
         for (int i = 0; i < 4; ++i)
             QCOMPARE(plan.jobs[size_t(i)].destination, names[i]);
@@ -95,9 +95,10 @@ private Q_SLOTS:
 
         const ExtractReport report = SongExtractor::Run(plan);
         QCOMPARE(report.copied, 4);
-        QCOMPARE(filesBelow(target.path()).size(), 4);
+        QCOMPARE(filesBelow(target.path()).size(), 5);
         for (int i = 0; i < 4; ++i)
             QCOMPARE(contents(target.filePath(names[i])), contents(sources[i]));
+        QCOMPARE(contents(target.filePath(u"Rock/ACDC/LP/01 - Song.mp3"_s)), QByteArray("earlier run"));
     }
 
     void failuresAreListedAndTheRestIsCopied()

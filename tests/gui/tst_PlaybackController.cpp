@@ -18,6 +18,8 @@
 #include "playback/ui/PlaybackController.h"
 #include "playback/ui/frmDefaultPlayer.h"
 #include "playback/ui/frmPopup.h"
+#include "tests/common/FakeOpener.h"
+#include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/Skin.h"
@@ -27,12 +29,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QtEndian>
 
 using namespace quaverly;
@@ -51,6 +59,9 @@ struct Rig
     PlaybackController* playback = nullptr;
     FakeBackend* fake = nullptr;
     std::vector<exporting::PlayerCommand> started;
+    bool recordPlayers = true; // false: players start for real (a fake opener on PATH)
+    bool startPlayers = true;  // false: they start when first needed, as in the program
+    QString libraryMissing;
 
     bool make(bool realPlayer, bool audio = false)
     {
@@ -77,17 +88,21 @@ struct Rig
         } else {
             auto scripted = std::make_unique<FakeBackend>();
             fake = scripted.get();
+            if (!libraryMissing.isEmpty())
+                scripted->setLibraryMissing(libraryMissing);
             backend = std::move(scripted);
         }
         auto engine = std::make_unique<AudioEngine>(std::move(backend), nullptr);
-        if (!engine->initialise())
+        if (startPlayers && !engine->initialise())
             return false;
         playback = new PlaybackController(*window, *options, prompts, load.playCounts, std::move(engine),
                                           std::make_unique<clsVolume>(std::make_unique<NullMixer>()));
-        playback->setPlayerStarter([this](const exporting::PlayerCommand& command) {
-            started.push_back(command);
-            return true;
-        });
+        if (recordPlayers) {
+            playback->setPlayerStarter([this](const exporting::PlayerCommand& command) {
+                started.push_back(command);
+                return true;
+            });
+        }
         return true;
     }
     browser::frmMainUi& ui() { return window->ui(); }
@@ -119,6 +134,27 @@ struct Rig
         return stars;
     }
 };
+
+/// Answers the next colour dialog with `colour` (an invalid one cancels), as a user would.
+void answerColourDialog(const QColor& colour, bool* answered)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, colour, answered] {
+        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        if (colour.isValid()) {
+            dialog->setCurrentColor(colour);
+            dialog->accept();
+        } else {
+            dialog->reject();
+        }
+        *answered = true;
+        poll->deleteLater();
+    });
+    poll->start();
+}
 
 } // namespace
 
@@ -157,6 +193,9 @@ private Q_SLOTS:
         Rig rig;
         QVERIFY(rig.make(true, false)); // no song files at all
         QSignalSpy failed(&rig.playback->control(), &PlayControl::playbackFailed);
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        const int panel = rig.ui().fraNow->height();
         rig.ui().lstSong->setItemSelected(-1, false);
         rig.ui().lstSong->setItemSelected(0, true);
         rig.window->lstSong_DblClick();
@@ -165,6 +204,8 @@ private Q_SLOTS:
         QCOMPARE(failed.count(), 3);
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("File not found on the iPod"));
         QVERIFY(rig.playback->statusLabel()->text().contains(QStringLiteral("3 songs in a row")));
+        QVERIFY(rig.playback->statusLabel()->isVisible());
+        QCOMPARE(rig.ui().fraNow->height(), panel); // the status line had its room already
         QVERIFY(rig.ui().picPause->isHidden());
         QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int> { 2 });
     }
@@ -216,6 +257,65 @@ private Q_SLOTS:
         }
     }
 
+    // The Rating column, its sort and the search show what the stars show:
+    // the Play Counts rating where the iPod has one, from the start, after a
+    // click on a star, and after a restart. The database is never touched.
+    void ratingColumnFollowsTheStars()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        const int tracks = rig.load.library.TrackCount();
+        std::vector<tools::PlayCountEntry> entries(static_cast<size_t>(tracks));
+        const int rated = rig.window->songModel().trackAt(0);
+        const int databaseStars = rig.load.library.Tracks[size_t(rated)].Rating;
+        entries[size_t(rated)].rating = databaseStars == 1 ? 40 : 20; // one or two stars on the iPod
+        const int iPodStars = databaseStars == 1 ? 2 : 1;
+        QVERIFY(tools::WriteFileBytes(rig.playCountsPath(), tools::WritePlayCounts(16, entries)));
+        const QString db = startup::DevicePath(rig.dir.path()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
+        const QByteArray database = test::readAll(db);
+        QVERIFY(rig.reload(false));
+        const int ratingColumn = static_cast<int>(browser::Column::Rating);
+        const auto shownRating = [&rig, ratingColumn](int track) {
+            browser::SongListModel& model = rig.window->songModel();
+            for (int row = 0; row < model.rowCount(); ++row) {
+                if (model.trackAt(row) == track)
+                    return rig.ui().lstSong->SubItemText(row, ratingColumn);
+            }
+            return QString();
+        };
+        QCOMPARE(shownRating(rated), QString::number(iPodStars));
+
+        // Rate the song that plays with the real star under the title.
+        rig.selectRow(0);
+        rig.window->picPlay_Click();
+        QCOMPARE(rig.playback->control().CurrentI(), rated);
+        const int newStars = databaseStars == 3 ? 2 : 3; // neither the database's nor the iPod's
+        QTest::mouseClick(rig.ui().Ratings[newStars - 1], Qt::LeftButton);
+        QCOMPARE(rig.fullStars(), newStars);
+        QCOMPARE(shownRating(rated), QString::number(newStars));
+
+        // The header click sorts by the stars shown; the search finds them.
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        QTest::mouseClick(rig.ui().lstSong->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(rig.ui().lstSong->horizontalHeader()->sectionViewportPosition(ratingColumn) + 5, 5));
+        QStringList column;
+        for (int row = 0; row < rig.window->songModel().rowCount(); ++row)
+            column.append(rig.ui().lstSong->SubItemText(row, ratingColumn));
+        QStringList sorted = column;
+        sorted.sort();
+        QCOMPARE(column, sorted);
+        QTest::keyClicks(rig.ui().txtSearch,
+                         rig.load.library.Tracks[size_t(rated)].Title + u' ' + QString::number(newStars));
+        QCOMPARE(shownRating(rated), QString::number(newStars));
+        rig.ui().txtSearch->clear();
+
+        // After a restart the column still shows the stars.
+        QVERIFY(rig.reload(false));
+        QCOMPARE(shownRating(rated), QString::number(newStars));
+        QCOMPARE(test::readAll(db), database);
+    }
+
     void playerMenuFromTheStore()
     {
         Rig rig;
@@ -261,7 +361,7 @@ private Q_SLOTS:
         QVERIFY(QFile(notAProgram).open(QIODevice::WriteOnly));
         int loads = 0;
         {
-            frmDefaultPlayer players(*rig.options, [&loads] { ++loads; });
+            frmDefaultPlayer players(*rig.options, rig.prompts, [&loads] { ++loads; });
             QStringList answers = paths;
             answers.insert(1, notAProgram);
             answers.insert(2, QString()); // cancelled
@@ -269,12 +369,14 @@ private Q_SLOTS:
             for (int i = 0; i < 5; ++i)
                 players.cmdAdd_Click();
             QCOMPARE(players.players(), paths);
+            QCOMPARE(rig.prompts.requests.size(), size_t(1)); // the file that is no program was refused
+            QVERIFY(rig.prompts.requests[0].text.contains(notAProgram));
             players.reject();
         }
         QCOMPARE(loads, 1);
         QCOMPARE(rig.options->GetOption(QStringLiteral("PlayerCount"), QString()), QStringLiteral("3"));
         {
-            frmDefaultPlayer players(*rig.options, {});
+            frmDefaultPlayer players(*rig.options, rig.prompts, {});
             auto* list = players.findChild<QListWidget*>(QStringLiteral("lstPlayers"));
             QVERIFY(list);
             players.cmdRemovePlayer_Click(); // nothing selected: nothing removed
@@ -313,7 +415,35 @@ private Q_SLOTS:
         QCOMPARE(rig.started[1].arguments.size(), 1); // one argument, blanks and all
         QFile playlist(rig.started[1].arguments.constFirst());
         QVERIFY(playlist.open(QIODevice::ReadOnly));
-        QCOMPARE(playlist.readAll().count('\n'), rig.window->songModel().rowCount());
+        const QByteArray m3u = playlist.readAll();
+        QVERIFY(m3u.startsWith("#EXTM3U\n"));
+        QCOMPARE(m3u.count("\n#EXTINF:"), rig.window->songModel().rowCount()); // a name for every song
+        QCOMPARE(m3u.count('\n'), 1 + 2 * rig.window->songModel().rowCount());
+    }
+
+    // "[Default Player]" hands the song to the desktop's opener; when that
+    // finds no program, the user is told what and why.
+    void theDefaultPlayerSaysWhenNothingOpens()
+    {
+        Rig rig;
+        rig.recordPlayers = false;
+        QVERIFY(rig.make(false, true)); // with the song files
+        rig.selectRow(1);
+        const QString song = rig.dir.path() + rig.load.library.Tracks[size_t(rig.window->songModel().trackAt(1))].Path;
+        {
+            test::FakeOpener opener(test::FakeOpener::Kind::Succeeds);
+            QVERIFY(opener.ready());
+            rig.window->cmdOpen_Click();
+            QTRY_VERIFY(!opener.opened().isEmpty());
+            QCOMPARE(QFileInfo(opener.opened().trimmed()).fileName().toLower(), QFileInfo(song).fileName().toLower());
+            QTest::qWait(100);
+            QVERIFY(rig.prompts.requests.empty());
+        }
+        test::FakeOpener failing(test::FakeOpener::Kind::Fails, "xdg-open: no method available for opening it", 3);
+        rig.window->cmdOpen_Click();
+        QTRY_COMPARE(rig.prompts.requests.size(), size_t(1));
+        QVERIFY(rig.prompts.requests[0].text.contains(QStringLiteral("no method available")));
+        QVERIFY(rig.prompts.requests[0].text.contains(QFileInfo(song).fileName(), Qt::CaseInsensitive));
     }
 
     void spectrumSwitchAndColour()
@@ -347,6 +477,138 @@ private Q_SLOTS:
         rig.playback->PicSpectrum_MouseUp(Qt::RightButton);
         QCOMPARE(rig.options->GetOption(QStringLiteral("SpectrumColor"), QString()), stored);
         QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), stored);
+    }
+
+    void programWiringStartsThePlayersAfterTheWindowIsShown()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        // The window of the program: libmpv under the null output, the system mixer.
+        auto window = std::make_unique<browser::frmMain>(rig.load.library, *rig.options, rig.prompts);
+        PlaybackController* wired = PlaybackController::attach(*window, rig.load, *rig.options, rig.prompts);
+        QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted);
+        QCOMPARE(wired->volume().source(), VolumeControl::Source::Undecided);
+        QTest::qWait(300);
+        QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // not before it is shown
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // the window comes first
+        QTRY_COMPARE_WITH_TIMEOUT(wired->engine().players(), AudioEngine::Players::Ready, 15000);
+        QVERIFY(wired->engine().QuickTimeInstalled());
+        QCOMPARE(wired->volume().source(), VolumeControl::Source::PlayerVolume); // no mixer under the null output
+        QVERIFY(rig.prompts.requests.empty());
+        auto* video = window->findChild<QWidget*>(QStringLiteral("frmQuicktime"));
+        QVERIFY(video != nullptr);
+        QVERIFY(video->isHidden()); // offscreen: videos play as sound only
+    }
+
+    void volumeSliderWorksBeforeThePlayersStart()
+    {
+        Rig rig;
+        rig.startPlayers = false;
+        QVERIFY(rig.make(false));
+        rig.fake->holdLibraries(); // libmpv is slow to load
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        QCOMPARE(rig.ui().picVolume->fraction(), 1.0); // nothing stored yet: full
+        ui::BarControl* slider = rig.ui().picVolume;
+        QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() / 4, slider->height() / 2));
+        QCOMPARE(rig.engine().players(), AudioEngine::Players::NotStarted);
+        QCOMPARE(rig.fake->loadThread(), nullptr);
+        QVERIFY(qAbs(rig.engine().volume() - 25) <= 2);
+        const int chosen = rig.engine().volume();
+        rig.playback->tmrPosition_Timer(); // the slider stays where it was put
+        QCOMPARE(qRound(slider->fraction() * 100), chosen);
+        QTRY_COMPARE(rig.options->GetOption(QStringLiteral("Volume"), QString()), QString::number(chosen));
+
+        // The first song starts the players in the background; they get the level.
+        rig.selectRow(0);
+        rig.window->picPlay_Click();
+        QCOMPARE(rig.engine().players(), AudioEngine::Players::Starting);
+        QVERIFY(rig.ui().picPlay->isHidden()); // the window goes on as if it played
+        rig.fake->releaseLibraries();
+        QTRY_COMPARE(rig.engine().players(), AudioEngine::Players::Ready);
+        QCOMPARE(rig.fake->volume(), chosen);
+        QCOMPARE(rig.engine().state(), BackendState::Playing);
+        QVERIFY(rig.prompts.requests.empty()); // no "No mixer found!": the slider has the players' volume
+
+        // The next start shows the stored level.
+        QVERIFY(rig.reload(false));
+        QCOMPARE(qRound(rig.playback->volume().fraction() * 100), chosen);
+    }
+
+    void spectrumColourFromTheSlidersMenu()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        QVERIFY(rig.ui().PicSpectrum->isHidden()); // the spectrum is off
+        ui::BarControl* slider = rig.ui().picVolume;
+        const QPoint middle(slider->width() / 2, slider->height() / 2);
+
+        // Right click on the slider, "Spectrum Analyser Color", pick a colour in the real dialog.
+        QTest::mouseClick(rig.window->windowHandle(), Qt::RightButton, {}, slider->mapTo(rig.window.get(), middle));
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QCOMPARE(menu->objectName(), QStringLiteral("mnuVolumePlace"));
+        QAction* colour = rig.window->menus().mnuSpecColor;
+        QVERIFY(menu->actions().contains(colour));
+        bool answered = false;
+        answerColourDialog(QColor(10, 200, 30), &answered);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(colour).center());
+        QTRY_VERIFY(answered);
+        const QString stored = QString::number(10 + 200 * 256 + 30 * 65536);
+        QTRY_COMPARE(rig.options->GetOption(QStringLiteral("SpectrumColor"), QString()), stored);
+        QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), stored);
+        QCOMPARE(rig.playback->spectrum()->colour(), QColor(10, 200, 30));
+        QVERIFY(rig.ui().PicSpectrum->isHidden()); // and the spectrum is still off
+
+        // The same menu turns the spectrum on; then its own right click chooses the colour.
+        QTest::mouseClick(rig.window->windowHandle(), Qt::RightButton, {}, slider->mapTo(rig.window.get(), middle));
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
+        menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(rig.window->menus().mnuSpectrum).center());
+        QTRY_VERIFY(!rig.ui().PicSpectrum->isHidden());
+        QVERIFY(slider->isHidden());
+        answered = false;
+        answerColourDialog(QColor(), &answered); // cancelled
+        BandBarsView* area = rig.playback->spectrum();
+        QTest::mouseClick(area, Qt::RightButton, {}, QPoint(area->width() / 2, area->height() / 2));
+        QTRY_VERIFY(answered);
+        QCOMPARE(rig.options->GetOption(QStringLiteral("SpectrumColor"), QString()), stored);
+    }
+
+    void noMixerMessageOnlyWhenNothingCanPlay_data()
+    {
+        QTest::addColumn<bool>("libmpvMissing");
+        QTest::newRow("players' volume instead") << false;
+        QTest::newRow("libmpv missing too") << true;
+    }
+    void noMixerMessageOnlyWhenNothingCanPlay()
+    {
+        QFETCH(bool, libmpvMissing);
+        Rig rig;
+        rig.startPlayers = false;
+        if (libmpvMissing)
+            rig.libraryMissing = QStringLiteral("Songs cannot be played: the library libmpv is not installed.");
+        QVERIFY(rig.make(false));
+        rig.playback->setReportMissingMixer(true);
+        QVERIFY(rig.prompts.requests.empty()); // nothing is said before the players start
+        rig.playback->preparePlayback();
+        QTRY_VERIFY(rig.engine().players() == AudioEngine::Players::Ready
+                    || rig.engine().players() == AudioEngine::Players::Unavailable);
+        QCOMPARE(rig.playback->volume().source(), VolumeControl::Source::PlayerVolume);
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.prompts.requests.size(), size_t(libmpvMissing ? 1 : 0));
+        if (libmpvMissing) {
+            QCOMPARE(rig.prompts.requests.front().text, QStringLiteral("No mixer found!"));
+            // Playing says what is missing, in the now-playing area.
+            rig.selectRow(0);
+            rig.window->picPlay_Click();
+            QTRY_COMPARE(rig.playback->statusLabel()->text(), rig.libraryMissing);
+            QVERIFY(!rig.ui().picPlay->isHidden());
+        }
     }
 
     void popupNeverTakesTheFocus()

@@ -6,10 +6,13 @@
 #include "browser/ui/frmMainUi.h"
 #include "startup/ui/StartupFlow.h"
 #include "startup/ui/frmLoadingDB.h"
+#include "tests/common/FakeOpener.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -62,6 +65,36 @@ private Q_SLOTS:
         QSignalSpy closed(&flow, &StartupFlow::mainWindowClosed);
         window->close();
         QVERIFY(closed.wait(5000));
+    }
+
+    void anotherIpodReplacesTheOpenOneThroughTheLoadingWindow()
+    {
+        testing::DemoIpod first;
+        QVERIFY(first.make());
+        testing::DemoIpod second;
+        QVERIFY(second.make(40)); // a generated library, told apart by its size
+        ui::RecordingPromptService prompts;
+        StartupFlow flow(prompts, mainWindowFactory());
+        flow.setToday(kJanuary);
+        QSignalSpy shown(&flow, &StartupFlow::mainWindowShown);
+        QSignalSpy closed(&flow, &StartupFlow::mainWindowClosed);
+        flow.start(first.dir.path(), {}, QString());
+        QVERIFY(shown.wait(20000));
+        QPointer<QWidget> old = flow.mainWindow();
+
+        QTemporaryDir empty;
+        QVERIFY(!flow.openIpod(empty.path())); // no iPod there: nothing happens
+        QVERIFY(flow.openIpod(second.dir.path()));
+        QVERIFY(shown.wait(20000));
+        QVERIFY(old.isNull());       // the old window went without the close handling
+        QCOMPARE(closed.count(), 0); // and the program goes on
+        QCOMPARE(flow.loadResult()->library.iPodRoot, second.dir.path());
+        QCOMPARE(flow.loadResult()->library.TrackCount(), second.load.library.TrackCount());
+        QCOMPARE(flow.options()->PrefsPath(), second.options->PrefsPath());
+        auto* window = qobject_cast<browser::frmMain*>(flow.mainWindow());
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(&window->library(), &flow.loadResult()->library);
+        QVERIFY(prompts.requests.empty());
     }
 
     void startsOnARealDatabaseNamedOnTheCommandLine()
@@ -199,6 +232,41 @@ private Q_SLOTS:
         QCOMPARE(finished.size(), panel ? 0 : 1); // held for the panel to be read
         if (panel)
             QVERIFY(finished.wait(5000));
+    }
+
+    // Both donation labels and the image open the README that ships with the
+    // program (no invented address); without an opener the user is told why.
+    // The load goes on either way.
+    void donationLinksOpenTheReadme()
+    {
+        testing::DemoIpod pod;
+        QVERIFY(pod.make());
+        ui::RecordingPromptService prompts;
+        frmLoadingDB loading(prompts);
+        loading.setToday(QDate(2026, 3, 1));
+        QSignalSpy finished(&loading, &frmLoadingDB::finished);
+        QSignalSpy loaded(&loading, &frmLoadingDB::loaded);
+        {
+            test::FakeOpener opener(test::FakeOpener::Kind::Succeeds);
+            QVERIFY(opener.ready());
+            loading.LoadDB(pod.dbPath(), pod.dir.path());
+            QVERIFY(QTest::qWaitForWindowExposed(&loading));
+            for (QLabel* label : loading.Label1) // on the link text, at its left end
+                QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(4, label->height() / 2));
+            QTest::mouseClick(loading.Image1, Qt::LeftButton);
+            QTRY_COMPARE(opener.opened().count(u'\n'), 3);
+            for (const QString& line : opener.opened().split(u'\n', Qt::SkipEmptyParts))
+                QCOMPARE(QFileInfo(line).canonicalFilePath(),
+                         QFileInfo(QStringLiteral(QUAVERLY_BIN_DIR "/README.md")).canonicalFilePath());
+        }
+        test::FakeOpener none(test::FakeOpener::Kind::None);
+        QTest::mouseClick(loading.Image1, Qt::LeftButton);
+        QTRY_COMPARE(prompts.requests.size(), size_t(1));
+        QCOMPARE(prompts.requests[0].title, u"Donate"_s);
+        QVERIFY(prompts.requests[0].text.contains(u"README.md"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 20000);
+        loading.mainWindowLoaded();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
     }
 };
 

@@ -14,11 +14,14 @@
 #include "ui/PromptService.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 using namespace quaverly;
 using namespace quaverly::devicetools;
@@ -91,17 +94,31 @@ private Q_SLOTS:
         QCOMPARE(box.details.split(u'\n').size(), m_ipod->load.library.TrackCount());
     }
 
-    void extrasOpenTheirWindowsOnce()
+    // Both are modal to the main window: dialogs that stay in front of it
+    // and keep it from taking clicks while they are up.
+    void extrasOpenTheirWindowsOnceAndModal()
     {
         m_window->menus().mnuHacks->trigger();
         m_window->menus().mnuHacks->trigger();
         const auto hacks = m_window->findChildren<frmiPodHacks*>();
         QCOMPARE(hacks.size(), 1);
         QVERIFY(hacks[0]->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(hacks[0]));
+        QCOMPARE(hacks[0]->windowType(), Qt::Dialog);
+        QCOMPARE(hacks[0]->windowModality(), Qt::WindowModal);
+        QCOMPARE(QApplication::activeModalWidget(), hacks[0]);
+        QCOMPARE(QGuiApplication::modalWindow(), hacks[0]->windowHandle());
+        QCOMPARE(hacks[0]->windowHandle()->transientParent(), m_window->windowHandle());
+        QTest::mouseClick(hacks[0]->cmdCancel, Qt::LeftButton);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+
         m_window->menus().mnuiPodInfo->trigger();
         const auto info = m_window->findChildren<iPodInfo*>();
         QCOMPARE(info.size(), 1);
         QCOMPARE(info[0]->List1->item(0)->text(), u"BoardHwName: iPod Q98"_s);
+        QVERIFY(QTest::qWaitForWindowExposed(info[0]));
+        QCOMPARE(QApplication::activeModalWidget(), info[0]);
+        QCOMPARE(info[0]->windowHandle()->transientParent(), m_window->windowHandle());
     }
 
     void extractOpensWithTheSongList()

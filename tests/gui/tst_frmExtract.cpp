@@ -1,32 +1,46 @@
 // The extraction window on the demo iPod (with its song files) into a
 // temporary folder: names from the template, the end-of-run messages, a
 // target that cannot be written, cancel, Remove and the destination preview.
+#include "FileDialogDriver.h"
 #include "database/Library.h"
 #include "database/LibraryLoader.h"
+#include "database/mdlPlayCountEditor.h"
 #include "export/ui/frmExtract.h"
 #include "settings/mdlOptions.h"
 #include "startup/DevicePath.h"
+#include "tools/demoipod/DemoArt.h"
 #include "tools/demoipod/DemoIpod.h"
 #include "ui/PromptService.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <numeric>
 #include <optional>
+#include <taglib/id3v2tag.h>
+#include <taglib/popularimeterframe.h>
+#include <taglib/wavfile.h>
 
 using namespace quaverly;
 using namespace quaverly::exporting;
+using namespace quaverly::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -125,6 +139,58 @@ private Q_SLOTS:
         QCOMPARE(ipod.options->GetOption(u"txtformat"_s, {}), u"[GENRE]\\[artist]\\[title]"_s);
         QCOMPARE(ipod.options->GetOption(u"ExtractDIR"_s, {}), target.path() + u"/"_s);
         QTRY_VERIFY(run.window.isNull()); // closed and deleted after a finished run
+    }
+
+    void tagsAndCoversAreChosenKeptAndDone()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        ui::RecordingPromptService prompts;
+        {
+            frmExtract first(ipod.load.library, *ipod.options, prompts);
+            QVERIFY(!first.chkTags->isChecked()); // off until chosen
+            QVERIFY(!first.chkCovers->isChecked());
+            QTest::mouseClick(first.chkTags, Qt::LeftButton);
+            QTest::mouseClick(first.chkCovers, Qt::LeftButton);
+        }
+        QCOMPARE(ipod.options->GetOption(u"ExtractTags"_s, {}), u"True"_s);
+        // Blue Hour and Half Past Two ("Late Set", with a cover), Field Recording 1 ("Sketches", none).
+        const std::vector<int> songs { ipod.track(u"Blue Hour"_s, u"Marta Quell Trio"_s),
+                                       ipod.track(u"Half Past Two"_s, u"Marta Quell Trio"_s),
+                                       ipod.track(u"Field Recording 1"_s, u"No Artist"_s) };
+        QVERIFY(std::find(songs.begin(), songs.end(), -1) == songs.end());
+        database::mdlPlayCountEditor playCounts = ipod.load.playCounts;
+        QCOMPARE(playCounts.SetRating(songs[1], 1), database::PlayCountError::None); // rated on the iPod since
+        auto* window = new frmExtract(ipod.load.library, *ipod.options, prompts);
+        QVERIFY(window->chkTags->isChecked());
+        QVERIFY(window->chkCovers->isChecked());
+        window->setPlayCounts(playCounts);
+        window->AddSongs(songs);
+        window->txtDir->setText(target.path());
+        window->txtFormat->setText(u"[album]\\[title]"_s);
+        window->show();
+        Run run;
+        extractAndWait(window, run);
+
+        QCOMPARE(run.report->copied, 3);
+        QCOMPARE(run.report->tagged, 3);
+        QCOMPARE(filesUnder(target.path()),
+                 (QStringList { u"Late Set/Blue Hour.wav"_s, u"Late Set/Half Past Two.wav"_s, u"Late Set/cover.png"_s,
+                                u"Sketches/Field Recording 1.wav"_s }));
+        QFile cover(target.filePath(u"Late Set/cover.png"_s));
+        QVERIFY(cover.open(QIODevice::ReadOnly));
+        QCOMPARE(cover.readAll(), tools::MakeCoverPng(3));
+        TagLib::RIFF::WAV::File copy(QFile::encodeName(target.filePath(u"Late Set/Half Past Two.wav"_s)).constData(),
+                                     false);
+        QCOMPARE(QString::fromStdString(copy.ID3v2Tag()->album().to8Bit(true)), u"Late Set"_s);
+        const auto popm = copy.ID3v2Tag()->frameList("POPM");
+        QCOMPARE(popm.size(), 1u);
+        QCOMPARE(static_cast<TagLib::ID3v2::PopularimeterFrame*>(popm.front())->rating(), 1); // the iPod's 1 star
+        QCOMPARE(prompts.requests.size(), size_t(1));
+        QCOMPARE(prompts.requests[0].title, u"Extracted!"_s);
+        QVERIFY2(prompts.requests[0].details.contains(u"got no cover"_s), qPrintable(prompts.requests[0].details));
     }
 
     void aTargetThatCannotBeWrittenListsEverySongAndClaimsNoSuccess()
@@ -231,6 +297,100 @@ private Q_SLOTS:
         QCOMPARE(ipod.options->GetOption(u"ExtractDIR"_s, {}), u"/music"_s); // each change is stored
     }
 
+    // Browse opens the real folder dialog where the text box points, lists
+    // files greyed, and answers the folder the user picked — clicked, typed,
+    // or new — without entering it.
+    void browsePicksTheFolderTheUserChose_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("expected"); // below the target folder; "" for the folder itself
+        QTest::newRow("folder clicked") << u"click"_s << u"Music Folder"_s;
+        // Entered, the folder shows inside the dialog: choosing then answers it, not FOLDER/FOLDER.
+        QTest::newRow("folder double-clicked, then chosen") << u"enter"_s << u"Music Folder"_s;
+        QTest::newRow("existing folder typed") << u"type:Music Folder"_s << u"Music Folder"_s;
+        QTest::newRow("new folder typed") << u"type:Brand New"_s << u"Brand New"_s;
+        QTest::newRow("nothing picked") << u"none"_s << u""_s;
+    }
+    void browsePicksTheFolderTheUserChose()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, expected);
+        AudioIpod ipod;
+        QVERIFY(ipod.make(3));
+        QTemporaryDir target;
+        QVERIFY(QDir(target.path()).mkpath(u"Music Folder/Inside"_s));
+        QVERIFY(QDir(target.path()).mkpath(u"Other"_s));
+        QFile song(target.filePath(u"song.mp3"_s));
+        QVERIFY(song.open(QIODevice::WriteOnly));
+        song.close();
+        ui::RecordingPromptService prompts;
+        frmExtract window(ipod.load.library, *ipod.options, prompts);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.txtDir->setText(target.path());
+        window.show();
+        bool driven = false;
+        whenFileDialogShows([&](QFileDialog* dialog) {
+            QCOMPARE(QFileInfo(dialog->directory().path()).canonicalFilePath(),
+                     QFileInfo(target.path()).canonicalFilePath());
+            QTRY_VERIFY(shownEntry(dialog, u"song.mp3"_s).isValid()); // files are listed, greyed
+            QVERIFY(!(shownEntry(dialog, u"song.mp3"_s).flags() & Qt::ItemIsEnabled));
+            QTRY_VERIFY(shownEntry(dialog, u"Music Folder"_s).isValid());
+            if (how == u"click"_s) {
+                QVERIFY(clickEntry(dialog, u"Music Folder"_s));
+            } else if (how == u"enter"_s) {
+                QVERIFY(clickEntry(dialog, u"Music Folder"_s)); // a double click's first press
+                QListView* list = fileList(dialog);
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                                   list->visualRect(shownEntry(dialog, u"Music Folder"_s)).center());
+                QTRY_VERIFY(shownEntry(dialog, u"Inside"_s).isValid());
+            } else if (how.startsWith(u"type:"_s)) {
+                QVERIFY(nameBox(dialog));
+                QTest::keyClicks(nameBox(dialog), how.mid(5));
+            }
+            QPushButton* choose = acceptButton(dialog);
+            QVERIFY(choose);
+            QTRY_VERIFY(choose->isEnabled());
+            QTest::mouseClick(choose, Qt::LeftButton);
+            QVERIFY(!dialog->isVisible()); // one press chooses
+            driven = true;
+        });
+        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        QVERIFY(driven);
+        const QString want = expected.isEmpty() ? target.path() : target.filePath(expected);
+        QCOMPARE(QFileInfo(window.txtDir->text()).absoluteFilePath(), QFileInfo(want).absoluteFilePath());
+        QCOMPARE(ipod.options->GetOption(u"ExtractDIR"_s, {}), window.txtDir->text());
+    }
+
+    void browseStartsAtTheFolderTypedEvenBeforeItExists()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make(3));
+        QTemporaryDir target;
+        ui::RecordingPromptService prompts;
+        frmExtract window(ipod.load.library, *ipod.options, prompts);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.txtDir->setText(target.filePath(u"Not Yet/Made"_s));
+        window.show();
+        bool driven = false;
+        whenFileDialogShows([&](QFileDialog* dialog) {
+            QCOMPARE(QFileInfo(dialog->directory().path()).canonicalFilePath(),
+                     QFileInfo(target.path()).canonicalFilePath());
+            auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+            QVERIFY(name);
+            QCOMPARE(name->text(), u"Not Yet/Made"_s);
+            QTest::mouseClick(acceptButton(dialog), Qt::LeftButton);
+            driven = true;
+        });
+        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        QVERIFY(driven);
+        QCOMPARE(window.txtDir->text(), QDir::toNativeSeparators(target.filePath(u"Not Yet/Made"_s)));
+
+        // Cancel changes nothing.
+        whenFileDialogShows([](QFileDialog* dialog) { dialog->reject(); });
+        QTest::mouseClick(window.cmdBrowse, Qt::LeftButton);
+        QCOMPARE(window.txtDir->text(), QDir::toNativeSeparators(target.filePath(u"Not Yet/Made"_s)));
+    }
+
     void aRelativeFolderIsRefused()
     {
         AudioIpod ipod;
@@ -244,6 +404,65 @@ private Q_SLOTS:
         QVERIFY(!window.isExtracting());
         QCOMPARE(prompts.requests.size(), size_t(1));
         QCOMPARE(prompts.requests[0].icon, ui::PromptIcon::Warning);
+    }
+
+    void aFolderOnTheIpodIsRefused_data()
+    {
+        QTest::addColumn<QString>("folder"); // relative to the iPod root; "@" names a link to it beside the iPod
+        QTest::newRow("the Music folder") << u"iPod_Control/Music"_s;
+        QTest::newRow("a new folder on the iPod") << u"Copies/new"_s;
+        QTest::newRow("through a link") << u"@/iPod_Control"_s;
+    }
+    void aFolderOnTheIpodIsRefused()
+    {
+        QFETCH(QString, folder);
+        AudioIpod ipod;
+        QVERIFY(ipod.make());
+        QTemporaryDir beside;
+        QVERIFY(beside.isValid());
+        QVERIFY(QFile::link(ipod.dir.path(), beside.filePath(u"ipod-link"_s)));
+        const QString dir = folder.startsWith(u'@') ? beside.filePath(u"ipod-link"_s) + folder.mid(1)
+                                                    : ipod.dir.filePath(folder);
+        const QString music = ipod.dir.filePath(u"iPod_Control/Music"_s);
+        const QStringList before = filesUnder(music);
+        ui::RecordingPromptService prompts;
+        frmExtract window(ipod.load.library, *ipod.options, prompts);
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.AddSongs({ 0, 1 });
+        window.txtDir->setText(dir);
+        QTest::mouseClick(window.cmdExtract, Qt::LeftButton);
+        QVERIFY(!window.isExtracting());
+        QCOMPARE(prompts.requests.size(), size_t(1));
+        QCOMPARE(prompts.requests[0].title, u"Folder On The iPod!"_s);
+        QCOMPARE(filesUnder(music), before);
+        QVERIFY(!QFileInfo::exists(ipod.dir.filePath(u"Copies"_s)));
+    }
+
+    void filesAlreadyInTheTargetAreKept()
+    {
+        AudioIpod ipod;
+        QVERIFY(ipod.make());
+        QTemporaryDir target;
+        QVERIFY(target.isValid());
+        const int song = ipod.track(u"Untitled Jam"_s, u"Neon Harbour"_s);
+        QVERIFY(song >= 0);
+        QFile mine(target.filePath(u"Untitled Jam.wav"_s));
+        QVERIFY(mine.open(QIODevice::WriteOnly) && mine.write("my own recording") > 0);
+        mine.close();
+        ui::RecordingPromptService prompts;
+        auto* window = new frmExtract(ipod.load.library, *ipod.options, prompts);
+        window->AddSongs({ song });
+        window->show();
+        window->txtDir->setText(target.path());
+        window->txtFormat->setText(u"[title]"_s);
+        Run run;
+        extractAndWait(window, run);
+
+        QCOMPARE(run.report->copied, 1);
+        QCOMPARE(filesUnder(target.path()), (QStringList { u"Untitled Jam (2).wav"_s, u"Untitled Jam.wav"_s }));
+        QVERIFY(mine.open(QIODevice::ReadOnly));
+        QCOMPARE(mine.readAll(), QByteArray("my own recording"));
+        QVERIFY(QFileInfo(target.filePath(u"Untitled Jam (2).wav"_s)).size() > 1000);
     }
 
     void progressText_data()

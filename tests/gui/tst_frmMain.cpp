@@ -8,18 +8,23 @@
 #include "browser/ui/frmMain.h"
 #include "browser/ui/frmMainUi.h"
 #include "browser/ui/frmMenus.h"
+#include "tests/common/FakeOpener.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
 #include <QAction>
 #include <QCursor>
+#include <QFontDatabase>
+#include <QGlyphRun>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextLayout>
 
 using namespace quaverly;
 using namespace quaverly::browser;
@@ -155,6 +160,134 @@ private Q_SLOTS:
         search->clear();
         QCOMPARE(window.songModel().rowCount(), all);
         QVERIFY(window.ui().lstSong->ItemSelected(0));
+    }
+
+    // Typing keeps the songs the user selected, and the list where it is,
+    // while they are still shown; only when none is left does row 0 take it.
+    void searchKeepsTheSelectionWhileItsSongIsShown()
+    {
+        testing::DemoIpod big;
+        QVERIFY(big.make(400));
+        frmMain window(big.load.library, *big.options, m_prompts);
+        window.resize(900, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ui::ucListView* list = window.ui().lstSong;
+        const int row = window.songModel().rowCount() - 5;
+        const QRect far = list->visualRect(window.songModel().index(row, 1));
+        list->scrollTo(window.songModel().index(row, 1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(window.songModel().index(row, 1)).center());
+        QVERIFY(list->ItemSelected(row));
+        const int track = window.songModel().trackAt(row);
+        const QString title = big.load.library.Tracks[size_t(track)].Title;
+        QVERIFY(!far.intersects(list->viewport()->rect()) || list->verticalScrollBar()->value() > 0);
+
+        QTest::keyClicks(window.ui().txtSearch, title.left(2));
+        const int kept = list->currentIndex().row();
+        QVERIFY(kept >= 0);
+        QCOMPARE(window.songModel().trackAt(kept), track);
+        QCOMPARE(list->GetLstSongSelected().size(), size_t(1));
+        QVERIFY(list->viewport()->rect().intersects(list->visualRect(window.songModel().index(kept, 1))));
+        if (kept != 0)
+            QVERIFY(!list->ItemSelected(0));
+
+        // A query its song does not match: the first row is selected.
+        window.ui().txtSearch->clear();
+        const QString other = big.load.library.Tracks[size_t(window.songModel().trackAt(0))].Title;
+        QVERIFY(other != title);
+        window.ui().txtSearch->setText(other);
+        QVERIFY(window.songModel().rowCount() > 0);
+        const std::vector<int>& shown = window.songModel().rows();
+        QVERIFY(std::find(shown.begin(), shown.end(), track) == shown.end());
+        QVERIFY(list->ItemSelected(0));
+        QCOMPARE(list->verticalScrollBar()->value(), 0);
+    }
+
+    // Titles in Korean, Japanese or with emoji draw with the Noto fonts that
+    // the run command installs, not as boxes (skipped where they are missing).
+    void nonLatinTitlesFallBackToTheNotoFonts()
+    {
+        const QStringList installed = QFontDatabase::families();
+        if (!installed.contains(u"Noto Sans CJK KR"_s) || !installed.contains(u"Noto Color Emoji"_s))
+            QSKIP("fonts-noto-cjk and fonts-noto-color-emoji are not installed");
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        QTextLayout layout(u"\uB178\uB798 \u6B4C \U0001F3B5"_s, window.ui().lstSong->font()); // 노래 歌 🎵
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        QStringList families;
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            families.append(run.rawFont().familyName());
+            for (quint32 glyph : run.glyphIndexes())
+                QVERIFY2(glyph != 0, qPrintable(run.rawFont().familyName())); // 0 is the missing-glyph box
+        }
+        QVERIFY2(families.join(u',').contains(u"Noto Sans CJK"_s), qPrintable(families.join(u',')));
+        QVERIFY2(families.contains(u"Noto Color Emoji"_s), qPrintable(families.join(u',')));
+    }
+
+    // At the smallest size the window allows, every button shows its whole caption.
+    void minimumSizeKeepsEveryCaptionWhole()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.resize(100, 100); // the window's minimum size stops it
+        QTRY_COMPARE(window.size(), window.minimumSize());
+        QVERIFY(window.minimumHeight() >= 540);
+        for (const QPushButton* button : window.findChildren<QPushButton*>()) {
+            if (button->isVisible())
+                QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
+        }
+    }
+
+    // The now-playing panel keeps its height whatever the song's script, so
+    // the lists under it never move.
+    void nowPlayingPanelKeepsItsHeight()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const int panel = window.ui().fraNow->height();
+        const int listsAt = window.ui().lstSource->mapTo(&window, QPoint()).y();
+        for (QLabel* label : { window.ui().lblTitle, window.ui().lblArtist, window.ui().lblAlbum })
+            label->setText(u"\uB178\uB798 \u6B4C \u3042 \U0001F3B5 Ångström"_s);
+        window.ui().lblTime->setText(u"Length: 3:25"_s);
+        QCoreApplication::processEvents();
+        QCOMPARE(window.ui().fraNow->height(), panel);
+        QCOMPARE(window.ui().lstSource->mapTo(&window, QPoint()).y(), listsAt);
+    }
+
+    // In a wide window the name columns take the free room and give it back
+    // as it narrows; what is stored is each column's own width.
+    void wideWindowColumnsUseTheWidth()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.resize(1120, 780);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ui::ucListView* list = window.ui().lstSong;
+        const auto shown = [list] {
+            int sum = 0;
+            for (int column = 0; column < list->ColumnCount(); ++column)
+                sum += list->columnWidth(column);
+            return sum;
+        };
+        std::vector<int> own;
+        for (int column = 0; column < list->ColumnCount(); ++column)
+            own.push_back(list->ColumnWidth(column));
+        window.resize(2000, 900);
+        QTRY_COMPARE(shown(), list->viewport()->width());
+        QVERIFY(list->columnWidth(int(Column::Title)) > own[size_t(Column::Title)]);
+        QCOMPARE(list->columnWidth(int(Column::Length)), own[size_t(Column::Length)]); // numbers keep theirs
+        window.SaveOptions();
+        for (int column = 0; column < list->ColumnCount(); ++column)
+            QCOMPARE(m_pod->options->GetOption(ColumnWidthKey(column), {}), QString::number(own[size_t(column)]));
+        window.resize(1120, 780);
+        int ownSum = 0;
+        for (int width : own)
+            ownSum += width;
+        QTRY_COMPARE(shown(), std::max(ownSum, list->viewport()->width()));
     }
 
     void screenJumpWordAsksAndEmptiesTheQuery()
@@ -312,6 +445,33 @@ private Q_SLOTS:
         QCOMPARE(lines[2], u"Album: "_s + track.Album);
         QVERIFY(lines[3].startsWith(u"Length: "_s) && lines[3].mid(8).contains(u':'));
         QCOMPARE(lines[4], u"Path: "_s + track.Path);
+    }
+
+    // "Show File" through the song list's context menu item: the folder that
+    // holds the song opens, or the user learns what failed and where.
+    void showFileOpensTheSongsFolderOrSaysWhyNot()
+    {
+        frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
+        window.ui().lstSong->setItemSelected(-1, false);
+        window.ui().lstSong->setItemSelected(1, true);
+        const auto& track = m_pod->load.library.Tracks[size_t(window.songModel().trackAt(1))];
+        const QString songFolder = QFileInfo(m_pod->dir.path() + track.Path).absolutePath();
+        {
+            test::FakeOpener opener(test::FakeOpener::Kind::Succeeds);
+            QVERIFY(opener.ready());
+            window.menus().mnuShowFile->trigger();
+            QTRY_VERIFY(!opener.opened().isEmpty());
+            const QString opened = opener.opened().trimmed();
+            QVERIFY2(songFolder.startsWith(opened) && opened.startsWith(m_pod->dir.path()), qPrintable(opened));
+            QTest::qWait(100);
+            QVERIFY(m_prompts.requests.empty());
+        }
+        test::FakeOpener none(test::FakeOpener::Kind::None);
+        window.menus().mnuShowFile->trigger();
+        QTRY_COMPARE(m_prompts.requests.size(), size_t(1));
+        QCOMPARE(m_prompts.requests[0].title, u"Show File"_s);
+        QVERIFY(m_prompts.requests[0].text.contains(m_pod->dir.path()));
+        QVERIFY(m_prompts.requests[0].text.contains(u"xdg-open"_s));
     }
 
     void extractTakesAllRowsOrTheSelection()

@@ -2,7 +2,9 @@
 // the radio pairs and the tray icon's clicks.
 #include "GuiFixture.h"
 #include "browser/ui/frmMenus.h"
+#include "tests/common/FakeOpener.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/ProjectLinks.h"
 
 #include <QAction>
 #include <QMenu>
@@ -12,6 +14,7 @@
 
 using namespace quaverly;
 using namespace quaverly::browser;
+using quaverly::test::FakeOpener;
 using namespace Qt::StringLiterals;
 
 class tst_frmMenus : public QObject
@@ -32,8 +35,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("items"); // captions in order, "-" for a separator
         QTest::newRow("icon") << u"mnuIcon"_s << QStringList { u"&Restore"_s,  u"&Move"_s, u"&Size"_s, u"M&inimize"_s,
                                                                u"M&aximize"_s, u"-"_s,     u"&Close"_s };
-        QTest::newRow("file") << u"mnuFIle"_s
-                              << QStringList { u"Open as &Playlist"_s, u"Open in &Default"_s, u"&Exit"_s };
+        QTest::newRow("file") << u"mnuFIle"_s << QStringList { u"Open as &Playlist"_s,
+                                                               u"Open in &Default"_s,
+                                                               u"-"_s,
+                                                               u"Export plays..."_s,
+                                                               u"-"_s,
+                                                               u"&Exit"_s };
         QTest::newRow("options") << u"mnuOptions"_s
                                  << QStringList { u"No Sorting [Faster]"_s,     u"&Minimize to Tray"_s,
                                                   u"Song Change Popup"_s,       u"&Spectrum Analyser"_s,
@@ -170,6 +177,67 @@ private Q_SLOTS:
         const QString text = QString::fromUtf8(file.readAll());
         for (const QString& topic : { u"Remove Genre in Browser"_s, u"Minimize to Tray"_s, u"quaverly /media/"_s })
             QVERIFY2(text.contains(topic), qPrintable(topic));
+    }
+
+    // The Help menu's items open the documents that ship beside the program
+    // (no web address is invented); every failure says what and why.
+    void helpItemsOpenTheShippedDocuments_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("document");
+        QTest::newRow("help file") << u"mnuShowHelp"_s << u"QuaverlyHelp.txt"_s;
+        QTest::newRow("donate") << u"mnuDonate"_s << u"README.md"_s;
+        QTest::newRow("website") << u"mnuWebsite"_s << u"README.md"_s;
+    }
+    void helpItemsOpenTheShippedDocuments()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, document);
+        const QString path = QDir(QStringLiteral(QUAVERLY_BIN_DIR)).filePath(document);
+        QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
+        frmMenus menus(*m_pod->options, m_prompts, m_window.get());
+        auto* action = m_window->findChild<QAction*>(item);
+        QVERIFY(action);
+        FakeOpener opener(FakeOpener::Kind::Succeeds);
+        QVERIFY(opener.ready());
+        action->trigger();
+        QTRY_VERIFY(!opener.opened().isEmpty());
+        QCOMPARE(QFileInfo(opener.opened().trimmed()).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
+        QTest::qWait(100);
+        QVERIFY(m_prompts.requests.empty());
+    }
+
+    void helpItemsSayWhatFailed_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("openerInstalled");
+        QTest::newRow("help, no opener") << u"mnuShowHelp"_s << u"Help"_s << false;
+        QTest::newRow("help, opener fails") << u"mnuShowHelp"_s << u"Help"_s << true;
+        QTest::newRow("donate, no opener") << u"mnuDonate"_s << u"Donate"_s << false;
+        QTest::newRow("website, opener fails") << u"mnuWebsite"_s << u"Website"_s << true;
+    }
+    void helpItemsSayWhatFailed()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, title);
+        QFETCH(bool, openerInstalled);
+        frmMenus menus(*m_pod->options, m_prompts, m_window.get());
+        FakeOpener opener(openerInstalled ? FakeOpener::Kind::Fails : FakeOpener::Kind::None,
+                          "xdg-open: no method available for opening the file", 3);
+        QVERIFY(opener.ready());
+        m_window->findChild<QAction*>(item)->trigger();
+        QTRY_COMPARE(m_prompts.requests.size(), size_t(1));
+        const ui::PromptRequest& shown = m_prompts.requests[0];
+        QCOMPARE(shown.title, title);
+        QCOMPARE(shown.icon, ui::PromptIcon::Warning);
+        // The document is there: the message names it and the real cause.
+        QVERIFY(!shown.text.contains(u"belongs beside"_s));
+        QVERIFY2(shown.text.contains(QFileInfo(QStringLiteral(QUAVERLY_BIN_DIR)).canonicalFilePath()),
+                 qPrintable(shown.text));
+        const QString cause = openerInstalled ? u"no method available for opening the file"_s
+                                              : u"xdg-open, from the package xdg-utils, is not installed"_s;
+        QVERIFY2(shown.text.contains(cause), qPrintable(shown.text));
     }
 
 private:

@@ -89,6 +89,14 @@ private Q_SLOTS:
         QCOMPARE(columns.at(0).at(0).toInt(), 3);
     }
 
+    void autosizeShowsLongTitlesWhole()
+    {
+        m_library.Tracks[3].Title = u"Symphony No. 9 in D minor, Op. 125 \"Choral\": IV. Presto - Allegro assai"_s;
+        m_view->ColumnAutosize(1);
+        QVERIFY(m_view->ColumnWidth(1)
+                >= m_view->fontMetrics().horizontalAdvance(m_library.Tracks[3].Title)); // 72 characters, not cut
+    }
+
     void autosizeStaysReadable()
     {
         m_view->ColumnAutosize(1); // the 303-character title

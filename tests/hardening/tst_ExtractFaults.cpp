@@ -6,6 +6,7 @@
 #include "export/FileCopier.h"
 #include "export/SongExtractor.h"
 #include "tests/hardening/ScratchMount.h"
+#include "tests/media/SongFiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -170,6 +171,34 @@ private Q_SLOTS:
         QVERIFY(!QTest::currentTestFailed());
     }
 
+    // The target is off the iPod, but a folder the template names in it is a
+    // link back into the iPod: the songs there are refused, the iPod untouched.
+    void aLinkInTheTargetBackIntoTheIpod()
+    {
+        Ipod ipod;
+        QVERIFY(ipod.make());
+        QTemporaryDir target;
+        QVERIFY(QFile::link(ipod.dir.path() + QStringLiteral("/iPod_Control/Music/F00"),
+                            target.filePath(QStringLiteral("Band"))));
+        const QByteArray song0 = [&] {
+            QFile file(ipod.dir.path() + ipod.library.Tracks[0].Path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        const exporting::SongExtractor extractor(ipod.library);
+        const exporting::ExtractPlan plan = extractor.Plan(ipod.all(), target.path(), kTemplate);
+        const auto report = exporting::SongExtractor::Run(plan);
+        QCOMPARE(report.copied, 0);
+        QCOMPARE(int(report.failures.size()), kSongs);
+        for (const auto& failure : report.failures)
+            QCOMPARE(failure.error, ExtractError::TargetInsideIpod);
+        QCOMPARE(
+            QDir(ipod.dir.path() + QStringLiteral("/iPod_Control/Music/F00")).entryList(QDir::Files | QDir::Hidden),
+            QStringList { QStringLiteral("SONG0.mp3") });
+        QFile file(ipod.dir.path() + ipod.library.Tracks[0].Path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), song0);
+    }
+
     void cancelledInsideASong()
     {
         Ipod ipod;
@@ -186,6 +215,44 @@ private Q_SLOTS:
         const QStringList left = filesBelow(target.path());
         QCOMPARE(left.size(), 1);
         QCOMPARE(QFileInfo(left.front()).size(), kSongBytes);
+    }
+
+    void tagsAndCoversFromAReadOnlyIpod()
+    {
+        // The songs are only read: from an iPod mounted read-only the copies
+        // still get their tags and the album folder its cover.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        hardening::ScratchMount mount(dir.filePath(QStringLiteral("ipod")), 1024);
+        if (!mount.isMounted())
+            QSKIP("needs root and a kernel that lets tests mount a tmpfs");
+        database::Library library;
+        library.iPodRoot = dir.filePath(QStringLiteral("ipod"));
+        for (int i = 0; i < 2; ++i) {
+            database::TrackRecord& track = library.Tracks.emplace_back();
+            track.Title = QStringLiteral("Song %1").arg(i);
+            track.Artist = QStringLiteral("Band");
+            track.Album = QStringLiteral("LP");
+            track.Path = QStringLiteral("/iPod_Control/Music/F00/S%1.mp3").arg(i);
+            const QString file = library.iPodRoot + track.Path;
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+            QVERIFY(media::test::writeBytes(file, media::test::mp3Bytes()));
+        }
+        QVERIFY(media::test::addPicture(library.iPodRoot + library.Tracks[1].Path, QStringLiteral("mp3"),
+                                        media::test::fakeJpeg(), "image/jpeg"));
+        QVERIFY(mount.makeReadOnly());
+        QTemporaryDir target;
+        exporting::ExtractOptions options;
+        options.writeTags = true;
+        options.writeCovers = true;
+        const exporting::ExtractReport report = exporting::SongExtractor::Run(exporting::SongExtractor(library).Plan(
+            { 0, 1 }, target.path(), QStringLiteral("[album]/[title]"), options));
+        QVERIFY(report.allCopied());
+        QCOMPARE(report.tagged, 2);
+        QCOMPARE(report.covers.written, 1);
+        QFile cover(target.filePath(QStringLiteral("LP/cover.jpg")));
+        QVERIFY(cover.open(QIODevice::ReadOnly));
+        QCOMPARE(cover.readAll(), media::test::fakeJpeg());
     }
 };
 

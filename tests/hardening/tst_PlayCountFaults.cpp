@@ -10,6 +10,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+
+#include <atomic>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
 
 using namespace quaverly;
 using namespace quaverly::test;
@@ -96,6 +102,113 @@ private Q_SLOTS:
             QCOMPARE(editor.EntrySize(), -1);
             QCOMPARE(editor.IncrementPlayCount(0), PlayCountError::NoFile);
         }
+    }
+
+    // The window and the command line update one iPod at once: each editor
+    // reads and writes its entry under the file's lock, so no play is lost.
+    void parallelUpdatesAllCount()
+    {
+        QTemporaryDir root;
+        const QString folder = root.path() + QStringLiteral("/iPod_Control/iTunes");
+        QVERIFY(tools::WriteFileBytes(folder + QStringLiteral("/Play Counts"), tools::WritePlayCounts(16, kEntries)));
+        constexpr int kWriters = 4;
+        constexpr int kPlays = 400;
+        std::vector<std::thread> writers;
+        std::atomic_int failures { 0 };
+        for (int w = 0; w < kWriters; ++w) {
+            writers.emplace_back([&] {
+                database::mdlPlayCountEditor editor; // each one opens the file for itself, as a program does
+                editor.OpenPlayCounts(folder, root.path());
+                for (int i = 0; i < kPlays; ++i) {
+                    if (editor.IncrementPlayCount(2) != PlayCountError::None
+                        || editor.SetRating(2, i % 6) != PlayCountError::None)
+                        ++failures;
+                }
+            });
+        }
+        for (std::thread& writer : writers)
+            writer.join();
+        QCOMPARE(failures.load(), 0);
+        const QByteArray after = readAll(folder + QStringLiteral("/Play Counts"));
+        QCOMPARE(qFromLittleEndian<quint32>(after.constData() + 96 + 2 * 16), quint32(3 + kWriters * kPlays));
+    }
+
+    // Another program keeps the file locked: the update waits, then gives up
+    // with Locked and writes nothing; once the lock is gone it goes through.
+    void aLockHeldTooLongIsReported()
+    {
+        QTemporaryDir root;
+        const QString path = root.path() + QStringLiteral("/iPod_Control/iTunes/Play Counts");
+        const QByteArray before = tools::WritePlayCounts(16, kEntries);
+        QVERIFY(tools::WriteFileBytes(path, before));
+        database::mdlPlayCountEditor editor;
+        editor.OpenPlayCountsFile(path, root.path());
+        editor.setLockTimeoutMs(300);
+        QFile other(path);
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QCOMPARE(::flock(other.handle(), LOCK_EX | LOCK_NB), 0);
+        for (const PlayCountError error : updateLastEntry(editor))
+            QCOMPARE(error, PlayCountError::Locked);
+        QVERIFY(editor.UpdateFailureText(PlayCountError::Locked).contains(QStringLiteral("locked")));
+        QCOMPARE(readAll(path), before);
+        QCOMPARE(editor.GetRating(4, 0), 5); // reading does not wait for the lock
+        other.close();
+        QCOMPARE(editor.IncrementPlayCount(4), PlayCountError::None);
+        QCOMPARE(qFromLittleEndian<quint32>(readAll(path).constData() + 96 + 4 * 16), 6u);
+    }
+
+    // Links out of the iPod, and a FIFO in the file's place, found at the load
+    // or made afterwards: nothing outside is written, and nothing blocks.
+    void linksAndFifosAreNeverWrittenThrough_data()
+    {
+        QTest::addColumn<bool>("atLoad");
+        QTest::addColumn<bool>("linkFolder");
+        QTest::newRow("file linked out before the load") << true << false;
+        QTest::newRow("iTunes folder linked out before the load") << true << true;
+        QTest::newRow("file linked out after the load") << false << false;
+    }
+    void linksAndFifosAreNeverWrittenThrough()
+    {
+        QFETCH(bool, atLoad);
+        QFETCH(bool, linkFolder);
+        QTemporaryDir tmp;
+        const QString root = tmp.path() + QStringLiteral("/ipod");
+        const QString outside = tmp.path() + QStringLiteral("/outside");
+        const QString folder = root + QStringLiteral("/iPod_Control/iTunes");
+        const QByteArray before = tools::WritePlayCounts(16, kEntries);
+        QVERIFY(tools::WriteFileBytes(outside + QStringLiteral("/Play Counts"), before));
+        QVERIFY(QDir().mkpath(linkFolder ? root + QStringLiteral("/iPod_Control") : folder));
+        const auto linkOut = [&] {
+            return linkFolder
+                ? QFile::link(outside, folder)
+                : QFile::link(outside + QStringLiteral("/Play Counts"), folder + QStringLiteral("/Play Counts"));
+        };
+        database::mdlPlayCountEditor editor;
+        if (atLoad) {
+            QVERIFY(linkOut());
+            editor.OpenPlayCounts(folder, root);
+            QVERIFY(editor.IsOutsideIpod());
+            QCOMPARE(editor.EntrySize(), -1);
+        } else {
+            QVERIFY(tools::WriteFileBytes(folder + QStringLiteral("/Play Counts"), before));
+            editor.OpenPlayCounts(folder, root);
+            QCOMPARE(editor.EntrySize(), 16);
+            QVERIFY(QFile::remove(folder + QStringLiteral("/Play Counts")));
+            QVERIFY(linkOut());
+        }
+        for (const PlayCountError error : updateLastEntry(editor))
+            QCOMPARE(error, PlayCountError::OutsideIpod);
+        QCOMPARE(editor.GetRating(4, 1), 1); // the outside file is not read either
+        QCOMPARE(readAll(outside + QStringLiteral("/Play Counts")), before);
+
+        // A FIFO in its place: the load goes on without a usable file.
+        QVERIFY(QFile::remove(folder + QStringLiteral("/Play Counts")));
+        if (linkFolder)
+            return;
+        QCOMPARE(::mkfifo(QFile::encodeName(folder + QStringLiteral("/Play Counts")).constData(), 0600), 0);
+        editor.OpenPlayCounts(folder, root);
+        QCOMPARE(editor.EntrySize(), -1);
+        QVERIFY(!editor.IsOutsideIpod());
     }
 
     // A FAT iPod turns read-only after an I/O error (errors=remount-ro):

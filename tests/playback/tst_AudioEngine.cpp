@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace quaverly::playback;
 using namespace quaverly::playback::test;
@@ -262,6 +263,167 @@ private Q_SLOTS:
         engine.OpenFile(u"/v/c.mov"_s, QString());
         QVERIFY(ended.wait(1000));
         QCOMPARE(ended.at(0).at(1).value<PlaybackError>(), PlaybackError::PlayerUnavailable);
+    }
+
+    // Starting the players: on a worker thread, only when needed.
+    void firstSongStartsThePlayersInTheBackground()
+    {
+        auto audio = std::make_unique<FakeBackend>();
+        FakeBackend* player = audio.get();
+        player->holdLibraries(); // a slow libmpv
+        AudioEngine engine(std::move(audio), nullptr);
+        QCOMPARE(engine.players(), AudioEngine::Players::NotStarted);
+        QCOMPARE(player->loadThread(), nullptr); // nothing loaded before it is needed
+        engine.setVolume(40);
+        QSignalSpy started(&engine, &AudioEngine::playersStarted);
+
+        engine.OpenFile(u"/a/one.mp3"_s, u"MPEG audio file"_s);
+        QCOMPARE(engine.players(), AudioEngine::Players::Starting);
+        QCOMPARE(engine.state(), BackendState::Loading);
+        QCOMPARE(engine.SongPlaying(), 0); // counts as playing while it starts
+        QCOMPARE(engine.CurrentFile(), u"/a/one.mp3"_s);
+        engine.PauseSong(); // kept for the song, with a seek
+        engine.SetPosition(5000);
+        engine.ResumeSong();
+        engine.PauseSong();
+        QVERIFY(player->calls().isEmpty()); // the player is not touched while it starts
+
+        player->releaseLibraries();
+        QVERIFY(started.wait(5000));
+        QCOMPARE(started.at(0).at(0).toBool(), true);
+        QVERIFY(player->loadThread() != nullptr);
+        QVERIFY(player->loadThread() != QThread::currentThread());
+        QCOMPARE(engine.players(), AudioEngine::Players::Ready);
+        QCOMPARE(player->calls(), (QStringList { u"open:/a/one.mp3"_s, u"seek:5000"_s, u"pause"_s }));
+        QCOMPARE(player->volume(), 40);
+        QCOMPARE(engine.state(), BackendState::Paused);
+    }
+
+    void onlyTheLastSongAskedForWhileStartingPlays()
+    {
+        auto audio = std::make_unique<FakeBackend>();
+        FakeBackend* player = audio.get();
+        player->holdLibraries();
+        AudioEngine engine(std::move(audio), nullptr);
+        QSignalSpy ended(&engine, &AudioEngine::songEnded);
+        engine.OpenFile(u"/a/one.mp3"_s, QString());
+        engine.OpenFile(u"/a/two.mp3"_s, QString());
+        player->releaseLibraries();
+        QTRY_COMPARE(engine.players(), AudioEngine::Players::Ready);
+        QCOMPARE(player->calls(), QStringList { u"open:/a/two.mp3"_s });
+        QCOMPARE(engine.state(), BackendState::Playing);
+        QVERIFY(ended.isEmpty()); // the replaced song announces nothing
+    }
+
+    void stopLetsGoOfTheSong()
+    {
+        FakeEngine f = makeFakeEngine();
+        QSignalSpy ended(f.engine.get(), &AudioEngine::songEnded);
+        QSignalSpy tray(f.engine.get(), &AudioEngine::trayMenuChanged);
+        f.engine->OpenFile(u"/a/one.mp3"_s, QString());
+        f.engine->StopSong();
+        QCOMPARE(f.audio->calls().constLast(), u"stop"_s);
+        QCOMPARE(f.engine->state(), BackendState::Idle);
+        QCOMPARE(f.engine->SongPlaying(), -1);
+        QCOMPARE(f.engine->Position(), 0);
+        QCOMPARE(tray.constLast(), (QList<QVariant> { false, true }));
+        // A failure on its way for the stopped song is not announced.
+        f.audio->failOpen(u"/a/bad.mp3"_s, PlaybackError::CannotDecode);
+        f.engine->OpenFile(u"/a/bad.mp3"_s, QString());
+        f.engine->StopSong();
+        QCoreApplication::processEvents(); // the queued announcement runs, and finds the song replaced
+        QVERIFY(ended.isEmpty());
+    }
+
+    void stopWhileThePlayersStartDropsTheSong()
+    {
+        auto audio = std::make_unique<FakeBackend>();
+        FakeBackend* player = audio.get();
+        player->holdLibraries();
+        AudioEngine engine(std::move(audio), nullptr);
+        engine.OpenFile(u"/a/one.mp3"_s, QString());
+        engine.StopSong(); // the player is not touched while it starts
+        QCOMPARE(engine.state(), BackendState::Idle);
+        player->releaseLibraries();
+        QTRY_COMPARE(engine.players(), AudioEngine::Players::Ready);
+        QVERIFY(player->calls().isEmpty()); // and the song is not played afterwards
+        QCOMPARE(engine.state(), BackendState::Idle);
+    }
+
+    void settingsWaitForThePlayers()
+    {
+        auto audio = std::make_unique<FakeBackend>();
+        auto second = std::make_unique<FakeBackend>();
+        FakeBackend* player = audio.get();
+        FakeBackend* video = second.get();
+        player->holdLibraries();
+        AudioEngine engine(std::move(audio), std::move(second));
+        engine.setVideoWindow(77);
+        engine.setBandLevelsEnabled(true);
+        engine.startPlayers();
+        engine.startPlayers(); // once only
+        engine.setVolume(150); // while starting: kept, clamped
+        engine.setBandLevelsEnabled(false);
+        QCOMPARE(engine.volume(), 100);
+        player->releaseLibraries();
+        QTRY_COMPARE(engine.players(), AudioEngine::Players::Ready);
+        QCOMPARE(video->videoWindow(), quintptr(77));
+        QCOMPARE(player->volume(), 100);
+        QVERIFY(!player->bandLevelsEnabled());
+        QVERIFY(engine.QuickTimeInstalled());
+        engine.setVolume(-3);
+        QCOMPARE(player->volume(), 0);
+        QCOMPARE(video->volume(), 0);
+    }
+
+    void missingLibrarySaysWhatIsMissing()
+    {
+        auto audio = std::make_unique<FakeBackend>();
+        audio->setLibraryMissing(u"Songs cannot be played: the library libmpv is not installed."_s);
+        auto second = std::make_unique<FakeBackend>();
+        second->setLibraryMissing(u"Songs cannot be played: the library libmpv is not installed."_s);
+        AudioEngine engine(std::move(audio), std::move(second));
+        QSignalSpy started(&engine, &AudioEngine::playersStarted);
+        QSignalSpy ended(&engine, &AudioEngine::songEnded);
+        engine.OpenFile(u"/a/one.mp3"_s, QString());
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(started.at(0).at(0).toBool(), false);
+        QCOMPARE(engine.players(), AudioEngine::Players::Unavailable);
+        QCOMPARE(ended.at(0), endOf(EndReason::Failed, PlaybackError::PlayerUnavailable, u"/a/one.mp3"_s));
+        QVERIFY(engine.unavailableText().contains(u"libmpv"_s));
+        QCOMPARE(engine.errorText(), engine.unavailableText());
+        QVERIFY(!engine.QuickTimeInstalled());
+        QVERIFY(!engine.initialise()); // asked again: the same answer, no new attempt
+    }
+
+    void initialiseWaitsForAStartUnderWay()
+    {
+        auto audio = std::make_unique<FakeBackend>();
+        FakeBackend* player = audio.get();
+        player->holdLibraries();
+        AudioEngine engine(std::move(audio), nullptr);
+        QSignalSpy started(&engine, &AudioEngine::playersStarted);
+        engine.OpenFile(u"/a/one.mp3"_s, QString());
+        player->releaseLibraries();
+        QVERIFY(engine.initialise());
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(player->calls(), QStringList { u"open:/a/one.mp3"_s });
+        QCoreApplication::processEvents(); // the worker's own end changes nothing more
+        QCOMPARE(started.count(), 1);
+    }
+
+    void goneWhileStartingWaitsForTheWorker()
+    {
+        auto audio = std::make_unique<FakeBackend>();
+        FakeBackend* player = audio.get();
+        player->holdLibraries();
+        auto engine = std::make_unique<AudioEngine>(std::move(audio), nullptr);
+        engine->startPlayers();
+        QTRY_VERIFY(player->loadThread() != nullptr);
+        player->releaseLibraries();
+        engine.reset(); // must wait for the worker, which still uses the player
+        QCoreApplication::processEvents();
     }
 
     // Whole songs through libmpv with the null output.

@@ -29,7 +29,8 @@ private Q_SLOTS:
         QTest::newRow("mp4, audio kind") << u"/m/F02/V.mp4"_s << u"AAC audio file"_s << true << false;
         QTest::newRow("mov") << u"/m/F02/V.mov"_s << u"QuickTime"_s << true << false;
         QTest::newRow("Audible aa") << u"/m/F03/book.aa"_s << u"Audible file"_s << true << false;
-        QTest::newRow("Audible AA upper case") << u"/m/F03/BOOK.AA"_s << QString() << true << false;
+        QTest::newRow("Audible AA upper case goes by its kind") << u"/m/F03/BOOK.AA"_s << QString() << false << false;
+        QTest::newRow("Audible AA upper case, video kind") << u"/m/F03/BOOK.AA"_s << u"Video"_s << true << false;
         QTest::newRow("aa only inside the name") << u"/m/F03/aa.mp3"_s << u"MPEG audio file"_s << false << false;
         QTest::newRow("aac is not aa") << u"/m/F03/song.aac"_s << QString() << false << false;
         QTest::newRow("m4p folder, mp3 file") << u"/m/x.m4p/song.mp3"_s << QString() << false << false;
@@ -42,6 +43,24 @@ private Q_SLOTS:
         QFETCH(bool, isProtected);
         QCOMPARE(UsesSecondPlayer(path, kind), second);
         QCOMPARE(IsCopyProtected(path, kind), isProtected);
+    }
+
+    void videoRoute_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<VideoRoute>("route");
+        QTest::newRow("X11 embeds") << u"xcb"_s << VideoRoute::Embedded;
+        QTest::newRow("Wayland: mpv's own window") << u"wayland"_s << VideoRoute::OwnWindow;
+        QTest::newRow("Wayland over EGL") << u"wayland-egl"_s << VideoRoute::OwnWindow;
+        QTest::newRow("offscreen: sound only") << u"offscreen"_s << VideoRoute::AudioOnly;
+        QTest::newRow("framebuffer: sound only") << u"linuxfb"_s << VideoRoute::AudioOnly;
+        QTest::newRow("no platform: sound only") << QString() << VideoRoute::AudioOnly;
+    }
+    void videoRoute()
+    {
+        QFETCH(QString, platform);
+        QFETCH(VideoRoute, route);
+        QCOMPARE(ChooseVideoRoute(platform), route);
     }
 
     void timeScale_data()

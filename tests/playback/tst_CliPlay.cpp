@@ -17,11 +17,17 @@ struct Run
 {
     int status = -1;
     QString out;
+    QString err;
 };
 
-Run play(const QStringList& args)
+Run play(const QStringList& args, const QString& libmpv = QString())
 {
     QProcess process;
+    if (!libmpv.isNull()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QUAVERLY_LIBMPV"_s, libmpv);
+        process.setProcessEnvironment(env);
+    }
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli"), QStringList { u"play"_s } + args);
     Run run;
@@ -29,6 +35,7 @@ Run play(const QStringList& args)
         return run;
     run.status = process.exitCode();
     run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
 }
 
@@ -94,6 +101,15 @@ private Q_SLOTS:
             QVERIFY(!lines.isEmpty());
             QVERIFY2(lines.last().startsWith(lastLine), qPrintable(run.out));
         }
+    }
+
+    void withoutLibmpvItSaysWhatIsMissing()
+    {
+        const Run run = play({ m_ipod, u"0"_s }, m_dir.filePath(u"gone/libmpv.so.2"_s));
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(u"Songs cannot be played: the library libmpv is not installed"_s),
+                 qPrintable(run.err));
+        QVERIFY(!run.err.contains(u"Segmentation"_s));
     }
 };
 

@@ -54,6 +54,7 @@ struct Rig
     FakeBackend* fake = nullptr;
     std::unique_ptr<AudioEngine> engine;
     std::unique_ptr<PlayControl> control;
+    QString libraryMissing; // the players cannot start: they start with the first song
 
     bool make(int count, int entrySize = 16)
     {
@@ -83,8 +84,10 @@ struct Rig
         playCounts.OpenPlayCountsFile(playCountsPath());
         auto backend = std::make_unique<FakeBackend>();
         fake = backend.get();
+        if (!libraryMissing.isEmpty())
+            backend->setLibraryMissing(libraryMissing);
         engine = std::make_unique<AudioEngine>(std::move(backend), nullptr);
-        if (!engine->initialise())
+        if (libraryMissing.isEmpty() && !engine->initialise())
             return false;
         control = std::make_unique<PlayControl>(*engine, library, playCounts, list);
         return playCounts.EntrySize() == entrySize;
@@ -106,6 +109,8 @@ struct Rig
 };
 
 } // namespace
+
+using namespace Qt::StringLiterals;
 
 class tst_PlayControl : public QObject
 {
@@ -303,6 +308,26 @@ private Q_SLOTS:
         QCOMPARE(counted.count(), 1);
         for (int track = 1; track < 6; ++track)
             QCOMPARE(rig.field(track, 0), 5u);
+    }
+
+    void withoutThePlayerItSaysWhatIsMissingOnce()
+    {
+        Rig rig;
+        rig.libraryMissing = u"Songs cannot be played: the library libmpv is not installed."_s;
+        QVERIFY(rig.make(4));
+        QSignalSpy failed(rig.control.get(), &PlayControl::playbackFailed);
+        QSignalSpy stopped(rig.control.get(), &PlayControl::playbackStopped);
+        QSignalSpy playing(rig.control.get(), &PlayControl::playingChanged);
+        rig.play(0);
+        QVERIFY(stopped.wait(5000));
+        QCoreApplication::processEvents();
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(failed.at(0).at(0).toString(), rig.libraryMissing);
+        QCOMPARE(stopped.at(0).at(0).toString(), rig.libraryMissing);
+        QCOMPARE(rig.engine->CurrentFile(), rig.songFile(0)); // the rest of the list is not tried
+        QVERIFY(!rig.control->AutoAdvance());
+        QCOMPARE(playing.last().at(0).toBool(), false);
+        QCOMPARE(rig.field(0, 0), 5u);
     }
 
     void aSuccessResetsTheFailureCount()

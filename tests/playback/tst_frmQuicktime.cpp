@@ -1,4 +1,6 @@
-// The video window of the second player: shown while that player plays.
+// The video window of the second player: handed to the engine and shown
+// while that player plays where video can be embedded (X11); hidden on the
+// routes where mpv shows its own window or no picture at all.
 #include "playback/AudioEngine.h"
 #include "playback/FakeBackend.h"
 #include "playback/ui/frmQuicktime.h"
@@ -12,18 +14,21 @@ class tst_frmQuicktime : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void shownWhileTheSecondPlayerPlays()
+    void embeddedIsShownWhileTheSecondPlayerPlays()
     {
-        auto audio = std::make_unique<FakeBackend>();
         auto second = std::make_unique<FakeBackend>();
         FakeBackend* secondPlayer = second.get();
-        AudioEngine engine(std::move(audio), std::move(second));
-        QVERIFY(engine.initialise());
+        AudioEngine engine(std::make_unique<FakeBackend>(), std::move(second));
         QWidget main;
-        frmQuicktime window(engine, &main);
+        // Made before the players start, as in the program: the surface
+        // reaches the second player once it has started.
+        frmQuicktime window(engine, VideoRoute::Embedded, &main);
+        QVERIFY(window.showsVideo());
+        QCOMPARE(secondPlayer->videoWindow(), quintptr(0));
+        QVERIFY(engine.initialise());
+        QVERIFY(secondPlayer->videoWindow() != 0);
         main.show();
         QVERIFY(!window.isVisible());
-        QVERIFY(!window.showsVideo()); // offscreen: nothing to draw into
 
         engine.OpenFile(u"/v/clip.m4v"_s, QString());
         QVERIFY(window.isVisible());
@@ -39,12 +44,36 @@ private Q_SLOTS:
         QVERIFY(!window.isVisible());
     }
 
+    void otherRoutesNeverShowAnEmptyFrame_data()
+    {
+        QTest::addColumn<VideoRoute>("route");
+        QTest::newRow("own window (Wayland)") << VideoRoute::OwnWindow;
+        QTest::newRow("sound only (no display)") << VideoRoute::AudioOnly;
+    }
+    void otherRoutesNeverShowAnEmptyFrame()
+    {
+        QFETCH(VideoRoute, route);
+        auto second = std::make_unique<FakeBackend>();
+        FakeBackend* secondPlayer = second.get();
+        AudioEngine engine(std::make_unique<FakeBackend>(), std::move(second));
+        QVERIFY(engine.initialise());
+        QWidget main;
+        frmQuicktime window(engine, route, &main);
+        main.show();
+        QVERIFY(!window.showsVideo());
+        engine.OpenFile(u"/v/clip.m4v"_s, QString());
+        QVERIFY(engine.QuickTimeActive());
+        QCOMPARE(secondPlayer->state(), BackendState::Playing); // the sound plays
+        QVERIFY(!window.isVisible());
+        QCOMPARE(secondPlayer->videoWindow(), quintptr(0));
+    }
+
     void engineMayGoFirst()
     {
         QWidget main;
         auto engine = std::make_unique<AudioEngine>(std::make_unique<FakeBackend>(), std::make_unique<FakeBackend>());
         QVERIFY(engine->initialise());
-        auto window = std::make_unique<frmQuicktime>(*engine, &main);
+        auto window = std::make_unique<frmQuicktime>(*engine, VideoRoute::Embedded, &main);
         engine.reset();
         window.reset(); // must not touch the engine that is gone
     }

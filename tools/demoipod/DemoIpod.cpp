@@ -1,5 +1,6 @@
 #include "tools/demoipod/DemoIpod.h"
 
+#include "tools/demoipod/DemoArt.h"
 #include "tools/demoipod/WavTone.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 
@@ -8,6 +9,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <iterator>
 #include <numeric>
 #include <random>
 
@@ -64,6 +66,22 @@ const DemoSong kSongs[] = {
     { u"Ende", u"Die Wanderer", u"Straßenlieder", u"Rock", 0 },
 };
 
+// Albums whose songs carry a cover (each its own picture); the others have
+// none, so the placeholder shows as well.
+const char16_t* const kAlbumsWithArt[] = { u"Highway Lines", u"Signal Fires", u"Late Set", u"Rive Gauche",
+                                           u"Modular",       u"Small Hours",  u"東京の夜", u"Невский проспект",
+                                           u"城市之夜",      u"Shorelines" };
+
+/// 1-based number of the album's cover, 0 for none.
+int coverOf(const QString& album)
+{
+    for (int i = 0; i < int(std::size(kAlbumsWithArt)); ++i) {
+        if (album == QString::fromUtf16(kAlbumsWithArt[i]))
+            return i + 1;
+    }
+    return 0;
+}
+
 constexpr quint32 kMacTime2024 = 3786912000u; // 2024-01-01
 constexpr int kFolders = 20;
 
@@ -72,6 +90,7 @@ struct Built
     WriterDatabase database;
     std::vector<QString> relativePaths; // "iPod_Control/Music/F03/ABCD.wav"
     std::vector<int> durationsMs;
+    std::vector<int> covers; // per track: coverOf() its album
     std::vector<PlayCountEntry> playCounts;
     std::vector<qint32> onTheGo;
 };
@@ -112,6 +131,9 @@ Built buildDemo()
         track.genre = QString::fromUtf16(song.genre);
         track.trackNumber = index % 5 + 1;
         track.ratingRaw = static_cast<quint8>(song.stars * 20);
+        const int cover = coverOf(track.album.value_or(QString()));
+        track.year = cover > 0 ? 1996 + cover * 2 : 0;
+        built.covers.push_back(cover);
         addTrack(built, std::move(track), 2500 + (index * 700) % 4000, kFolders, names[static_cast<size_t>(index)]);
         const QString genre = QString::fromUtf16(song.genre);
         all.push_back(index);
@@ -250,8 +272,15 @@ bool MakeDemoIpod(const QString& dir, const DemoOptions& options, QString* error
         const bool large = options.tracks > 0;
         const double note = 220.0 * std::pow(2.0, double(i % 24) / 12.0);
         const QByteArray wav = large ? MakeWavTone(note, 100, 8000) : MakeWavTone(note, built.durationsMs[i], 16000);
-        if (!WriteFileBytes(root.filePath(built.relativePaths[i]), wav))
-            return fail(error, QStringLiteral("Cannot write the song file ") + root.filePath(built.relativePaths[i]));
+        const QString song = root.filePath(built.relativePaths[i]);
+        if (!WriteFileBytes(song, wav))
+            return fail(error, QStringLiteral("Cannot write the song file ") + song);
+        const int cover = i < built.covers.size() ? built.covers[i] : 0;
+        const WriterTrack& track = built.database.tracks[i];
+        if (cover > 0
+            && !EmbedWavCover(song, MakeCoverPng(cover), track.title.value_or(QString()),
+                              track.artist.value_or(QString()), track.album.value_or(QString())))
+            return fail(error, QStringLiteral("Cannot put the cover into ") + song);
     }
     return true;
 }

@@ -26,7 +26,8 @@ struct DemoOptions
 
 /// Makes a complete iPod folder at `dir`: iPod_Control/iTunes/iTunesDB,
 /// Play Counts, OTGPlaylistInfo, iPod_Control/Device/SysInfo and the songs in
-/// iPod_Control/Music/Fxx/ under scrambled four-letter names. The same
+/// iPod_Control/Music/Fxx/ under scrambled four-letter names; in the demo
+/// library the songs of most albums carry a cover (ID3v2 in the WAV). The same
 /// options always give the same library. Answers false with `error` set when
 /// something cannot be written or more than kMaxDemoTracks tracks are asked for.
 bool MakeDemoIpod(const QString& dir, const DemoOptions& options, QString* error);

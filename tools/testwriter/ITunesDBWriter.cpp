@@ -88,6 +88,12 @@ void writeTrack(Chunks& out, const WriterTrack& track, const WriterOptions& opti
     out.set32(at + 36, static_cast<quint32>(track.fileSize));
     out.set32(at + 40, static_cast<quint32>(track.lengthMs));
     out.set32(at + 44, static_cast<quint32>(track.trackNumber));
+    if (options.mhitHeader >= 100) {
+        out.set32(at + 48, static_cast<quint32>(track.totalTracks));
+        out.set32(at + 52, static_cast<quint32>(track.year));
+        out.set32(at + 92, static_cast<quint32>(track.discNumber));
+        out.set32(at + 96, static_cast<quint32>(track.totalDiscs));
+    }
     if (options.mhitHeader >= 92) {
         out.set32(at + 80, track.playCount);
         out.set32(at + 88, track.lastPlayed);

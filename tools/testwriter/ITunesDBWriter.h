@@ -23,6 +23,10 @@ struct WriterTrack
     qint32 lengthMs = 0;
     qint32 trackNumber = 0;
     qint32 fileSize = 0;
+    qint32 totalTracks = 0; // written only into headers of 100 bytes or more, as are the three below
+    qint32 year = 0;
+    qint32 discNumber = 0;
+    qint32 totalDiscs = 0;
     // Written where the track header is long enough: plays and last played
     // (Mac time) from 92 bytes on, skips from 164.
     quint32 playCount = 0;

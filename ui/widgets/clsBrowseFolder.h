@@ -13,7 +13,9 @@ enum class BrowseFolderError { None, DialogNotShown };
 
 /// The folder picker: a modal folder dialog with a title, a starting folder
 /// and an optional root. `BrowseForFolder` blocks until the user chooses
-/// (the folder's path) or cancels (an empty text).
+/// (the folder's path) or cancels (an empty text). The choose button answers
+/// the folder selected or typed in the name box, or the folder shown when
+/// nothing is; it never enters the folder instead.
 class clsBrowseFolder : public QObject
 {
     Q_OBJECT
@@ -22,14 +24,16 @@ public:
 
     QString Title = QStringLiteral("Choose Folder");
     QWidget* hWndOwner = nullptr;
-    QString InitialDir; // selected when the dialog opens
+    QString InitialDir; // shown when the dialog opens; a path that does not exist
+                        // opens its nearest existing folder with the rest typed in
     QString RootDir;    // where the dialog starts when InitialDir is empty
     bool EditBox = false;
     bool StatusText = false;
     bool FileSystemOnly = false;
     bool ValidateEditBox = false;
     bool UseNewUI = false;
-    bool IncludeFiles = false; // files are listed too
+    bool IncludeFiles = false;   // files are listed too (greyed: only folders can be chosen)
+    bool AllowNewFolder = false; // a typed name of a folder that does not exist yet is answered too
 
     [[nodiscard]] QString DisplayName() const { return m_displayName; }
     [[nodiscard]] bool isShown() const { return !m_dialog.isNull(); }

@@ -13,6 +13,76 @@ ucListView::ucListView(QWidget* parent)
     : QTableView(parent)
 {
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &ucListView::ColumnClick);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int) { sectionResizedByUser(column); });
+}
+
+int ucListView::ColumnWidth(int column) const
+{
+    return std::max(0, columnWidth(column) - m_added.value(column));
+}
+
+void ucListView::setColumnWidthPx(int column, int width)
+{
+    m_filling = true;
+    m_added.remove(column);
+    setColumnWidth(column, width);
+    m_filling = false;
+    fillWidth();
+}
+
+void ucListView::setFillColumns(const QList<int>& columns)
+{
+    m_fillColumns = columns;
+    fillWidth();
+}
+
+void ucListView::sectionResizedByUser(int column)
+{
+    if (!m_filling)
+        m_added.remove(column); // the width the user gave is the column's own now
+}
+
+bool ucListView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Resize) // the list, or its scroll bars, changed size
+        QMetaObject::invokeMethod(this, &ucListView::fillWidth, Qt::QueuedConnection);
+    return QTableView::viewportEvent(event);
+}
+
+void ucListView::fillWidth()
+{
+    if (!model() || m_fillColumns.isEmpty() || m_filling)
+        return;
+    QHeaderView* header = horizontalHeader();
+    int own = 0;
+    int fillOwn = 0;
+    for (int column = 0; column < header->count(); ++column) {
+        if (header->isSectionHidden(column))
+            continue;
+        own += ColumnWidth(column);
+        if (m_fillColumns.contains(column))
+            fillOwn += ColumnWidth(column);
+    }
+    const int spare = std::max(0, viewport()->width() - own);
+    m_filling = true;
+    int given = 0;
+    QList<int> fill;
+    for (int column : std::as_const(m_fillColumns)) {
+        if (column < header->count() && !header->isSectionHidden(column) && ColumnWidth(column) > 0)
+            fill.append(column);
+    }
+    for (qsizetype i = 0; i < fill.size(); ++i) {
+        const int column = fill[i];
+        const int base = ColumnWidth(column);
+        // The last one takes what rounding left, so the columns end exactly at the edge.
+        const int share = i + 1 == fill.size() ? spare - given
+                                               : static_cast<int>(qint64(spare) * base / std::max(1, fillOwn));
+        given += share;
+        m_added.insert(column, share);
+        setColumnWidth(column, base + share);
+    }
+    m_filling = false;
 }
 
 bool ucListView::Initialize()
@@ -68,11 +138,15 @@ QString ucListView::ColumnText(int column) const
 
 void ucListView::ColumnAutosize(int column)
 {
+    m_filling = true;
+    m_added.remove(column);
     resizeColumnToContents(column);
     // One very long title must not push every other column out of sight.
     const int limit = std::max(120, fontMetrics().averageCharWidth() * kAutosizeLimitChars);
     if (columnWidth(column) > limit)
         setColumnWidth(column, limit);
+    m_filling = false;
+    fillWidth();
 }
 
 bool ucListView::ItemSelected(int item) const

@@ -1,5 +1,7 @@
 #pragma once
 #include <QColor>
+#include <QHash>
+#include <QList>
 #include <QTableView>
 
 #include <vector>
@@ -16,7 +18,9 @@ class ucListView : public QTableView
 {
     Q_OBJECT
 public:
-    static constexpr int kAutosizeLimitChars = 45;
+    /// An autosized column is at most about this many characters wide (one
+    /// very long title must not push every other column out of sight).
+    static constexpr int kAutosizeLimitChars = 90;
 
     explicit ucListView(QWidget* parent = nullptr);
 
@@ -30,12 +34,18 @@ public:
     /// Display text of a cell, never shortened.
     [[nodiscard]] QString SubItemText(int item, int column) const;
     [[nodiscard]] QString ColumnText(int column) const;
-    [[nodiscard]] int ColumnWidth(int column) const { return columnWidth(column); }
-    void setColumnWidthPx(int column, int width) { setColumnWidth(column, width); }
+    /// The column's own width: as the user, the stored preference or the
+    /// autosize left it, without the share of spare room the fill columns get.
+    [[nodiscard]] int ColumnWidth(int column) const;
+    void setColumnWidthPx(int column, int width);
     /// Sizes the column to its contents (and header), sampling about a
     /// hundred rows so that it stays fast on big lists, and at most about
     /// kAutosizeLimitChars characters wide.
     void ColumnAutosize(int column);
+    /// Columns that share the room the columns leave free in a wide list, in
+    /// proportion to their own widths, so the list never ends in a blank
+    /// strip; the share goes again as the list narrows.
+    void setFillColumns(const QList<int>& columns);
 
     [[nodiscard]] bool ItemSelected(int item) const;
     /// true selects the row and makes it current; false deselects it and
@@ -60,6 +70,15 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    void fillWidth();
+    void sectionResizedByUser(int column);
+
+    QList<int> m_fillColumns;
+    QHash<int, int> m_added; // spare room given to a fill column, in pixels
+    bool m_filling = false;
 };
 
 } // namespace quaverly::ui

@@ -1,0 +1,178 @@
+#include "desktop/ui/HotPlug.h"
+
+#include "browser/ui/frmMain.h"
+#include "browser/ui/frmMainUi.h"
+#include "browser/ui/frmMenus.h"
+#include "database/Library.h"
+#include "desktop/IpodMountTracker.h"
+#include "desktop/MountinfoWatcher.h"
+#include "desktop/dbus/UDisksMountWatcher.h"
+#include "devicetools/ui/frmiPodHacks.h"
+#include "devicetools/ui/iPodInfo.h"
+#include "export/ui/frmExtract.h"
+#include "playback/PlayControl.h"
+#include "playback/ui/PlaybackController.h"
+#include "settings/mdlOptions.h"
+#include "ui/PromptService.h"
+#include "ui/widgets/Skin.h"
+
+#include <QAction>
+#include <QDBusConnection>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+Q_DECLARE_LOGGING_CATEGORY(lcDesktop)
+
+namespace quaverly::desktop {
+
+HotPlug::HotPlug(browser::frmMain& window, playback::PlaybackController& playback, settings::mdlOptions& options,
+                 ui::PromptService& prompts, OpenIpod openIpod, QObject* parent)
+    : QObject(parent)
+    , m_window(window)
+    , m_playback(playback)
+    , m_options(options)
+    , m_prompts(prompts)
+    , m_openIpod(std::move(openIpod))
+{
+    m_tracker = new IpodMountTracker(window.library().iPodRoot, {}, this);
+    connect(m_tracker, &IpodMountTracker::ipodMounted, this, &HotPlug::ipodMounted);
+    connect(m_tracker, &IpodMountTracker::openIpodUnmounted, this, &HotPlug::openIpodUnmounted);
+
+    m_banner = new QLabel(&window);
+    m_banner->setObjectName(QStringLiteral("lblDeviceGone"));
+    m_banner->setWordWrap(true);
+    m_banner->setTextFormat(Qt::PlainText);
+    m_banner->setStyleSheet(QStringLiteral("QLabel { background: #fbe3c8; color: #5a2d00; padding: 6px 10px; "
+                                           "border-bottom: 1px solid #d9a86c; }"));
+    m_banner->hide();
+    // Under the caption bar and the menu labels, over everything else.
+    if (auto* outer = qobject_cast<QVBoxLayout*>(window.layout()))
+        outer->insertWidget(std::min(2, outer->count()), m_banner);
+}
+
+HotPlug::~HotPlug() = default;
+
+QString HotPlug::OfferText(const QString& mountPoint, bool openIpodGone)
+{
+    QString text = QStringLiteral("An iPod was mounted at %1.\r\nWould you like to open it in Quaverly?")
+                       .arg(mountPoint);
+    if (!openIpodGone)
+        text += QStringLiteral(" The library that is shown now will be closed.");
+    return text;
+}
+
+QString HotPlug::UnmountedText(const QString& root)
+{
+    return QStringLiteral("The iPod at %1 was unmounted. Playback has stopped, and Quaverly reads and writes nothing "
+                          "more on it. Mount it again to open it anew.")
+        .arg(root);
+}
+
+void HotPlug::start(const QDBusConnection& udisksBus)
+{
+    if (!udisksBus.isConnected()) {
+        startWithMountTable();
+        return;
+    }
+    m_udisks = new UDisksMountWatcher(udisksBus, this);
+    connect(m_udisks, &UDisksMountWatcher::ready, this, [this](const QStringList& mounted) {
+        m_tracker->setMounted(mounted);
+        m_source = QStringLiteral("udisks");
+        Q_EMIT watching();
+    });
+    connect(m_udisks, &UDisksMountWatcher::mountsChanged, m_tracker, &IpodMountTracker::mountsChanged);
+    connect(m_udisks, &UDisksMountWatcher::unavailable, this, [this] {
+        m_udisks->deleteLater();
+        startWithMountTable();
+    });
+    m_udisks->start();
+}
+
+bool HotPlug::startWithMountTable(const QString& mountInfoPath)
+{
+    m_mountinfo = new MountinfoWatcher(mountInfoPath, this);
+    if (!m_mountinfo->start()) {
+        qCInfo(lcDesktop) << "no mount table to watch at" << mountInfoPath << "- iPods mounted later go unnoticed";
+        return false;
+    }
+    m_tracker->setMounted(m_mountinfo->mounted());
+    connect(m_mountinfo, &MountinfoWatcher::mountsChanged, m_tracker, &IpodMountTracker::mountsChanged);
+    m_source = QStringLiteral("mountinfo");
+    Q_EMIT watching();
+    return true;
+}
+
+void HotPlug::ipodMounted(const QString& mountPoint)
+{
+    if (m_opening || !m_openIpod)
+        return;
+    if (!m_offers.contains(mountPoint))
+        m_offers.append(mountPoint);
+    if (!m_asking)
+        askNext();
+}
+
+void HotPlug::askNext()
+{
+    m_asking = true;
+    while (!m_offers.isEmpty() && !m_opening) {
+        const QString mountPoint = m_offers.takeFirst();
+        const ui::PromptAnswer answer = m_prompts.show(QStringLiteral("iPod Found"),
+                                                       OfferText(mountPoint, m_tracker->openIpodGone()),
+                                                       ui::PromptIcon::Question, ui::PromptButtons::YesNo);
+        if (answer != ui::PromptAnswer::Yes)
+            continue;
+        m_opening = true;
+        m_offers.clear();
+        if (!m_tracker->openIpodGone())
+            m_window.SaveOptions(); // the column widths and ticks stay with the iPod that is closed
+        m_openIpod(mountPoint);
+    }
+    m_asking = false;
+}
+
+void HotPlug::openIpodUnmounted()
+{
+    const QString root = m_window.library().iPodRoot;
+    qCInfo(lcDesktop) << "the open iPod was unmounted:" << root;
+    playback::PlayControl& control = m_playback.control();
+    control.StopSong(); // lets go of the song's file
+    control.DeviceGone(QStringLiteral("The iPod is not mounted any more"));
+    m_options.setReadOnly(true); // also the window's options at close
+    disableDeviceCommands();
+    closeToolWindows();
+    m_banner->setText(UnmountedText(root));
+    m_banner->show();
+}
+
+void HotPlug::disableDeviceCommands()
+{
+    browser::frmMenus& m = m_window.menus();
+    // Eject on close would run on a volume that is not mounted; the tick is not
+    // stored, because nothing is written to the iPod any more.
+    m.mnuEject->setChecked(false);
+    for (QAction* action :
+         { m.mnuEject, m.mnuEjectAndClose, m.mnuHacks, m.mnuiPodInfo, m.mnuCheckForMissing, m.mnuCheckForDuplicates,
+           m.mnuExtract, m.mnuInExternal, m.mnuDefault, m.mnuOpenInDefaultAsPlaylist, m.mnuShowFile })
+        action->setEnabled(false);
+    browser::frmMainUi& controls = m_window.ui();
+    for (QPushButton* button : { controls.cmdExtract, controls.cmdOpen, controls.cmdMakeM3u })
+        button->setEnabled(false);
+    for (ui::SkinImage* star : controls.Ratings)
+        star->setEnabled(false);
+}
+
+void HotPlug::closeToolWindows()
+{
+    // An extraction under way stops (closing its window cancels it) and reports what it copied.
+    for (auto* window : m_window.findChildren<exporting::frmExtract*>())
+        window->close();
+    for (auto* window : m_window.findChildren<devicetools::frmiPodHacks*>())
+        window->close();
+    for (auto* window : m_window.findChildren<devicetools::iPodInfo*>())
+        window->close();
+}
+
+} // namespace quaverly::desktop

@@ -1,0 +1,45 @@
+#pragma once
+// A desktop without the real opener: PATH holds only a folder with a fake
+// xdg-open (or nothing), so no test ever starts a real program, and the
+// desktop's answers (success, an error) are the test's choice.
+#include "tests/common/TestFiles.h"
+
+#include <QByteArray>
+#include <QTemporaryDir>
+
+namespace quaverly::test {
+
+class FakeOpener
+{
+public:
+    enum class Kind { None, Succeeds, Fails };
+
+    /// Kind::Fails prints `message` on stderr and ends with `status`.
+    explicit FakeOpener(Kind kind, const QByteArray& message = {}, int status = 4)
+        : m_oldPath(qgetenv("PATH"))
+    {
+        if (!m_dir.isValid())
+            return;
+        QByteArray script = "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + QFile::encodeName(log()) + "'\n";
+        if (kind == Kind::Fails)
+            script += "echo '" + message + "' >&2\nexit " + QByteArray::number(status) + "\n";
+        m_ready = kind == Kind::None || writeFile(m_dir.filePath(QStringLiteral("bin/xdg-open")), script, true);
+        m_ready = m_ready && QDir().mkpath(m_dir.filePath(QStringLiteral("bin")));
+        qputenv("PATH", QFile::encodeName(m_dir.filePath(QStringLiteral("bin"))));
+    }
+    ~FakeOpener() { qputenv("PATH", m_oldPath); }
+    FakeOpener(const FakeOpener&) = delete;
+    FakeOpener& operator=(const FakeOpener&) = delete;
+
+    [[nodiscard]] bool ready() const { return m_ready; }
+    /// Every argument the opener was given, one per line.
+    [[nodiscard]] QString log() const { return m_dir.filePath(QStringLiteral("opened.log")); }
+    [[nodiscard]] QString opened() const { return readText(log()); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldPath;
+    bool m_ready = false;
+};
+
+} // namespace quaverly::test
