@@ -187,8 +187,11 @@ std::vector<int> FilterRows(const database::Library& library, const SearchIndex&
     }
     if (folded.empty())
         return rows;
-    // The cells that change while the program runs: the rating and the playing mark.
+    // The cells that change while the program runs: the rating and the playing mark. Only a single digit or
+    // "#" can be in them, so other words never look at the track (rows in list order would jump about memory).
     const auto outsideIndex = [&](const QByteArray& word, int row) {
+        if (word.size() != 1 || !((word.front() >= '0' && word.front() <= '9') || word.front() == '#'))
+            return false;
         const int stars = ShownRating(library, ratings, row);
         return (word.size() == 1 && stars >= 0 && stars <= 9 && word.front() == char('0' + stars))
             || (word == "#" && IsPlayingTrack(library.Tracks[static_cast<size_t>(row)], playingFile));
