@@ -32,7 +32,6 @@ bool contains(const std::vector<int>& values, int value)
 BrowserState::BrowserState(const database::Library& library)
     : m_library(library)
     , m_keys(library)
-    , m_searchIndex(library)
 {
     for (int s = 1; s <= 3; ++s)
         m_stages[s].entries = QStringList { QStringLiteral("[All]") };
@@ -289,7 +288,14 @@ BrowserState::SearchOutcome BrowserState::txtSearch_Change(const QString& query)
         outcome.rebuilt = true;
     }
     m_query = query;
-    m_rows = FilterRows(m_library, m_searchIndex, m_rows, SplitSearchWords(query), m_playingFile, m_ratings);
+    const QStringList words = SplitSearchWords(query);
+    if (words.isEmpty())
+        return outcome;
+    // The index costs a moment and some memory per song: a session (or a
+    // command) that never searches never makes it.
+    if (!m_searchIndex)
+        m_searchIndex = std::make_unique<SearchIndex>(m_library);
+    m_rows = FilterRows(m_library, *m_searchIndex, m_rows, words, m_playingFile, m_ratings);
     return outcome;
 }
 

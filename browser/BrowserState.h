@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 namespace quaverly::database {
@@ -136,7 +137,7 @@ private:
 
     const database::Library& m_library;
     TrackKeys m_keys;
-    SearchIndex m_searchIndex;
+    std::unique_ptr<SearchIndex> m_searchIndex; // made for the first search, not before
     bool m_sortRows = true;
 
     QStringList m_sourceEntries;

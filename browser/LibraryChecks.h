@@ -15,24 +15,38 @@ using CheckProgressFn = std::function<bool(int done, int total)>;
 
 enum class CheckError { None, Cancelled };
 
-/// One line of the duplicate report, repeated `repeat` times in a row.
+/// A song present more than this many times is listed once, as a group.
+inline constexpr int kMaxListedCopies = 3;
+
+/// One line of the duplicate report, repeated `repeat` times in a row; or,
+/// when `copies` is set, the one line of a song present `copies` times.
 struct DuplicateLine
 {
     int trackIndex = -1;
     int repeat = 1;
+    int copies = 0;     // a group line: how many copies the song has (0 for an ordinary line)
+    int firstCopy = -1; // a group line: where its copies start in DuplicateReport::groupCopies
 };
 
 /// Songs present more than once (same title, artist and album ignoring letter
-/// case). In library order, each copy is listed once per later copy: a song
-/// present three times lists its first copy twice and its second copy once;
-/// the last copy is not listed.
+/// case), in library order. A song present two or three times lists each
+/// copy once per later copy (its first copy twice and its second copy once
+/// when it is there three times; the last copy is not listed). A song present
+/// more often is listed once, as a group line at its first copy, so the
+/// report never has more lines than the library has tracks: listed pair by
+/// pair, 30,000 untagged tracks would make 450 million lines.
 struct DuplicateReport
 {
     std::vector<DuplicateLine> lines;
-    qint64 foundCount = 0; // lines counted with their repeats
+    /// The track indexes of the copies of every group, in library order;
+    /// each group line names its slice.
+    std::vector<int> groupCopies;
+    qint64 foundCount = 0; // report lines, a repeated line counted each time
     CheckError error = CheckError::None;
-    /// The track indexes with the repeats spelt out, in report order.
+    /// The track indexes of the report's lines with the repeats spelt out.
     [[nodiscard]] std::vector<int> entries() const;
+    /// The copies of a group line (empty for an ordinary line).
+    [[nodiscard]] std::vector<int> copiesOf(const DuplicateLine& line) const;
 };
 
 /// Library songs whose file is not on the iPod, in library order.
@@ -54,6 +68,10 @@ struct MissingReport
 /// The report text: for each track, CR LF + artist + " - " + title.
 [[nodiscard]] QString ReportText(const database::Library& library, const std::vector<int>& trackIndexes);
 [[nodiscard]] QString ReportText(const database::Library& library, const DuplicateReport& report);
+/// One line of a report without its CR LF: artist + " - " + title, and for
+/// a group line " (N copies)" after it.
+[[nodiscard]] QString ReportLine(const database::Library& library, int trackIndex);
+[[nodiscard]] QString ReportLine(const database::Library& library, const DuplicateLine& line);
 
 enum class WriteError { None, NoRoot, CannotWrite, OutsideIpod };
 struct WriteResult
@@ -71,5 +89,8 @@ struct WriteResult
 /// and the message shown must say that the list could not be saved (with
 /// errorText) instead of claiming it was.
 [[nodiscard]] WriteResult WriteDuplicatesFile(const QString& iPodRoot, const QString& reportText);
+/// The same, writing the report line by line as it is formatted.
+[[nodiscard]] WriteResult WriteDuplicatesFile(const QString& iPodRoot, const database::Library& library,
+                                              const DuplicateReport& report);
 
 } // namespace quaverly::browser

@@ -6,6 +6,7 @@
 #include <QLatin1StringView>
 
 #include <charconv>
+#include <string_view>
 
 namespace quaverly::browser {
 namespace {
@@ -56,34 +57,78 @@ SearchIndex::SearchIndex(const database::Library& library)
 {
     const int count = library.TrackCount();
     m_offsets.reserve(static_cast<size_t>(count) + 1);
-    m_text.reserve(static_cast<qsizetype>(count) * 160);
-    const QChar separator = QLatin1Char('\n');
-    const auto appendNumber = [this, separator](qint64 value) {
+    // Sized once from the cells' lengths (ASCII for nearly every path and
+    // number, most names), so the text is rarely copied while it grows.
+    const auto digits = [](qint64 value) {
+        char buffer[24];
+        return std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer;
+    };
+    qsizetype total = 0;
+    for (const TrackRecord& track : library.Tracks) {
+        total += track.Title.size() + track.Artist.size() + track.Album.size() + track.Genre.size() + track.Path.size()
+            + track.FileType.size() + 11 + digits(track.Rating) + digits(track.UIN) + digits(track.Length)
+            + digits(track.FileSize) + digits(track.TrackNumber);
+    }
+    m_text.reserve(total);
+    // Cells are folded as they are appended: ASCII byte by byte, anything
+    // else by Qt's case folding.
+    const auto appendFolded = [this](const QString& cell) {
+        const qsizetype start = m_text.size();
+        m_text.resize(start + cell.size());
+        char* out = m_text.data() + start;
+        const char16_t* units = reinterpret_cast<const char16_t*>(cell.constData());
+        for (qsizetype i = 0; i < cell.size(); ++i) {
+            const char16_t c = units[i];
+            if (c >= 0x80) {
+                m_text.truncate(start);
+                m_text.append(cell.toCaseFolded().toUtf8());
+                break;
+            }
+            out[i] = static_cast<char>(c >= u'A' && c <= u'Z' ? c + 32 : c);
+        }
+        m_text.append('\n');
+    };
+    const auto appendNumber = [this](qint64 value) {
         char buffer[24];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-        m_text.append(QLatin1StringView(buffer, result.ptr - buffer));
-        m_text.append(separator);
+        m_text.append(buffer, result.ptr - buffer);
+        m_text.append('\n');
     };
     for (int i = 0; i < count; ++i) {
         m_offsets.push_back(m_text.size());
         const TrackRecord& track = library.Tracks[static_cast<size_t>(i)];
         for (const QString* cell :
-             { &track.Title, &track.Artist, &track.Album, &track.Genre, &track.Path, &track.FileType }) {
-            m_text.append(*cell);
-            m_text.append(separator);
-        }
+             { &track.Title, &track.Artist, &track.Album, &track.Genre, &track.Path, &track.FileType })
+            appendFolded(*cell);
         for (qint64 number : { qint64(track.UIN), qint64(track.Length), track.FileSize, qint64(track.TrackNumber) })
             appendNumber(number);
     }
     m_offsets.push_back(m_text.size());
-    m_text = std::move(m_text).toCaseFolded();
 }
 
-bool SearchIndex::contains(int track, QStringView foldedWord) const
+bool SearchIndex::contains(int track, QByteArrayView foldedWord) const
 {
     const auto begin = m_offsets[static_cast<size_t>(track)];
     const auto end = m_offsets[static_cast<size_t>(track) + 1];
-    return QStringView(m_text).sliced(begin, end - begin).contains(foldedWord);
+    return QByteArrayView(m_text).sliced(begin, end - begin).contains(foldedWord);
+}
+
+void SearchIndex::markTracks(QByteArrayView foldedWord, std::vector<char>& marks) const
+{
+    // string_view::find looks for the first byte with memchr, the fastest
+    // scan there is, and compares the rest where it lands.
+    const std::string_view text(m_text.constData(), static_cast<size_t>(m_text.size()));
+    const std::string_view word(foldedWord.data(), static_cast<size_t>(foldedWord.size()));
+    size_t track = 0;
+    for (size_t from = 0; from < text.size();) {
+        const size_t hit = text.find(word, from);
+        if (hit == std::string_view::npos)
+            break;
+        while (static_cast<size_t>(m_offsets[track + 1]) <= hit)
+            ++track;
+        marks[track] = 1;
+        from = static_cast<size_t>(m_offsets[track + 1]); // the next track
+    }
 }
 
 QStringList SplitSearchWords(const QString& query)
@@ -133,22 +178,47 @@ std::vector<int> FilterRows(const database::Library& library, const std::vector<
 std::vector<int> FilterRows(const database::Library& library, const SearchIndex& index, const std::vector<int>& rows,
                             const QStringList& words, const QString& playingFile, const std::vector<int>& ratings)
 {
-    QStringList folded;
+    std::vector<QByteArray> folded;
     for (const QString& word : words) {
         if (word.contains(QLatin1Char('\n')))
             return FilterRows(library, rows, words, playingFile, ratings); // the index cannot tell cells apart
         if (!word.isEmpty())
-            folded.append(word.toCaseFolded());
+            folded.push_back(word.toCaseFolded().toUtf8());
     }
-    if (folded.isEmpty())
+    if (folded.empty())
         return rows;
+    // The cells that change while the program runs: the rating and the playing mark. Only a single digit or
+    // "#" can be in them, so other words never look at the track (rows in list order would jump about memory).
+    const auto outsideIndex = [&](const QByteArray& word, int row) {
+        if (word.size() != 1 || !((word.front() >= '0' && word.front() <= '9') || word.front() == '#'))
+            return false;
+        const int stars = ShownRating(library, ratings, row);
+        return (word.size() == 1 && stars >= 0 && stars <= 9 && word.front() == char('0' + stars))
+            || (word == "#" && IsPlayingTrack(library.Tracks[static_cast<size_t>(row)], playingFile));
+    };
     std::vector<int> kept;
     kept.reserve(rows.size());
+    // Most of the library: one pass over the index per word, in memory order
+    // (the rows are in the song list's order, which would jump about it).
+    if (rows.size() * 4 >= static_cast<size_t>(index.trackCount())) {
+        std::vector<std::vector<char>> marks;
+        for (const QByteArray& word : folded) {
+            marks.emplace_back(static_cast<size_t>(index.trackCount()), 0);
+            index.markTracks(word, marks.back());
+        }
+        for (int row : rows) {
+            bool all = true;
+            for (size_t w = 0; w < folded.size() && all; ++w)
+                all = marks[w][static_cast<size_t>(row)] != 0 || outsideIndex(folded[w], row);
+            if (all)
+                kept.push_back(row);
+        }
+        return kept;
+    }
     for (int row : rows) {
         bool all = true;
-        for (const QString& word : folded) {
-            if (!index.contains(row, word) && !inRating(ShownRating(library, ratings, row), word)
-                && !(word == u"#" && IsPlayingTrack(library.Tracks[static_cast<size_t>(row)], playingFile))) {
+        for (const QByteArray& word : folded) {
+            if (!index.contains(row, word) && !outsideIndex(word, row)) {
                 all = false;
                 break;
             }

@@ -1,4 +1,6 @@
 #pragma once
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -18,19 +20,26 @@ namespace quaverly::browser {
 [[nodiscard]] bool IsScreenJumpQuery(const QString& query);
 
 /// The cells of every track (the mark and rating cells aside, which change
-/// while the program runs), case-folded and joined, built once per library so
-/// that a keystroke over tens of thousands of rows is a plain scan of
-/// prepared text.
+/// while the program runs), case-folded and joined as UTF-8, built once per
+/// library so that a keystroke over tens of thousands of rows is a plain scan
+/// of prepared bytes. UTF-8 keeps it half the size of UTF-16 (about 34 MB for
+/// 200,000 songs), so more of it stays in the processor's cache; a UTF-8 word
+/// only ever matches at whole characters.
 class SearchIndex
 {
 public:
     explicit SearchIndex(const database::Library& library);
-    /// True when some cell of the track contains `foldedWord` (already case-folded,
-    /// without line breaks).
-    [[nodiscard]] bool contains(int track, QStringView foldedWord) const;
+    /// True when some cell of the track contains `foldedWord` (a word already
+    /// case-folded, as UTF-8, without line breaks).
+    [[nodiscard]] bool contains(int track, QByteArrayView foldedWord) const;
+    /// Sets marks[t] to 1 for every track t that contains `foldedWord`: one
+    /// pass over the whole index in memory order, cheaper than asking track
+    /// by track when most tracks are asked about. `marks` holds one entry per track.
+    void markTracks(QByteArrayView foldedWord, std::vector<char>& marks) const;
+    [[nodiscard]] int trackCount() const { return static_cast<int>(m_offsets.size()) - 1; }
 
 private:
-    QString m_text;                   // cells separated by '\n', tracks one after the other
+    QByteArray m_text;                // cells separated by '\n', tracks one after the other
     std::vector<qsizetype> m_offsets; // track i spans [m_offsets[i], m_offsets[i + 1])
 };
 

@@ -1,5 +1,11 @@
 #include "cli/CliSupport.h"
 
+#include "cli/output/JsonWriter.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <cerrno>
 #include <cstdio>
 
 namespace quaverly::cli {
@@ -52,9 +58,34 @@ int usage(const QString& message)
 
 void printJson(const QJsonDocument& document)
 {
-    const QByteArray bytes = document.toJson(QJsonDocument::Indented);
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    OutputStream out(stdout);
+    JsonWriter json(out);
+    if (document.isArray())
+        json.value(QJsonValue(document.array()));
+    else
+        json.value(QJsonValue(document.object()));
+    out.finish(); // a failure shows in checkStdout at the end
+}
+
+int finishOutput(OutputStream& out)
+{
+    if (out.finish())
+        return kExitOk;
+    std::clearerr(stdout);
+    return fail(QStringLiteral("Cannot write the output: ") + out.errorString());
+}
+
+int checkStdout(int status)
+{
+    if (status != kExitOk)
+        return status; // the command has said what went wrong
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    const int error = errno != 0 ? errno : EIO;
+    std::clearerr(stdout);
+    printError(QStringLiteral("Cannot write the output: ") + qt_error_string(error));
+    return kExitFailure;
 }
 
 void printLine(const QString& text)

@@ -10,6 +10,8 @@
 
 namespace quaverly::cli {
 
+class OutputStream;
+
 /// Exit statuses of quaverly-cli.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
@@ -43,8 +45,15 @@ void registerMediaCommands(Registry& registry);
 int fail(const QString& message);
 /// One line on stderr, then kExitUsage.
 int usage(const QString& message);
-/// Writes UTF-8 JSON (indented) and a line end to stdout.
+/// Writes a small document built in memory as UTF-8 JSON (indented, see
+/// JsonWriter) and a line end to stdout. Listings stream through JsonWriter.
 void printJson(const QJsonDocument& document);
+/// Ends a command that wrote its output through `out`: kExitOk when every
+/// byte was written, else one line on stderr and kExitFailure.
+[[nodiscard]] int finishOutput(OutputStream& out);
+/// After a command: when stdout could not be written (a full disk, a closed
+/// pipe), one line on stderr and kExitFailure instead of `status`.
+[[nodiscard]] int checkStdout(int status);
 /// Writes a UTF-8 line to stdout / stderr.
 void printLine(const QString& text);
 void printError(const QString& text);

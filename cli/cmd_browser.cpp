@@ -3,9 +3,7 @@
 #include "cli/CliLibrary.h"
 #include "cli/CliSelection.h"
 #include "cli/CliSupport.h"
-
-#include <QJsonArray>
-#include <QJsonObject>
+#include "cli/output/JsonWriter.h"
 
 #include <cstdio>
 
@@ -20,35 +18,63 @@ const TrackRecord& trackOf(const Library& library, int index)
     return library.Tracks[static_cast<size_t>(index)];
 }
 
-QJsonObject songJson(const Library& library, int index)
+// A song row; members in key order, as the listing has always had them.
+void writeSong(JsonWriter& json, const Library& library, int index)
 {
     const TrackRecord& track = trackOf(library, index);
-    return QJsonObject {
-        { QStringLiteral("index"), index },         { QStringLiteral("title"), track.Title },
-        { QStringLiteral("artist"), track.Artist }, { QStringLiteral("album"), track.Album },
-        { QStringLiteral("genre"), track.Genre },   { QStringLiteral("path"), track.Path },
-        { QStringLiteral("type"), track.FileType }, { QStringLiteral("rating"), track.Rating },
-        { QStringLiteral("uin"), track.UIN },       { QStringLiteral("length_ms"), track.Length },
-        { QStringLiteral("size"), track.FileSize }, { QStringLiteral("track_number"), track.TrackNumber },
-    };
+    json.beginObject();
+    json.member("album", track.Album);
+    json.member("artist", track.Artist);
+    json.member("genre", track.Genre);
+    json.member("index", index);
+    json.member("length_ms", track.Length);
+    json.member("path", track.Path);
+    json.member("rating", track.Rating);
+    json.member("size", track.FileSize);
+    json.member("title", track.Title);
+    json.member("track_number", track.TrackNumber);
+    json.member("type", track.FileType);
+    json.member("uin", track.UIN);
+    json.endObject();
 }
 
-QJsonObject reportJson(const Library& library, int index, bool withPath)
+// One entry of a check's report: artist, index, title (and path).
+void writeReportEntry(JsonWriter& json, const Library& library, int index, bool withPath)
 {
     const TrackRecord& track = trackOf(library, index);
-    QJsonObject object { { QStringLiteral("index"), index },
-                         { QStringLiteral("artist"), track.Artist },
-                         { QStringLiteral("title"), track.Title } };
+    json.beginObject();
+    json.member("artist", track.Artist);
+    json.member("index", index);
     if (withPath)
-        object.insert(QStringLiteral("path"), track.Path);
-    return object;
+        json.member("path", track.Path);
+    json.member("title", track.Title);
+    json.endObject();
 }
 
-void printRaw(const QString& text)
+// A group line of the duplicate report: its first copy, how many copies
+// there are and the index of every copy.
+void writeDuplicateGroup(JsonWriter& json, const Library& library, const browser::DuplicateReport& report,
+                         const browser::DuplicateLine& line)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    const TrackRecord& track = trackOf(library, line.trackIndex);
+    json.beginObject();
+    json.member("artist", track.Artist);
+    json.member("copies", line.copies);
+    json.member("index", line.trackIndex);
+    json.key("indexes");
+    json.beginArray();
+    for (const int copy : report.copiesOf(line))
+        json.value(copy);
+    json.endArray();
+    json.member("title", track.Title);
+    json.endObject();
+}
+
+// Report lines as text: CR LF before each line, CR LF at the end.
+void writeReportLine(OutputStream& out, const QString& line)
+{
+    out.write("\r\n");
+    out.writeText(line);
 }
 
 // The parser with ROOT and --json; answers an exit status when done already.
@@ -79,26 +105,35 @@ int runSongs(const QStringList& args)
     const auto rows = resolveSelection(library, parser, &error);
     if (!rows)
         return fail(error);
+    OutputStream out(stdout);
     if (parser.isSet(json)) {
-        QJsonArray array;
+        JsonWriter writer(out);
+        writer.beginArray();
         for (int index : *rows)
-            array.append(songJson(library, index));
-        printJson(QJsonDocument(array));
-        return kExitOk;
+            writeSong(writer, library, index);
+        writer.endArray();
+        return finishOutput(out);
     }
+    // The cells of columns 1 to 11, tab-separated.
     for (int index : *rows) {
-        QStringList cells;
-        for (int c = 1; c < browser::kColumnCount; ++c)
-            cells.append(browser::SongCell(trackOf(library, index), static_cast<browser::Column>(c), false));
-        printLine(cells.join(QLatin1Char('\t')));
+        const TrackRecord& track = trackOf(library, index);
+        for (int c = 1; c < browser::kColumnCount; ++c) {
+            if (c > 1)
+                out.put('\t');
+            out.writeText(browser::SongCell(track, static_cast<browser::Column>(c), false));
+        }
+        out.put('\n');
     }
-    return kExitOk;
+    return finishOutput(out);
 }
 
 int runDuplicates(const QStringList& args)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Lists songs present more than once (same title, artist, album)."));
+    parser.setApplicationDescription(
+        QStringLiteral("Lists songs present more than once (same title, artist, album). A song present more than "
+                       "%1 times is listed once, with its number of copies.")
+            .arg(browser::kMaxListedCopies));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
     const QCommandLineOption write(QStringLiteral("write"), QStringLiteral("Also write duplicates.txt on the iPod."));
     parser.addOption(write);
@@ -109,23 +144,35 @@ int runDuplicates(const QStringList& args)
         return kExitFailure;
     const Library& library = loaded->library;
     const browser::DuplicateReport report = browser::ScanForDuplicates(library);
-    const QString text = browser::ReportText(library, report);
     if (parser.isSet(write) && report.foundCount > 0) {
-        const browser::WriteResult written = browser::WriteDuplicatesFile(library.iPodRoot, text);
+        const browser::WriteResult written = browser::WriteDuplicatesFile(library.iPodRoot, library, report);
         if (written.error == browser::WriteError::NoRoot)
             return fail(QStringLiteral("No iPod folder to write duplicates.txt in."));
         if (written.error != browser::WriteError::None)
             return fail(QStringLiteral("Cannot write %1: %2").arg(written.path, written.errorText));
     }
+    OutputStream out(stdout);
     if (parser.isSet(json)) {
-        QJsonArray array;
-        for (int index : report.entries())
-            array.append(reportJson(library, index, false));
-        printJson(QJsonDocument(array));
+        JsonWriter writer(out);
+        writer.beginArray();
+        for (const browser::DuplicateLine& line : report.lines) {
+            if (line.copies > 0) {
+                writeDuplicateGroup(writer, library, report, line);
+                continue;
+            }
+            for (int r = 0; r < line.repeat; ++r)
+                writeReportEntry(writer, library, line.trackIndex, false);
+        }
+        writer.endArray();
     } else if (report.foundCount > 0) {
-        printRaw(text + u"\r\n");
+        for (const browser::DuplicateLine& line : report.lines) {
+            const QString text = browser::ReportLine(library, line);
+            for (int r = 0; r < line.repeat; ++r)
+                writeReportLine(out, text);
+        }
+        out.write("\r\n");
     }
-    return kExitOk;
+    return finishOutput(out);
 }
 
 int runMissing(const QStringList& args)
@@ -140,15 +187,19 @@ int runMissing(const QStringList& args)
         return kExitFailure;
     const Library& library = loaded->library;
     const browser::MissingReport report = browser::ScanForMissing(library, library.iPodRoot);
+    OutputStream out(stdout);
     if (parser.isSet(json)) {
-        QJsonArray array;
+        JsonWriter writer(out);
+        writer.beginArray();
         for (int index : report.missing)
-            array.append(reportJson(library, index, true));
-        printJson(QJsonDocument(array));
+            writeReportEntry(writer, library, index, true);
+        writer.endArray();
     } else if (!report.missing.empty()) {
-        printRaw(browser::ReportText(library, report.missing) + u"\r\n");
+        for (int index : report.missing)
+            writeReportLine(out, browser::ReportLine(library, index));
+        out.write("\r\n");
     }
-    return kExitOk;
+    return finishOutput(out);
 }
 
 } // namespace

@@ -2,10 +2,14 @@
 // updates (rate, count-play).
 #include "cli/CliLibrary.h"
 #include "cli/CliSupport.h"
+#include "cli/output/JsonWriter.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
+
+#include <utility>
+#include <vector>
 
 namespace quaverly::cli {
 namespace {
@@ -13,43 +17,60 @@ namespace {
 using database::LoadResult;
 using database::PlayCountError;
 
+const QString kIndexHelp = QStringLiteral(
+    "The track's index in database order as the tracks command lists it, from 0.");
+
 // Parses the common "[--json] ROOT ..." shape; answers an exit status when done.
+// `extraArguments` are (name, description) pairs of the positional arguments after ROOT.
 std::optional<int> parseRootCommand(QCommandLineParser& parser, const QStringList& args, const QString& description,
-                                    const QStringList& extraArguments = {})
+                                    const std::vector<std::pair<QString, QString>>& extraArguments = {})
 {
     parser.setApplicationDescription(description);
     parser.addPositionalArgument(QStringLiteral("ROOT"), QStringLiteral("An iPod folder or the path of its iTunesDB."));
-    for (const QString& name : extraArguments) {
-        if (name == QLatin1String("INDEX"))
-            parser.addPositionalArgument(name, QStringLiteral("The track's index in database order (0 is the first)."));
-        else if (name == QLatin1String("STARS"))
-            parser.addPositionalArgument(name, QStringLiteral("The rating, 0 to 5 stars."));
-        else
-            parser.addPositionalArgument(name, name);
+    QStringList names;
+    for (const auto& [name, text] : extraArguments) {
+        parser.addPositionalArgument(name, text);
+        names.append(name);
     }
     if (const auto status = parseArguments(parser, args))
         return status;
-    if (parser.positionalArguments().size() != 1 + extraArguments.size())
-        return usage(QStringLiteral("Expected: %1 ROOT %2").arg(args.value(0), extraArguments.join(QLatin1Char(' '))));
+    if (parser.positionalArguments().size() != 1 + names.size())
+        return usage(QStringLiteral("Expected: %1 ROOT %2").arg(args.value(0), names.join(QLatin1Char(' '))));
     return std::nullopt;
 }
 
-QJsonObject trackJson(const database::Library& library, int index, int deviceRating)
+// One track; members in key order, as the listing has always had them.
+void writeTrack(JsonWriter& json, const database::TrackRecord& t, int index, int deviceRating,
+                const database::PlayStats& plays)
 {
-    const database::TrackRecord& t = library.Tracks[static_cast<size_t>(index)];
-    return QJsonObject { { QStringLiteral("index"), index },
-                         { QStringLiteral("uin"), t.UIN },
-                         { QStringLiteral("title"), t.Title },
-                         { QStringLiteral("artist"), t.Artist },
-                         { QStringLiteral("album"), t.Album },
-                         { QStringLiteral("genre"), t.Genre },
-                         { QStringLiteral("path"), t.Path },
-                         { QStringLiteral("type"), t.FileType },
-                         { QStringLiteral("rating"), t.Rating },
-                         { QStringLiteral("device_rating"), deviceRating },
-                         { QStringLiteral("length_ms"), t.Length },
-                         { QStringLiteral("size"), t.FileSize },
-                         { QStringLiteral("track_number"), t.TrackNumber } };
+    using database::mdlPlayCountEditor;
+    json.beginObject();
+    json.member("album", t.Album);
+    json.member("artist", t.Artist);
+    json.member("device_rating", deviceRating);
+    json.member("genre", t.Genre);
+    json.member("index", index);
+    json.key("last_played");
+    if (plays.lastPlayed != 0)
+        json.value(mdlPlayCountEditor::MacTimeText(plays.lastPlayed));
+    else
+        json.null();
+    json.key("last_played_unix");
+    if (plays.lastPlayed != 0)
+        json.value(mdlPlayCountEditor::MacTimeToUnix(plays.lastPlayed));
+    else
+        json.null();
+    json.member("length_ms", t.Length);
+    json.member("path", t.Path);
+    json.member("play_count", plays.playCount);
+    json.member("rating", t.Rating);
+    json.member("size", t.FileSize);
+    json.member("skip_count", plays.skipCount);
+    json.member("title", t.Title);
+    json.member("track_number", t.TrackNumber);
+    json.member("type", t.FileType);
+    json.member("uin", t.UIN);
+    json.endObject();
 }
 
 int runTracks(const QStringList& args)
@@ -61,12 +82,18 @@ int runTracks(const QStringList& args)
     const auto loaded = loadLibraryForCli(parser.positionalArguments().at(0));
     if (!loaded)
         return kExitFailure;
-    const std::vector<int> ratings = loaded->playCounts.GetAllRatings(loaded->library);
-    QJsonArray tracks;
-    for (int i = 0; i < loaded->library.TrackCount(); ++i)
-        tracks.append(trackJson(loaded->library, i, ratings[static_cast<size_t>(i)]));
-    printJson(QJsonDocument(tracks));
-    return kExitOk;
+    const database::Library& library = loaded->library;
+    const std::vector<int> ratings = loaded->playCounts.GetAllRatings(library);
+    const std::vector<database::PlayStats> plays = loaded->playCounts.GetAllPlayStats(library);
+    OutputStream out(stdout);
+    JsonWriter json(out);
+    json.beginArray();
+    for (int i = 0; i < library.TrackCount(); ++i) {
+        const auto at = static_cast<size_t>(i);
+        writeTrack(json, library.Tracks[at], i, ratings[at], plays[at]);
+    }
+    json.endArray();
+    return finishOutput(out);
 }
 
 int runPlaylists(const QStringList& args)
@@ -78,15 +105,21 @@ int runPlaylists(const QStringList& args)
     const auto loaded = loadLibraryForCli(parser.positionalArguments().at(0));
     if (!loaded)
         return kExitFailure;
-    QJsonArray playlists;
+    OutputStream out(stdout);
+    JsonWriter json(out);
+    json.beginArray();
     for (const database::clsPlayList& list : loaded->library.Playlists) {
-        QJsonArray uins;
+        json.beginObject();
+        json.member("name", list.Name);
+        json.key("uins");
+        json.beginArray();
         for (const qint32 uin : list.UINList)
-            uins.append(uin);
-        playlists.append(QJsonObject { { QStringLiteral("name"), list.Name }, { QStringLiteral("uins"), uins } });
+            json.value(uin);
+        json.endArray();
+        json.endObject();
     }
-    printJson(QJsonDocument(playlists));
-    return kExitOk;
+    json.endArray();
+    return finishOutput(out);
 }
 
 int runInfo(const QStringList& args)
@@ -174,9 +207,10 @@ std::optional<LoadResult> loadForUpdate(const QStringList& positional, int& inde
 int runRate(const QStringList& args)
 {
     QCommandLineParser parser;
-    if (const auto status = parseRootCommand(parser, args,
-                                             QStringLiteral("Stores a rating (0 to 5 stars) in Play Counts."),
-                                             { QStringLiteral("INDEX"), QStringLiteral("STARS") }))
+    if (const auto status = parseRootCommand(
+            parser, args, QStringLiteral("Stores a rating (0 to 5 stars) in Play Counts."),
+            { { QStringLiteral("INDEX"), kIndexHelp },
+              { QStringLiteral("STARS"), QStringLiteral("The rating, 0 to 5 stars.") } }))
         return *status;
     bool ok = false;
     const int stars = parser.positionalArguments().at(2).toInt(&ok);
@@ -198,7 +232,7 @@ int runCountPlay(const QStringList& args)
 {
     QCommandLineParser parser;
     if (const auto status = parseRootCommand(parser, args, QStringLiteral("Counts a finished play in Play Counts."),
-                                             { QStringLiteral("INDEX") }))
+                                             { { QStringLiteral("INDEX"), kIndexHelp } }))
         return *status;
     int index = -1;
     int status = kExitOk;

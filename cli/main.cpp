@@ -66,11 +66,11 @@ int main(int argc, char* argv[])
     }
     if (name == QLatin1String("--version") || name == QLatin1String("-v")) {
         printLine(QStringLiteral("quaverly-cli ") + QCoreApplication::applicationVersion());
-        return kExitOk;
+        return checkStdout(kExitOk);
     }
     for (const Command& command : registry) {
         if (command.name == name)
-            return command.run(args.mid(1));
+            return checkStdout(command.run(args.mid(1)));
     }
     printError(QStringLiteral("Unknown command: ") + name);
     printUsage(registry, stderr);

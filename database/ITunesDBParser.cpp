@@ -32,6 +32,9 @@ constexpr quint32 kMhyp = tagOf("mhyp");
 constexpr quint32 kMhip = tagOf("mhip");
 
 constexpr qint64 kMinChunk = 12;     // tag, header length, third field
+constexpr qint64 kTrackHead = 48;    // a track header holds at least id, rating, length and number
+constexpr qint64 kTrackPlays = 92;   // ... then play count (80) and last played (88)
+constexpr qint64 kTrackSkips = 164;  // ... and from iTunes 4.7 on skip count (156), last skipped
 constexpr qint64 kStringHeader = 40; // a string chunk's text starts here
 constexpr quint32 kPodcastGroup = 0x100;
 constexpr qint64 kDamage = -1;
@@ -271,8 +274,10 @@ qint64 Scanner::dataSet(qint64 p, qint64 headerLength, qint64 totalLength)
 qint64 Scanner::track(qint64 p, qint64 headerLength)
 {
     const qint64 advance = forward(p, headerLength);
+    // Only what the header's own length covers is read.
+    const qint64 readable = std::min(headerLength, kTrackSkips);
     const bool details = headerLength >= kTrackDetailsEnd;
-    const uchar* head = advance == kDamage ? nullptr : m_bytes.at(p, details ? kTrackDetailsEnd : 48);
+    const uchar* head = advance == kDamage ? nullptr : m_bytes.at(p, std::max(readable, kTrackHead));
     if (!head)
         return kDamage;
     m_mode = Mode::Tracks;
@@ -287,6 +292,12 @@ qint64 Scanner::track(qint64 p, qint64 headerLength)
         record.DiscNumber = smallField(ByteWindow::i32(head + 92));
         record.TotalDiscs = smallField(ByteWindow::i32(head + 96));
     }
+    if (readable >= kTrackPlays) {
+        record.PlayCount = std::max(0, ByteWindow::i32(head + 80));
+        record.LastPlayed = ByteWindow::u32(head + 88);
+    }
+    if (readable >= kTrackSkips)
+        record.SkipCount = std::max(0, ByteWindow::i32(head + 156));
     m_currentTrack = m_library.TrackCount() - 1;
     return advance;
 }

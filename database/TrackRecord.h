@@ -39,6 +39,12 @@ struct TrackRecord
     /// Album artist, composer, comment; null when the database has none.
     /// Shared by the tracks that have the same three (mostly an album's).
     std::shared_ptr<const TrackCredits> Credits;
+    // What the database counted up to the last sync (the Play Counts file
+    // holds what the iPod counted since). 0 when its track header is too
+    // short to hold them.
+    qint32 PlayCount = 0;
+    qint32 SkipCount = 0;
+    quint32 LastPlayed = 0; // seconds since 1904-01-01 00:00 in the iPod's local time; 0: never
 
     [[nodiscard]] const QString& albumArtist() const { return Credits ? Credits->AlbumArtist : emptyText(); }
     [[nodiscard]] const QString& composer() const { return Credits ? Credits->Composer : emptyText(); }

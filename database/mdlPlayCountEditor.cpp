@@ -27,6 +27,7 @@ namespace quaverly::database {
 namespace {
 
 constexpr int kMinEntry = 12;
+constexpr int kSkipEntry = 28;    // skip count (20) and last skipped (24)
 constexpr int kMaxEntry = 0x1000; // far above any device's entries; larger is damage
 constexpr qint64 kMacEpochToUnix = 2082844800;
 constexpr auto kLockRetry = std::chrono::milliseconds(20);
@@ -304,6 +305,54 @@ std::vector<int> mdlPlayCountEditor::GetAllRatings(const Library& library) const
             ratings[static_cast<size_t>(i)] = stars;
     }
     return ratings;
+}
+
+std::vector<PlayStats> mdlPlayCountEditor::GetAllPlayStats(const Library& library) const
+{
+    std::vector<PlayStats> stats;
+    stats.reserve(library.Tracks.size());
+    for (const TrackRecord& track : library.Tracks)
+        stats.push_back({ track.PlayCount, track.SkipCount, track.LastPlayed });
+    if (m_entrySize < kMinEntry)
+        return stats;
+    const device::DeviceGuard guard(m_root);
+    const device::OpenedFile opened = device::OpenRegularFile(m_path, &guard);
+    QFile file;
+    if (!opened.ok() || !file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (opened.ok())
+            ::close(opened.fd);
+        return stats;
+    }
+    const QByteArray bytes = file.readAll();
+    const bool hasSkips = m_entrySize >= kSkipEntry;
+    for (int i = 0; i < library.TrackCount(); ++i) {
+        if (!entryUsable(i) || entryOffset(i) + m_entrySize > bytes.size())
+            break;
+        const char* entry = bytes.constData() + entryOffset(i);
+        PlayStats& s = stats[static_cast<size_t>(i)];
+        s.playCount += qFromLittleEndian<quint32>(entry);
+        if (const quint32 lastPlayed = qFromLittleEndian<quint32>(entry + 4); lastPlayed != 0)
+            s.lastPlayed = lastPlayed;
+        if (hasSkips)
+            s.skipCount += qFromLittleEndian<quint32>(entry + 20);
+    }
+    return stats;
+}
+
+QString mdlPlayCountEditor::MacTimeText(quint32 seconds)
+{
+    if (seconds == 0)
+        return {};
+    const QDateTime wall = QDateTime::fromSecsSinceEpoch(qint64(seconds) - kMacEpochToUnix, Qt::UTC);
+    return wall.date().toString(Qt::ISODate) + u'T' + wall.time().toString(Qt::ISODate);
+}
+
+qint64 mdlPlayCountEditor::MacTimeToUnix(quint32 seconds)
+{
+    if (seconds == 0)
+        return 0;
+    const QDateTime wall = QDateTime::fromSecsSinceEpoch(qint64(seconds) - kMacEpochToUnix, Qt::UTC);
+    return QDateTime(wall.date(), wall.time(), Qt::LocalTime).toSecsSinceEpoch();
 }
 
 PlayCountError mdlPlayCountEditor::SetRating(int index, int stars)

@@ -20,6 +20,15 @@ enum class PlayCountError {
     OutsideIpod,  // the file, links followed, lies outside the iPod; nothing is written there
 };
 
+/// How often and when a track was played, all told: the database's counts
+/// (up to the last sync) plus the Play Counts file's (since then).
+struct PlayStats
+{
+    qint64 playCount = 0;
+    qint64 skipCount = 0;
+    quint32 lastPlayed = 0; // seconds since 1904-01-01 00:00, the iPod's local time; 0: never played
+};
+
 /// A title and text for the user.
 struct PlayCountMessage
 {
@@ -76,6 +85,17 @@ public:
     PlayCountError SetRating(int index, int stars);
     /// GetRating for every track of the library, reading the file once.
     [[nodiscard]] std::vector<int> GetAllRatings(const Library& library) const;
+    /// Every track's PlayStats, reading the file once: play and skip counts
+    /// added up, the last-played time of the file when it has one, else the
+    /// database's. Skips are in the file from 28-byte entries on.
+    [[nodiscard]] std::vector<PlayStats> GetAllPlayStats(const Library& library) const;
+    /// A time of the file or database (MacTime) as ISO 8601 local date and
+    /// time, "2024-01-02T10:00:00": the iPod's own wall clock, which keeps no
+    /// time zone. Empty for 0 (never).
+    [[nodiscard]] static QString MacTimeText(quint32 seconds);
+    /// The same moment in Unix time, reading the iPod's wall clock in this
+    /// computer's time zone (the inverse of MacTime). 0 for 0.
+    [[nodiscard]] static qint64 MacTimeToUnix(quint32 seconds);
 
     /// The explanation shown when ratings cannot be stored on this iPod.
     [[nodiscard]] PlayCountMessage ShowRatingUnsupported() const;

@@ -15,7 +15,8 @@ int main(int argc, char* argv[])
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("The folder to make (the iPod's root)."));
     const QCommandLineOption tracks(QStringLiteral("tracks"),
-                                    QStringLiteral("Generate a large library of N tracks instead of the demo songs."),
+                                    QStringLiteral("Generate a large library of N tracks (at most 1000000) instead of "
+                                                   "the demo songs."),
                                     QStringLiteral("N"));
     const QCommandLineOption noAudio(QStringLiteral("no-audio"), QStringLiteral("Do not write the song files."));
     parser.addOption(tracks);
@@ -30,8 +31,8 @@ int main(int argc, char* argv[])
     if (parser.isSet(tracks)) {
         bool ok = false;
         options.tracks = parser.value(tracks).toInt(&ok);
-        if (!ok || options.tracks <= 0) {
-            std::fputs("--tracks needs a positive whole number\n", stderr);
+        if (!ok || options.tracks <= 0 || options.tracks > quaverly::tools::kMaxDemoTracks) {
+            std::fprintf(stderr, "--tracks needs a whole number from 1 to %d\n", quaverly::tools::kMaxDemoTracks);
             return 2;
         }
     }

@@ -17,7 +17,7 @@ namespace quaverly::benchmarks {
 /// when it cannot be made, as no benchmark can run without it.
 inline QString DemoFixture(const QString& name, int tracks)
 {
-    QString dir = QDir::temp().filePath(QStringLiteral("quaverly-bench-%1-v1").arg(name));
+    QString dir = QDir::temp().filePath(QStringLiteral("quaverly-bench-%1-v2").arg(name));
     const QString done = dir + QStringLiteral("/.complete");
     if (QFileInfo::exists(done))
         return dir;

@@ -1,7 +1,9 @@
-// Loading a large library with a warm page cache. The fixture (50,000 tracks,
-// 20 playlists, libgpod layout, one tiny song file per track) is made once in
-// the temporary folder and reused by later runs.
+// Loading a large library with a warm page cache. The fixture (50,000 tracks
+// unless QUAVERLY_BENCH_TRACKS says otherwise, 20 playlists, libgpod layout,
+// one tiny song file per track) is made once in the temporary folder and
+// reused by later runs.
 //   bench_LibraryLoader [--benchmark_repetitions=5]
+#include "benchmarks/common/BenchTracks.h"
 #include "benchmarks/common/DemoFixture.h"
 #include "database/LibraryLoader.h"
 
@@ -17,7 +19,7 @@ using namespace quaverly;
 
 namespace {
 
-constexpr int kTracks = 50000;
+const int kTracks = benchmarks::BenchTracks();
 
 const QString& fixtureRoot()
 {

@@ -55,6 +55,40 @@ private Q_SLOTS:
         QCOMPARE(ReportText(library, report), u"\r\nBand - A\r\nBand - A\r\nBand - Bee\r\nBand - A"_qs);
     }
 
+    void duplicates_manyCopiesAreOneGroupLine_data()
+    {
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<QString>("text");
+        // Up to three copies each pair is listed; beyond, the song once with its count.
+        QTest::newRow("2") << 2 << u"\r\nBand - A"_qs;
+        QTest::newRow("3") << 3 << u"\r\nBand - A\r\nBand - A\r\nBand - A"_qs;
+        QTest::newRow("4") << 4 << u"\r\nBand - A (4 copies)"_qs;
+        QTest::newRow("500") << 500 << u"\r\nBand - A (500 copies)"_qs;
+    }
+    void duplicates_manyCopiesAreOneGroupLine()
+    {
+        QFETCH(int, copies);
+        QFETCH(QString, text);
+        // The copies of "A" at every other index, with a pair of "Z" among them.
+        Library library = makeLibrary({});
+        std::vector<int> expectedCopies;
+        for (int i = 0; i < 2 * copies; ++i) {
+            const bool copy = i % 2 == 0;
+            database_add(library, copy ? u"A"_qs : i == 3 || i == 5 ? u"Z"_qs : u"Single %1"_qs.arg(i), u"Band"_qs);
+            if (copy)
+                expectedCopies.push_back(i);
+        }
+        const DuplicateReport report = ScanForDuplicates(library);
+        const bool grouped = copies > kMaxListedCopies;
+        QCOMPARE(report.lines.front().trackIndex, 0);
+        QCOMPARE(report.lines.front().copies, grouped ? copies : 0);
+        QCOMPARE(report.copiesOf(report.lines.front()), grouped ? expectedCopies : std::vector<int>());
+        // The pair of "Z" keeps its place in library order.
+        const QString withoutZ = ReportText(library, report).remove(u"\r\nBand - Z"_qs);
+        QCOMPARE(withoutZ, text);
+        QCOMPARE(report.foundCount, qint64(report.entries().size()));
+    }
+
     void duplicates_realLibrariesMatchPairwiseCheck_data()
     {
         QTest::addColumn<QString>("folder");
@@ -115,6 +149,26 @@ private Q_SLOTS:
         QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList { u"DUPLICATES.TXT"_qs });
         QCOMPARE(readAll(root.filePath(u"DUPLICATES.TXT"_qs)),
                  u"\r\nBjörk - Jóga\r\n坂本龍一 - 戦場のメリークリスマス\r\n"_qs.toUtf8());
+    }
+
+    void duplicatesFile_streamedEqualsText()
+    {
+        // Enough lines to be written in several pieces.
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        Library library = makeLibrary({});
+        for (int i = 0; i < 10000; ++i)
+            database_add(library, u"Titel %1 über das Meer, eine lange Geschichte"_qs.arg(i / 2), u"Bånd"_qs);
+        for (int i = 0; i < 5; ++i)
+            database_add(library, u"Many"_qs, u"Bånd"_qs);
+        const DuplicateReport report = ScanForDuplicates(library);
+        QCOMPARE(report.lines.size(), size_t(5001));
+        const QByteArray expected = (ReportText(library, report) + u"\r\n"_qs).toUtf8();
+        QVERIFY(expected.size() > 3 * 64 * 1024);
+        const WriteResult result = WriteDuplicatesFile(root.path(), library, report);
+        QCOMPARE(result.error, WriteError::None);
+        QCOMPARE(readAll(root.filePath(u"duplicates.txt"_qs)), expected);
+        QVERIFY(expected.endsWith(u"\r\nBånd - Many (5 copies)\r\n"_qs.toUtf8()));
     }
 
     void duplicatesFile_linkedOutOfTheIpodIsLeftAlone()

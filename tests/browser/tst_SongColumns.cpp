@@ -129,6 +129,56 @@ private Q_SLOTS:
         QCOMPARE(rows, Rows(expected.begin(), expected.end()));
     }
 
+    void headerSort_textMatchesPlainComparison_data()
+    {
+        QTest::addColumn<bool>("ascending");
+        QTest::newRow("ascending") << true;
+        QTest::newRow("descending") << false;
+    }
+    void headerSort_textMatchesPlainComparison()
+    {
+        // Texts that agree in their first 4, 12 or more code units, that are
+        // prefixes of each other, hold U+0000, the highest BMP unit or
+        // surrogate pairs (which sort below it, as code units do); rows in a
+        // scrambled order, some tracks listed twice.
+        QFETCH(bool, ascending);
+        const QStringList parts { u""_qs,
+                                  u"a"_qs,
+                                  u"A"_qs,
+                                  u"Track 1234"_qs,
+                                  u"Track 12345"_qs,
+                                  u"Track 12345 "_qs,
+                                  QString(QChar(0)),
+                                  QString(QChar(0xffff)),
+                                  QString::fromUcs4(U"\U0001F3B5"),
+                                  u"é"_qs,
+                                  u"~"_qs };
+        Library library = makeLibrary({});
+        quint32 seed = 7;
+        const auto next = [&seed](quint32 range) {
+            seed = seed * 1103515245u + 12345u;
+            return (seed >> 8) % range;
+        };
+        for (int i = 0; i < 600; ++i) {
+            QString title;
+            for (quint32 n = next(5); n > 0; --n)
+                title += parts[qsizetype(next(quint32(parts.size())))];
+            library.Tracks.push_back(library.Tracks.empty() ? quaverly::database::TrackRecord()
+                                                            : library.Tracks.back());
+            library.Tracks.back().Title = title;
+        }
+        Rows rows;
+        for (int i = 0; i < 800; ++i)
+            rows.push_back(int(next(600)));
+        Rows expected = rows;
+        std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+            const int order = QString::compare(library.Tracks[size_t(a)].Title, library.Tracks[size_t(b)].Title);
+            return ascending ? order < 0 : order > 0;
+        });
+        SortByColumn(library, rows, int(Column::Title), ascending);
+        QCOMPARE(rows, expected);
+    }
+
     void keys_groupIgnoringCase()
     {
         const Library library = makeLibrary({

@@ -1,6 +1,7 @@
 // quaverly-cli tracks / playlists / info / rate / count-play: the exact JSON
 // other tools rely on, warnings on stderr, and refused updates.
 #include "tests/common/CliRun.h"
+#include "tests/common/StrictJson.h"
 #include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 
@@ -20,6 +21,19 @@ using namespace quaverly::test;
 namespace {
 
 using Run = quaverly::test::CliRun;
+
+// 2024-01-02 10:00:00 on the iPod's clock, in seconds since 1904.
+constexpr quint32 kJan2At10 = 3787034400u;
+
+// The exact layout scripts have always received: Qt's indented JSON, keys
+// sorted; and nothing a strict reader would refuse.
+void verifyLayout(const QByteArray& out)
+{
+    QCOMPARE(strictJsonError(out), QString());
+    const QJsonDocument document = QJsonDocument::fromJson(out);
+    QVERIFY(!document.isNull());
+    QCOMPARE(out, document.toJson(QJsonDocument::Indented));
+}
 
 } // namespace
 
@@ -48,26 +62,38 @@ private Q_SLOTS:
         a.lengthMs = 61000;
         a.trackNumber = 3;
         a.fileSize = 999; // the database's size is not the one reported
+        a.playCount = 10; // counted by the database up to the last sync ...
+        a.skipCount = 2;
+        a.lastPlayed = kJan2At10; // ... and the iPod has not played it since
         WriterTrack b;
+        b.playCount = 1;
+        b.skipCount = 1;
+        b.lastPlayed = kJan2At10;
         b.uin = 7;
         b.title = u"Relative"_s;
         b.location = u"Music:odd"_s;
         db.tracks = { a, b };
         db.playlists = { { u"Pod"_s, 1, false, { { -5, {} }, { 7, {} } } },
-                         { u"Ghosts"_s, 2, false, { { 42, {} }, { 7, {} } } } };
+                         { u"Ghosts"_s, 2, false, { { 42, {} }, { 7, {} } } },
+                         { u"Empty"_s, 3, false, {} } };
         const QString iTunes = m_dir.filePath(u"iPod_Control/iTunes/"_s);
         QVERIFY(WriteFileBytes(iTunes + u"iTunesDB", WriteITunesDB(db)));
         QVERIFY(WriteFileBytes(iTunes + u"OTGPlaylistInfo", WriteOTGPlaylistInfo({ 1 })));
         m_counts = iTunes + u"Play Counts";
-        QVERIFY(WriteFileBytes(m_counts, WritePlayCounts(0x1c, { { 0, 0, 0 }, { 4, 0, 60 } })));
+        QVERIFY(WriteFileBytes(m_counts, WritePlayCounts(0x1c, { { 0, 0, 0, 0 }, { 4, kJan2At10 + 86400, 60, 3 } })));
         QVERIFY(WriteFileBytes(m_dir.filePath(u"iPod_Control/Music/F00/ABCD.mp3"_s), QByteArray(321, 'x')));
     }
 
     void tracksJson()
     {
+        // Last played is read on the computer's clock; a zone with an offset shows the conversion.
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Europe/Berlin");
         const Run run = runCli({ u"tracks"_s, u"--json"_s, m_dir.path() });
+        qputenv("TZ", zone);
         QCOMPARE(run.status, 0);
         QCOMPARE(run.err, QByteArray());
+        verifyLayout(run.out);
         const QJsonArray expected {
             QJsonObject { { u"index"_s, 0 },
                           { u"uin"_s, -5 },
@@ -81,7 +107,11 @@ private Q_SLOTS:
                           { u"device_rating"_s, 4 },
                           { u"length_ms"_s, 61000 },
                           { u"size"_s, 321 },
-                          { u"track_number"_s, 3 } },
+                          { u"track_number"_s, 3 },
+                          { u"play_count"_s, 10 },
+                          { u"skip_count"_s, 2 },
+                          { u"last_played"_s, u"2024-01-02T10:00:00"_s },
+                          { u"last_played_unix"_s, 1704186000 } },
             QJsonObject { { u"index"_s, 1 },
                           { u"uin"_s, 7 },
                           { u"title"_s, u"Relative"_s },
@@ -94,7 +124,11 @@ private Q_SLOTS:
                           { u"device_rating"_s, 3 },
                           { u"length_ms"_s, 0 },
                           { u"size"_s, 0 },
-                          { u"track_number"_s, 0 } },
+                          { u"track_number"_s, 0 },
+                          { u"play_count"_s, 5 },                         // 1 before the last sync, 4 since
+                          { u"skip_count"_s, 4 },                         // 1 + 3
+                          { u"last_played"_s, u"2024-01-03T10:00:00"_s }, // the Play Counts time wins
+                          { u"last_played_unix"_s, 1704186000 + 86400 } },
         };
         QCOMPARE(QJsonDocument::fromJson(run.out).array(), expected);
     }
@@ -104,9 +138,11 @@ private Q_SLOTS:
         const Run run = runCli({ u"playlists"_s, u"--json"_s, m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s) });
         QCOMPARE(run.status, 0);
         QCOMPARE(run.err, QByteArray());
+        verifyLayout(run.out);
         const QJsonArray expected {
             QJsonObject { { u"name"_s, u":: Pod ::"_s }, { u"uins"_s, QJsonArray { -5, 7 } } },
             QJsonObject { { u"name"_s, u"Ghosts"_s }, { u"uins"_s, QJsonArray { 42, 7 } } },
+            QJsonObject { { u"name"_s, u"Empty"_s }, { u"uins"_s, QJsonArray() } },
             QJsonObject { { u"name"_s, u"On-The-Go"_s }, { u"uins"_s, QJsonArray { 7 } } },
         };
         QCOMPARE(QJsonDocument::fromJson(run.out).array(), expected);
@@ -119,7 +155,7 @@ private Q_SLOTS:
         const QJsonObject info = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(info.value(u"ipod_name"_s).toString(), u"Pod"_s);
         QCOMPARE(info.value(u"tracks"_s).toInt(), 2);
-        QCOMPARE(info.value(u"playlists"_s).toInt(), 3);
+        QCOMPARE(info.value(u"playlists"_s).toInt(), 4);
         QCOMPARE(info.value(u"play_counts_entry_size"_s).toInt(), 0x1c);
         QCOMPARE(info.value(u"database_size"_s).toInteger(),
                  QFileInfo(m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s)).size());
@@ -160,6 +196,31 @@ private Q_SLOTS:
         QCOMPARE(run.status, status);
         QCOMPARE(run.out, QByteArray());
         QVERIFY(!run.err.isEmpty());
+    }
+
+    void rateHelpDescribesItsArguments()
+    {
+        const Run run = runCli({ u"rate"_s, u"--help"_s });
+        QCOMPARE(run.status, 0);
+        const QString help = QString::fromUtf8(run.out);
+        QVERIFY2(help.contains(u"INDEX"_s) && help.contains(u"STARS"_s), qPrintable(help));
+        QVERIFY2(!help.contains(u"INDEX  INDEX"_s) && !help.contains(u"STARS  STARS"_s), qPrintable(help));
+        QVERIFY2(help.contains(u"0 to 5 stars"_s), qPrintable(help));
+    }
+
+    void fullDiskIsAFailure()
+    {
+        if (!QFileInfo::exists(u"/dev/full"_s))
+            QSKIP("no /dev/full on this system");
+        for (const QString& command : { u"tracks"_s, u"playlists"_s, u"info"_s }) {
+            QProcess process;
+            process.setStandardOutputFile(u"/dev/full"_s);
+            process.start(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli"), { command, m_dir.path() });
+            QVERIFY(process.waitForFinished(60000));
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(process.exitCode(), 1);
+            QVERIFY(process.readAllStandardError().startsWith("Cannot write the output: "));
+        }
     }
 
     void rateAndCountPlay()

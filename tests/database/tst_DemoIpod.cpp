@@ -101,6 +101,48 @@ private Q_SLOTS:
         QCOMPARE(result.library.PlaylistCount(), 21); // 20 and On-The-Go
         QCOMPARE(result.library.Playlists[0].IndexList.size(), size_t(2500));
     }
+
+    void namesForLibrariesBeyondFourLetters_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("letters");
+        QTest::newRow("small") << 1000 << 4;
+        QTest::newRow("largest with four letters") << 228488 << 4;
+        // Four letters give 456,976 names; once more than half would be
+        // taken the draws slow down, and beyond all of them they never end.
+        QTest::newRow("one more") << 228489 << 5;
+        QTest::newRow("more than four letters can name") << 460000 << 5;
+    }
+    void namesForLibrariesBeyondFourLetters()
+    {
+        QFETCH(int, count);
+        QFETCH(int, letters);
+        const std::vector<QString> names = ScrambledNames(count, 50000);
+        QCOMPARE(names.size(), size_t(count));
+        QSet<QString> distinct;
+        distinct.reserve(count);
+        for (const QString& name : names) {
+            QCOMPARE(name.size(), qsizetype(letters));
+            distinct.insert(name);
+        }
+        QCOMPARE(distinct.size(), qsizetype(count));
+        // The same seed gives the same names: the libraries made before stay as they were.
+        if (letters == 4)
+            QCOMPARE(ScrambledNames(3, 50000), std::vector<QString>(names.begin(), names.begin() + 3));
+        QCOMPARE(ScrambledNames(1, 20061), std::vector<QString> { u"NJNS"_s }); // the demo's first song
+    }
+
+    void tooLargeIsRefused()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        DemoOptions options;
+        options.tracks = kMaxDemoTracks + 1;
+        QString error;
+        QVERIFY(!MakeDemoIpod(dir.path(), options, &error));
+        QVERIFY(error.contains(QString::number(kMaxDemoTracks)));
+        QVERIFY(QDir(dir.path()).isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_DemoIpod)

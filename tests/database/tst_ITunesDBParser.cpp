@@ -248,6 +248,42 @@ private Q_SLOTS:
         QCOMPARE(int(parse(WriteITunesDB(db)).library.Tracks[0].Rating), stars);
     }
 
+    void playsAsFarAsTheTrackHeaderReaches_data()
+    {
+        QTest::addColumn<int>("header");
+        QTest::addColumn<int>("plays");
+        QTest::addColumn<int>("skips");
+        // iTunes 4.5 headers end before the skip count; a stub header holds neither.
+        QTest::newRow("0x248") << 0x248 << 7 << 3;
+        QTest::newRow("0xf4") << 0xf4 << 7 << 3;
+        QTest::newRow("0x9c") << 0x9c << 7 << 0;
+        QTest::newRow("0x5c") << 0x5c << 7 << 0;
+        QTest::newRow("0x58") << 0x58 << 0 << 0;
+        QTest::newRow("0x30") << 0x30 << 0 << 0;
+    }
+    void playsAsFarAsTheTrackHeaderReaches()
+    {
+        QFETCH(int, header);
+        QFETCH(int, plays);
+        QFETCH(int, skips);
+        WriterDatabase db = threeSongs();
+        for (WriterTrack& track : db.tracks) {
+            track.playCount = 7;
+            track.lastPlayed = 3787034400u;
+            track.skipCount = 3;
+        }
+        WriterOptions options;
+        options.mhitHeader = header;
+        // Past a short header lie the track's strings, never read as plays.
+        const Parsed parsed = parse(WriteITunesDB(db, options));
+        QCOMPARE(parsed.library.TrackCount(), 3);
+        for (const TrackRecord& track : parsed.library.Tracks) {
+            QCOMPARE(int(track.PlayCount), plays);
+            QCOMPARE(track.LastPlayed, plays ? 3787034400u : 0u);
+            QCOMPARE(int(track.SkipCount), skips);
+        }
+    }
+
     void repeatedPlaylistChangesNothing()
     {
         WriterDatabase db = threeSongs();

@@ -158,6 +158,64 @@ private Q_SLOTS:
         QCOMPARE(readAll(m_path), bytes);
     }
 
+    void playStatsAddTheFileToTheDatabase_data()
+    {
+        QTest::addColumn<int>("entrySize");
+        QTest::addColumn<bool>("skips"); // the entries hold skip counts
+        for (const int size : { 12, 16, 20, 28, 40 })
+            QTest::addRow("%d-byte entries", size) << size << (size >= 28);
+    }
+    void playStatsAddTheFileToTheDatabase()
+    {
+        QFETCH(int, entrySize);
+        QFETCH(bool, skips);
+        Library library;
+        for (int i = 0; i < 4; ++i) {
+            TrackRecord track;
+            track.PlayCount = 10 * i;
+            track.SkipCount = i;
+            track.LastPlayed = i == 0 ? 0 : 3700000000u + i;
+            library.Tracks.push_back(track);
+        }
+        // Three entries for four tracks: the file was made for an older database.
+        const std::vector<PlayCountEntry> entries { { 2, 0, 0, 5 }, { 0, 0, 0, 0 }, { 1, 3800000000u, 0, 1 } };
+        mdlPlayCountEditor editor = open(WritePlayCounts(entrySize, entries));
+        const std::vector<PlayStats> stats = editor.GetAllPlayStats(library);
+        QCOMPARE(stats.size(), size_t(4));
+        QCOMPARE(stats[0].playCount, qint64(2));
+        QCOMPARE(stats[0].skipCount, qint64(skips ? 5 : 0));
+        QCOMPARE(stats[0].lastPlayed, 0u);
+        QCOMPARE(stats[1].playCount, qint64(10));
+        QCOMPARE(stats[1].lastPlayed, 3700000001u); // no time in the file: the database's
+        QCOMPARE(stats[2].playCount, qint64(21));
+        QCOMPARE(stats[2].skipCount, qint64(skips ? 3 : 2));
+        QCOMPARE(stats[2].lastPlayed, 3800000000u);
+        QCOMPARE(stats[3].playCount, qint64(30)); // beyond the file's entries
+        QCOMPARE(stats[3].skipCount, qint64(3));
+
+        // Without a usable file, the database's own numbers.
+        mdlPlayCountEditor none;
+        QCOMPARE(none.GetAllPlayStats(library)[2].playCount, qint64(20));
+    }
+
+    void macTimeAsText()
+    {
+        // The iPod's clock has no zone: the text is its wall-clock time in any zone.
+        const QByteArray zone = qgetenv("TZ");
+        for (const char* tz : { "UTC", "Europe/Berlin", "America/New_York" }) {
+            qputenv("TZ", tz);
+            QCOMPARE(mdlPlayCountEditor::MacTimeText(3787034400u), u"2024-01-02T10:00:00"_s);
+            QCOMPARE(mdlPlayCountEditor::MacTimeText(0), QString());
+            // Unix time reads it on this computer's clock, undoing MacTime.
+            const QDateTime local(QDate(2024, 7, 1), QTime(23, 59, 58), Qt::LocalTime);
+            const qint64 mac = mdlPlayCountEditor::MacTime(local);
+            QCOMPARE(mdlPlayCountEditor::MacTimeToUnix(quint32(mac)), local.toSecsSinceEpoch());
+            QCOMPARE(mdlPlayCountEditor::MacTimeText(quint32(mac)), u"2024-07-01T23:59:58"_s);
+        }
+        qputenv("TZ", zone);
+        QCOMPARE(mdlPlayCountEditor::MacTimeToUnix(0), qint64(0));
+    }
+
     void macTime()
     {
         const QDateTime utc(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC);

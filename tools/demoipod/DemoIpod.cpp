@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <iterator>
+#include <numeric>
 #include <random>
 
 namespace quaverly::tools {
@@ -94,25 +95,11 @@ struct Built
     std::vector<qint32> onTheGo;
 };
 
-QString scrambledName(std::mt19937& random, QSet<QString>& used)
-{
-    std::uniform_int_distribution<int> letter(0, 25);
-    for (;;) {
-        QString name;
-        for (int i = 0; i < 4; ++i)
-            name += QChar(u'A' + letter(random));
-        if (!used.contains(name)) {
-            used.insert(name);
-            return name;
-        }
-    }
-}
-
-void addTrack(Built& built, WriterTrack track, int durationMs, int folders, std::mt19937& random, QSet<QString>& used)
+void addTrack(Built& built, WriterTrack track, int durationMs, int folders, const QString& name)
 {
     const int folder = static_cast<int>(built.relativePaths.size()) % folders;
     const QString folderName = QStringLiteral("F%1").arg(folder, 2, 10, QLatin1Char('0'));
-    const QString file = scrambledName(random, used) + u".wav";
+    const QString file = name + u".wav";
     built.relativePaths.push_back(u"iPod_Control/Music/" + folderName + u'/' + file);
     track.location = u":iPod_Control:Music:" + folderName + u':' + file;
     track.fileType = QStringLiteral("WAV audio file");
@@ -133,8 +120,7 @@ WriterPlaylist playlistOf(const QString& name, quint64 id, const Built& built, c
 Built buildDemo()
 {
     Built built;
-    std::mt19937 random(20061);
-    QSet<QString> used;
+    const std::vector<QString> names = ScrambledNames(static_cast<int>(std::size(kSongs)), 20061);
     std::vector<int> all, roadTrip, lateNight, favourites, world;
     int index = 0;
     for (const DemoSong& song : kSongs) {
@@ -148,7 +134,7 @@ Built buildDemo()
         const int cover = coverOf(track.album.value_or(QString()));
         track.year = cover > 0 ? 1996 + cover * 2 : 0;
         built.covers.push_back(cover);
-        addTrack(built, std::move(track), 2500 + (index * 700) % 4000, kFolders, random, used);
+        addTrack(built, std::move(track), 2500 + (index * 700) % 4000, kFolders, names[static_cast<size_t>(index)]);
         const QString genre = QString::fromUtf16(song.genre);
         all.push_back(index);
         if (genre == u"Rock" || genre == u"Folk")
@@ -175,23 +161,29 @@ Built buildDemo()
 Built buildLarge(int count)
 {
     Built built;
-    std::mt19937 random(50000);
-    QSet<QString> used;
+    const std::vector<QString> names = ScrambledNames(count, 50000);
     static const char16_t* const kGenres[] = { u"Rock",   u"Pop",        u"Jazz",    u"Classical", u"Electronic",
                                                u"Folk",   u"Hip-Hop",    u"Ambient", u"Blues",     u"Country",
                                                u"Reggae", u"Soul",       u"Metal",   u"Punk",      u"Latin",
                                                u"World",  u"Soundtrack", u"Gospel",  u"Funk",      u"Disco" };
     const int folders = 50;
+    // Titles numbered in a scrambled order (a step coprime to the count
+    // visits every number once), so sorting by title has work to do, as it
+    // has in a real library.
+    qint64 step = 7919;
+    while (std::gcd(step, qint64(count)) != 1)
+        step += 2;
     for (int i = 0; i < count; ++i) {
         WriterTrack track;
-        track.title = QStringLiteral("Track %1 from the long evening session").arg(i, 5, 10, QLatin1Char('0'));
+        const qint64 number = (i * step + 12345) % count;
+        track.title = QStringLiteral("Track %1 from the long evening session").arg(number, 5, 10, QLatin1Char('0'));
         track.artist = QStringLiteral("Artist %1 and the Band").arg(i % 2000, 4, 10, QLatin1Char('0'));
         track.album = QStringLiteral("Album %1: Collected Recordings").arg(i % 4000, 4, 10, QLatin1Char('0'));
         track.genre = QString::fromUtf16(kGenres[i % 20]);
         track.extraStrings = { { 8, QStringLiteral("Ripped from the original pressing, disc %1").arg(i % 3 + 1) } };
         track.trackNumber = i % 12 + 1;
         track.ratingRaw = static_cast<quint8>((i % 6) * 20);
-        addTrack(built, std::move(track), 180000 + i % 120000, folders, random, used);
+        addTrack(built, std::move(track), 180000 + i % 120000, folders, names[static_cast<size_t>(i)]);
         built.playCounts.push_back({ static_cast<quint32>(i % 4), 0, 0 });
     }
     std::vector<int> all(static_cast<size_t>(count));
@@ -230,8 +222,35 @@ bool fail(QString* error, const QString& text)
 
 } // namespace
 
+std::vector<QString> ScrambledNames(int count, unsigned seed)
+{
+    // Enough letters that at most half of all names are taken, so a random
+    // draw finds a free one after two tries on average.
+    int letters = 4;
+    for (double names = 26.0 * 26 * 26 * 26; names < 2.0 * count; names *= 26)
+        ++letters;
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> letter(0, 25);
+    QSet<QString> used;
+    used.reserve(count);
+    std::vector<QString> result;
+    result.reserve(static_cast<size_t>(std::max(count, 0)));
+    while (static_cast<int>(result.size()) < count) {
+        QString name(letters, Qt::Uninitialized);
+        for (int i = 0; i < letters; ++i)
+            name[i] = QChar(u'A' + letter(random));
+        if (!used.contains(name)) {
+            used.insert(name);
+            result.push_back(std::move(name));
+        }
+    }
+    return result;
+}
+
 bool MakeDemoIpod(const QString& dir, const DemoOptions& options, QString* error)
 {
+    if (options.tracks > kMaxDemoTracks)
+        return fail(error, QStringLiteral("A demo iPod holds at most %1 tracks.").arg(kMaxDemoTracks));
     const Built built = options.tracks > 0 ? buildLarge(options.tracks) : buildDemo();
     const QDir root(dir);
     const QString iTunes = root.filePath(QStringLiteral("iPod_Control/iTunes/"));

@@ -94,6 +94,12 @@ void writeTrack(Chunks& out, const WriterTrack& track, const WriterOptions& opti
         out.set32(at + 92, static_cast<quint32>(track.discNumber));
         out.set32(at + 96, static_cast<quint32>(track.totalDiscs));
     }
+    if (options.mhitHeader >= 92) {
+        out.set32(at + 80, track.playCount);
+        out.set32(at + 88, track.lastPlayed);
+    }
+    if (options.mhitHeader >= 164)
+        out.set32(at + 156, track.skipCount);
     out.setTotal(at);
 }
 
@@ -246,6 +252,8 @@ QByteArray WritePlayCounts(int entrySize, const std::vector<PlayCountEntry>& ent
             out.set32(at + 4, entry.lastPlayed);
         if (entrySize >= 16)
             out.set32(at + 12, entry.rating);
+        if (entrySize >= 24)
+            out.set32(at + 20, entry.skipCount);
     }
     return out.bytes;
 }

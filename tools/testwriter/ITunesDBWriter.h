@@ -27,6 +27,11 @@ struct WriterTrack
     qint32 year = 0;
     qint32 discNumber = 0;
     qint32 totalDiscs = 0;
+    // Written where the track header is long enough: plays and last played
+    // (Mac time) from 92 bytes on, skips from 164.
+    quint32 playCount = 0;
+    quint32 lastPlayed = 0;
+    quint32 skipCount = 0;
 };
 
 /// A playlist member; a non-empty groupName makes it a podcast group header
@@ -85,6 +90,7 @@ struct PlayCountEntry
     quint32 playCount = 0;
     quint32 lastPlayed = 0; // Mac time
     quint32 rating = 0;     // stars x 20
+    quint32 skipCount = 0;  // written from 28-byte entries on
 };
 /// A Play Counts file of `entrySize`-byte entries (12, 16, 20, 28, 40 ...);
 /// fields an entry is too small for are left out. The entry count field says
