@@ -2,8 +2,8 @@
 
 #include "browser/BrowserLog.h"
 #include "database/Library.h"
-#include "startup/DeviceGuard.h"
-#include "startup/DevicePath.h"
+#include "device/DeviceGuard.h"
+#include "device/DevicePath.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -92,7 +92,7 @@ void foldInto(QStringView text, QString& out)
 
 // The folded names of the files (hidden and system ones too) in a folder of
 // the iPod, or nullopt when the folder is not there.
-std::optional<NameSet> listFiles(const startup::DevicePath& device, const QString& folder)
+std::optional<NameSet> listFiles(const device::DevicePath& device, const QString& folder)
 {
     const QString native = folder.isEmpty() ? device.root() : device.existing(folder);
     if (native.isEmpty() || !QFileInfo(native).isDir())
@@ -221,7 +221,7 @@ MissingReport ScanForMissing(const database::Library& library, const QString& iP
     // Each folder is found (ignoring letter case) and listed once; a song is
     // present when its folded name is among the files listed there.
     MissingReport report;
-    const startup::DevicePath device(iPodRoot);
+    const device::DevicePath device(iPodRoot);
     // Folder as stored -> folded file names, or nullopt when it is not there.
     std::unordered_map<QString, std::optional<NameSet>, TextHash, std::equal_to<>> filesOfFolder;
     QString folded;
@@ -296,14 +296,14 @@ WriteResult writeDuplicates(const QString& iPodRoot, const std::function<bool(QS
     WriteResult result;
     const std::optional<QString> target = iPodRoot.isEmpty()
         ? std::nullopt
-        : startup::DevicePath(iPodRoot).resolve(QStringLiteral("duplicates.txt"));
+        : device::DevicePath(iPodRoot).resolve(QStringLiteral("duplicates.txt"));
     if (!target) {
         result.error = WriteError::NoRoot;
         return result;
     }
     result.path = *target;
     // Written where it really lies, so the replacing rename happens there too, and only on the iPod.
-    const startup::DeviceGuard guard(iPodRoot);
+    const device::DeviceGuard guard(iPodRoot);
     if (guard.realRoot().isEmpty()) {
         result.error = WriteError::CannotWrite;
         result.errorText = QStringLiteral("the iPod folder %1 is not there").arg(iPodRoot);

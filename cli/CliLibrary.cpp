@@ -1,8 +1,8 @@
 #include "cli/CliLibrary.h"
 
 #include "cli/CliSupport.h"
-#include "startup/DevicePath.h"
-#include "startup/IpodDiscovery.h"
+#include "device/DevicePath.h"
+#include "device/IpodDiscovery.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,8 +32,8 @@ std::optional<Located> locate(const QString& argument)
     if (!info.isDir())
         return std::nullopt;
     const QString root = QDir::cleanPath(info.absoluteFilePath());
-    const startup::DevicePath device(root);
-    QString dbPath = device.existing(QLatin1String(startup::kITunesDBPath));
+    const device::DevicePath device(root);
+    QString dbPath = device.existing(QLatin1String(device::kITunesDBPath));
     if (dbPath.isEmpty())
         dbPath = device.existing(QStringLiteral("iPod_Control/iTunes/iTunesCDB"));
     if (dbPath.isEmpty())

@@ -209,7 +209,8 @@ int runRate(const QStringList& args)
     QCommandLineParser parser;
     if (const auto status = parseRootCommand(
             parser, args, QStringLiteral("Stores a rating (0 to 5 stars) in Play Counts."),
-            { { QStringLiteral("INDEX"), kIndexHelp }, { QStringLiteral("STARS"), QStringLiteral("The rating, 0 to 5 stars.") } }))
+            { { QStringLiteral("INDEX"), kIndexHelp },
+              { QStringLiteral("STARS"), QStringLiteral("The rating, 0 to 5 stars.") } }))
         return *status;
     bool ok = false;
     const int stars = parser.positionalArguments().at(2).toInt(&ok);

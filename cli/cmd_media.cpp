@@ -1,10 +1,10 @@
 // art: a song's embedded cover, written out as stored.
 #include "cli/CliLibrary.h"
 #include "cli/CliSupport.h"
+#include "device/DevicePath.h"
 #include "export/PlayExporter.h"
 #include "media/EmbeddedArt.h"
 #include "media/taglib/TagLibModule.h"
-#include "startup/DevicePath.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -81,7 +81,7 @@ int runArt(const QStringList& args)
         return fail(QStringLiteral("There is no song %1 (the library has %2).").arg(index).arg(library.TrackCount()));
     const database::TrackRecord& track = library.Tracks[static_cast<size_t>(index)];
     const QString song = QStringLiteral("Song %1 (%2 - %3)").arg(index).arg(track.Artist, track.Title);
-    const QString file = startup::DevicePath(library.iPodRoot).existing(track.Path);
+    const QString file = device::DevicePath(library.iPodRoot).existing(track.Path);
     if (file.isEmpty())
         return fail(song + QStringLiteral(": its file is not on the iPod."));
     const media::ArtResult art = media::ReadEmbeddedArt(file);

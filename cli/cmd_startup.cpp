@@ -1,5 +1,5 @@
 #include "cli/CliSupport.h"
-#include "startup/IpodDiscovery.h"
+#include "device/IpodDiscovery.h"
 
 #include <QJsonObject>
 
@@ -15,8 +15,8 @@ int runFind(const QStringList& args)
     parser.addOption(json);
     if (const auto status = parseArguments(parser, args))
         return *status;
-    const auto found = startup::StartFindiPod(parser.positionalArguments().join(QLatin1Char(' ')),
-                                              startup::ScanCandidates());
+    const auto found = device::StartFindiPod(parser.positionalArguments().join(QLatin1Char(' ')),
+                                             device::ScanCandidates());
     if (!found)
         return fail(QStringLiteral("No iPod was found."));
     if (parser.isSet(json)) {

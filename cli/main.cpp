@@ -2,7 +2,7 @@
 // results on stdout (JSON where asked) and its warnings on stderr, and ends
 // with 0 on success, 1 on failure and 2 on a usage error.
 #include "cli/CliSupport.h"
-#include "startup/DeviceGuard.h"
+#include "device/DeviceGuard.h"
 
 #include <QCoreApplication>
 
@@ -36,7 +36,7 @@ int main(int argc, char* argv[])
     // changing it: reading or writing the changed name would touch another
     // file. Such arguments are refused instead.
     for (int i = 1; i < argc; ++i) {
-        if (!quaverly::startup::IsFaithfulFileName(QByteArray(argv[i]))) {
+        if (!quaverly::device::IsFaithfulFileName(QByteArray(argv[i]))) {
             printError(QStringLiteral("Cannot use the argument \"%1\": it is not valid UTF-8 (a file name from another "
                                       "system?). Rename the file or folder, or give another path.")
                            .arg(QString::fromLocal8Bit(argv[i])));

@@ -16,25 +16,4 @@ int Library::indexOfUIN(qint32 uin) const
     return TrackIndexByUIN.value(uin, -1);
 }
 
-QString Library::GetTrackField(qint32 uin, int kind) const
-{
-    const int index = indexOfUIN(uin);
-    if (index < 0)
-        return {};
-    const TrackRecord& track = Tracks[static_cast<size_t>(index)];
-    switch (static_cast<TrackField>(kind)) {
-    case TrackField::Title:
-        return track.Title;
-    case TrackField::Artist:
-        return track.Artist;
-    case TrackField::Album:
-        return track.Album;
-    case TrackField::Genre:
-        return track.Genre;
-    case TrackField::Index:
-        return QString::number(index);
-    }
-    return {};
-}
-
 } // namespace quaverly::database

@@ -19,9 +19,6 @@ struct clsPlayList
     qint64 id = 0; // the database's playlist id; 0 for none
 };
 
-/// What GetTrackField answers.
-enum class TrackField { Title = 1, Artist = 2, Album = 3, Genre = 4, Index = 99 };
-
 /// The program's whole knowledge of the iPod's music: tracks in database
 /// order (which is also the order of the Play Counts entries and the meaning
 /// of On-The-Go indexes), playlists (the master playlist first, On-The-Go
@@ -44,9 +41,6 @@ public:
     void BuildTrackIndex();
     /// The index of the track with this UIN, or -1.
     [[nodiscard]] int indexOfUIN(qint32 uin) const;
-    /// The track's title, artist, album, genre or index (as decimal text);
-    /// empty for an unknown UIN or another kind.
-    [[nodiscard]] QString GetTrackField(qint32 uin, int kind) const;
 };
 
 } // namespace quaverly::database

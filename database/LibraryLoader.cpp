@@ -6,7 +6,7 @@
 #include "database/ITunesDBParser.h"
 #include "database/OnTheGo.h"
 #include "database/SongFileSizes.h"
-#include "startup/DevicePath.h"
+#include "device/DevicePath.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,7 +23,7 @@ namespace {
 QString compressedBeside(const QString& dbPath)
 {
     const QString folder = QFileInfo(dbPath).absolutePath();
-    const QString cdb = startup::DevicePath(folder).existing(QStringLiteral("iTunesCDB"));
+    const QString cdb = device::DevicePath(folder).existing(QStringLiteral("iTunesCDB"));
     const QFileInfo info(cdb);
     return !cdb.isEmpty() && info.isFile() && info.size() > 0 ? cdb : QString();
 }

@@ -1,8 +1,8 @@
 #include "database/OnTheGo.h"
 
 #include "database/Library.h"
-#include "startup/DeviceGuard.h"
-#include "startup/DevicePath.h"
+#include "device/DeviceGuard.h"
+#include "device/DevicePath.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -22,10 +22,10 @@ QString readOneFile(Library& library, const QString& path)
     list.Name = QStringLiteral("On-The-Go");
     const QString name = QFile(path).fileName().section(QLatin1Char('/'), -1);
     // Only a regular file: a FIFO would stop the load, a link to a device would never end.
-    const startup::OpenedFile opened = startup::OpenRegularFile(path);
+    const device::OpenedFile opened = device::OpenRegularFile(path);
     if (!opened.ok())
         return QStringLiteral("Error in LoadOnTheGo: %1 cannot be read (%2)")
-            .arg(name, startup::describeRefusal(opened.refusal));
+            .arg(name, device::describeRefusal(opened.refusal));
     QFile file;
     if (!file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(opened.fd);
@@ -62,7 +62,7 @@ QString readOneFile(Library& library, const QString& path)
 OnTheGoReport LoadOnTheGo(Library& library, const QString& folder)
 {
     OnTheGoReport report;
-    const startup::DevicePath device(folder);
+    const device::DevicePath device(folder);
     for (int number = 0;; ++number) {
         const QString name = number == 0 ? QStringLiteral("OTGPlaylistInfo")
                                          : QStringLiteral("OTGPlaylistInfo_%1").arg(number);

@@ -1,6 +1,6 @@
 #include "database/SongFileSizes.h"
 
-#include "startup/DevicePath.h"
+#include "device/DevicePath.h"
 
 #include <QFile>
 
@@ -64,7 +64,7 @@ SongFileSizes::SongFileSizes(QString iPodRoot)
 
 QString SongFileSizes::nativeFolder(const QString& folder) const
 {
-    return m_root.isEmpty() ? QString() : startup::DevicePath(m_root).existing(folder);
+    return m_root.isEmpty() ? QString() : device::DevicePath(m_root).existing(folder);
 }
 
 const SongFileSizes::Listing& SongFileSizes::listing(QStringView folder)

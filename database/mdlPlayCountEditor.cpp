@@ -2,8 +2,8 @@
 
 #include "database/ITunesDBParser.h"
 #include "database/Library.h"
-#include "startup/DeviceGuard.h"
-#include "startup/DevicePath.h"
+#include "device/DeviceGuard.h"
+#include "device/DevicePath.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -84,12 +84,12 @@ public:
             m_error = PlayCountError::OutsideIpod;
             return;
         }
-        const startup::DeviceGuard guard(editor.m_root);
+        const device::DeviceGuard guard(editor.m_root);
         QString real;
-        const startup::FileRefusal refusal = guard.checkFile(editor.m_path, &real);
-        if (refusal != startup::FileRefusal::None) {
-            m_error = refusal == startup::FileRefusal::Outside ? PlayCountError::OutsideIpod
-                                                               : PlayCountError::WriteFailed;
+        const device::FileRefusal refusal = guard.checkFile(editor.m_path, &real);
+        if (refusal != device::FileRefusal::None) {
+            m_error = refusal == device::FileRefusal::Outside ? PlayCountError::OutsideIpod
+                                                              : PlayCountError::WriteFailed;
             return;
         }
         // ReadWrite never truncates; the bytes are written in place.
@@ -161,7 +161,7 @@ private:
 
 void mdlPlayCountEditor::OpenPlayCounts(const QString& folder, const QString& iPodRoot)
 {
-    OpenPlayCountsFile(startup::DevicePath(folder).existing(QStringLiteral("Play Counts")),
+    OpenPlayCountsFile(device::DevicePath(folder).existing(QStringLiteral("Play Counts")),
                        iPodRoot.isEmpty() ? folder : iPodRoot);
 }
 
@@ -175,9 +175,9 @@ void mdlPlayCountEditor::OpenPlayCountsFile(const QString& path, const QString& 
     m_outside = false;
     if (path.isEmpty())
         return;
-    const startup::DeviceGuard guard(m_root);
-    const startup::OpenedFile opened = startup::OpenRegularFile(path, &guard);
-    if (opened.refusal == startup::FileRefusal::Outside) {
+    const device::DeviceGuard guard(m_root);
+    const device::OpenedFile opened = device::OpenRegularFile(path, &guard);
+    if (opened.refusal == device::FileRefusal::Outside) {
         qCDebug(lcPlayCounts) << "the Play Counts file leads outside the iPod; it is not used:" << path;
         m_path = path;
         m_outside = true;
@@ -260,8 +260,8 @@ int mdlPlayCountEditor::GetRating(int index, int databaseStars) const
 {
     if (m_entrySize < 16 || !entryUsable(index))
         return databaseStars;
-    const startup::DeviceGuard guard(m_root);
-    const startup::OpenedFile opened = startup::OpenRegularFile(m_path, &guard);
+    const device::DeviceGuard guard(m_root);
+    const device::OpenedFile opened = device::OpenRegularFile(m_path, &guard);
     const Descriptor file(opened.fd);
     char raw[4];
     if (!opened.ok() || !readFully(file.fd, entryOffset(index) + 12, raw, 4))
@@ -287,8 +287,8 @@ std::vector<int> mdlPlayCountEditor::GetAllRatings(const Library& library) const
         ratings.push_back(track.Rating);
     if (m_entrySize < 16)
         return ratings;
-    const startup::DeviceGuard guard(m_root);
-    const startup::OpenedFile opened = startup::OpenRegularFile(m_path, &guard);
+    const device::DeviceGuard guard(m_root);
+    const device::OpenedFile opened = device::OpenRegularFile(m_path, &guard);
     QFile file;
     if (!opened.ok() || !file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (opened.ok())
@@ -315,8 +315,8 @@ std::vector<PlayStats> mdlPlayCountEditor::GetAllPlayStats(const Library& librar
         stats.push_back({ track.PlayCount, track.SkipCount, track.LastPlayed });
     if (m_entrySize < kMinEntry)
         return stats;
-    const startup::DeviceGuard guard(m_root);
-    const startup::OpenedFile opened = startup::OpenRegularFile(m_path, &guard);
+    const device::DeviceGuard guard(m_root);
+    const device::OpenedFile opened = device::OpenRegularFile(m_path, &guard);
     QFile file;
     if (!opened.ok() || !file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (opened.ok())

@@ -1,6 +1,6 @@
 #include "desktop/IpodMountTracker.h"
 
-#include "startup/IpodDiscovery.h"
+#include "device/IpodDiscovery.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,7 +17,7 @@ QString cleanPoint(const QString& path)
 
 IpodMountTracker::IpodMountTracker(const QString& openRoot, IpodCheck isIpod, QObject* parent)
     : QObject(parent)
-    , m_isIpod(isIpod ? std::move(isIpod) : IpodCheck(&startup::IsIpod))
+    , m_isIpod(isIpod ? std::move(isIpod) : IpodCheck(&device::IsIpod))
 {
     if (!openRoot.isEmpty()) {
         // Mount tables name real paths; the root may have come through a link.

@@ -22,7 +22,7 @@ public:
     using IpodCheck = std::function<bool(const QString& mountPoint)>;
 
     /// `openRoot` is the open iPod's folder ("" for none); `isIpod` tells an
-    /// iPod's mount point (startup::IsIpod by default).
+    /// iPod's mount point (device::IsIpod by default).
     explicit IpodMountTracker(const QString& openRoot, IpodCheck isIpod = {}, QObject* parent = nullptr);
 
     /// The mount points there are when watching starts (never offered).

@@ -1,8 +1,8 @@
 #include "devicetools/DeviceFlags.h"
 
+#include "device/DeviceGuard.h"
+#include "device/DevicePath.h"
 #include "devicetools/DeviceLog.h"
-#include "startup/DeviceGuard.h"
-#include "startup/DevicePath.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,7 +22,7 @@ QString deviceFolder(const QString& iPodRoot)
 {
     if (iPodRoot.isEmpty())
         return {};
-    const QString dir = startup::DevicePath(iPodRoot).existing(kDeviceFolder);
+    const QString dir = device::DevicePath(iPodRoot).existing(kDeviceFolder);
     return QFileInfo(dir).isDir() ? dir : QString();
 }
 
@@ -37,8 +37,8 @@ void fail(FlagReport& report, FlagError error, const QString& fileName)
 /// The Device folder and the guard that keeps every change inside the iPod.
 struct FlagFolder
 {
-    startup::DevicePath dir;
-    const startup::DeviceGuard& guard;
+    device::DevicePath dir;
+    const device::DeviceGuard& guard;
 };
 
 // Deletes `name` in the folder when it exists (any letter case); a missing file is no failure.
@@ -116,7 +116,7 @@ std::array<bool, kFlagCount> LoadFlags(const QString& iPodRoot)
     const QString folder = deviceFolder(iPodRoot);
     if (folder.isEmpty())
         return on;
-    const startup::DevicePath dir(folder);
+    const device::DevicePath dir(folder);
     for (std::size_t i = 0; i < kFlagFiles.size(); ++i)
         on[i] = QFileInfo(dir.existing(QLatin1String(kFlagFiles[i].fileName))).isFile();
     return on;
@@ -126,7 +126,7 @@ FlagReport ApplyFlags(const QString& iPodRoot, const FlagStates& states)
 {
     FlagReport report;
     const QString folder = deviceFolder(iPodRoot);
-    const startup::DeviceGuard guard(iPodRoot);
+    const device::DeviceGuard guard(iPodRoot);
     const bool outside = !folder.isEmpty() && guard.inside(folder).isEmpty();
     for (std::size_t i = 0; i < kFlagFiles.size(); ++i) {
         const QString name = QLatin1String(kFlagFiles[i].fileName);
@@ -142,7 +142,7 @@ FlagReport ApplyFlags(const QString& iPodRoot, const FlagStates& states)
                 fail(report, FlagError::NoDeviceFolder, name);
             continue;
         }
-        const FlagFolder flags { startup::DevicePath(folder), guard };
+        const FlagFolder flags { device::DevicePath(folder), guard };
         if (states[i] == FlagState::On)
             turnOn(flags, name, report);
         else

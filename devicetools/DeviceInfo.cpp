@@ -1,8 +1,8 @@
 #include "devicetools/DeviceInfo.h"
 
+#include "device/DeviceGuard.h"
+#include "device/DevicePath.h"
 #include "devicetools/DeviceLog.h"
-#include "startup/DeviceGuard.h"
-#include "startup/DevicePath.h"
 
 #include <QFile>
 #include <QHash>
@@ -24,9 +24,9 @@ QByteArray readDeviceFile(const QString& iPodRoot, const QString& relative)
 {
     if (iPodRoot.isEmpty())
         return {};
-    const QString path = startup::DevicePath(iPodRoot).existing(relative);
+    const QString path = device::DevicePath(iPodRoot).existing(relative);
     // Only a regular file: a FIFO in its place would wait for a writer forever.
-    const startup::OpenedFile opened = path.isEmpty() ? startup::OpenedFile {} : startup::OpenRegularFile(path);
+    const device::OpenedFile opened = path.isEmpty() ? device::OpenedFile {} : device::OpenRegularFile(path);
     QFile file;
     if (!opened.ok())
         return {};

@@ -1,7 +1,7 @@
 #include "devicetools/EjectChain.h"
 
+#include "device/ProgramLayout.h"
 #include "devicetools/DeviceLog.h"
-#include "startup/ProgramLayout.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,7 +45,7 @@ QString StayvaneArgument(const QString& waitForExecutable, const QString& waitPa
 EjectChain::Paths EjectChain::currentProgram()
 {
     // Beside the program in a build tree or on the iPod; in libexec/quaverly once installed.
-    return { startup::CurrentProgramLayout().companionDir, QCoreApplication::applicationFilePath(), QDir::tempPath() };
+    return { device::CurrentProgramLayout().companionDir, QCoreApplication::applicationFilePath(), QDir::tempPath() };
 }
 
 EjectChain::EjectChain(Paths paths)

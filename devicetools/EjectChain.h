@@ -63,7 +63,7 @@ public:
         QString waitForExecutable; // the process stayvane waits for
         QString tempDir;           // where the eject tool is copied
     };
-    /// The running program: the folder of its companions (see startup::ProgramLayout),
+    /// The running program: the folder of its companions (see device::ProgramLayout),
     /// its own executable, the system's temporary folder.
     [[nodiscard]] static Paths currentProgram();
 

@@ -1,6 +1,6 @@
 #include "export/ExportedPlays.h"
 
-#include "startup/DevicePath.h"
+#include "device/DevicePath.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -21,7 +21,7 @@ QString ExportedPlaysPath(const QString& iPodRoot)
 {
     if (iPodRoot.isEmpty())
         return {};
-    return startup::DevicePath(iPodRoot)
+    return device::DevicePath(iPodRoot)
         .resolve(QStringLiteral("iPod_Control/iTunes/QuaverlyExportedPlays"))
         .value_or(QString());
 }

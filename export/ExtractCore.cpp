@@ -1,6 +1,6 @@
 #include "export/ExtractCore.h"
 
-#include "startup/IpodDiscovery.h"
+#include "device/IpodDiscovery.h"
 
 #include <QRegularExpression>
 #include <QTextBoundaryFinder>
@@ -214,7 +214,7 @@ QString GetFormat(const QString& path)
 
 QString TrackNumberText(qint32 trackNumber)
 {
-    return startup::PadTwoDigits(trackNumber);
+    return device::PadTwoDigits(trackNumber);
 }
 
 QString FitName(const QString& name, int maxBytes)

@@ -1,7 +1,7 @@
 #include "export/FileCopier.h"
 
+#include "device/DeviceGuard.h"
 #include "export/ExtractCore.h"
-#include "startup/DeviceGuard.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -143,17 +143,17 @@ QString numberedName(const QString& destination, int attempt)
     return destination.left(cut) + QStringLiteral(" (%1)").arg(attempt + 1) + destination.mid(cut);
 }
 
-CopyResult fromRefusal(const startup::OpenedFile& opened)
+CopyResult fromRefusal(const device::OpenedFile& opened)
 {
     switch (opened.refusal) {
-    case startup::FileRefusal::Missing:
+    case device::FileRefusal::Missing:
         return failure(ExtractError::SourceMissing, opened.systemError ? opened.systemError : ENOENT);
-    case startup::FileRefusal::Outside:
+    case device::FileRefusal::Outside:
         return failure(ExtractError::SourceOutsideIpod, 0);
-    case startup::FileRefusal::NotRegular:
+    case device::FileRefusal::NotRegular:
         return failure(ExtractError::SourceNotRegular, 0);
-    case startup::FileRefusal::None:
-    case startup::FileRefusal::Unreadable:
+    case device::FileRefusal::None:
+    case device::FileRefusal::Unreadable:
         break;
     }
     return failure(ExtractError::SourceUnreadable, opened.systemError);
@@ -172,7 +172,7 @@ FileCopier::~FileCopier() = default;
 
 void FileCopier::setDeviceRoot(const QString& iPodRoot)
 {
-    m_guard = iPodRoot.isEmpty() ? nullptr : std::make_unique<startup::DeviceGuard>(iPodRoot);
+    m_guard = iPodRoot.isEmpty() ? nullptr : std::make_unique<device::DeviceGuard>(iPodRoot);
     m_checkedFolders.clear();
 }
 
@@ -193,7 +193,7 @@ bool FileCopier::folderOnIpod(const QByteArray& folder)
 {
     if (!m_guard || m_checkedFolders.contains(folder))
         return false;
-    const QString real = startup::DeviceGuard::RealPath(QFile::decodeName(folder));
+    const QString real = device::DeviceGuard::RealPath(QFile::decodeName(folder));
     if (real.isEmpty() || m_guard->containsReal(real))
         return true;
     m_checkedFolders.insert(folder);
@@ -243,7 +243,7 @@ CopyResult FileCopier::CopyFile(const QString& source, const QString& destinatio
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash > 0 ? target.left(slash) : QByteArray(slash == 0 ? "/" : ".");
 
-    const startup::OpenedFile opened = startup::OpenRegularFile(source, m_guard.get());
+    const device::OpenedFile opened = device::OpenRegularFile(source, m_guard.get());
     if (!opened.ok())
         return fromRefusal(opened);
     FileHandle in(opened.fd);

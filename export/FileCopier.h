@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-namespace quaverly::startup {
+namespace quaverly::device {
 class DeviceGuard;
 }
 
@@ -97,7 +97,7 @@ private:
     void sweepOnce(const QByteArray& folder);
 
     std::vector<char> m_buffer;
-    std::unique_ptr<startup::DeviceGuard> m_guard;
+    std::unique_ptr<device::DeviceGuard> m_guard;
     QSet<QByteArray> m_sweptFolders;
     QSet<QByteArray> m_checkedFolders; // destination folders known to lie off the iPod
     bool m_kernelCopy = true;          // cleared once copy_file_range proves unusable between these file systems

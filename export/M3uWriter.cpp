@@ -1,9 +1,9 @@
 #include "export/M3uWriter.h"
 
 #include "database/Library.h"
+#include "device/DeviceGuard.h"
+#include "device/DevicePath.h"
 #include "export/ExtractCore.h"
-#include "startup/DeviceGuard.h"
-#include "startup/DevicePath.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,9 +43,9 @@ QByteArray extinf(const database::TrackRecord& track, const QString& native)
 
 QByteArray M3uContent(const database::Library& library, const std::vector<int>& trackIndexes)
 {
-    startup::CachedDevicePath cached(library.iPodRoot);
-    const startup::DevicePath device(library.iPodRoot);
-    const startup::DeviceGuard guard(library.iPodRoot);
+    device::CachedDevicePath cached(library.iPodRoot);
+    const device::DevicePath device(library.iPodRoot);
+    const device::DeviceGuard guard(library.iPodRoot);
     QByteArray content = "#EXTM3U\n";
     for (const int index : trackIndexes) {
         if (index < 0 || index >= library.TrackCount())
@@ -56,8 +56,8 @@ QByteArray M3uContent(const database::Library& library, const std::vector<int>& 
         if (native.isEmpty()) // a missing file keeps its line, spelled as far as the disk knows it
             native = device.resolve(path).value_or(QString());
         // A player opens what the list names: never a file reached through a link out of the iPod, nor a FIFO.
-        const startup::FileRefusal refusal = native.isEmpty() ? startup::FileRefusal::Outside : guard.checkFile(native);
-        const bool refused = refusal != startup::FileRefusal::None && refusal != startup::FileRefusal::Missing;
+        const device::FileRefusal refusal = native.isEmpty() ? device::FileRefusal::Outside : guard.checkFile(native);
+        const bool refused = refusal != device::FileRefusal::None && refusal != device::FileRefusal::Missing;
         if (refused || native.contains(QLatin1Char('\n')) || native.contains(QLatin1Char('\r'))) {
             qCWarning(lcExport) << "left out of the playlist:" << path;
             continue;

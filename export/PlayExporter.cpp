@@ -1,7 +1,7 @@
 #include "export/PlayExporter.h"
 
 #include "database/Library.h"
-#include "startup/DevicePath.h"
+#include "device/DevicePath.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -59,9 +59,9 @@ PreparedPlayExport PreparePlayExport(const database::Library& library, const Pla
     prepared.statePath = ExportedPlaysPath(request.iPodRoot);
     const QString databaseFile = !request.databaseFile.isEmpty()
         ? request.databaseFile
-        : startup::DevicePath(request.iPodRoot).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
+        : device::DevicePath(request.iPodRoot).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
     const QString folder = QFileInfo(databaseFile).absolutePath();
-    const QString playCountsPath = startup::DevicePath(folder).existing(QStringLiteral("Play Counts"));
+    const QString playCountsPath = device::DevicePath(folder).existing(QStringLiteral("Play Counts"));
     if (playCountsPath.isEmpty()) {
         prepared.noPlayCounts = true;
         prepared.content = format(library, prepared);
@@ -117,7 +117,7 @@ bool InsideIpodControl(const QString& path, const QString& iPodRoot)
 {
     if (iPodRoot.isEmpty())
         return false;
-    const QString control = startup::DevicePath(iPodRoot).existing(QStringLiteral("iPod_Control"));
+    const QString control = device::DevicePath(iPodRoot).existing(QStringLiteral("iPod_Control"));
     if (control.isEmpty())
         return false;
     const QString folder = resolvedPath(control);

@@ -1,8 +1,8 @@
 #include "export/PlayerLauncher.h"
 
 #include "database/Library.h"
+#include "device/DeviceGuard.h"
 #include "export/M3uWriter.h"
-#include "startup/DeviceGuard.h"
 
 #include <QProcess>
 
@@ -45,7 +45,7 @@ OpenResult OpenInPlayer(const database::Library& library, const std::vector<int>
     if (index < 0 || index >= library.TrackCount())
         return { OpenError::NothingSelected, {}, {} };
     const QString& path = library.Tracks[static_cast<size_t>(index)].Path;
-    const QString file = startup::SongPathForPlayer(library.iPodRoot, path);
+    const QString file = device::SongPathForPlayer(library.iPodRoot, path);
     if (file.isEmpty())
         return { OpenError::NothingSelected, {}, {} };
     return handOver(file, chosenPlayer, start);

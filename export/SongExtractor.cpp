@@ -1,10 +1,10 @@
 #include "export/SongExtractor.h"
 
 #include "database/Library.h"
+#include "device/DeviceGuard.h"
+#include "device/DevicePath.h"
 #include "export/CopyExtras.h"
 #include "export/ExtractCore.h"
-#include "startup/DeviceGuard.h"
-#include "startup/DevicePath.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,8 +98,8 @@ QString numberedDestination(const ExtractJob& job, int n)
 
 bool TargetInsideIpod(const QString& iPodRoot, const QString& targetDir)
 {
-    const startup::DeviceGuard guard(iPodRoot);
-    return !targetDir.trimmed().isEmpty() && guard.containsReal(startup::DeviceGuard::RealPath(targetDir));
+    const device::DeviceGuard guard(iPodRoot);
+    return !targetDir.trimmed().isEmpty() && guard.containsReal(device::DeviceGuard::RealPath(targetDir));
 }
 
 SongExtractor::SongExtractor(const database::Library& library)
@@ -116,7 +116,7 @@ ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QStr
     plan.iPodRoot = m_library.iPodRoot;
     const bool onIpod = TargetInsideIpod(m_library.iPodRoot, plan.targetDir);
     plan.jobs.reserve(trackIndexes.size());
-    startup::CachedDevicePath device(m_library.iPodRoot);
+    device::CachedDevicePath device(m_library.iPodRoot);
     DestinationRegistry destinations(onIpod ? QString() : plan.targetDir);
     for (const int index : trackIndexes) {
         ExtractJob& job = plan.jobs.emplace_back();

@@ -63,9 +63,4 @@ qint64 TimeUnitsToMs(double units, double scale)
     return roundHalfEven(std::fabs(units / scale * 1000.0));
 }
 
-qint64 MsToTimeUnits(qint64 ms, double scale)
-{
-    return roundHalfEven(static_cast<double>(ms) * scale / 1000.0);
-}
-
 } // namespace quaverly::playback

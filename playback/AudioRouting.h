@@ -42,9 +42,4 @@ enum class VideoRoute {
 /// scale of 0 or less.
 [[nodiscard]] qint64 TimeUnitsToMs(double units, double scale);
 
-/// Units of a time scale for a time in milliseconds: ms × scale ÷ 1000 formed
-/// in floating point, rounded to the nearest, ties to even (300000 ms at 44100
-/// units per second give 13230000).
-[[nodiscard]] qint64 MsToTimeUnits(qint64 ms, double scale);
-
 } // namespace quaverly::playback

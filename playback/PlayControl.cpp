@@ -1,9 +1,9 @@
 #include "playback/PlayControl.h"
 
 #include "database/Library.h"
+#include "device/DeviceGuard.h"
 #include "playback/AudioEngine.h"
 #include "playback/PlayOrder.h"
-#include "startup/DeviceGuard.h"
 
 #include <cmath>
 
@@ -48,7 +48,7 @@ QString PlayControl::devicePath(const QString& relative) const
 {
     // A location that leaves the iPod (by "..", or through a link) or names no
     // regular file gives no path: the engine reports the song as not found.
-    return startup::SongPathForPlayer(m_library.iPodRoot, relative);
+    return device::SongPathForPlayer(m_library.iPodRoot, relative);
 }
 
 void PlayControl::setPlaying(bool playing)

@@ -1,6 +1,6 @@
 #include "settings/IniFile.h"
 
-#include "startup/DeviceGuard.h"
+#include "device/DeviceGuard.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -85,7 +85,7 @@ IniFile IniFile::load(const QString& path, IniError* error)
     if (!file.exists())
         return {};
     // Only a regular file: reading a FIFO would wait for a writer forever, a device might never end.
-    const startup::OpenedFile opened = startup::OpenRegularFile(path);
+    const device::OpenedFile opened = device::OpenRegularFile(path);
     if (!opened.ok() || !file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (opened.ok())
             ::close(opened.fd);

@@ -1,9 +1,9 @@
 #include "settings/mdlOptions.h"
 
+#include "device/DeviceGuard.h"
+#include "device/DevicePath.h"
 #include "settings/IniFile.h"
 #include "settings/OptionKeys.h"
-#include "startup/DeviceGuard.h"
-#include "startup/DevicePath.h"
 
 #include <QLoggingCategory>
 
@@ -18,13 +18,13 @@ mdlOptions::mdlOptions(QString iPodRoot)
 
 QString mdlOptions::PrefsPath() const
 {
-    return startup::DevicePath(m_root).resolve(QStringLiteral("iPod_Control/iTunes/QuaverlyPrefs")).value_or(QString());
+    return device::DevicePath(m_root).resolve(QStringLiteral("iPod_Control/iTunes/QuaverlyPrefs")).value_or(QString());
 }
 
 QString mdlOptions::GetOption(const QString& key, const QString& defaultValue) const
 {
     QString real;
-    if (startup::DeviceGuard(m_root).checkFile(PrefsPath(), &real) != startup::FileRefusal::None)
+    if (device::DeviceGuard(m_root).checkFile(PrefsPath(), &real) != device::FileRefusal::None)
         return defaultValue;
     return ReadIniString(QLatin1String(keys::kSection), key, defaultValue, real);
 }
@@ -36,11 +36,11 @@ bool mdlOptions::SaveOption(const QString& key, const QString& value)
     // Written where the file really lies, and only on the iPod: the new file
     // is made beside it and renamed over it there.
     const QString path = PrefsPath();
-    const startup::DeviceGuard guard(m_root);
-    const startup::FileRefusal refusal = guard.checkFile(path);
+    const device::DeviceGuard guard(m_root);
+    const device::FileRefusal refusal = guard.checkFile(path);
     const QString real = guard.inside(path);
-    if (real.isEmpty() || (refusal != startup::FileRefusal::None && refusal != startup::FileRefusal::Missing)) {
-        qCWarning(lcSettings) << "not saving option" << key << "to" << path << ":" << startup::describeRefusal(refusal);
+    if (real.isEmpty() || (refusal != device::FileRefusal::None && refusal != device::FileRefusal::Missing)) {
+        qCWarning(lcSettings) << "not saving option" << key << "to" << path << ":" << device::describeRefusal(refusal);
         return false;
     }
     const bool ok = WriteIniString(QLatin1String(keys::kSection), key, value, real);

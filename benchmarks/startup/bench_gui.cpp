@@ -8,8 +8,8 @@
 #include "browser/ui/frmMain.h"
 #include "browser/ui/frmMainUi.h"
 #include "database/LibraryLoader.h"
+#include "device/DevicePath.h"
 #include "settings/mdlOptions.h"
-#include "startup/DevicePath.h"
 #include "startup/ui/StartupFlow.h"
 #include "tools/demoipod/DemoIpod.h"
 #include "ui/PromptService.h"
@@ -79,7 +79,7 @@ LoadedMain& loaded()
 {
     static LoadedMain main = [] {
         LoadedMain m;
-        const QString db = startup::DevicePath(bigIpod()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
+        const QString db = device::DevicePath(bigIpod()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
         m.load = database::LoadiTunesDB(db, bigIpod());
         m.load.library.iPodRoot = bigIpod();
         m.options = std::make_unique<settings::mdlOptions>(bigIpod());

@@ -63,13 +63,6 @@ std::vector<int> BrowserListBox::selectedRowList() const
     return rows;
 }
 
-void BrowserListBox::SelectOneVal(int row)
-{
-    if (row < 0 || row >= count())
-        return;
-    selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::ClearAndSelect);
-}
-
 void BrowserListBox::scheduleClick()
 {
     if (m_clickPending)

@@ -26,8 +26,6 @@ public:
     [[nodiscard]] int count() const;
     [[nodiscard]] int currentRow() const;
     [[nodiscard]] std::vector<int> selectedRowList() const;
-    /// Selects exactly `row` as a user click would, raising `Click` (queued).
-    void SelectOneVal(int row);
 
 Q_SIGNALS:
     void Click(int current, const std::vector<int>& selectedRows);

@@ -8,7 +8,7 @@
 #include "browser/ui/frmMainUi.h"
 #include "browser/ui/frmMenus.h"
 #include "database/Library.h"
-#include "startup/DevicePath.h"
+#include "device/DevicePath.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/ucListView.h"
@@ -283,7 +283,7 @@ void frmMain::mnuShowFile_Click()
     if (track < 0)
         return;
     const QString& path = m_library.Tracks[static_cast<size_t>(track)].Path;
-    const startup::DevicePath device(m_library.iPodRoot);
+    const device::DevicePath device(m_library.iPodRoot);
     QString full = device.existing(path);
     if (full.isEmpty()) {
         // Not on the iPod: the file manager can still show where it belongs.

@@ -150,8 +150,6 @@ void frmExtract::cmdBrowse_Click()
 {
     ui::clsBrowseFolder picker;
     picker.hWndOwner = this;
-    picker.UseNewUI = true;
-    picker.FileSystemOnly = true;
     picker.IncludeFiles = true;
     picker.AllowNewFolder = true; // the extraction makes the folders it needs
     picker.InitialDir = txtDir->text().trimmed();

@@ -1,7 +1,7 @@
 #include "media/ui/CoverArtLoader.h"
 
+#include "device/DevicePath.h"
 #include "media/EmbeddedArt.h"
-#include "startup/DevicePath.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -39,7 +39,7 @@ CoverArtLoader::Result readCover(const QString& root, const QString& relativePat
                                  const QString& cacheFolder)
 {
     CoverArtLoader::Result result { relativePath, {}, {} };
-    const QString file = startup::DevicePath(root).existing(relativePath);
+    const QString file = device::DevicePath(root).existing(relativePath);
     if (file.isEmpty())
         return result;
     const ArtResult art = ReadEmbeddedArt(file);

@@ -9,11 +9,11 @@
 #include "browser/ui/frmMain.h"
 #include "desktop/ui/DesktopIntegration.h"
 #include "desktop/ui/WindowMediaPlayer.h"
+#include "device/IpodDiscovery.h"
+#include "device/ProgramLayout.h"
 #include "devicetools/ui/ToolWindows.h"
 #include "media/ui/CoverArtPanels.h"
 #include "playback/ui/PlaybackController.h"
-#include "startup/IpodDiscovery.h"
-#include "startup/ProgramLayout.h"
 #include "startup/SingleInstance.h"
 #include "startup/app/ConsolePromptService.h"
 #include "startup/ui/StartupFlow.h"
@@ -103,12 +103,12 @@ int runConsoleOption(int argc, char* argv[])
         std::printf("quaverly %s\n", QUAVERLY_VERSION);
         return 0;
     }
-    const startup::ProgramLayout layout = startup::CurrentProgramLayout();
+    const device::ProgramLayout layout = device::CurrentProgramLayout();
     const QString help = ui::links::ProgramDocument(QLatin1String(ui::links::kHelpFileName));
     std::printf("program: %s\ncompanions: %s\nhelp: %s\n", qPrintable(layout.programDir),
                 qPrintable(layout.companionDir), qPrintable(help));
     int missing = 0;
-    for (const char* name : startup::kCompanionNames) {
+    for (const char* name : device::kCompanionNames) {
         if (!QFileInfo(QDir(layout.companionDir).filePath(QLatin1String(name))).isExecutable()) {
             std::fprintf(stderr, "quaverly: %s is missing from %s\n", name, qPrintable(layout.companionDir));
             ++missing;
@@ -209,7 +209,7 @@ int main(int argc, char* argv[])
                          });
     }
     QTimer::singleShot(0, &flow, [&flow, &args] {
-        flow.start(args.commandLine, startup::ScanCandidates(), QCoreApplication::applicationDirPath());
+        flow.start(args.commandLine, device::ScanCandidates(), QCoreApplication::applicationDirPath());
     });
     return QApplication::exec();
 }

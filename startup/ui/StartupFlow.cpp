@@ -37,7 +37,7 @@ void StartupFlow::start(const QString& commandLine, std::vector<QString> roots, 
     m_init->Form_Load(commandLine, std::move(roots), programDir, m_installUpdates);
 }
 
-void StartupFlow::onFound(const FindResult& found)
+void StartupFlow::onFound(const device::FindResult& found)
 {
     m_iPodRoot = found.iPodRoot;
     m_busy = true;
@@ -53,7 +53,7 @@ bool StartupFlow::openIpod(const QString& root)
 {
     if (m_busy)
         return false; // a load is under way already
-    const std::optional<FindResult> found = StartFindiPod(root, {});
+    const std::optional<device::FindResult> found = device::StartFindiPod(root, {});
     if (!found)
         return false;
     QMetaObject::invokeMethod(
@@ -61,7 +61,7 @@ bool StartupFlow::openIpod(const QString& root)
     return true;
 }
 
-void StartupFlow::replaceIpod(const FindResult& found)
+void StartupFlow::replaceIpod(const device::FindResult& found)
 {
     if (m_busy)
         return;

@@ -1,6 +1,6 @@
 #pragma once
 #include "database/LibraryLoader.h"
-#include "startup/IpodDiscovery.h"
+#include "device/IpodDiscovery.h"
 
 #include <QDate>
 #include <QElapsedTimer>
@@ -72,10 +72,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void onFound(const FindResult& found);
+    void onFound(const device::FindResult& found);
     void onLoaded(std::shared_ptr<database::LoadResult> result);
     void onLoadingFinished();
-    void replaceIpod(const FindResult& found);
+    void replaceIpod(const device::FindResult& found);
 
     ui::PromptService& m_prompts;
     MainWindowFactory m_factory;

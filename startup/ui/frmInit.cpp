@@ -46,7 +46,7 @@ frmInit::frmInit(ui::PromptService& prompts, QWidget* parent)
     layout->addWidget(fraScanning);
     layout->addWidget(lblWait);
     setFixedSize(360, 170);
-    connect(&m_watcher, &QFutureWatcher<std::optional<FindResult>>::finished, this, &frmInit::searchFinished);
+    connect(&m_watcher, &QFutureWatcher<std::optional<device::FindResult>>::finished, this, &frmInit::searchFinished);
 }
 
 frmInit::~frmInit()
@@ -80,13 +80,13 @@ void frmInit::StartFindiPod(const QString& commandLine, std::vector<QString> roo
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_watcher.setFuture(QtConcurrent::run(
-        [commandLine, roots = std::move(roots)] { return startup::StartFindiPod(commandLine, roots); }));
+        [commandLine, roots = std::move(roots)] { return device::StartFindiPod(commandLine, roots); }));
 }
 
 void frmInit::searchFinished()
 {
     QApplication::restoreOverrideCursor();
-    const std::optional<FindResult> result = m_watcher.result();
+    const std::optional<device::FindResult> result = m_watcher.result();
     if (result) {
         lblScanDrive->setText(QStringLiteral("Scanning Drive : ") + result->iPodRoot);
         Q_EMIT found(*result); // the loading window shows before this one closes

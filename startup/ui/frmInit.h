@@ -1,5 +1,5 @@
 #pragma once
-#include "startup/IpodDiscovery.h"
+#include "device/IpodDiscovery.h"
 #include "ui/widgets/SkinnedWindow.h"
 
 #include <QFutureWatcher>
@@ -38,7 +38,7 @@ public:
     QLabel* lblWait;
 
 Q_SIGNALS:
-    void found(const quaverly::startup::FindResult& result);
+    void found(const quaverly::device::FindResult& result);
     void updateChosen();
     void notFound();
 
@@ -47,7 +47,7 @@ private:
     void searchFinished();
 
     ui::PromptService& m_prompts;
-    QFutureWatcher<std::optional<FindResult>> m_watcher;
+    QFutureWatcher<std::optional<device::FindResult>> m_watcher;
 };
 
 /// True when `programDir` holds at least one file named "*.new".

@@ -325,8 +325,7 @@ private Q_SLOTS:
         QCOMPARE(lib.Playlists[1].UINList, (std::vector<qint32> { 99, 20 }));
         QCOMPARE(lib.Playlists[1].IndexList, (std::vector<int> { 1 })); // the first track with UIN 20
         QCOMPARE(lib.indexOfUIN(20), 1);
-        QCOMPARE(lib.GetTrackField(20, 1), u"Two"_s);
-        QCOMPARE(lib.GetTrackField(20, 5), QString());
+        QCOMPARE(lib.Tracks[1].Title, u"Two"_s);
         QCOMPARE(lib.TrackCount(), 4);
     }
 

@@ -82,7 +82,7 @@ struct Rig
     }
     [[nodiscard]] QString playCountsPath() const
     {
-        return startup::DevicePath(ipod.dir.path()).existing(u"iPod_Control/iTunes/Play Counts"_s);
+        return device::DevicePath(ipod.dir.path()).existing(u"iPod_Control/iTunes/Play Counts"_s);
     }
     [[nodiscard]] QStringList promptTitles() const
     {

@@ -109,7 +109,7 @@ private Q_SLOTS:
         db.close();
         const QString stick = dir.filePath(u"STICK"_s);
         QVERIFY(QDir().mkpath(stick));
-        IpodMountTracker tracker { QString() }; // startup::IsIpod decides
+        IpodMountTracker tracker { QString() }; // device::IsIpod decides
         QSignalSpy offered(&tracker, &IpodMountTracker::ipodMounted);
         tracker.mountsChanged({ stick, ipod, dir.filePath(u"gone"_s) }, {});
         QCOMPARE(offered.count(), 1);

@@ -1,8 +1,8 @@
 #pragma once
 // A demo iPod in a temporary folder, loaded the way the program loads it.
 #include "database/LibraryLoader.h"
+#include "device/DevicePath.h"
 #include "settings/mdlOptions.h"
-#include "startup/DevicePath.h"
 #include "tools/demoipod/DemoIpod.h"
 
 #include <QFile>
@@ -41,7 +41,7 @@ struct DemoIpod
     }
     [[nodiscard]] QString dbPath() const
     {
-        return startup::DevicePath(dir.path()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
+        return device::DevicePath(dir.path()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
     }
     /// The preferences file's text ("" when it does not exist yet).
     [[nodiscard]] QString prefsText() const

@@ -55,7 +55,7 @@ struct Rig
             return false;
         if (change)
             change(dir.path());
-        const QString db = startup::DevicePath(dir.path()).existing(u"iPod_Control/iTunes/iTunesDB"_s);
+        const QString db = device::DevicePath(dir.path()).existing(u"iPod_Control/iTunes/iTunesDB"_s);
         load = database::LoadiTunesDB(db, dir.path());
         load.library.iPodRoot = dir.path();
         options = std::make_unique<settings::mdlOptions>(dir.path());

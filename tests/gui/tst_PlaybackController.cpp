@@ -75,7 +75,7 @@ struct Rig
     }
     bool reload(bool realPlayer)
     {
-        const QString db = startup::DevicePath(dir.path()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
+        const QString db = device::DevicePath(dir.path()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
         load = database::LoadiTunesDB(db, dir.path());
         if (load.error != database::LoadError::None || load.library.TrackCount() == 0)
             return false;
@@ -114,7 +114,7 @@ struct Rig
     }
     QString playCountsPath() const
     {
-        return startup::DevicePath(dir.path()).existing(QStringLiteral("iPod_Control/iTunes/Play Counts"));
+        return device::DevicePath(dir.path()).existing(QStringLiteral("iPod_Control/iTunes/Play Counts"));
     }
     quint32 entryField(int track, int offset) const
     {
@@ -271,7 +271,7 @@ private Q_SLOTS:
         entries[size_t(rated)].rating = databaseStars == 1 ? 40 : 20; // one or two stars on the iPod
         const int iPodStars = databaseStars == 1 ? 2 : 1;
         QVERIFY(tools::WriteFileBytes(rig.playCountsPath(), tools::WritePlayCounts(16, entries)));
-        const QString db = startup::DevicePath(rig.dir.path()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
+        const QString db = device::DevicePath(rig.dir.path()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
         const QByteArray database = test::readAll(db);
         QVERIFY(rig.reload(false));
         const int ratingColumn = static_cast<int>(browser::Column::Rating);

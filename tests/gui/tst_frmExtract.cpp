@@ -5,9 +5,9 @@
 #include "database/Library.h"
 #include "database/LibraryLoader.h"
 #include "database/mdlPlayCountEditor.h"
+#include "device/DevicePath.h"
 #include "export/ui/frmExtract.h"
 #include "settings/mdlOptions.h"
-#include "startup/DevicePath.h"
 #include "tools/demoipod/DemoArt.h"
 #include "tools/demoipod/DemoIpod.h"
 #include "ui/PromptService.h"
@@ -59,7 +59,7 @@ struct AudioIpod
         demo.audio = true;
         if (!dir.isValid() || !tools::MakeDemoIpod(dir.path(), demo, &error))
             return false;
-        const QString db = startup::DevicePath(dir.path()).existing(u"iPod_Control/iTunes/iTunesDB"_s);
+        const QString db = device::DevicePath(dir.path()).existing(u"iPod_Control/iTunes/iTunesDB"_s);
         load = database::LoadiTunesDB(db, dir.path());
         load.library.iPodRoot = dir.path();
         options = std::make_unique<settings::mdlOptions>(dir.path());

@@ -82,25 +82,6 @@ private Q_SLOTS:
         QFETCH(qint64, ms);
         QCOMPARE(TimeUnitsToMs(units, scale), ms);
     }
-
-    void msToTimeUnits_data()
-    {
-        QTest::addColumn<qint64>("ms");
-        QTest::addColumn<double>("scale");
-        QTest::addColumn<qint64>("units");
-        QTest::newRow("300 s at 44100") << qint64(300000) << 44100.0 << qint64(13230000);
-        QTest::newRow("product beyond 32 bits") << qint64(3600000) << 44100.0 << qint64(158760000);
-        QTest::newRow("tie rounds to even") << qint64(5) << 100.0 << qint64(0);
-        QTest::newRow("tie rounds to even, odd below") << qint64(15) << 100.0 << qint64(2);
-        QTest::newRow("four hours at 600") << qint64(14400000) << 600.0 << qint64(8640000);
-    }
-    void msToTimeUnits()
-    {
-        QFETCH(qint64, ms);
-        QFETCH(double, scale);
-        QFETCH(qint64, units);
-        QCOMPARE(MsToTimeUnits(ms, scale), units);
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_AudioRouting)

@@ -1,21 +1,9 @@
 #pragma once
 #include <QColor>
-#include <QString>
-#include <QStringList>
 
 class QWidget;
 
 namespace quaverly::ui {
-
-/// What the file-open dialog answers: the chosen files' names (without
-/// folder) and their folder (ending in '/'), or `cancelled`.
-struct OpenResult
-{
-    int count = 0;
-    QStringList files;
-    QString folder;
-    bool cancelled = false;
-};
 
 struct ColorResult
 {
@@ -23,23 +11,14 @@ struct ColorResult
     bool cancelled = false;
 };
 
-/// The file-open and colour dialogs. The caller sets `Filter` (Qt name
-/// filter, such as "Programs (*)"), `InitDir` and `DialogTitle` before
-/// `ShowOpen`. The colour dialog's custom colours start all near-white and
-/// are kept for the life of this object's program.
+/// The colour dialog. Its custom colours start all near-white the first
+/// time this object shows it; the user's changes to them are kept for the
+/// rest of the program.
 class CommonDialog
 {
 public:
-    QString Filter;
-    QString InitDir;
-    QString DialogTitle;
-
-    /// Multiple selection; blocks until the dialog closes.
-    [[nodiscard]] OpenResult ShowOpen(QWidget* owner, bool centreOnOwner);
+    /// Blocks until the dialog closes; a cancelled dialog answers black.
     [[nodiscard]] ColorResult ShowColor(QWidget* owner, bool centreOnOwner, const QColor& initial);
-
-    /// Splits full paths (all in one folder, as the dialog returns them).
-    [[nodiscard]] static OpenResult resultFromPaths(const QStringList& paths);
 
 private:
     bool m_customColoursSet = false;

@@ -156,39 +156,12 @@ QString clsBrowseFolder::BrowseForFolder()
     dialog.keepChooseEnabledForNewFolders();
     m_dialog = &dialog;
     connect(&dialog, &QFileDialog::currentChanged, this, &clsBrowseFolder::onCurrentChanged);
-    Q_EMIT Initialized();
     const bool accepted = dialog.exec() == QDialog::Accepted;
     m_dialog = nullptr;
     QString chosen = dialog.newFolder();
     if (chosen.isEmpty() && accepted && !dialog.selectedFiles().isEmpty())
         chosen = QDir::cleanPath(dialog.selectedFiles().constFirst());
-    if (!accepted)
-        return {};
-    m_displayName = QFileInfo(chosen).fileName();
-    return chosen;
-}
-
-BrowseFolderError clsBrowseFolder::SetFolder(const QString& path)
-{
-    if (m_dialog.isNull())
-        return BrowseFolderError::DialogNotShown;
-    m_dialog->setDirectory(path);
-    m_dialog->setFocus();
-    return BrowseFolderError::None;
-}
-
-BrowseFolderError clsBrowseFolder::SetStatus(const QString& text)
-{
-    if (m_dialog.isNull())
-        return BrowseFolderError::DialogNotShown;
-    m_dialog->setLabelText(QFileDialog::FileName, text);
-    return BrowseFolderError::None;
-}
-
-QString clsBrowseFolder::SpecialFolderLocation(QStandardPaths::StandardLocation location)
-{
-    const QStringList paths = QStandardPaths::standardLocations(location);
-    return paths.isEmpty() ? QString() : paths.constFirst();
+    return accepted ? chosen : QString();
 }
 
 void clsBrowseFolder::onCurrentChanged(const QString& path)

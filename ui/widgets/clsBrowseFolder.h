@@ -1,15 +1,12 @@
 #pragma once
 #include <QObject>
 #include <QPointer>
-#include <QStandardPaths>
 #include <QString>
 
 class QFileDialog;
 class QWidget;
 
 namespace quaverly::ui {
-
-enum class BrowseFolderError { None, DialogNotShown };
 
 /// The folder picker: a modal folder dialog with a title, a starting folder
 /// and an optional root. `BrowseForFolder` blocks until the user chooses
@@ -24,30 +21,16 @@ public:
 
     QString Title = QStringLiteral("Choose Folder");
     QWidget* hWndOwner = nullptr;
-    QString InitialDir; // shown when the dialog opens; a path that does not exist
-                        // opens its nearest existing folder with the rest typed in
-    QString RootDir;    // where the dialog starts when InitialDir is empty
-    bool EditBox = false;
-    bool StatusText = false;
-    bool FileSystemOnly = false;
-    bool ValidateEditBox = false;
-    bool UseNewUI = false;
+    QString InitialDir;          // shown when the dialog opens; a path that does not exist
+                                 // opens its nearest existing folder with the rest typed in
+    QString RootDir;             // where the dialog starts when InitialDir is empty
+    bool StatusText = false;     // the name box has no label
     bool IncludeFiles = false;   // files are listed too (greyed: only folders can be chosen)
     bool AllowNewFolder = false; // a typed name of a folder that does not exist yet is answered too
 
-    [[nodiscard]] QString DisplayName() const { return m_displayName; }
-    [[nodiscard]] bool isShown() const { return !m_dialog.isNull(); }
-
     [[nodiscard]] QString BrowseForFolder();
-    /// Only while the dialog is shown (from the signal handlers).
-    BrowseFolderError SetFolder(const QString& path);
-    BrowseFolderError SetStatus(const QString& text);
-
-    /// The system's folder of that kind, or an empty text.
-    [[nodiscard]] static QString SpecialFolderLocation(QStandardPaths::StandardLocation location);
 
 Q_SIGNALS:
-    void Initialized();
     /// Set *accept to false to disable the OK button for this selection.
     void SelectionChanged(const QString& path, bool* accept);
 
@@ -55,7 +38,6 @@ private:
     void onCurrentChanged(const QString& path);
 
     QPointer<QFileDialog> m_dialog;
-    QString m_displayName;
 };
 
 } // namespace quaverly::ui

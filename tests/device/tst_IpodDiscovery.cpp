@@ -1,12 +1,11 @@
-#include "startup/IpodDiscovery.h"
-#include "startup/SingleInstance.h"
+#include "device/IpodDiscovery.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace quaverly::startup;
+using namespace quaverly::device;
 
 class tst_IpodDiscovery : public QObject
 {
@@ -113,16 +112,6 @@ private Q_SLOTS:
         QFETCH(qint64, number);
         QFETCH(QString, text);
         QCOMPARE(PadTwoDigits(number), text);
-    }
-
-    void secondInstanceIsRefused()
-    {
-        QTemporaryDir lockDir;
-        QVERIFY(lockDir.isValid());
-        SingleInstance first(lockDir.path());
-        QVERIFY(first.tryAcquire());
-        SingleInstance again(lockDir.path());
-        QVERIFY(!again.tryAcquire());
     }
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-namespace quaverly::startup {
+namespace quaverly::device {
 
 /// The companion programs of the eject chain, by file name.
 inline constexpr const char* kCompanionNames[] = { "stayvane", "wait", "deveject" };
@@ -26,4 +26,4 @@ struct ProgramLayout
 /// FindProgramLayout for the running program (needs a QCoreApplication).
 [[nodiscard]] ProgramLayout CurrentProgramLayout();
 
-} // namespace quaverly::startup
+} // namespace quaverly::device

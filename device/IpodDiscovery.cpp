@@ -1,6 +1,6 @@
-#include "startup/IpodDiscovery.h"
+#include "device/IpodDiscovery.h"
 
-#include "startup/DevicePath.h"
+#include "device/DevicePath.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-namespace quaverly::startup {
+namespace quaverly::device {
 namespace {
 
 bool isPseudoFileSystem(const QByteArray& type)
@@ -85,4 +85,4 @@ QString PadTwoDigits(qint64 number)
     return text;
 }
 
-} // namespace quaverly::startup
+} // namespace quaverly::device

@@ -2,7 +2,7 @@
 #include <QHash>
 #include <QString>
 
-namespace quaverly::startup {
+namespace quaverly::device {
 
 /// Why a file on the iPod was not used.
 enum class FileRefusal {
@@ -94,4 +94,4 @@ struct OpenedFile
 /// and writing to the decoded name would create a different file.
 [[nodiscard]] bool IsFaithfulFileName(const QByteArray& bytes);
 
-} // namespace quaverly::startup
+} // namespace quaverly::device

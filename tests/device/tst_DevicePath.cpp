@@ -1,11 +1,11 @@
-#include "startup/DevicePath.h"
+#include "device/DevicePath.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace quaverly::startup;
+using namespace quaverly::device;
 
 class tst_DevicePath : public QObject
 {

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace quaverly::startup {
+namespace quaverly::device {
 
 /// Resolves paths on the iPod. iPods are FAT volumes and the tools that write
 /// them disagree on letter case (iPod_Control, ipod_control ...), so every path
@@ -66,4 +66,4 @@ private:
     QHash<QString, QHash<QString, Entry>> m_listings; // native folder -> folded name -> entry
 };
 
-} // namespace quaverly::startup
+} // namespace quaverly::device

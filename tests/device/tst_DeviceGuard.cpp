@@ -1,6 +1,6 @@
 // The guard that keeps reads and writes inside the iPod, on links of every
 // kind built in a temporary folder: "outside" is a sibling folder there.
-#include "startup/DeviceGuard.h"
+#include "device/DeviceGuard.h"
 #include "tests/common/TestFiles.h"
 
 #include <QDir>
@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace quaverly::startup;
+using namespace quaverly::device;
 using namespace quaverly::test;
 using namespace Qt::StringLiterals;
 

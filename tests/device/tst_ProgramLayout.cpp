@@ -1,13 +1,13 @@
 // Where the program finds the companions of the eject: beside itself (build
 // tree, a copy on the iPod) or in the installed tree around it.
-#include "startup/ProgramLayout.h"
+#include "device/ProgramLayout.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace quaverly::startup;
+using namespace quaverly::device;
 using namespace Qt::StringLiterals;
 
 namespace {

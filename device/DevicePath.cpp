@@ -1,4 +1,4 @@
-#include "startup/DevicePath.h"
+#include "device/DevicePath.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -7,7 +7,7 @@
 
 #include <sys/stat.h>
 
-namespace quaverly::startup {
+namespace quaverly::device {
 namespace {
 
 QString joined(const QString& dir, const QString& name)
@@ -158,4 +158,4 @@ qint64 CachedDevicePath::fileSize(const QString& relative)
     return hit->second.size;
 }
 
-} // namespace quaverly::startup
+} // namespace quaverly::device

@@ -1,6 +1,6 @@
-#include "startup/DeviceGuard.h"
+#include "device/DeviceGuard.h"
 
-#include "startup/DevicePath.h"
+#include "device/DevicePath.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace quaverly::startup {
+namespace quaverly::device {
 namespace {
 
 constexpr int kMaxLinks = 40; // as the kernel's own limit on links in one lookup
@@ -244,4 +244,4 @@ bool IsFaithfulFileName(const QByteArray& bytes)
     return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
 }
 
-} // namespace quaverly::startup
+} // namespace quaverly::device

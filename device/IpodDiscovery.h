@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-namespace quaverly::startup {
+namespace quaverly::device {
 
 /// The database file every iPod has, relative to its root.
 inline constexpr const char* kITunesDBPath = "iPod_Control/iTunes/iTunesDB";
@@ -40,4 +40,4 @@ struct FindResult
 /// The number in decimal with a "0" in front when it has one character.
 [[nodiscard]] QString PadTwoDigits(qint64 number);
 
-} // namespace quaverly::startup
+} // namespace quaverly::device

@@ -1,4 +1,4 @@
-#include "startup/ProgramLayout.h"
+#include "device/ProgramLayout.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,7 +10,7 @@
 #define QUAVERLY_RELATIVE_LIBEXEC_DIR "../libexec/quaverly"
 #endif
 
-namespace quaverly::startup {
+namespace quaverly::device {
 namespace {
 
 QString below(const QString& dir, const char* relative)
@@ -51,4 +51,4 @@ ProgramLayout CurrentProgramLayout()
     return FindProgramLayout(QCoreApplication::applicationDirPath());
 }
 
-} // namespace quaverly::startup
+} // namespace quaverly::device
