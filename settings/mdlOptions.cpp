@@ -54,14 +54,6 @@ bool mdlOptions::SaveOption(const QString& key, const QString& value)
     return ok;
 }
 
-QString mdlOptions::ReadIniString(const QString& section, const QString& key, const QString& defaultValue,
-                                  const QString& file)
-{
-    if (file.isEmpty())
-        return defaultValue;
-    return IniFile::load(file).value(section, key).value_or(defaultValue);
-}
-
 bool mdlOptions::WriteIniString(const QString& section, const QString& key, const QString& value, const QString& file)
 {
     if (file.isEmpty())

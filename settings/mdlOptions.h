@@ -23,6 +23,9 @@ public:
     /// The file's native path (resolved case-insensitively on the iPod).
     [[nodiscard]] QString PrefsPath() const;
 
+    /// The raw text under `key`, or `defaultValue` when it is missing. The
+    /// program reads and writes through get / set below, which know each
+    /// preference's type and spelling; these two are the file's own view.
     [[nodiscard]] QString GetOption(const QString& key, const QString& defaultValue) const;
     /// Answers false when the file could not be written (or writes are refused).
     bool SaveOption(const QString& key, const QString& value);
@@ -60,8 +63,6 @@ public:
         return SaveOption(family.key(member), formatValue(family.value, value));
     }
 
-    [[nodiscard]] static QString ReadIniString(const QString& section, const QString& key, const QString& defaultValue,
-                                               const QString& file);
     /// With an empty (null) key the whole section goes; with a null value the key goes.
     static bool WriteIniString(const QString& section, const QString& key, const QString& value, const QString& file);
 
