@@ -134,7 +134,7 @@ void frmMain::connectMenus()
     connect(m->mnuInExternal, &QAction::triggered, this, &frmMain::cmdOpen_Click);
     connect(m->mnuDefault, &QAction::triggered, this, &frmMain::cmdOpen_Click);
     connect(m->mnuOpenInDefaultAsPlaylist, &QAction::triggered, this, &frmMain::makePlaylistRequested);
-    connect(m->mnuPlay, &QAction::triggered, this, &frmMain::picPlay_Click);
+    connect(m, &frmMenus::playRequested, this, &frmMain::picPlay_Click);
     connect(m->mnuExtract, &QAction::triggered, this, [this] {
         ExtractSelectedOnly = true;
         cmdExtract_Click();
@@ -147,6 +147,21 @@ void frmMain::connectMenus()
     connect(m_ui->cmdMakeM3u, &QPushButton::clicked, this, &frmMain::makePlaylistRequested);
     connect(m_ui->cmdExtract, &QPushButton::clicked, this, &frmMain::cmdExtract_Click);
     connect(m_ui->cmdJump, &QPushButton::clicked, this, &frmMain::cmdJump_Click);
+    connectSpectrumPlace();
+}
+
+void frmMain::connectSpectrumPlace()
+{
+    // The volume slider holds the spectrum's place while the spectrum is off:
+    // a right click there offers the spectrum and its colour, so the colour
+    // can be chosen whether or not the spectrum shows.
+    auto* menu = new QMenu(m_ui->picVolume);
+    menu->setObjectName(QStringLiteral("mnuVolumePlace"));
+    menu->addAction(m_menus->mnuSpectrum);
+    menu->addAction(m_menus->mnuSpecColor);
+    m_ui->picVolume->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui->picVolume, &QWidget::customContextMenuRequested, menu,
+            [this, menu](const QPoint& at) { menu->popup(m_ui->picVolume->mapToGlobal(at)); });
 }
 
 void frmMain::LoadOptions()

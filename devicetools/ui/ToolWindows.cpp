@@ -11,7 +11,6 @@
 #include "export/ui/frmExtract.h"
 #include "ui/PromptService.h"
 
-#include <QAction>
 #include <QApplication>
 
 #include <functional>
@@ -106,14 +105,14 @@ ToolWindows* ToolWindows::attach(browser::frmMain& window, const database::LoadR
 
 void ToolWindows::connectMenus()
 {
-    browser::frmMenus& m = m_window.menus();
+    browser::frmMenus* m = &m_window.menus();
     connect(&m_window, &browser::frmMain::extractRequested, this, &ToolWindows::ShowExtract);
-    connect(m.mnuHacks, &QAction::triggered, this, &ToolWindows::ShowHacks);
-    connect(m.mnuiPodInfo, &QAction::triggered, this, &ToolWindows::ShowInfo);
-    connect(m.mnuCheckForDuplicates, &QAction::triggered, this, &ToolWindows::ScanForDuplicates);
-    connect(m.mnuCheckForMissing, &QAction::triggered, this, &ToolWindows::ScanForMissing);
-    connect(m.mnuEjectAndClose, &QAction::triggered, this, &ToolWindows::ProcessEject);
-    connect(m.mnuExportPlays, &QAction::triggered, this, &ToolWindows::ExportPlays);
+    connect(m, &browser::frmMenus::hacksRequested, this, &ToolWindows::ShowHacks);
+    connect(m, &browser::frmMenus::iPodInfoRequested, this, &ToolWindows::ShowInfo);
+    connect(m, &browser::frmMenus::duplicatesCheckRequested, this, &ToolWindows::ScanForDuplicates);
+    connect(m, &browser::frmMenus::missingCheckRequested, this, &ToolWindows::ScanForMissing);
+    connect(m, &browser::frmMenus::ejectRequested, this, &ToolWindows::ProcessEject);
+    connect(m, &browser::frmMenus::exportPlaysRequested, this, &ToolWindows::ExportPlays);
     connect(&m_window, &browser::frmMain::closing, this, &ToolWindows::mainClosing);
 }
 
@@ -229,7 +228,7 @@ void ToolWindows::mainClosing()
         if (tool)
             tool->close();
     }
-    if (m_ejectTried || !m_window.menus().mnuEject->isChecked() || !m_eject.BeginEject())
+    if (m_ejectTried || !m_window.menus().ejectOnClose() || !m_eject.BeginEject())
         return;
     startEject(); // the options were saved by the close handling just before
 }

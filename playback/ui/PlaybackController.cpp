@@ -23,7 +23,6 @@
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -291,13 +290,10 @@ void PlaybackController::connectEngine()
         if (error == database::PlayCountError::Locked || error == database::PlayCountError::OutsideIpod)
             showStatus(m_control->playCounts().UpdateFailureText(error), true);
     });
-    connect(m_engine.get(), &AudioEngine::trayMenuChanged, this, [this](bool pauseEnabled, bool playEnabled) {
-        m_menus.mnuPause->setEnabled(pauseEnabled);
-        m_menus.mnuPlay->setEnabled(playEnabled);
-    });
+    connect(m_engine.get(), &AudioEngine::trayMenuChanged, this,
+            [this](bool pauseEnabled, bool playEnabled) { m_menus.setTransportEnabled(playEnabled, pauseEnabled); });
     connect(m_engine.get(), &AudioEngine::bandLevelsChanged, m_spectrum, &BandBarsView::setLevels);
     connect(m_engine.get(), &AudioEngine::playersStarted, this, &PlaybackController::onPlayersStarted);
-    m_menus.mnuPause->setEnabled(false);
 }
 
 void PlaybackController::LoadMyOptions()
@@ -337,11 +333,11 @@ void PlaybackController::showNowPlaying(const NowPlaying& now, bool popup)
     m_ui.lblArtist->setText(now.artist);
     m_ui.lblAlbum->setText(now.album);
     m_ui.lblGenre->setText(now.genre);
-    m_menus.mnuNow->setText(now.artist + QStringLiteral(" - ") + now.title);
+    m_menus.setNowPlayingText(now.artist + QStringLiteral(" - ") + now.title);
     m_ui.lblTime->setText(QStringLiteral("Length: ") + ConvertToTime(now.lengthMs));
     m_window.setPlayingFile(m_engine->CurrentFile());
     ShowRatings();
-    if (popup && m_menus.mnuSongPopup->isChecked()) {
+    if (popup && m_menus.songPopupWanted()) {
         if (!m_popup || m_popup->leaving())
             m_popup = new frmPopup();
         m_popup->ShowPopup(now.artist, now.title);
@@ -352,8 +348,7 @@ void PlaybackController::showPlaying(bool playing)
 {
     m_ui.picPlay->setVisible(!playing);
     m_ui.picPause->setVisible(playing);
-    m_menus.mnuPause->setEnabled(playing);
-    m_menus.mnuPlay->setEnabled(!playing);
+    m_menus.setTransportEnabled(!playing, playing);
     m_spectrum->setPlaying(playing);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -116,7 +117,6 @@ private:
     void seek(double fraction);
     void setVolume(double fraction);
     void onPlayersStarted(bool ok);
-    void connectSharedPlace();
     void showOpenError(int error, const QString& what);
     [[nodiscard]] std::vector<int> rowTracks() const;
 
@@ -138,6 +138,7 @@ private:
     QLabel* m_status = nullptr;
     QPointer<frmPopup> m_popup;
     QString m_defaultPlayer;
+    QStringList m_playerPaths; // the added players, in the order of their menu items
     PlayerStarter m_start;
     std::function<QString(QWidget*)> m_choosePlayer;
     std::function<QColor(QWidget*, const QColor&)> m_chooseColour;

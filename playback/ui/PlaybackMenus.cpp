@@ -20,8 +20,6 @@
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -60,74 +58,50 @@ void PlaybackController::connectMenus()
     m_choosePlayer = [this](QWidget* owner) { return ChoosePlayerFile(owner, m_prompts); };
     m_chooseColour = &chooseColour;
     browser::frmMenus& m = m_menus;
-    connect(m.mnuPause, &QAction::triggered, m_control, &PlayControl::picPause_Click);
-    connect(m.mnuNext, &QAction::triggered, m_control, &PlayControl::picNext_Click);
-    connect(m.mnuPrev, &QAction::triggered, m_control, &PlayControl::picPrev_Click);
-    connect(m.mnuAddPlayer, &QAction::triggered, this, &PlaybackController::mnuAddPlayer_Click);
-    connect(m.mnuPlayer.constFirst(), &QAction::triggered, this, [this] { mnuPlayer_Click(0); });
+    connect(&m, &browser::frmMenus::pauseRequested, m_control, &PlayControl::picPause_Click);
+    connect(&m, &browser::frmMenus::nextRequested, m_control, &PlayControl::picNext_Click);
+    connect(&m, &browser::frmMenus::previousRequested, m_control, &PlayControl::picPrev_Click);
+    connect(&m, &browser::frmMenus::addPlayerRequested, this, &PlaybackController::mnuAddPlayer_Click);
+    connect(&m, &browser::frmMenus::playerChosen, this, &PlaybackController::mnuPlayer_Click);
     connect(&m, &browser::frmMenus::spectrumToggled, this, [this](bool on) {
         m_engine->setBandLevelsEnabled(on);
         m_spectrum->setActive(on);
     });
-    connect(m.mnuSpecColor, &QAction::triggered, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
+    connect(&m, &browser::frmMenus::spectrumColourRequested, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
     connect(m_spectrum, &BandBarsView::colourRequested, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
-    connectSharedPlace();
-}
-
-void PlaybackController::connectSharedPlace()
-{
-    // The volume slider holds the spectrum's place while the spectrum is off:
-    // a right click there offers the spectrum and its colour, so the colour
-    // can be chosen whether or not the spectrum shows.
-    auto* menu = new QMenu(m_ui.picVolume);
-    menu->setObjectName(QStringLiteral("mnuVolumePlace"));
-    menu->addAction(m_menus.mnuSpectrum);
-    menu->addAction(m_menus.mnuSpecColor);
-    m_ui.picVolume->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_ui.picVolume, &QWidget::customContextMenuRequested, menu,
-            [this, menu](const QPoint& at) { menu->popup(m_ui.picVolume->mapToGlobal(at)); });
 }
 
 void PlaybackController::LoadPlayers()
 {
-    QList<QAction*>& items = m_menus.mnuPlayer;
-    while (items.size() > 1)
-        delete items.takeLast();
     const QStringList applicationDirs = QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
-    const QStringList players = LoadPlayerList(m_options);
-    for (int n = 1; n <= players.size(); ++n) {
-        const QString& path = players.at(n - 1);
+    m_playerPaths = LoadPlayerList(m_options);
+    QStringList names;
+    for (const QString& path : std::as_const(m_playerPaths)) {
         const QString name = GetProductName(path, applicationDirs);
-        auto* item = new QAction(name.isEmpty() ? path : name, m_menus.mnuPlayIn);
-        item->setObjectName(QStringLiteral("mnuPlayer"));
-        item->setCheckable(true);
-        item->setData(path);
-        m_menus.mnuPlayIn->insertAction(m_menus.mnuAddPlayer, item);
-        connect(item, &QAction::triggered, this, [this, n] { mnuPlayer_Click(n); });
-        items.append(item);
+        names.append(name.isEmpty() ? path : name);
     }
+    m_menus.setPlayers(names);
     SetDefaultPlayer();
 }
 
 void PlaybackController::SetDefaultPlayer()
 {
-    const QList<QAction*>& items = m_menus.mnuPlayer;
-    for (QAction* item : items)
-        item->setChecked(false);
     m_defaultPlayer = DefaultPlayer(m_options);
     if (m_defaultPlayer.isEmpty()) {
-        items.constFirst()->setChecked(true);
+        m_menus.setCheckedPlayer(0);
         return;
     }
-    for (int i = 1; i < items.size(); ++i)
-        if (items.at(i)->data().toString().compare(m_defaultPlayer, Qt::CaseInsensitive) == 0)
-            items.at(i)->setChecked(true);
+    int chosen = -1;
+    for (int i = 0; i < m_playerPaths.size(); ++i)
+        if (m_playerPaths.at(i).compare(m_defaultPlayer, Qt::CaseInsensitive) == 0)
+            chosen = i + 1;
+    m_menus.setCheckedPlayer(chosen);
 }
 
 void PlaybackController::mnuPlayer_Click(int index)
 {
     // "[Default Player]" makes the associated program the choice again.
-    const QString path = index == 0 ? QString() : m_menus.mnuPlayer.value(index)->data().toString();
+    const QString path = index <= 0 ? QString() : m_playerPaths.value(index - 1);
     (void)SetDefaultPlayerPath(m_options, path);
     SetDefaultPlayer();
 }
