@@ -92,7 +92,6 @@ ToolWindows::ToolWindows(browser::frmMain& window, settings::mdlOptions& options
     , m_prompts(prompts)
     , m_eject(std::move(ejectPaths))
 {
-    connectMenus();
 }
 
 ToolWindows* ToolWindows::attach(browser::frmMain& window, const database::LoadResult& load,
@@ -101,19 +100,6 @@ ToolWindows* ToolWindows::attach(browser::frmMain& window, const database::LoadR
     auto* tools = new ToolWindows(window, options, prompts, EjectChain::currentProgram());
     tools->setDeviceFiles(load.databaseFile, load.playCounts);
     return tools;
-}
-
-void ToolWindows::connectMenus()
-{
-    browser::frmMenus* m = &m_window.menus();
-    connect(&m_window, &browser::frmMain::extractRequested, this, &ToolWindows::ShowExtract);
-    connect(m, &browser::frmMenus::hacksRequested, this, &ToolWindows::ShowHacks);
-    connect(m, &browser::frmMenus::iPodInfoRequested, this, &ToolWindows::ShowInfo);
-    connect(m, &browser::frmMenus::duplicatesCheckRequested, this, &ToolWindows::ScanForDuplicates);
-    connect(m, &browser::frmMenus::missingCheckRequested, this, &ToolWindows::ScanForMissing);
-    connect(m, &browser::frmMenus::ejectRequested, this, &ToolWindows::ProcessEject);
-    connect(m, &browser::frmMenus::exportPlaysRequested, this, &ToolWindows::ExportPlays);
-    connect(&m_window, &browser::frmMain::closing, this, &ToolWindows::mainClosing);
 }
 
 exporting::frmExtract* ToolWindows::extractWindow() const

@@ -33,7 +33,8 @@ class iPodInfo;
 /// Puts the tool windows and the library checks in front of the user: the
 /// extraction window for the main window's Extract, the "&Extras" items
 /// (iPod Hacks, iPod Information, the duplicate and missing checks, "Eject
-/// iPod and close Quaverly") and the eject on close. Lives as long as the
+/// iPod and close Quaverly") and the eject on close. The start-up wiring
+/// connects the window's and the menus' intents to it. Lives as long as the
 /// main window (its child).
 class ToolWindows : public QObject
 {
@@ -68,12 +69,14 @@ public:
     /// window, starts the eject chain once, reports a failed start, closes.
     void ProcessEject();
 
+    /// The main window is closing: the tool windows close, and the iPod is
+    /// ejected when "E&ject on Quaverly Close" is ticked.
+    void mainClosing();
+
     [[nodiscard]] const EjectChain& ejectChain() const { return m_eject; }
     [[nodiscard]] exporting::frmExtract* extractWindow() const;
 
 private:
-    void connectMenus();
-    void mainClosing();
     void startEject();
     [[nodiscard]] QString root() const;
 

@@ -172,7 +172,7 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     m_spectrum->setColour(ColorFromValue(colour.trimmed().toLongLong()));
 
     connectControls();
-    connectMenus();
+    prepareMenus();
     connectEngine();
     LoadPlayers();
     LoadMyOptions();
@@ -233,21 +233,7 @@ void PlaybackController::onPlayersStarted(bool ok)
 
 void PlaybackController::connectControls()
 {
-    browser::frmMain* w = &m_window;
     PlayControl* c = m_control;
-    connect(w, &browser::frmMain::playRequested, c, &PlayControl::picPlay_Click);
-    connect(w, &browser::frmMain::openInEmbeddedRequested, c, [c] { c->OpenInEmbedded(false); });
-    connect(w, &browser::frmMain::playedHistoryCleared, c, &PlayControl::clearHistory);
-    connect(w, &browser::frmMain::openExternalRequested, this, &PlaybackController::cmdOpen_Click);
-    connect(w, &browser::frmMain::makePlaylistRequested, this, &PlaybackController::cmdMakeM3u_Click);
-    connect(w, &browser::frmMain::closing, this, [this] {
-        m_control->stop();
-        tmrPosition->stop();
-        m_volume->store();
-        if (m_popup)
-            m_popup->close();
-    });
-    connect(c, &PlayControl::doubleClickActionRequested, w, &browser::frmMain::lstSong_DblClick);
     connect(m_ui.picPause, &ui::SkinImage::clicked, c, &PlayControl::picPause_Click);
     connect(m_ui.picNext, &ui::SkinImage::clicked, c, &PlayControl::picNext_Click);
     connect(m_ui.picPrev, &ui::SkinImage::clicked, c, &PlayControl::picPrev_Click);
@@ -274,6 +260,21 @@ void PlaybackController::connectControls()
     });
     m_ui.chkShuffle->installEventFilter(new ShiftWatcher(this, [this] { m_control->setShuffleTick(systemTickMs()); }));
     connect(tmrPosition, &QTimer::timeout, this, &PlaybackController::tmrPosition_Timer);
+}
+
+void PlaybackController::windowClosing()
+{
+    m_control->stop();
+    tmrPosition->stop();
+    m_volume->store();
+    if (m_popup)
+        m_popup->close();
+}
+
+void PlaybackController::setSpectrumOn(bool on)
+{
+    m_engine->setBandLevelsEnabled(on);
+    m_spectrum->setActive(on);
 }
 
 void PlaybackController::connectEngine()

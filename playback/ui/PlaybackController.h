@@ -42,7 +42,10 @@ class BandBarsView;
 /// Playback in the main window: attaches play control, the position bar,
 /// the elapsed and remaining times, the rating stars, the volume slider, the
 /// spectrum area, the new-track popup and the external players to the
-/// window's controls and intent signals. Owned by (a child of) the window.
+/// window's controls. What the window and its menus ask for (play, open in
+/// a player, choose a player ...) reaches it through the start-up wiring,
+/// which connects their intents to the slots below. Owned by (a child of)
+/// the window.
 class PlaybackController : public QObject
 {
     Q_OBJECT
@@ -101,13 +104,17 @@ public:
     void cmdOpen_Click();
     void cmdMakeM3u_Click();
     void PicSpectrum_MouseUp(Qt::MouseButton button);
+    /// "&Spectrum Analyser" ticked or unticked: the engine measures the bands only while it shows.
+    void setSpectrumOn(bool on);
+    /// The main window is closing: the song stops, the volume is stored, the popup goes.
+    void windowClosing();
     /// The volume slider's level (0 to 1), and setting it as a drag on the slider does.
     [[nodiscard]] double volumeFraction() const;
     void setVolumeFraction(double fraction) { setVolume(fraction); }
 
 private:
     void connectControls();
-    void connectMenus();
+    void prepareMenus();
     void connectEngine();
     void LoadMyOptions();
     void chkRepeat_Click();

@@ -45,7 +45,7 @@ QColor chooseColour(QWidget* owner, const QColor& initial)
 
 } // namespace
 
-void PlaybackController::connectMenus()
+void PlaybackController::prepareMenus()
 {
     m_start = [this](const exporting::PlayerCommand& command) {
         if (command.program != exporting::kDesktopOpener)
@@ -57,17 +57,6 @@ void PlaybackController::connectMenus()
     };
     m_choosePlayer = [this](QWidget* owner) { return ChoosePlayerFile(owner, m_prompts); };
     m_chooseColour = &chooseColour;
-    browser::frmMenus& m = m_menus;
-    connect(&m, &browser::frmMenus::pauseRequested, m_control, &PlayControl::picPause_Click);
-    connect(&m, &browser::frmMenus::nextRequested, m_control, &PlayControl::picNext_Click);
-    connect(&m, &browser::frmMenus::previousRequested, m_control, &PlayControl::picPrev_Click);
-    connect(&m, &browser::frmMenus::addPlayerRequested, this, &PlaybackController::mnuAddPlayer_Click);
-    connect(&m, &browser::frmMenus::playerChosen, this, &PlaybackController::mnuPlayer_Click);
-    connect(&m, &browser::frmMenus::spectrumToggled, this, [this](bool on) {
-        m_engine->setBandLevelsEnabled(on);
-        m_spectrum->setActive(on);
-    });
-    connect(&m, &browser::frmMenus::spectrumColourRequested, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
     connect(m_spectrum, &BandBarsView::colourRequested, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
 }
 

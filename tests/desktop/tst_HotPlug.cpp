@@ -19,6 +19,7 @@
 #include "playback/PlayControl.h"
 #include "playback/clsVolume.h"
 #include "playback/ui/PlaybackController.h"
+#include "startup/app/Wiring.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/ucListView.h"
@@ -67,7 +68,9 @@ struct Rig
         playback = new playback::PlaybackController(
             *window, *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
-        devicetools::ToolWindows::attach(*window, ipod.load, *ipod.options, prompts);
+        startup::wirePlayback(*window, *playback);
+        startup::wireToolWindows(*window,
+                                 *devicetools::ToolWindows::attach(*window, ipod.load, *ipod.options, prompts));
         desktop = new DesktopIntegration(*window, *playback, *ipod.options, prompts,
                                          [this](const QString& root) { opened.append(root); });
         QSignalSpy watching(&desktop->hotPlug(), &HotPlug::watching);

@@ -14,6 +14,7 @@
 #include "playback/MixerDevice.h"
 #include "playback/clsVolume.h"
 #include "playback/ui/PlaybackController.h"
+#include "startup/app/Wiring.h"
 #include "tools/demoipod/DemoArt.h"
 #include "tools/demoipod/WavTone.h"
 #include "ui/PromptService.h"
@@ -66,6 +67,7 @@ struct Rig
         playback = new playback::PlaybackController(
             *window, *options, prompts, load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
+        startup::wirePlayback(*window, *playback);
         covers = media::CoverArtPanels::attach(*window, &playback->control());
         covers->loader().setCacheFolder(cache.path());
         window->resize(1100, 760);

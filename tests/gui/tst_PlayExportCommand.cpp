@@ -6,6 +6,7 @@
 #include "browser/ui/frmMenus.h"
 #include "devicetools/ui/ToolWindows.h"
 #include "export/ExportedPlays.h"
+#include "startup/app/Wiring.h"
 #include "tests/common/TestFiles.h"
 #include "ui/PromptService.h"
 
@@ -95,6 +96,7 @@ private Q_SLOTS:
         m_prompts = std::make_unique<ui::RecordingPromptService>();
         m_window = std::make_unique<browser::frmMain>(m_ipod->load.library, *m_ipod->options, *m_prompts);
         auto* tools = new devicetools::ToolWindows(*m_window, *m_ipod->options, *m_prompts, {});
+        startup::wireToolWindows(*m_window, *tools);
         tools->setDeviceFiles(m_ipod->load.databaseFile, m_ipod->load.playCounts);
         m_ipod->options->SaveOption(u"ExportPlaysDIR"_s, m_out->path());
         m_window->show();

@@ -18,6 +18,7 @@
 #include "playback/ui/PlaybackController.h"
 #include "playback/ui/frmDefaultPlayer.h"
 #include "playback/ui/frmPopup.h"
+#include "startup/app/Wiring.h"
 #include "tests/common/FakeOpener.h"
 #include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
@@ -97,6 +98,7 @@ struct Rig
             return false;
         playback = new PlaybackController(*window, *options, prompts, load.playCounts, std::move(engine),
                                           std::make_unique<clsVolume>(std::make_unique<NullMixer>()));
+        startup::wirePlayback(*window, *playback);
         if (recordPlayers) {
             playback->setPlayerStarter([this](const exporting::PlayerCommand& command) {
                 started.push_back(command);
@@ -486,6 +488,7 @@ private Q_SLOTS:
         // The window of the program: libmpv under the null output, the system mixer.
         auto window = std::make_unique<browser::frmMain>(rig.load.library, *rig.options, rig.prompts);
         PlaybackController* wired = PlaybackController::attach(*window, rig.load, *rig.options, rig.prompts);
+        startup::wirePlayback(*window, *wired);
         QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted);
         QCOMPARE(wired->volume().source(), VolumeControl::Source::Undecided);
         QTest::qWait(300);

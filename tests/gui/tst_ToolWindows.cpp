@@ -10,6 +10,7 @@
 #include "devicetools/ui/frmiPodHacks.h"
 #include "devicetools/ui/iPodInfo.h"
 #include "export/ui/frmExtract.h"
+#include "startup/app/Wiring.h"
 #include "tests/common/TestFiles.h"
 #include "ui/PromptService.h"
 
@@ -62,6 +63,7 @@ private Q_SLOTS:
         m_window->setAttribute(Qt::WA_DeleteOnClose, false);
         m_toolWindows = new ToolWindows(*m_window, *m_ipod->options, *m_prompts,
                                         { prog, u"/nonexistent/quaverly"_s, m_tools->filePath(u"tmp"_s) });
+        startup::wireToolWindows(*m_window, *m_toolWindows);
         m_window->show();
     }
     void cleanup()
@@ -182,7 +184,9 @@ private Q_SLOTS:
 
         browser::frmMain window(m_ipod->load.library, *m_ipod->options, *m_prompts);
         window.setAttribute(Qt::WA_DeleteOnClose, false);
-        new ToolWindows(window, *m_ipod->options, *m_prompts, { prog, program, m_tools->filePath(u"tmp"_s) });
+        startup::wireToolWindows(
+            window,
+            *new ToolWindows(window, *m_ipod->options, *m_prompts, { prog, program, m_tools->filePath(u"tmp"_s) }));
         window.show();
         window.menus().mnuEject->setChecked(true);
         window.close();

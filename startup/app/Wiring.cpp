@@ -1,0 +1,79 @@
+#include "startup/app/Wiring.h"
+
+#include "browser/ui/frmMain.h"
+#include "browser/ui/frmMenus.h"
+#include "database/LibraryLoader.h"
+#include "desktop/ui/DesktopIntegration.h"
+#include "desktop/ui/WindowMediaPlayer.h"
+#include "devicetools/ui/ToolWindows.h"
+#include "media/ui/CoverArtPanels.h"
+#include "playback/ui/PlaybackController.h"
+
+namespace quaverly::startup {
+
+void wirePlayback(browser::frmMain& window, playback::PlaybackController& playback)
+{
+    using browser::frmMain;
+    using browser::frmMenus;
+    using playback::PlaybackController;
+    using playback::PlayControl;
+    PlayControl* control = &playback.control();
+    QObject::connect(&window, &frmMain::playRequested, control, &PlayControl::picPlay_Click);
+    QObject::connect(&window, &frmMain::openInEmbeddedRequested, control,
+                     [control] { control->OpenInEmbedded(false); });
+    QObject::connect(&window, &frmMain::playedHistoryCleared, control, &PlayControl::clearHistory);
+    QObject::connect(&window, &frmMain::openExternalRequested, &playback, &PlaybackController::cmdOpen_Click);
+    QObject::connect(&window, &frmMain::makePlaylistRequested, &playback, &PlaybackController::cmdMakeM3u_Click);
+    QObject::connect(&window, &frmMain::closing, &playback, &PlaybackController::windowClosing);
+    QObject::connect(control, &PlayControl::doubleClickActionRequested, &window, &frmMain::lstSong_DblClick);
+
+    frmMenus* menus = &window.menus();
+    QObject::connect(menus, &frmMenus::pauseRequested, control, &PlayControl::picPause_Click);
+    QObject::connect(menus, &frmMenus::nextRequested, control, &PlayControl::picNext_Click);
+    QObject::connect(menus, &frmMenus::previousRequested, control, &PlayControl::picPrev_Click);
+    QObject::connect(menus, &frmMenus::addPlayerRequested, &playback, &PlaybackController::mnuAddPlayer_Click);
+    QObject::connect(menus, &frmMenus::playerChosen, &playback, &PlaybackController::mnuPlayer_Click);
+    QObject::connect(menus, &frmMenus::spectrumToggled, &playback, &PlaybackController::setSpectrumOn);
+    QObject::connect(menus, &frmMenus::spectrumColourRequested, &playback,
+                     [p = &playback] { p->PicSpectrum_MouseUp(Qt::RightButton); });
+}
+
+void wireToolWindows(browser::frmMain& window, devicetools::ToolWindows& tools)
+{
+    using browser::frmMenus;
+    using devicetools::ToolWindows;
+    frmMenus* menus = &window.menus();
+    QObject::connect(&window, &browser::frmMain::extractRequested, &tools, &ToolWindows::ShowExtract);
+    QObject::connect(menus, &frmMenus::hacksRequested, &tools, &ToolWindows::ShowHacks);
+    QObject::connect(menus, &frmMenus::iPodInfoRequested, &tools, &ToolWindows::ShowInfo);
+    QObject::connect(menus, &frmMenus::duplicatesCheckRequested, &tools, &ToolWindows::ScanForDuplicates);
+    QObject::connect(menus, &frmMenus::missingCheckRequested, &tools, &ToolWindows::ScanForMissing);
+    QObject::connect(menus, &frmMenus::ejectRequested, &tools, &ToolWindows::ProcessEject);
+    QObject::connect(menus, &frmMenus::exportPlaysRequested, &tools, &ToolWindows::ExportPlays);
+    QObject::connect(&window, &browser::frmMain::closing, &tools, &ToolWindows::mainClosing);
+}
+
+void wireCovers(media::CoverArtPanels& covers, desktop::WindowMediaPlayer& player)
+{
+    player.setArtUrlProvider([c = &covers](int trackIndex) { return c->coverUrlFor(trackIndex); });
+    QObject::connect(&covers, &media::CoverArtPanels::playingCoverFileChanged, &player,
+                     [p = &player] { p->coverChanged(); });
+}
+
+MainWindow buildMainWindow(const database::LoadResult& load, settings::mdlOptions& options, ui::PromptService& prompts,
+                           std::function<void(const QString&)> openIpod)
+{
+    auto* window = new browser::frmMain(load.library, options, prompts);
+    auto* playback = playback::PlaybackController::attach(*window, load, options, prompts);
+    wirePlayback(*window, *playback);
+    auto* desktop = desktop::DesktopIntegration::attach(*window, *playback, options, prompts, std::move(openIpod));
+    wireToolWindows(*window, *devicetools::ToolWindows::attach(*window, load, options, prompts));
+    auto* covers = media::CoverArtPanels::attach(*window, &playback->control());
+    wireCovers(*covers, desktop->player());
+    MainWindow built;
+    built.window = window;
+    built.covers = covers;
+    return built;
+}
+
+} // namespace quaverly::startup
