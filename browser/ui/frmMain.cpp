@@ -9,6 +9,7 @@
 #include "settings/OptionKeys.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
@@ -72,7 +73,7 @@ frmMain::~frmMain() = default;
 void frmMain::Form_Load()
 {
     InitLView();
-    m_ui->fraNow->setTitle(m_ui->fraNow->title() + m_library.iPodName);
+    m_ui->nowPlaying->setSource(m_library.iPodName);
     m_menus = new frmMenus(m_options, m_prompts, this);
     connectChrome();
     connectMenus();
@@ -141,7 +142,7 @@ void frmMain::connectMenus()
     });
     connect(m->mnuInfo, &QAction::triggered, this, &frmMain::mnuInfo_Click);
     connect(m->mnuShowFile, &QAction::triggered, this, &frmMain::mnuShowFile_Click);
-    connect(m_ui->picPlay, &ui::SkinImage::clicked, this, &frmMain::picPlay_Click);
+    connect(m_ui->nowPlaying, &ui::NowPlayingView::playClicked, this, &frmMain::picPlay_Click);
     connect(m_ui->cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
     connect(m_ui->cmdDefault, &QPushButton::clicked, this, &frmMain::openInEmbeddedRequested);
     connect(m_ui->cmdMakeM3u, &QPushButton::clicked, this, &frmMain::makePlaylistRequested);
@@ -238,7 +239,7 @@ void frmMain::showEvent(QShowEvent* event)
 {
     if (!m_nowPlayingFixed) {
         m_nowPlayingFixed = true; // playback has put its status line and video in by now
-        m_ui->fixNowPlayingHeight();
+        m_ui->nowPlaying->fixHeight();
     }
     QWidget::showEvent(event);
 }

@@ -14,6 +14,7 @@
 #include "playback/ui/PlaybackController.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 
 #include <QDBusConnection>
@@ -153,8 +154,7 @@ void HotPlug::disableDeviceCommands()
     browser::frmMainUi& controls = m_window.ui();
     for (QPushButton* button : { controls.cmdExtract, controls.cmdOpen, controls.cmdMakeM3u })
         button->setEnabled(false);
-    for (ui::SkinImage* star : controls.Ratings)
-        star->setEnabled(false);
+    controls.nowPlaying->setRatingEnabled(false);
 }
 
 void HotPlug::closeToolWindows()

@@ -9,10 +9,10 @@
 #include "media/ui/CoverArtLoader.h"
 #include "media/ui/CoverView.h"
 #include "playback/PlayControl.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/ucListView.h"
 
 #include <QBoxLayout>
-#include <QGroupBox>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QTimer>
@@ -22,20 +22,6 @@ namespace quaverly::media {
 namespace {
 
 constexpr int kAlbumSettleMs = 30; // selection and lists settle within one event; arrow keys move quickly
-
-/// The box layout below `layout` that holds `widget` directly, and where.
-QBoxLayout* boxHolding(QLayout* layout, QWidget* widget, int* index)
-{
-    if (!layout)
-        return nullptr;
-    if (auto* box = qobject_cast<QBoxLayout*>(layout); box && (*index = box->indexOf(widget)) >= 0)
-        return box;
-    for (int i = 0; i < layout->count(); ++i) {
-        if (QBoxLayout* found = boxHolding(layout->itemAt(i)->layout(), widget, index))
-            return found;
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -74,9 +60,7 @@ void CoverArtPanels::placeViews()
     m_now = new CoverView(&m_window);
     m_now->setObjectName(QStringLiteral("picNowCover"));
     m_now->setFixedSize(kNowPlayingPx, kNowPlayingPx);
-    int at = -1;
-    if (QBoxLayout* row = boxHolding(m_window.layout(), ui.fraNow, &at))
-        row->insertWidget(at, m_now, 0, Qt::AlignVCenter);
+    ui.nowPlaying->setCoverView(m_now);
 
     m_album = new CoverView(&m_window);
     m_album->setObjectName(QStringLiteral("picAlbumCover"));

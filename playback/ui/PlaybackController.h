@@ -10,7 +10,6 @@
 #include <functional>
 #include <memory>
 
-class QLabel;
 class QTimer;
 
 namespace quaverly::browser {
@@ -29,8 +28,9 @@ namespace quaverly::settings {
 class mdlOptions;
 }
 namespace quaverly::ui {
+class NowPlayingView;
 class PromptService;
-}
+} // namespace quaverly::ui
 
 namespace quaverly::playback {
 
@@ -81,7 +81,8 @@ public:
     [[nodiscard]] VolumeControl& volume() { return *m_volume; }
     [[nodiscard]] BandBarsView* spectrum() const { return m_spectrum; }
     [[nodiscard]] frmPopup* popup() const;
-    [[nodiscard]] QLabel* statusLabel() const { return m_status; }
+    /// The status line's text ("" while none shows).
+    [[nodiscard]] QString statusText() const;
     [[nodiscard]] const QString& defaultPlayerPath() const { return m_defaultPlayer; }
     /// How external players are started (tests record instead).
     void setPlayerStarter(PlayerStarter starter) { m_start = std::move(starter); }
@@ -129,6 +130,8 @@ private:
 
     browser::frmMain& m_window;
     browser::frmMainUi& m_ui;
+    ui::NowPlayingView& m_view;
+    QString m_lengthText; // the playing song's length as shown
     browser::frmMenus& m_menus;
     settings::mdlOptions& m_options;
     ui::PromptService& m_prompts;
@@ -142,7 +145,6 @@ private:
     QTimer* m_volumeStore = nullptr; // writes the volume once the slider rests
     bool m_reportMissingMixer = false;
     BandBarsView* m_spectrum = nullptr;
-    QLabel* m_status = nullptr;
     QPointer<frmPopup> m_popup;
     QString m_defaultPlayer;
     QStringList m_playerPaths; // the added players, in the order of their menu items

@@ -17,6 +17,7 @@
 #include "ui/PromptService.h"
 #include "ui/Shell.h"
 #include "ui/widgets/CommonDialog.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
@@ -144,7 +145,7 @@ void PlaybackController::PicSpectrum_MouseUp(Qt::MouseButton button)
         value = ValueFromColor(chosen);
         m_options.SaveOption(QLatin1String(keys::kSpectrumColor), QString::number(value));
     }
-    m_ui.PicSpectrum->setProperty("tag", QString::number(value));
+    m_view.PicSpectrum->setProperty("tag", QString::number(value));
     m_spectrum->setColour(ColorFromValue(value));
 }
 

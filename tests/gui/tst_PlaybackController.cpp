@@ -23,6 +23,7 @@
 #include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
@@ -205,8 +206,8 @@ private Q_SLOTS:
         QCOMPARE(rig.playback->control().failuresInRow(), 3);
         QCOMPARE(failed.count(), 3);
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("File not found on the iPod"));
-        QVERIFY(rig.playback->statusLabel()->text().contains(QStringLiteral("3 songs in a row")));
-        QVERIFY(rig.playback->statusLabel()->isVisible());
+        QVERIFY(rig.playback->statusText().contains(QStringLiteral("3 songs in a row")));
+        QVERIFY(rig.ui().nowPlaying->lblStatus->isVisible());
         QCOMPARE(rig.ui().fraNow->height(), panel); // the status line had its room already
         QVERIFY(rig.ui().picPause->isHidden());
         QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int> { 2 });
@@ -609,7 +610,7 @@ private Q_SLOTS:
             // Playing says what is missing, in the now-playing area.
             rig.selectRow(0);
             rig.window->picPlay_Click();
-            QTRY_COMPARE(rig.playback->statusLabel()->text(), rig.libraryMissing);
+            QTRY_COMPARE(rig.playback->statusText(), rig.libraryMissing);
             QVERIFY(!rig.ui().picPlay->isHidden());
         }
     }
