@@ -1,9 +1,6 @@
 #include "playback/ui/PlaybackController.h"
 
 #include "browser/SongListModel.h"
-#include "browser/ui/frmMain.h"
-#include "browser/ui/frmMainUi.h"
-#include "browser/ui/frmMenus.h"
 #include "database/Library.h"
 #include "database/LibraryLoader.h"
 #include "export/M3uWriter.h"
@@ -114,7 +111,7 @@ qint64 systemTickMs()
 
 } // namespace
 
-PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOptions& options,
+PlaybackController::PlaybackController(const PlaybackWindow& window, settings::mdlOptions& options,
                                        ui::PromptService& prompts, database::mdlPlayCountEditor playCounts,
                                        std::unique_ptr<AudioEngine> engine, std::unique_ptr<clsVolume> volume)
     : PlaybackController(
@@ -123,23 +120,24 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
 {
 }
 
-PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOptions& options,
+PlaybackController::PlaybackController(const PlaybackWindow& window, settings::mdlOptions& options,
                                        ui::PromptService& prompts, database::mdlPlayCountEditor playCounts,
                                        std::unique_ptr<AudioEngine> engine, VolumeControl::MixerFactory openMixer)
-    : QObject(&window)
-    , m_window(window)
-    , m_ui(window.ui())
-    , m_view(*window.ui().nowPlaying)
-    , m_menus(window.menus())
+    : QObject(window.window)
+    , m_window(*window.window)
+    , m_library(*window.library)
+    , m_songList(*window.songList)
+    , m_songModel(*window.songModel)
+    , m_view(*window.nowPlaying)
     , m_options(options)
     , m_prompts(prompts)
     , m_engine(std::move(engine))
     , m_volume(std::make_unique<VolumeControl>(*m_engine, options, std::move(openMixer)))
-    , m_list(std::make_unique<WindowSongList>(*window.ui().lstSong, window.songModel()))
+    , m_list(std::make_unique<WindowSongList>(*window.songList, *window.songModel))
     , m_m3u(std::make_unique<exporting::M3uWriter>())
 {
     setObjectName(QStringLiteral("playbackController"));
-    m_control = new PlayControl(*m_engine, window.library(), std::move(playCounts), *m_list, this);
+    m_control = new PlayControl(*m_engine, m_library, std::move(playCounts), *m_list, this);
     m_control->setShuffleTick(systemTickMs());
     tmrPosition = new QTimer(this);
     tmrPosition->setInterval(kPositionMs);
@@ -166,9 +164,6 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     connectEngine();
     LoadPlayers();
     LoadMyOptions();
-    // The Rating column shows what the stars show: the iPod's Play Counts
-    // rating where it has one.
-    m_window.setTrackRatings(m_control->playCounts().GetAllRatings(m_window.library()));
     ShowRatings();
     m_view.setVolume(m_volume->fraction());
     tmrPosition->start();
@@ -181,7 +176,7 @@ frmPopup* PlaybackController::popup() const
     return m_popup;
 }
 
-PlaybackController* PlaybackController::attach(browser::frmMain& window, const database::LoadResult& load,
+PlaybackController* PlaybackController::attach(const PlaybackWindow& window, const database::LoadResult& load,
                                                settings::mdlOptions& options, ui::PromptService& prompts)
 {
     const QString audioOut = audioOutFromEnvironment();
@@ -193,14 +188,19 @@ PlaybackController* PlaybackController::attach(browser::frmMain& window, const d
                                               [] { return std::make_unique<clsVolume>(makeSystemMixer()); });
     controller->setReportMissingMixer(audioOut != QLatin1String("null"));
     // Videos show in the now-playing frame, beside the labels, while they play.
-    auto* video = new frmQuicktime(controller->engine(), route, window.ui().nowPlaying->fraNow);
+    auto* video = new frmQuicktime(controller->engine(), route, window.nowPlaying->fraNow);
     video->setFixedSize(160, 120);
-    window.ui().nowPlaying->setVideoView(video);
+    window.nowPlaying->setVideoView(video);
     // The players start in the background once the window has been shown.
-    window.installEventFilter(new ShowWatcher(controller, [controller] {
+    window.window->installEventFilter(new ShowWatcher(controller, [controller] {
         QTimer::singleShot(kPrepareAfterShownMs, controller, &PlaybackController::preparePlayback);
     }));
     return controller;
+}
+
+std::vector<int> PlaybackController::allRatings() const
+{
+    return m_control->playCounts().GetAllRatings(m_library);
 }
 
 QString PlaybackController::statusText() const
@@ -287,7 +287,7 @@ void PlaybackController::connectEngine()
             showStatus(m_control->playCounts().UpdateFailureText(error), true);
     });
     connect(m_engine.get(), &AudioEngine::trayMenuChanged, this,
-            [this](bool pauseEnabled, bool playEnabled) { m_menus.setTransportEnabled(playEnabled, pauseEnabled); });
+            [this](bool pauseEnabled, bool playEnabled) { Q_EMIT transportChanged(playEnabled, pauseEnabled); });
     connect(m_engine.get(), &AudioEngine::bandLevelsChanged, m_spectrum, &BandBarsView::setLevels);
     connect(m_engine.get(), &AudioEngine::playersStarted, this, &PlaybackController::onPlayersStarted);
 }
@@ -326,10 +326,10 @@ void PlaybackController::showNowPlaying(const NowPlaying& now, bool popup)
 {
     m_lengthText = ConvertToTime(now.lengthMs);
     m_view.setSong(now.title, now.artist, now.album, now.genre, m_lengthText, QString::number(now.uin));
-    m_menus.setNowPlayingText(now.artist + QStringLiteral(" - ") + now.title);
-    m_window.setPlayingFile(m_engine->CurrentFile());
+    Q_EMIT nowPlayingTextChanged(now.artist + QStringLiteral(" - ") + now.title);
+    Q_EMIT playingFileChanged(m_engine->CurrentFile());
     ShowRatings();
-    if (popup && m_menus.songPopupWanted()) {
+    if (popup && m_songPopupWanted && m_songPopupWanted()) {
         if (!m_popup || m_popup->leaving())
             m_popup = new frmPopup();
         m_popup->ShowPopup(now.artist, now.title);
@@ -339,7 +339,7 @@ void PlaybackController::showNowPlaying(const NowPlaying& now, bool popup)
 void PlaybackController::showPlaying(bool playing)
 {
     m_view.setState(playing);
-    m_menus.setTransportEnabled(!playing, playing);
+    Q_EMIT transportChanged(!playing, playing);
     m_spectrum->setPlaying(playing);
 }
 
@@ -385,7 +385,7 @@ double PlaybackController::volumeFraction() const
 void PlaybackController::ShowRatings()
 {
     const int track = m_control->CurrentI();
-    const int stars = track >= 0 ? m_control->playCounts().GetRating(track, m_window.library()) : 0;
+    const int stars = track >= 0 ? m_control->playCounts().GetRating(track, m_library) : 0;
     m_view.setRating(stars);
 }
 
@@ -398,7 +398,7 @@ void PlaybackController::Ratings_Click(int index)
     const database::PlayCountError error = playCounts.SetRating(track, index + 1);
     switch (error) {
     case database::PlayCountError::None:
-        m_window.setTrackRating(track, playCounts.GetRating(track, m_window.library()));
+        Q_EMIT trackRated(track, playCounts.GetRating(track, m_library));
         break;
     case database::PlayCountError::NoFile:
     case database::PlayCountError::NotSupported: {

@@ -9,17 +9,19 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QTimer;
 
+class QWidget;
+
 namespace quaverly::browser {
-class frmMain;
-struct frmMainUi;
-class frmMenus;
-} // namespace quaverly::browser
-namespace quaverly::database {
-struct LoadResult;
+class SongListModel;
 }
+namespace quaverly::database {
+class Library;
+struct LoadResult;
+} // namespace quaverly::database
 namespace quaverly::exporting {
 class M3uWriter;
 struct PlayerCommand;
@@ -30,6 +32,7 @@ class mdlOptions;
 namespace quaverly::ui {
 class NowPlayingView;
 class PromptService;
+class ucListView;
 } // namespace quaverly::ui
 
 namespace quaverly::playback {
@@ -38,6 +41,18 @@ class AudioEngine;
 class clsVolume;
 class frmPopup;
 class BandBarsView;
+
+/// The parts of the main window that playback drives, none owned: the window
+/// (parent of the controller and of its dialogs; its first show starts the
+/// players), the now-playing area, the song list and its model, the library.
+struct PlaybackWindow
+{
+    QWidget* window = nullptr;
+    ui::NowPlayingView* nowPlaying = nullptr;
+    ui::ucListView* songList = nullptr;
+    browser::SongListModel* songModel = nullptr;
+    const database::Library* library = nullptr;
+};
 
 /// Playback in the main window: attaches play control, the position bar,
 /// the elapsed and remaining times, the rating stars, the volume slider, the
@@ -53,11 +68,11 @@ public:
     using PlayerStarter = std::function<bool(const exporting::PlayerCommand&)>;
 
     /// `openMixer` opens the system mixer when the volume is first needed.
-    PlaybackController(browser::frmMain& window, settings::mdlOptions& options, ui::PromptService& prompts,
+    PlaybackController(const PlaybackWindow& window, settings::mdlOptions& options, ui::PromptService& prompts,
                        database::mdlPlayCountEditor playCounts, std::unique_ptr<AudioEngine> engine,
                        VolumeControl::MixerFactory openMixer);
     /// The same with a mixer that is already open.
-    PlaybackController(browser::frmMain& window, settings::mdlOptions& options, ui::PromptService& prompts,
+    PlaybackController(const PlaybackWindow& window, settings::mdlOptions& options, ui::PromptService& prompts,
                        database::mdlPlayCountEditor playCounts, std::unique_ptr<AudioEngine> engine,
                        std::unique_ptr<clsVolume> volume);
     ~PlaybackController() override;
@@ -67,7 +82,7 @@ public:
     /// libmpv nor libasound is loaded here: the players start on a worker
     /// thread a moment after the window is first shown (or on the first play),
     /// the mixer opens with them (or on the first use of the slider).
-    static PlaybackController* attach(browser::frmMain& window, const database::LoadResult& load,
+    static PlaybackController* attach(const PlaybackWindow& window, const database::LoadResult& load,
                                       settings::mdlOptions& options, ui::PromptService& prompts);
 
     /// Opens the mixer and starts the players in the background, unless done.
@@ -112,6 +127,25 @@ public:
     /// The volume slider's level (0 to 1), and setting it as a drag on the slider does.
     [[nodiscard]] double volumeFraction() const;
     void setVolumeFraction(double fraction) { setVolume(fraction); }
+    /// The stars of every track (by track index) as the stars show them: the
+    /// iPod's Play Counts rating over the database's.
+    [[nodiscard]] std::vector<int> allRatings() const;
+    /// Asked when a new song starts: whether the song change popup is wanted.
+    void setSongPopupWanted(std::function<bool()> wanted) { m_songPopupWanted = std::move(wanted); }
+
+Q_SIGNALS:
+    /// Which of play and pause can be chosen now (the tray menu's items).
+    void transportChanged(bool playEnabled, bool pauseEnabled);
+    /// "Artist - Title" of the song that started.
+    void nowPlayingTextChanged(const QString& text);
+    /// The full path of the file being played ("" for none).
+    void playingFileChanged(const QString& fullPath);
+    /// One track was rated: it shows `stars` now.
+    void trackRated(int track, int stars);
+    /// The external players, by their shown names, after "[Default Player]".
+    void playersChanged(const QStringList& names);
+    /// The chosen external player: 0 is "[Default Player]", n the n-th player, -1 none.
+    void playerChecked(int index);
 
 private:
     void connectControls();
@@ -128,11 +162,12 @@ private:
     void showOpenError(int error, const QString& what);
     [[nodiscard]] std::vector<int> rowTracks() const;
 
-    browser::frmMain& m_window;
-    browser::frmMainUi& m_ui;
+    QWidget& m_window;
+    const database::Library& m_library;
+    ui::ucListView& m_songList;
+    browser::SongListModel& m_songModel;
     ui::NowPlayingView& m_view;
     QString m_lengthText; // the playing song's length as shown
-    browser::frmMenus& m_menus;
     settings::mdlOptions& m_options;
     ui::PromptService& m_prompts;
     std::unique_ptr<AudioEngine> m_engine;
@@ -151,6 +186,7 @@ private:
     PlayerStarter m_start;
     std::function<QString(QWidget*)> m_choosePlayer;
     std::function<QColor(QWidget*, const QColor&)> m_chooseColour;
+    std::function<bool()> m_songPopupWanted;
 };
 
 } // namespace quaverly::playback

@@ -1,9 +1,6 @@
 // The main window's player menu, the external players, the spectrum area's
 // colour and the popup: the menu side of the playback controller.
 #include "browser/SongListModel.h"
-#include "browser/ui/frmMain.h"
-#include "browser/ui/frmMainUi.h"
-#include "browser/ui/frmMenus.h"
 #include "export/M3uWriter.h"
 #include "export/PlayerLauncher.h"
 #include "playback/AudioEngine.h"
@@ -70,7 +67,7 @@ void PlaybackController::LoadPlayers()
         const QString name = GetProductName(path, applicationDirs);
         names.append(name.isEmpty() ? path : name);
     }
-    m_menus.setPlayers(names);
+    Q_EMIT playersChanged(names);
     SetDefaultPlayer();
 }
 
@@ -78,14 +75,14 @@ void PlaybackController::SetDefaultPlayer()
 {
     m_defaultPlayer = DefaultPlayer(m_options);
     if (m_defaultPlayer.isEmpty()) {
-        m_menus.setCheckedPlayer(0);
+        Q_EMIT playerChecked(0);
         return;
     }
     int chosen = -1;
     for (int i = 0; i < m_playerPaths.size(); ++i)
         if (m_playerPaths.at(i).compare(m_defaultPlayer, Qt::CaseInsensitive) == 0)
             chosen = i + 1;
-    m_menus.setCheckedPlayer(chosen);
+    Q_EMIT playerChecked(chosen);
 }
 
 void PlaybackController::mnuPlayer_Click(int index)
@@ -106,7 +103,7 @@ void PlaybackController::mnuAddPlayer_Click()
 
 std::vector<int> PlaybackController::rowTracks() const
 {
-    return m_window.songModel().rows();
+    return m_songModel.rows();
 }
 
 void PlaybackController::showOpenError(int error, const QString& what)
@@ -122,14 +119,14 @@ void PlaybackController::showOpenError(int error, const QString& what)
 void PlaybackController::cmdOpen_Click()
 {
     const exporting::OpenResult result = exporting::OpenInPlayer(
-        m_window.library(), rowTracks(), m_ui.lstSong->GetLstSongSelected(), m_defaultPlayer, m_start);
+        m_library, rowTracks(), m_songList.GetLstSongSelected(), m_defaultPlayer, m_start);
     showOpenError(int(result.error), result.file);
 }
 
 void PlaybackController::cmdMakeM3u_Click()
 {
     const exporting::OpenResult result = exporting::OpenAsPlaylist(
-        *m_m3u, m_window.library(), rowTracks(), m_ui.lstSong->GetLstSongSelected(), m_defaultPlayer, m_start);
+        *m_m3u, m_library, rowTracks(), m_songList.GetLstSongSelected(), m_defaultPlayer, m_start);
     showOpenError(int(result.error), result.file);
 }
 

@@ -1,6 +1,7 @@
 #include "startup/app/Wiring.h"
 
 #include "browser/ui/frmMain.h"
+#include "browser/ui/frmMainUi.h"
 #include "browser/ui/frmMenus.h"
 #include "database/LibraryLoader.h"
 #include "desktop/ui/DesktopIntegration.h"
@@ -10,6 +11,17 @@
 #include "playback/ui/PlaybackController.h"
 
 namespace quaverly::startup {
+
+playback::PlaybackWindow playbackWindow(browser::frmMain& window)
+{
+    playback::PlaybackWindow parts;
+    parts.window = &window;
+    parts.nowPlaying = window.ui().nowPlaying;
+    parts.songList = window.ui().lstSong;
+    parts.songModel = &window.songModel();
+    parts.library = &window.library();
+    return parts;
+}
 
 void wirePlayback(browser::frmMain& window, playback::PlaybackController& playback)
 {
@@ -36,6 +48,17 @@ void wirePlayback(browser::frmMain& window, playback::PlaybackController& playba
     QObject::connect(menus, &frmMenus::spectrumToggled, &playback, &PlaybackController::setSpectrumOn);
     QObject::connect(menus, &frmMenus::spectrumColourRequested, &playback,
                      [p = &playback] { p->PicSpectrum_MouseUp(Qt::RightButton); });
+
+    QObject::connect(&playback, &PlaybackController::transportChanged, menus, &frmMenus::setTransportEnabled);
+    QObject::connect(&playback, &PlaybackController::nowPlayingTextChanged, menus, &frmMenus::setNowPlayingText);
+    QObject::connect(&playback, &PlaybackController::playersChanged, menus, &frmMenus::setPlayers);
+    QObject::connect(&playback, &PlaybackController::playerChecked, menus, &frmMenus::setCheckedPlayer);
+    QObject::connect(&playback, &PlaybackController::playingFileChanged, &window, &frmMain::setPlayingFile);
+    QObject::connect(&playback, &PlaybackController::trackRated, &window, &frmMain::setTrackRating);
+    playback.setSongPopupWanted([menus] { return menus->songPopupWanted(); });
+    playback.LoadPlayers(); // the players menu as stored
+    // The Rating column shows what the stars show: the iPod's Play Counts rating where it has one.
+    window.setTrackRatings(playback.allRatings());
 }
 
 void wireToolWindows(browser::frmMain& window, devicetools::ToolWindows& tools)
@@ -64,7 +87,7 @@ MainWindow buildMainWindow(const database::LoadResult& load, settings::mdlOption
                            std::function<void(const QString&)> openIpod)
 {
     auto* window = new browser::frmMain(load.library, options, prompts);
-    auto* playback = playback::PlaybackController::attach(*window, load, options, prompts);
+    auto* playback = playback::PlaybackController::attach(playbackWindow(*window), load, options, prompts);
     wirePlayback(*window, *playback);
     auto* desktop = desktop::DesktopIntegration::attach(*window, *playback, options, prompts, std::move(openIpod));
     wireToolWindows(*window, *devicetools::ToolWindows::attach(*window, load, options, prompts));

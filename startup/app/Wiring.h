@@ -23,7 +23,8 @@ class CoverArtPanels;
 }
 namespace quaverly::playback {
 class PlaybackController;
-}
+struct PlaybackWindow;
+} // namespace quaverly::playback
 namespace quaverly::settings {
 class mdlOptions;
 }
@@ -36,8 +37,11 @@ class PromptService;
 /// No window library knows another subsystem's controller; only this does.
 namespace quaverly::startup {
 
+/// The parts of the main window that playback drives.
+[[nodiscard]] playback::PlaybackWindow playbackWindow(browser::frmMain& window);
 /// Play control: the window's play, open and playlist intents, the tray
-/// menu's transport, the players menu and the spectrum items.
+/// menu's transport, the players menu and the spectrum items; and back, the
+/// playing song's rows, the ratings, the tray's song line and the players.
 void wirePlayback(browser::frmMain& window, playback::PlaybackController& playback);
 /// The tool windows: Extract, the "&Extras" items, "Export plays...", and
 /// the eject on close.

@@ -66,7 +66,7 @@ struct Rig
         if (!engine->initialise())
             return false;
         playback = new playback::PlaybackController(
-            *window, *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
+            startup::playbackWindow(*window), *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
         startup::wirePlayback(*window, *playback);
         startup::wireToolWindows(*window,

@@ -147,7 +147,7 @@ struct Rig
         if (!engine->initialise())
             return false;
         playback = new playback::PlaybackController(
-            *window, *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
+            startup::playbackWindow(*window), *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<MemoryMixer>()));
         startup::wirePlayback(*window, *playback);
         desktop = new DesktopIntegration(*window, *playback, *ipod.options, prompts);
@@ -220,8 +220,8 @@ private Q_SLOTS:
         auto engine = std::make_unique<playback::AudioEngine>(std::make_unique<playback::FakeBackend>(), nullptr);
         QVERIFY(engine->initialise());
         auto* playback = new playback::PlaybackController(
-            *rig.window, *rig.ipod.options, rig.prompts, rig.ipod.load.playCounts, std::move(engine),
-            std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
+            startup::playbackWindow(*rig.window), *rig.ipod.options, rig.prompts, rig.ipod.load.playCounts,
+            std::move(engine), std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
         startup::wirePlayback(*rig.window, *playback);
         DesktopIntegration desktop(*rig.window, *playback, *rig.ipod.options, rig.prompts);
         const QDBusConnection none = QDBusConnection::connectToBus(u"unix:path=/nonexistent/bus"_s, u"none"_s);

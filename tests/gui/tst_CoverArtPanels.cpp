@@ -65,7 +65,7 @@ struct Rig
         if (!engine->initialise())
             return false;
         playback = new playback::PlaybackController(
-            *window, *options, prompts, load.playCounts, std::move(engine),
+            startup::playbackWindow(*window), *options, prompts, load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
         startup::wirePlayback(*window, *playback);
         covers = media::CoverArtPanels::attach(*window, &playback->control());

@@ -97,7 +97,8 @@ struct Rig
         auto engine = std::make_unique<AudioEngine>(std::move(backend), nullptr);
         if (startPlayers && !engine->initialise())
             return false;
-        playback = new PlaybackController(*window, *options, prompts, load.playCounts, std::move(engine),
+        playback = new PlaybackController(startup::playbackWindow(*window), *options, prompts, load.playCounts,
+                                          std::move(engine),
                                           std::make_unique<clsVolume>(std::make_unique<NullMixer>()));
         startup::wirePlayback(*window, *playback);
         if (recordPlayers) {
@@ -488,7 +489,8 @@ private Q_SLOTS:
         QVERIFY(rig.make(false));
         // The window of the program: libmpv under the null output, the system mixer.
         auto window = std::make_unique<browser::frmMain>(rig.load.library, *rig.options, rig.prompts);
-        PlaybackController* wired = PlaybackController::attach(*window, rig.load, *rig.options, rig.prompts);
+        PlaybackController* wired = PlaybackController::attach(startup::playbackWindow(*window), rig.load, *rig.options,
+                                                               rig.prompts);
         startup::wirePlayback(*window, *wired);
         QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted);
         QCOMPARE(wired->volume().source(), VolumeControl::Source::Undecided);
