@@ -1,8 +1,6 @@
 #include "devicetools/ui/ToolWindows.h"
 
 #include "browser/LibraryChecks.h"
-#include "browser/ui/frmMain.h"
-#include "browser/ui/frmMenus.h"
 #include "database/Library.h"
 #include "database/LibraryLoader.h"
 #include "devicetools/ui/frmiPodHacks.h"
@@ -84,20 +82,22 @@ QString EjectErrorText(EjectError error)
     return {};
 }
 
-ToolWindows::ToolWindows(browser::frmMain& window, settings::mdlOptions& options, ui::PromptService& prompts,
+ToolWindows::ToolWindows(ToolWindowsPlace window, settings::mdlOptions& options, ui::PromptService& prompts,
                          EjectChain::Paths ejectPaths)
-    : QObject(&window)
-    , m_window(window)
+    : QObject(window.window)
+    , m_place(std::move(window))
+    , m_window(*m_place.window)
+    , m_library(*m_place.library)
     , m_options(options)
     , m_prompts(prompts)
     , m_eject(std::move(ejectPaths))
 {
 }
 
-ToolWindows* ToolWindows::attach(browser::frmMain& window, const database::LoadResult& load,
+ToolWindows* ToolWindows::attach(ToolWindowsPlace window, const database::LoadResult& load,
                                  settings::mdlOptions& options, ui::PromptService& prompts)
 {
-    auto* tools = new ToolWindows(window, options, prompts, EjectChain::currentProgram());
+    auto* tools = new ToolWindows(std::move(window), options, prompts, EjectChain::currentProgram());
     tools->setDeviceFiles(load.databaseFile, load.playCounts);
     return tools;
 }
@@ -109,7 +109,7 @@ exporting::frmExtract* ToolWindows::extractWindow() const
 
 QString ToolWindows::root() const
 {
-    return m_window.library().iPodRoot;
+    return m_library.iPodRoot;
 }
 
 exporting::frmExtract* ToolWindows::ShowExtract(const std::vector<int>& trackIndexes)
@@ -120,7 +120,7 @@ exporting::frmExtract* ToolWindows::ShowExtract(const std::vector<int>& trackInd
     }
     if (m_extract)
         m_extract->close();
-    m_extract = new exporting::frmExtract(m_window.library(), m_options, m_prompts, &m_window);
+    m_extract = new exporting::frmExtract(m_library, m_options, m_prompts, &m_window);
     m_extract->AddSongs(trackIndexes);
     if (m_playCounts)
         m_extract->setPlayCounts(*m_playCounts);
@@ -143,7 +143,7 @@ iPodInfo* ToolWindows::ShowInfo()
 
 void ToolWindows::ScanForDuplicates()
 {
-    const database::Library& library = m_window.library();
+    const database::Library& library = m_library;
     QString reportText;
     {
         WaitCursor wait;
@@ -172,7 +172,7 @@ void ToolWindows::ScanForDuplicates()
 
 void ToolWindows::ScanForMissing()
 {
-    const database::Library& library = m_window.library();
+    const database::Library& library = m_library;
     browser::MissingReport report;
     {
         WaitCursor wait;
@@ -193,7 +193,7 @@ void ToolWindows::ScanForMissing()
 
 void ToolWindows::ExportPlays()
 {
-    exporting::PlayExportCommand command(&m_window, m_window.library(), m_databaseFile, m_options, m_prompts);
+    exporting::PlayExportCommand command(&m_window, m_library, m_databaseFile, m_options, m_prompts);
     command.run();
 }
 
@@ -201,7 +201,8 @@ void ToolWindows::ProcessEject()
 {
     if (m_ejectTried || !m_eject.BeginEject())
         return;
-    m_window.SaveOptions(); // every preference is on the iPod before the chain starts
+    if (m_place.saveOptions)
+        m_place.saveOptions(); // every preference is on the iPod before the chain starts
     m_window.hide();
     startEject();
     m_window.close(); // the close handling sees the eject under way and starts no second one
@@ -214,7 +215,7 @@ void ToolWindows::mainClosing()
         if (tool)
             tool->close();
     }
-    if (m_ejectTried || !m_window.menus().ejectOnClose() || !m_eject.BeginEject())
+    if (m_ejectTried || !(m_place.ejectOnClose && m_place.ejectOnClose()) || !m_eject.BeginEject())
         return;
     startEject(); // the options were saved by the close handling just before
 }

@@ -5,12 +5,12 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
-namespace quaverly::browser {
-class frmMain;
-}
+class QWidget;
+
 namespace quaverly::database {
 class Library;
 struct LoadResult;
@@ -30,6 +30,17 @@ namespace quaverly::devicetools {
 class frmiPodHacks;
 class iPodInfo;
 
+/// The main window as the tool windows see it, nothing owned: the window
+/// (parent and owner of the tool windows), its library, how its preferences
+/// are saved and whether "E&ject on Quaverly Close" is ticked.
+struct ToolWindowsPlace
+{
+    QWidget* window = nullptr;
+    const database::Library* library = nullptr;
+    std::function<void()> saveOptions;
+    std::function<bool()> ejectOnClose;
+};
+
 /// Puts the tool windows and the library checks in front of the user: the
 /// extraction window for the main window's Extract, the "&Extras" items
 /// (iPod Hacks, iPod Information, the duplicate and missing checks, "Eject
@@ -40,11 +51,11 @@ class ToolWindows : public QObject
 {
     Q_OBJECT
 public:
-    ToolWindows(browser::frmMain& window, settings::mdlOptions& options, ui::PromptService& prompts,
+    ToolWindows(ToolWindowsPlace window, settings::mdlOptions& options, ui::PromptService& prompts,
                 EjectChain::Paths ejectPaths);
     /// Wires the running program's main window.
-    static ToolWindows* attach(browser::frmMain& window, const database::LoadResult& load,
-                               settings::mdlOptions& options, ui::PromptService& prompts);
+    static ToolWindows* attach(ToolWindowsPlace window, const database::LoadResult& load, settings::mdlOptions& options,
+                               ui::PromptService& prompts);
 
     /// The extraction window with these tracks (0-based), modal to the main window.
     exporting::frmExtract* ShowExtract(const std::vector<int>& trackIndexes);
@@ -80,7 +91,9 @@ private:
     void startEject();
     [[nodiscard]] QString root() const;
 
-    browser::frmMain& m_window;
+    ToolWindowsPlace m_place;
+    QWidget& m_window;
+    const database::Library& m_library;
     settings::mdlOptions& m_options;
     ui::PromptService& m_prompts;
     EjectChain m_eject;

@@ -61,6 +61,16 @@ void wirePlayback(browser::frmMain& window, playback::PlaybackController& playba
     window.setTrackRatings(playback.allRatings());
 }
 
+devicetools::ToolWindowsPlace toolWindowsPlace(browser::frmMain& window)
+{
+    devicetools::ToolWindowsPlace place;
+    place.window = &window;
+    place.library = &window.library();
+    place.saveOptions = [w = &window] { w->SaveOptions(); };
+    place.ejectOnClose = [menus = &window.menus()] { return menus->ejectOnClose(); };
+    return place;
+}
+
 void wireToolWindows(browser::frmMain& window, devicetools::ToolWindows& tools)
 {
     using browser::frmMenus;
@@ -90,7 +100,7 @@ MainWindow buildMainWindow(const database::LoadResult& load, settings::mdlOption
     auto* playback = playback::PlaybackController::attach(playbackWindow(*window), load, options, prompts);
     wirePlayback(*window, *playback);
     auto* desktop = desktop::DesktopIntegration::attach(*window, *playback, options, prompts, std::move(openIpod));
-    wireToolWindows(*window, *devicetools::ToolWindows::attach(*window, load, options, prompts));
+    wireToolWindows(*window, *devicetools::ToolWindows::attach(toolWindowsPlace(*window), load, options, prompts));
     auto* covers = media::CoverArtPanels::attach(*window, &playback->control());
     wireCovers(*covers, desktop->player());
     MainWindow built;

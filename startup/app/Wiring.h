@@ -17,7 +17,8 @@ class WindowMediaPlayer;
 }
 namespace quaverly::devicetools {
 class ToolWindows;
-}
+struct ToolWindowsPlace;
+} // namespace quaverly::devicetools
 namespace quaverly::media {
 class CoverArtPanels;
 }
@@ -43,6 +44,8 @@ namespace quaverly::startup {
 /// menu's transport, the players menu and the spectrum items; and back, the
 /// playing song's rows, the ratings, the tray's song line and the players.
 void wirePlayback(browser::frmMain& window, playback::PlaybackController& playback);
+/// The main window as the tool windows see it.
+[[nodiscard]] devicetools::ToolWindowsPlace toolWindowsPlace(browser::frmMain& window);
 /// The tool windows: Extract, the "&Extras" items, "Export plays...", and
 /// the eject on close.
 void wireToolWindows(browser::frmMain& window, devicetools::ToolWindows& tools);

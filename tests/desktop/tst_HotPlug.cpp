@@ -69,8 +69,9 @@ struct Rig
             startup::playbackWindow(*window), *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
         startup::wirePlayback(*window, *playback);
-        startup::wireToolWindows(*window,
-                                 *devicetools::ToolWindows::attach(*window, ipod.load, *ipod.options, prompts));
+        startup::wireToolWindows(
+            *window,
+            *devicetools::ToolWindows::attach(startup::toolWindowsPlace(*window), ipod.load, *ipod.options, prompts));
         desktop = new DesktopIntegration(*window, *playback, *ipod.options, prompts,
                                          [this](const QString& root) { opened.append(root); });
         QSignalSpy watching(&desktop->hotPlug(), &HotPlug::watching);

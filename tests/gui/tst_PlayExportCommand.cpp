@@ -95,7 +95,8 @@ private Q_SLOTS:
         m_out = std::make_unique<QTemporaryDir>();
         m_prompts = std::make_unique<ui::RecordingPromptService>();
         m_window = std::make_unique<browser::frmMain>(m_ipod->load.library, *m_ipod->options, *m_prompts);
-        auto* tools = new devicetools::ToolWindows(*m_window, *m_ipod->options, *m_prompts, {});
+        auto* tools = new devicetools::ToolWindows(startup::toolWindowsPlace(*m_window), *m_ipod->options, *m_prompts,
+                                                   {});
         startup::wireToolWindows(*m_window, *tools);
         tools->setDeviceFiles(m_ipod->load.databaseFile, m_ipod->load.playCounts);
         m_ipod->options->SaveOption(u"ExportPlaysDIR"_s, m_out->path());

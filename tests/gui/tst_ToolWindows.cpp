@@ -61,7 +61,7 @@ private Q_SLOTS:
         m_prompts = std::make_unique<ui::RecordingPromptService>();
         m_window = std::make_unique<browser::frmMain>(m_ipod->load.library, *m_ipod->options, *m_prompts);
         m_window->setAttribute(Qt::WA_DeleteOnClose, false);
-        m_toolWindows = new ToolWindows(*m_window, *m_ipod->options, *m_prompts,
+        m_toolWindows = new ToolWindows(startup::toolWindowsPlace(*m_window), *m_ipod->options, *m_prompts,
                                         { prog, u"/nonexistent/quaverly"_s, m_tools->filePath(u"tmp"_s) });
         startup::wireToolWindows(*m_window, *m_toolWindows);
         m_window->show();
@@ -184,9 +184,9 @@ private Q_SLOTS:
 
         browser::frmMain window(m_ipod->load.library, *m_ipod->options, *m_prompts);
         window.setAttribute(Qt::WA_DeleteOnClose, false);
-        startup::wireToolWindows(
-            window,
-            *new ToolWindows(window, *m_ipod->options, *m_prompts, { prog, program, m_tools->filePath(u"tmp"_s) }));
+        startup::wireToolWindows(window,
+                                 *new ToolWindows(startup::toolWindowsPlace(window), *m_ipod->options, *m_prompts,
+                                                  { prog, program, m_tools->filePath(u"tmp"_s) }));
         window.show();
         window.menus().mnuEject->setChecked(true);
         window.close();

@@ -101,7 +101,7 @@ private Q_SLOTS:
         browser::frmMain window(m_load.library, options, prompts);
         startup::wireToolWindows(
             window,
-            *new devicetools::ToolWindows(window, options, prompts,
+            *new devicetools::ToolWindows(startup::toolWindowsPlace(window), options, prompts,
                                           { m_dir.filePath(u"no-tools"_s), u"/nonexistent/quaverly"_s, m_dir.path() }));
         QFile::remove(m_dir.filePath(u"duplicates.txt"_s));
         window.menus().mnuCheckForDuplicates->trigger();
