@@ -2,9 +2,6 @@
 
 #include "browser/BrowserState.h"
 #include "browser/SongListModel.h"
-#include "browser/ui/BrowserListBox.h"
-#include "browser/ui/frmMain.h"
-#include "browser/ui/frmMainUi.h"
 #include "database/Library.h"
 #include "media/ui/CoverArtLoader.h"
 #include "media/ui/CoverView.h"
@@ -12,6 +9,7 @@
 #include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/ucListView.h"
 
+#include <QAbstractItemView>
 #include <QBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -25,10 +23,10 @@ constexpr int kAlbumSettleMs = 30; // selection and lists settle within one even
 
 } // namespace
 
-CoverArtPanels::CoverArtPanels(browser::frmMain& window, playback::PlayControl* control)
-    : QObject(&window)
-    , m_window(window)
-    , m_loader(new CoverArtLoader(window.library().iPodRoot, this))
+CoverArtPanels::CoverArtPanels(const CoverArtPlace& window, playback::PlayControl* control)
+    : QObject(window.window)
+    , m_place(window)
+    , m_loader(new CoverArtLoader(window.library->iPodRoot, this))
     , m_albumTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("coverArtPanels"));
@@ -44,7 +42,7 @@ CoverArtPanels::CoverArtPanels(browser::frmMain& window, playback::PlayControl* 
     scheduleAlbumUpdate();
 }
 
-CoverArtPanels* CoverArtPanels::attach(browser::frmMain& window, playback::PlayControl* control)
+CoverArtPanels* CoverArtPanels::attach(const CoverArtPlace& window, playback::PlayControl* control)
 {
     return new CoverArtPanels(window, control);
 }
@@ -56,41 +54,40 @@ bool CoverArtPanels::busy() const
 
 void CoverArtPanels::placeViews()
 {
-    browser::frmMainUi& ui = m_window.ui();
-    m_now = new CoverView(&m_window);
+    m_now = new CoverView(m_place.window);
     m_now->setObjectName(QStringLiteral("picNowCover"));
     m_now->setFixedSize(kNowPlayingPx, kNowPlayingPx);
-    ui.nowPlaying->setCoverView(m_now);
+    m_place.nowPlaying->setCoverView(m_now);
 
-    m_album = new CoverView(&m_window);
+    m_album = new CoverView(m_place.window);
     m_album->setObjectName(QStringLiteral("picAlbumCover"));
     m_album->setFixedWidth(kAlbumPaneWidthPx);
     m_album->setMinimumHeight(90);
     auto* column = new QVBoxLayout;
     column->setSpacing(3);
-    auto* caption = new QLabel(QStringLiteral("Cover:"), &m_window);
+    auto* caption = new QLabel(QStringLiteral("Cover:"), m_place.window);
     caption->setObjectName(QStringLiteral("lblcovertop"));
     caption->setStyleSheet(QStringLiteral("font-weight: bold; color: #33495e;"));
     column->addWidget(caption);
     column->addWidget(m_album, 1, Qt::AlignTop);
-    ui.browserRow->addLayout(column, 0);
+    m_place.browserRow->addLayout(column, 0);
 }
 
 void CoverArtPanels::connectBrowser()
 {
-    browser::frmMainUi& ui = m_window.ui();
+    // A click on the album list that changes no selection arrives through the
+    // wiring (scheduleAlbumUpdate).
     const auto schedule = [this] { scheduleAlbumUpdate(); };
-    connect(ui.lstAlbum->model(), &QAbstractItemModel::modelReset, this, schedule);
-    connect(ui.lstAlbum->selectionModel(), &QItemSelectionModel::selectionChanged, this, schedule);
-    connect(ui.lstAlbum, &browser::BrowserListBox::Click, this, schedule);
-    connect(ui.lstSong->selectionModel(), &QItemSelectionModel::selectionChanged, this, schedule);
-    connect(&m_window.songModel(), &QAbstractItemModel::modelReset, this, schedule);
-    connect(&m_window.songModel(), &QAbstractItemModel::layoutChanged, this, schedule);
+    connect(m_place.albumList->model(), &QAbstractItemModel::modelReset, this, schedule);
+    connect(m_place.albumList->selectionModel(), &QItemSelectionModel::selectionChanged, this, schedule);
+    connect(m_place.songList->selectionModel(), &QItemSelectionModel::selectionChanged, this, schedule);
+    connect(m_place.songModel, &QAbstractItemModel::modelReset, this, schedule);
+    connect(m_place.songModel, &QAbstractItemModel::layoutChanged, this, schedule);
 }
 
 void CoverArtPanels::showNowPlaying(const playback::NowPlaying& now)
 {
-    const database::Library& library = m_window.library();
+    const database::Library& library = *m_place.library;
     const bool known = now.trackIndex >= 0 && now.trackIndex < library.TrackCount();
     m_playingIndex = known ? now.trackIndex : -1;
     m_playingPath = known ? library.Tracks[static_cast<size_t>(now.trackIndex)].Path : QString();
@@ -119,8 +116,8 @@ void CoverArtPanels::scheduleAlbumUpdate()
 
 QStringList CoverArtPanels::albumCandidates() const
 {
-    const database::Library& library = m_window.library();
-    const browser::BrowserState& state = m_window.browser();
+    const database::Library& library = *m_place.library;
+    const browser::BrowserState& state = *m_place.browser;
     std::vector<int> tracks;
     const std::vector<int>& chosen = state.selectedRows(browser::BrowserList::Album);
     const bool oneAlbum = (chosen.size() == 1 && chosen.front() != browser::kAllRow)
@@ -129,9 +126,9 @@ QStringList CoverArtPanels::albumCandidates() const
         const std::vector<int>& album = state.AlbumTracks();
         tracks.assign(album.begin(), album.begin() + std::min<qsizetype>(album.size(), kAlbumCandidates));
     } else {
-        const std::vector<int> rows = m_window.ui().lstSong->GetLstSongSelected();
+        const std::vector<int> rows = m_place.songList->GetLstSongSelected();
         if (!rows.empty())
-            tracks.push_back(m_window.songModel().trackAt(rows.front()));
+            tracks.push_back(m_place.songModel->trackAt(rows.front()));
     }
     QStringList paths;
     for (const int track : tracks) {

@@ -1,5 +1,6 @@
 #include "startup/app/Wiring.h"
 
+#include "browser/ui/BrowserListBox.h"
 #include "browser/ui/frmMain.h"
 #include "browser/ui/frmMainUi.h"
 #include "browser/ui/frmMenus.h"
@@ -9,6 +10,8 @@
 #include "devicetools/ui/ToolWindows.h"
 #include "media/ui/CoverArtPanels.h"
 #include "playback/ui/PlaybackController.h"
+
+#include <QHBoxLayout>
 
 namespace quaverly::startup {
 
@@ -86,6 +89,26 @@ void wireToolWindows(browser::frmMain& window, devicetools::ToolWindows& tools)
     QObject::connect(&window, &browser::frmMain::closing, &tools, &ToolWindows::mainClosing);
 }
 
+media::CoverArtPlace coverArtPlace(browser::frmMain& window)
+{
+    media::CoverArtPlace place;
+    place.window = &window;
+    place.library = &window.library();
+    place.browser = &window.browser();
+    place.albumList = window.ui().lstAlbum;
+    place.songList = window.ui().lstSong;
+    place.songModel = &window.songModel();
+    place.nowPlaying = window.ui().nowPlaying;
+    place.browserRow = window.ui().browserRow;
+    return place;
+}
+
+void wireCovers(browser::frmMain& window, media::CoverArtPanels& covers)
+{
+    QObject::connect(window.ui().lstAlbum, &browser::BrowserListBox::Click, &covers,
+                     &media::CoverArtPanels::scheduleAlbumUpdate);
+}
+
 void wireCovers(media::CoverArtPanels& covers, desktop::WindowMediaPlayer& player)
 {
     player.setArtUrlProvider([c = &covers](int trackIndex) { return c->coverUrlFor(trackIndex); });
@@ -101,7 +124,8 @@ MainWindow buildMainWindow(const database::LoadResult& load, settings::mdlOption
     wirePlayback(*window, *playback);
     auto* desktop = desktop::DesktopIntegration::attach(*window, *playback, options, prompts, std::move(openIpod));
     wireToolWindows(*window, *devicetools::ToolWindows::attach(toolWindowsPlace(*window), load, options, prompts));
-    auto* covers = media::CoverArtPanels::attach(*window, &playback->control());
+    auto* covers = media::CoverArtPanels::attach(coverArtPlace(*window), &playback->control());
+    wireCovers(*window, *covers);
     wireCovers(*covers, desktop->player());
     MainWindow built;
     built.window = window;

@@ -21,7 +21,8 @@ struct ToolWindowsPlace;
 } // namespace quaverly::devicetools
 namespace quaverly::media {
 class CoverArtPanels;
-}
+struct CoverArtPlace;
+} // namespace quaverly::media
 namespace quaverly::playback {
 class PlaybackController;
 struct PlaybackWindow;
@@ -49,6 +50,10 @@ void wirePlayback(browser::frmMain& window, playback::PlaybackController& playba
 /// The tool windows: Extract, the "&Extras" items, "Export plays...", and
 /// the eject on close.
 void wireToolWindows(browser::frmMain& window, devicetools::ToolWindows& tools);
+/// The parts of the main window the covers use.
+[[nodiscard]] media::CoverArtPlace coverArtPlace(browser::frmMain& window);
+/// The album list's clicks for the album cover.
+void wireCovers(browser::frmMain& window, media::CoverArtPanels& covers);
 /// The playing song's cover for the desktop's media controls (mpris:artUrl).
 void wireCovers(media::CoverArtPanels& covers, desktop::WindowMediaPlayer& player);
 

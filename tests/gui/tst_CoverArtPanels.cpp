@@ -68,7 +68,8 @@ struct Rig
             startup::playbackWindow(*window), *options, prompts, load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
         startup::wirePlayback(*window, *playback);
-        covers = media::CoverArtPanels::attach(*window, &playback->control());
+        covers = media::CoverArtPanels::attach(startup::coverArtPlace(*window), &playback->control());
+        startup::wireCovers(*window, *covers);
         covers->loader().setCacheFolder(cache.path());
         window->resize(1100, 760);
         window->show();
