@@ -2,11 +2,8 @@
 
 #include "browser/LibraryChecks.h"
 #include "database/Library.h"
-#include "database/LibraryLoader.h"
 #include "devicetools/ui/frmiPodHacks.h"
 #include "devicetools/ui/iPodInfo.h"
-#include "export/ui/PlayExportCommand.h"
-#include "export/ui/frmExtract.h"
 #include "ui/PromptService.h"
 
 #include <QApplication>
@@ -94,39 +91,14 @@ ToolWindows::ToolWindows(ToolWindowsPlace window, settings::mdlOptions& options,
 {
 }
 
-ToolWindows* ToolWindows::attach(ToolWindowsPlace window, const database::LoadResult& load,
-                                 settings::mdlOptions& options, ui::PromptService& prompts)
+ToolWindows* ToolWindows::attach(ToolWindowsPlace window, settings::mdlOptions& options, ui::PromptService& prompts)
 {
-    auto* tools = new ToolWindows(std::move(window), options, prompts, EjectChain::currentProgram());
-    tools->setDeviceFiles(load.databaseFile, load.playCounts);
-    return tools;
-}
-
-exporting::frmExtract* ToolWindows::extractWindow() const
-{
-    return m_extract;
+    return new ToolWindows(std::move(window), options, prompts, EjectChain::currentProgram());
 }
 
 QString ToolWindows::root() const
 {
     return m_library.iPodRoot;
-}
-
-exporting::frmExtract* ToolWindows::ShowExtract(const std::vector<int>& trackIndexes)
-{
-    if (m_extract && m_extract->isExtracting()) {
-        m_extract->raise(); // one run at a time
-        return m_extract;
-    }
-    if (m_extract)
-        m_extract->close();
-    m_extract = new exporting::frmExtract(m_library, m_options, m_prompts, &m_window);
-    m_extract->AddSongs(trackIndexes);
-    if (m_playCounts)
-        m_extract->setPlayCounts(*m_playCounts);
-    centreOn(m_extract, &m_window);
-    m_extract->show();
-    return m_extract;
 }
 
 frmiPodHacks* ToolWindows::ShowHacks()
@@ -191,12 +163,6 @@ void ToolWindows::ScanForMissing()
     (void)m_prompts.ask(request);
 }
 
-void ToolWindows::ExportPlays()
-{
-    exporting::PlayExportCommand command(&m_window, m_library, m_databaseFile, m_options, m_prompts);
-    command.run();
-}
-
 void ToolWindows::ProcessEject()
 {
     if (m_ejectTried || !m_eject.BeginEject())
@@ -210,8 +176,7 @@ void ToolWindows::ProcessEject()
 
 void ToolWindows::mainClosing()
 {
-    for (QWidget* tool : { static_cast<QWidget*>(m_extract.data()), static_cast<QWidget*>(m_hacks.data()),
-                           static_cast<QWidget*>(m_info.data()) }) {
+    for (QWidget* tool : { static_cast<QWidget*>(m_hacks.data()), static_cast<QWidget*>(m_info.data()) }) {
         if (tool)
             tool->close();
     }

@@ -1,22 +1,16 @@
 #pragma once
-#include "database/mdlPlayCountEditor.h"
 #include "devicetools/EjectChain.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <functional>
-#include <optional>
 #include <vector>
 
 class QWidget;
 
 namespace quaverly::database {
 class Library;
-struct LoadResult;
-} // namespace quaverly::database
-namespace quaverly::exporting {
-class frmExtract;
 }
 namespace quaverly::settings {
 class mdlOptions;
@@ -41,8 +35,7 @@ struct ToolWindowsPlace
     std::function<bool()> ejectOnClose;
 };
 
-/// Puts the tool windows and the library checks in front of the user: the
-/// extraction window for the main window's Extract, the "&Extras" items
+/// Puts the tool windows and the library checks in front of the user: the "&Extras" items
 /// (iPod Hacks, iPod Information, the duplicate and missing checks, "Eject
 /// iPod and close Quaverly") and the eject on close. The start-up wiring
 /// connects the window's and the menus' intents to it. Lives as long as the
@@ -54,11 +47,8 @@ public:
     ToolWindows(ToolWindowsPlace window, settings::mdlOptions& options, ui::PromptService& prompts,
                 EjectChain::Paths ejectPaths);
     /// Wires the running program's main window.
-    static ToolWindows* attach(ToolWindowsPlace window, const database::LoadResult& load, settings::mdlOptions& options,
-                               ui::PromptService& prompts);
+    static ToolWindows* attach(ToolWindowsPlace window, settings::mdlOptions& options, ui::PromptService& prompts);
 
-    /// The extraction window with these tracks (0-based), modal to the main window.
-    exporting::frmExtract* ShowExtract(const std::vector<int>& trackIndexes);
     /// "&iPod Hacks" and "iPod Information": shown modally, owned by the main window.
     frmiPodHacks* ShowHacks();
     iPodInfo* ShowInfo();
@@ -66,16 +56,6 @@ public:
     void ScanForDuplicates();
     /// "Check for &Missing Files".
     void ScanForMissing();
-    /// "Export plays...": the iPod's plays for a scrobbler (PlayExportCommand).
-    void ExportPlays();
-    /// The files the library was loaded from: the database (its fingerprint
-    /// marks what an export of plays covered) and Play Counts (the iPod's
-    /// ratings for tagged copies).
-    void setDeviceFiles(const QString& databaseFile, const database::mdlPlayCountEditor& playCounts)
-    {
-        m_databaseFile = databaseFile;
-        m_playCounts = playCounts;
-    }
     /// "Eject iPod and close Quaverly": saves the preferences, hides the
     /// window, starts the eject chain once, reports a failed start, closes.
     void ProcessEject();
@@ -85,7 +65,6 @@ public:
     void mainClosing();
 
     [[nodiscard]] const EjectChain& ejectChain() const { return m_eject; }
-    [[nodiscard]] exporting::frmExtract* extractWindow() const;
 
 private:
     void startEject();
@@ -98,9 +77,6 @@ private:
     ui::PromptService& m_prompts;
     EjectChain m_eject;
     bool m_ejectTried = false; // one chain per run, even when its start failed
-    QString m_databaseFile;
-    std::optional<database::mdlPlayCountEditor> m_playCounts;
-    QPointer<exporting::frmExtract> m_extract;
     QPointer<frmiPodHacks> m_hacks;
     QPointer<iPodInfo> m_info;
 };

@@ -8,6 +8,7 @@
 #include "desktop/ui/DesktopIntegration.h"
 #include "desktop/ui/WindowMediaPlayer.h"
 #include "devicetools/ui/ToolWindows.h"
+#include "export/ui/ExportWindows.h"
 #include "media/ui/CoverArtPanels.h"
 #include "playback/ui/PlaybackController.h"
 
@@ -74,18 +75,24 @@ devicetools::ToolWindowsPlace toolWindowsPlace(browser::frmMain& window)
     return place;
 }
 
+void wireExportWindows(browser::frmMain& window, exporting::ExportWindows& exports)
+{
+    using exporting::ExportWindows;
+    QObject::connect(&window, &browser::frmMain::extractRequested, &exports, &ExportWindows::ShowExtract);
+    QObject::connect(&window.menus(), &browser::frmMenus::exportPlaysRequested, &exports, &ExportWindows::ExportPlays);
+    QObject::connect(&window, &browser::frmMain::closing, &exports, &ExportWindows::closeWindows);
+}
+
 void wireToolWindows(browser::frmMain& window, devicetools::ToolWindows& tools)
 {
     using browser::frmMenus;
     using devicetools::ToolWindows;
     frmMenus* menus = &window.menus();
-    QObject::connect(&window, &browser::frmMain::extractRequested, &tools, &ToolWindows::ShowExtract);
     QObject::connect(menus, &frmMenus::hacksRequested, &tools, &ToolWindows::ShowHacks);
     QObject::connect(menus, &frmMenus::iPodInfoRequested, &tools, &ToolWindows::ShowInfo);
     QObject::connect(menus, &frmMenus::duplicatesCheckRequested, &tools, &ToolWindows::ScanForDuplicates);
     QObject::connect(menus, &frmMenus::missingCheckRequested, &tools, &ToolWindows::ScanForMissing);
     QObject::connect(menus, &frmMenus::ejectRequested, &tools, &ToolWindows::ProcessEject);
-    QObject::connect(menus, &frmMenus::exportPlaysRequested, &tools, &ToolWindows::ExportPlays);
     QObject::connect(&window, &browser::frmMain::closing, &tools, &ToolWindows::mainClosing);
 }
 
@@ -123,7 +130,10 @@ MainWindow buildMainWindow(const database::LoadResult& load, settings::mdlOption
     auto* playback = playback::PlaybackController::attach(playbackWindow(*window), load, options, prompts);
     wirePlayback(*window, *playback);
     auto* desktop = desktop::DesktopIntegration::attach(*window, *playback, options, prompts, std::move(openIpod));
-    wireToolWindows(*window, *devicetools::ToolWindows::attach(toolWindowsPlace(*window), load, options, prompts));
+    auto* exports = new exporting::ExportWindows(*window, load.library, options, prompts);
+    exports->setDeviceFiles(load.databaseFile, load.playCounts);
+    wireExportWindows(*window, *exports);
+    wireToolWindows(*window, *devicetools::ToolWindows::attach(toolWindowsPlace(*window), options, prompts));
     auto* covers = media::CoverArtPanels::attach(coverArtPlace(*window), &playback->control());
     wireCovers(*window, *covers);
     wireCovers(*covers, desktop->player());

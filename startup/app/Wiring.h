@@ -19,6 +19,9 @@ namespace quaverly::devicetools {
 class ToolWindows;
 struct ToolWindowsPlace;
 } // namespace quaverly::devicetools
+namespace quaverly::exporting {
+class ExportWindows;
+}
 namespace quaverly::media {
 class CoverArtPanels;
 struct CoverArtPlace;
@@ -47,8 +50,9 @@ namespace quaverly::startup {
 void wirePlayback(browser::frmMain& window, playback::PlaybackController& playback);
 /// The main window as the tool windows see it.
 [[nodiscard]] devicetools::ToolWindowsPlace toolWindowsPlace(browser::frmMain& window);
-/// The tool windows: Extract, the "&Extras" items, "Export plays...", and
-/// the eject on close.
+/// The copying windows: Extract and "Export plays...".
+void wireExportWindows(browser::frmMain& window, exporting::ExportWindows& exports);
+/// The tool windows: the "&Extras" items and the eject on close.
 void wireToolWindows(browser::frmMain& window, devicetools::ToolWindows& tools);
 /// The parts of the main window the covers use.
 [[nodiscard]] media::CoverArtPlace coverArtPlace(browser::frmMain& window);

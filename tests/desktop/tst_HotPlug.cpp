@@ -70,8 +70,7 @@ struct Rig
             std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
         startup::wirePlayback(*window, *playback);
         startup::wireToolWindows(
-            *window,
-            *devicetools::ToolWindows::attach(startup::toolWindowsPlace(*window), ipod.load, *ipod.options, prompts));
+            *window, *devicetools::ToolWindows::attach(startup::toolWindowsPlace(*window), *ipod.options, prompts));
         desktop = new DesktopIntegration(*window, *playback, *ipod.options, prompts,
                                          [this](const QString& root) { opened.append(root); });
         QSignalSpy watching(&desktop->hotPlug(), &HotPlug::watching);
