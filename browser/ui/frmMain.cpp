@@ -9,6 +9,7 @@
 #include "settings/Preferences.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
@@ -65,7 +66,7 @@ frmMain::~frmMain() = default;
 void frmMain::Form_Load()
 {
     InitLView();
-    m_ui->fraNow->setTitle(m_ui->fraNow->title() + m_library.iPodName);
+    m_ui->nowPlaying->setSource(m_library.iPodName);
     m_menus = new frmMenus(m_options, m_prompts, this);
     connectChrome();
     connectMenus();
@@ -127,19 +128,34 @@ void frmMain::connectMenus()
     connect(m->mnuInExternal, &QAction::triggered, this, &frmMain::cmdOpen_Click);
     connect(m->mnuDefault, &QAction::triggered, this, &frmMain::cmdOpen_Click);
     connect(m->mnuOpenInDefaultAsPlaylist, &QAction::triggered, this, &frmMain::makePlaylistRequested);
-    connect(m->mnuPlay, &QAction::triggered, this, &frmMain::picPlay_Click);
+    connect(m, &frmMenus::playRequested, this, &frmMain::picPlay_Click);
     connect(m->mnuExtract, &QAction::triggered, this, [this] {
         ExtractSelectedOnly = true;
         cmdExtract_Click();
     });
     connect(m->mnuInfo, &QAction::triggered, this, &frmMain::mnuInfo_Click);
     connect(m->mnuShowFile, &QAction::triggered, this, &frmMain::mnuShowFile_Click);
-    connect(m_ui->picPlay, &ui::SkinImage::clicked, this, &frmMain::picPlay_Click);
+    connect(m_ui->nowPlaying, &ui::NowPlayingView::playClicked, this, &frmMain::picPlay_Click);
     connect(m_ui->cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
     connect(m_ui->cmdDefault, &QPushButton::clicked, this, &frmMain::openInEmbeddedRequested);
     connect(m_ui->cmdMakeM3u, &QPushButton::clicked, this, &frmMain::makePlaylistRequested);
     connect(m_ui->cmdExtract, &QPushButton::clicked, this, &frmMain::cmdExtract_Click);
     connect(m_ui->cmdJump, &QPushButton::clicked, this, &frmMain::cmdJump_Click);
+    connectSpectrumPlace();
+}
+
+void frmMain::connectSpectrumPlace()
+{
+    // The volume slider holds the spectrum's place while the spectrum is off:
+    // a right click there offers the spectrum and its colour, so the colour
+    // can be chosen whether or not the spectrum shows.
+    auto* menu = new QMenu(m_ui->picVolume);
+    menu->setObjectName(QStringLiteral("mnuVolumePlace"));
+    menu->addAction(m_menus->mnuSpectrum);
+    menu->addAction(m_menus->mnuSpecColor);
+    m_ui->picVolume->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui->picVolume, &QWidget::customContextMenuRequested, menu,
+            [this, menu](const QPoint& at) { menu->popup(m_ui->picVolume->mapToGlobal(at)); });
 }
 
 void frmMain::LoadOptions()
@@ -210,7 +226,7 @@ void frmMain::showEvent(QShowEvent* event)
 {
     if (!m_nowPlayingFixed) {
         m_nowPlayingFixed = true; // playback has put its status line and video in by now
-        m_ui->fixNowPlayingHeight();
+        m_ui->nowPlaying->fixHeight();
     }
     QWidget::showEvent(event);
 }

@@ -99,6 +99,7 @@ private:
     void connectChrome();
     void connectMenus();
     void connectBrowser();
+    void connectSpectrumPlace();
     void InitLView();
     void restoreColumnWidths();
     void showLists(BrowserList from);

@@ -1,25 +1,18 @@
 #include "browser/ui/frmMainUi.h"
 
 #include "browser/ui/BrowserListBox.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
-#include <QCheckBox>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSizeGrip>
 #include <QSplitter>
-#include <QTextLayout>
 #include <QVBoxLayout>
-
-#include <algorithm>
-#include <cmath>
 
 namespace quaverly::browser {
 namespace {
@@ -35,18 +28,6 @@ QLabel* label(const QString& text, const char* name, QWidget* parent)
     auto* l = named(new QLabel(text, parent), name);
     l->setTextFormat(Qt::PlainText);
     return l;
-}
-
-/// The height of one line of `font` for any title: the tallest of the fonts
-/// a line may fall back to (Chinese, Japanese, Korean, emoji), so that a
-/// label keeps its height whatever song it shows.
-int lineHeight(const QFont& font)
-{
-    QTextLayout layout(QStringLiteral("Ag\u00C5\u6B4C\uB178\u3042\U0001F3B5"), font);
-    layout.beginLayout();
-    const QTextLine line = layout.createLine();
-    layout.endLayout();
-    return std::max(QFontMetrics(font).height(), static_cast<int>(std::ceil(line.height())));
 }
 
 QFont listFont()
@@ -92,11 +73,29 @@ void frmMainUi::setupUi(QWidget* window)
     auto* body = new QVBoxLayout;
     body->setContentsMargins(8, 8, 8, 2);
     body->setSpacing(8);
-    auto* top = new QHBoxLayout;
-    top->setSpacing(10);
-    top->addWidget(buildNowPlaying(window), 1);
-    top->addWidget(buildControls(window));
-    body->addLayout(top);
+    nowPlaying = new ui::NowPlayingView(window);
+    body->addWidget(nowPlaying);
+    ui::NowPlayingView& v = *nowPlaying;
+    fraNow = v.fraNow;
+    lblTitle = v.lblTitle;
+    lblArtist = v.lblArtist;
+    lblAlbum = v.lblAlbum;
+    lblGenre = v.lblGenre;
+    lblTime = v.lblTime;
+    lblElapsed = v.lblElapsed;
+    lblRemaining = v.lblRemaining;
+    PicPosition = v.PicPosition;
+    Ratings = v.Ratings;
+    picPrev = v.picPrev;
+    picPlay = v.picPlay;
+    picPause = v.picPause;
+    picNext = v.picNext;
+    picVolume = v.picVolume;
+    PicSpectrum = v.PicSpectrum;
+    chkRepeat = v.chkRepeat;
+    optRptOne = v.optRptOne;
+    optRptAll = v.optRptAll;
+    chkShuffle = v.chkShuffle;
 
     splitter = named(new QSplitter(Qt::Vertical, window), "splitter");
     splitter->setChildrenCollapsible(false);
@@ -141,125 +140,6 @@ QWidget* frmMainUi::buildMenuStrip(QWidget* window)
     mnuHelp = add("mnuHelp", QStringLiteral("&Help"));
     row->addStretch(1);
     return strip;
-}
-
-QWidget* frmMainUi::buildNowPlaying(QWidget* window)
-{
-    fraNow = named(new QGroupBox(QStringLiteral("Playing from "), window), "fraNow");
-    auto* grid = new QGridLayout(fraNow);
-    grid->setContentsMargins(12, 14, 12, 10);
-    grid->setHorizontalSpacing(12);
-    grid->setVerticalSpacing(3);
-    lblTitle = label(QString(), "lblTitle", fraNow);
-    lblArtist = label(QString(), "lblArtist", fraNow);
-    lblAlbum = label(QString(), "lblAlbum", fraNow);
-    lblGenre = label(QString(), "lblGenre", fraNow);
-    lblTime = label(QString(), "lblTime", fraNow);
-    lblElapsed = label(QStringLiteral("0:00"), "lblElapsed", fraNow);
-    lblRemaining = label(QStringLiteral("0:00"), "lblRemaining", fraNow);
-    for (QLabel* l : { lblTitle, lblArtist, lblAlbum, lblGenre })
-        l->setMinimumWidth(50);
-    // Fixed heights: the panel, and the lists under it, must not move when a
-    // song with a taller script or an emoji in its title starts.
-    for (QLabel* l : { lblTitle, lblArtist, lblAlbum, lblGenre, lblTime, lblElapsed, lblRemaining }) {
-        l->ensurePolished(); // the window's style sheet sets the title's and artist's fonts
-        l->setFixedHeight(lineHeight(l->font()));
-    }
-    grid->addWidget(lblTitle, 0, 0, 1, 3);
-    grid->addWidget(lblArtist, 1, 0, 1, 2);
-    grid->addWidget(lblAlbum, 2, 0, 1, 2);
-    grid->addWidget(lblGenre, 3, 0);
-    grid->addWidget(lblTime, 3, 1);
-
-    auto* stars = new QHBoxLayout;
-    stars->setSpacing(1);
-    for (int i = 0; i < 5; ++i) {
-        auto* star = new ui::SkinImage(ui::SkinElement::StarEmpty, QSize(18, 18), fraNow);
-        star->setObjectName(QStringLiteral("Ratings%1").arg(i));
-        stars->addWidget(star);
-        Ratings.append(star);
-    }
-    grid->addLayout(stars, 1, 2, Qt::AlignRight);
-
-    auto* position = new QHBoxLayout;
-    PicPosition = named(new ui::BarControl(fraNow), "PicPosition");
-    PicPosition->setFixedHeight(10);
-    position->addWidget(lblElapsed);
-    position->addWidget(PicPosition, 1);
-    position->addWidget(lblRemaining);
-    grid->addLayout(position, 4, 0, 1, 3);
-    grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(1, 2);
-    return fraNow;
-}
-
-void frmMainUi::fixNowPlayingHeight()
-{
-    // As tall as its tallest content, shown or not (a status line or a video
-    // that shows while a song plays), so that it never changes height.
-    QLayout* grid = fraNow->layout();
-    const int around = fraNow->sizeHint().height() - grid->sizeHint().height();
-    const QMargins margins = grid->contentsMargins();
-    int height = fraNow->sizeHint().height();
-    for (QWidget* child : fraNow->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child->isHidden() && !child->sizePolicy().retainSizeWhenHidden())
-            height = std::max(height,
-                              around + margins.top() + margins.bottom()
-                                  + std::max(child->sizeHint().height(), child->minimumHeight()));
-    }
-    fraNow->setFixedHeight(height);
-}
-
-QWidget* frmMainUi::buildControls(QWidget* window)
-{
-    auto* panel = named(new QWidget(window), "fraControls");
-    auto* column = new QVBoxLayout(panel);
-    column->setContentsMargins(0, 10, 0, 0);
-    column->setSpacing(8);
-    auto* transport = new QHBoxLayout;
-    transport->setSpacing(6);
-    const QSize big(38, 38), small(30, 30);
-    picPrev = named(new ui::SkinImage(ui::SkinElement::Previous, small, panel), "picPrev");
-    picPlay = named(new ui::SkinImage(ui::SkinElement::Play, big, panel), "picPlay");
-    picPause = named(new ui::SkinImage(ui::SkinElement::Pause, big, panel), "picPause");
-    picNext = named(new ui::SkinImage(ui::SkinElement::Next, small, panel), "picNext");
-    picPause->hide();
-    transport->addStretch(1);
-    for (QWidget* w : { static_cast<QWidget*>(picPrev), static_cast<QWidget*>(picPlay), static_cast<QWidget*>(picPause),
-                        static_cast<QWidget*>(picNext) })
-        transport->addWidget(w, 0, Qt::AlignVCenter);
-    transport->addStretch(1);
-    column->addLayout(transport);
-
-    spectrumPlace = new QHBoxLayout;
-    auto* volumeLabel = label(QStringLiteral("Volume"), "lblVolume", panel);
-    picVolume = named(new ui::BarControl(panel), "picVolume");
-    picVolume->setFixedHeight(10);
-    picVolume->setFraction(0.75);
-    PicSpectrum = named(new QWidget(panel), "PicSpectrum");
-    PicSpectrum->setAttribute(Qt::WA_StyledBackground, true);
-    PicSpectrum->setFixedHeight(28);
-    PicSpectrum->hide();
-    spectrumPlace->addWidget(volumeLabel);
-    spectrumPlace->addWidget(picVolume, 1);
-    spectrumPlace->addWidget(PicSpectrum, 1);
-    column->addLayout(spectrumPlace);
-
-    auto* order = new QHBoxLayout;
-    chkRepeat = named(new QCheckBox(QStringLiteral("Repeat"), panel), "chkRepeat");
-    optRptOne = named(new QRadioButton(QStringLiteral("Rpt One"), panel), "optRptOne");
-    optRptAll = named(new QRadioButton(QStringLiteral("Rpt All"), panel), "optRptAll");
-    chkShuffle = named(new QCheckBox(QStringLiteral("Shuffle"), panel), "chkShuffle");
-    optRptAll->setChecked(true);
-    optRptOne->setEnabled(false);
-    optRptAll->setEnabled(false);
-    for (QWidget* w : { static_cast<QWidget*>(chkRepeat), static_cast<QWidget*>(optRptOne),
-                        static_cast<QWidget*>(optRptAll), static_cast<QWidget*>(chkShuffle) })
-        order->addWidget(w);
-    column->addLayout(order);
-    column->addStretch(1);
-    panel->setFixedWidth(300);
-    return panel;
 }
 
 QWidget* frmMainUi::buildBrowser(QWidget* window)

@@ -15,6 +15,7 @@ namespace quaverly::ui {
 class BarControl;
 class CaptionBar;
 class MenuBarLabel;
+class NowPlayingView;
 class SkinImage;
 class ucListView;
 } // namespace quaverly::ui
@@ -28,9 +29,6 @@ class BrowserListBox;
 struct frmMainUi
 {
     void setupUi(QWidget* window);
-    /// Fixes the now-playing panel's height to its tallest content, hidden
-    /// parts (a status line, a video) included; run once everything is in it.
-    void fixNowPlayingHeight();
 
     // Chrome
     ui::CaptionBar* imgCaption = nullptr; // holds imgPod, lblCaption, imgMinimize(+Hover), imgClose(+Hover)
@@ -39,7 +37,8 @@ struct frmMainUi
     ui::MenuBarLabel* mnuExtras = nullptr;
     ui::MenuBarLabel* mnuHelp = nullptr;
 
-    // Now playing
+    // Now playing: the view and, under their given names, its controls
+    ui::NowPlayingView* nowPlaying = nullptr;
     QGroupBox* fraNow = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblArtist = nullptr;
@@ -58,7 +57,6 @@ struct frmMainUi
     ui::SkinImage* picNext = nullptr;
     ui::BarControl* picVolume = nullptr; // the filled part is shpVolume
     QWidget* PicSpectrum = nullptr;      // shares the volume slider's place
-    QHBoxLayout* spectrumPlace = nullptr;
     QCheckBox* chkRepeat = nullptr;
     QRadioButton* optRptOne = nullptr;
     QRadioButton* optRptAll = nullptr;
@@ -89,8 +87,6 @@ struct frmMainUi
 
 private:
     QWidget* buildMenuStrip(QWidget* window);
-    QWidget* buildNowPlaying(QWidget* window);
-    QWidget* buildControls(QWidget* window);
     QWidget* buildBrowser(QWidget* window);
     QWidget* buildSongArea(QWidget* window);
 };

@@ -82,6 +82,7 @@ void frmMenus::buildFileMenu(QWidget* parent)
     mnuExportPlays = addItem(mnuFIle, "mnuExportPlays", QStringLiteral("Export plays..."));
     mnuFIle->addSeparator()->setObjectName(QStringLiteral("sepExit2"));
     mnuExit2 = addItem(mnuFIle, "mnuExit2", QStringLiteral("&Exit"));
+    connect(mnuExportPlays, &QAction::triggered, this, &frmMenus::exportPlaysRequested);
     connect(mnuExit2, &QAction::triggered, this, &frmMenus::exitRequested);
 }
 
@@ -113,6 +114,9 @@ void frmMenus::buildOptionsMenu(QWidget* parent)
     connect(mnuSongPopup, &QAction::triggered, this, &frmMenus::mnuSongPopup_Click);
     connect(mnuBrowseGenre, &QAction::triggered, this, &frmMenus::browseOptionsChanged);
     connect(mnuSpectrum, &QAction::triggered, this, &frmMenus::spectrumToggled);
+    connect(mnuSpecColor, &QAction::triggered, this, &frmMenus::spectrumColourRequested);
+    connect(mnuPlayer.constFirst(), &QAction::triggered, this, [this] { Q_EMIT playerChosen(0); });
+    connect(mnuAddPlayer, &QAction::triggered, this, &frmMenus::addPlayerRequested);
     const auto radio = [this](QAction* chosen, QAction* other) {
         connect(chosen, &QAction::triggered, this, [chosen, other] {
             chosen->setChecked(true);
@@ -135,6 +139,11 @@ void frmMenus::buildExtrasMenu(QWidget* parent)
     mnuCheckForDuplicates = addItem(mnuExtras, "mnuCheckForDuplicates", QStringLiteral("Check For &Duplicates"));
     mnuExtras->addSeparator()->setObjectName(QStringLiteral("eperatoras2"));
     mnuEjectAndClose = addItem(mnuExtras, "mnuEjectAndClose", QStringLiteral("Eject iPod and close Quaverly"));
+    connect(mnuHacks, &QAction::triggered, this, &frmMenus::hacksRequested);
+    connect(mnuiPodInfo, &QAction::triggered, this, &frmMenus::iPodInfoRequested);
+    connect(mnuCheckForMissing, &QAction::triggered, this, &frmMenus::missingCheckRequested);
+    connect(mnuCheckForDuplicates, &QAction::triggered, this, &frmMenus::duplicatesCheckRequested);
+    connect(mnuEjectAndClose, &QAction::triggered, this, &frmMenus::ejectRequested);
 }
 
 void frmMenus::buildHelpMenu(QWidget* parent)
@@ -170,7 +179,12 @@ void frmMenus::buildTrayMenu(QWidget* parent)
     mnuPopup->addSeparator()->setObjectName(QStringLiteral("aseperator"));
     mnuExit = addItem(mnuPopup, "mnuExit", QStringLiteral("&Exit"));
     connect(mnuShow, &QAction::triggered, this, &frmMenus::showRequested);
+    connect(mnuPlay, &QAction::triggered, this, &frmMenus::playRequested);
+    connect(mnuPause, &QAction::triggered, this, &frmMenus::pauseRequested);
+    connect(mnuPrev, &QAction::triggered, this, &frmMenus::previousRequested);
+    connect(mnuNext, &QAction::triggered, this, &frmMenus::nextRequested);
     connect(mnuExit, &QAction::triggered, this, &frmMenus::exitRequested);
+    mnuPause->setEnabled(false); // nothing plays yet
 }
 
 void frmMenus::buildSongMenu(QWidget* parent)
@@ -233,6 +247,56 @@ void frmMenus::picSystray_Activated(QSystemTrayIcon::ActivationReason reason)
         Q_EMIT showRequested();
     else if (reason == QSystemTrayIcon::Context && !(m_tray && m_tray->contextMenu()))
         ShowPopup(QCursor::pos());
+}
+
+void frmMenus::setTransportEnabled(bool playEnabled, bool pauseEnabled)
+{
+    mnuPlay->setEnabled(playEnabled);
+    mnuPause->setEnabled(pauseEnabled);
+}
+
+void frmMenus::setNowPlayingText(const QString& text)
+{
+    mnuNow->setText(text);
+}
+
+void frmMenus::setPlayers(const QStringList& names)
+{
+    while (mnuPlayer.size() > 1)
+        delete mnuPlayer.takeLast();
+    for (int n = 1; n <= names.size(); ++n) {
+        auto* item = new QAction(names.at(n - 1), mnuPlayIn);
+        item->setObjectName(QStringLiteral("mnuPlayer"));
+        item->setCheckable(true);
+        mnuPlayIn->insertAction(mnuAddPlayer, item);
+        connect(item, &QAction::triggered, this, [this, n] { Q_EMIT playerChosen(n); });
+        mnuPlayer.append(item);
+    }
+}
+
+void frmMenus::setCheckedPlayer(int index)
+{
+    for (int i = 0; i < mnuPlayer.size(); ++i)
+        mnuPlayer.at(i)->setChecked(i == index);
+}
+
+bool frmMenus::songPopupWanted() const
+{
+    return mnuSongPopup->isChecked();
+}
+
+bool frmMenus::ejectOnClose() const
+{
+    return mnuEject->isChecked();
+}
+
+void frmMenus::disableDeviceCommands()
+{
+    mnuEject->setChecked(false);
+    for (QAction* action :
+         { mnuEject, mnuEjectAndClose, mnuHacks, mnuiPodInfo, mnuCheckForMissing, mnuCheckForDuplicates, mnuExtract,
+           mnuInExternal, mnuDefault, mnuOpenInDefaultAsPlaylist, mnuShowFile })
+        action->setEnabled(false);
 }
 
 void frmMenus::mnuAbout_Click()

@@ -18,9 +18,11 @@ namespace quaverly::browser {
 
 /// Holds every menu of the program and the tray icon; never shown itself.
 /// Tick marks, radio pairs and the options "Sort" and "SongPopup" are kept
-/// here; commands whose work belongs to a window are connected by that
-/// window to the items' `triggered` signals. The menus are parented to the
-/// main window so they share its style.
+/// here. What the user asks for leaves as an intent signal (ejectRequested,
+/// playRequested ...); the main window handles its own items, and the
+/// start-up wiring connects the other intents to the controllers, which
+/// answer through the setters below and never reach into the items. The
+/// menus are parented to the main window so they share its style.
 class frmMenus : public QObject
 {
     Q_OBJECT
@@ -39,6 +41,25 @@ public:
     /// Forwards a tray activation: a double click restores the main window,
     /// the context button shows the tray menu, anything else does nothing.
     void picSystray_Activated(QSystemTrayIcon::ActivationReason reason);
+
+    // What the controllers tell the menus.
+    /// The tray menu's "&Play >" and "P&ause ||": which of them can be chosen.
+    void setTransportEnabled(bool playEnabled, bool pauseEnabled);
+    /// The tray menu's line under "Now Playing" ("Artist - Title").
+    void setNowPlayingText(const QString& text);
+    /// The external players after "[Default Player]", by their shown names;
+    /// choosing the n-th one (1-based) emits playerChosen(n).
+    void setPlayers(const QStringList& names);
+    /// Ticks the chosen player: 0 is "[Default Player]", -1 ticks none.
+    void setCheckedPlayer(int index);
+    /// Whether the song change popup is wanted ("Song Change Popup").
+    [[nodiscard]] bool songPopupWanted() const;
+    /// Whether the iPod is ejected when the program closes ("E&ject on Quaverly Close").
+    [[nodiscard]] bool ejectOnClose() const;
+    /// The iPod went away: the commands that read or write it can no longer
+    /// be chosen, and eject on close is unticked (not stored: nothing is
+    /// written to the iPod any more).
+    void disableDeviceCommands();
 
     // Menus, in the order of the menu bar; each item keeps its given name.
     QMenu* mnuIcon;
@@ -112,6 +133,27 @@ Q_SIGNALS:
     void browseOptionsChanged();
     /// "&Spectrum Analyser" changed (ticked = the spectrum shows).
     void spectrumToggled(bool on);
+    /// "Spectrum Analyser Color": choose the spectrum's colour.
+    void spectrumColourRequested();
+    /// The tray menu's transport items.
+    void playRequested();
+    void pauseRequested();
+    void previousRequested();
+    void nextRequested();
+    /// An item of "&External Player": 0 is "[Default Player]", n the n-th player added.
+    void playerChosen(int index);
+    /// "Add New Player...".
+    void addPlayerRequested();
+    /// "Export plays...".
+    void exportPlaysRequested();
+    /// "&iPod Hacks" and "iPod Information".
+    void hacksRequested();
+    void iPodInfoRequested();
+    /// "Check for &Missing Files" and "Check For &Duplicates".
+    void missingCheckRequested();
+    void duplicatesCheckRequested();
+    /// "Eject iPod and close Quaverly".
+    void ejectRequested();
 
 private:
     void buildIconMenu(QWidget* parent);

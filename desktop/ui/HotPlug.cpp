@@ -14,9 +14,9 @@
 #include "playback/ui/PlaybackController.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 
-#include <QAction>
 #include <QDBusConnection>
 #include <QLabel>
 #include <QLoggingCategory>
@@ -149,19 +149,12 @@ void HotPlug::openIpodUnmounted()
 
 void HotPlug::disableDeviceCommands()
 {
-    browser::frmMenus& m = m_window.menus();
-    // Eject on close would run on a volume that is not mounted; the tick is not
-    // stored, because nothing is written to the iPod any more.
-    m.mnuEject->setChecked(false);
-    for (QAction* action :
-         { m.mnuEject, m.mnuEjectAndClose, m.mnuHacks, m.mnuiPodInfo, m.mnuCheckForMissing, m.mnuCheckForDuplicates,
-           m.mnuExtract, m.mnuInExternal, m.mnuDefault, m.mnuOpenInDefaultAsPlaylist, m.mnuShowFile })
-        action->setEnabled(false);
+    // Eject on close would run on a volume that is not mounted.
+    m_window.menus().disableDeviceCommands();
     browser::frmMainUi& controls = m_window.ui();
     for (QPushButton* button : { controls.cmdExtract, controls.cmdOpen, controls.cmdMakeM3u })
         button->setEnabled(false);
-    for (ui::SkinImage* star : controls.Ratings)
-        star->setEnabled(false);
+    controls.nowPlaying->setRatingEnabled(false);
 }
 
 void HotPlug::closeToolWindows()

@@ -7,6 +7,7 @@
 #include "playback/AudioEngine.h"
 #include "playback/PlayControl.h"
 #include "playback/ui/PlaybackController.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
@@ -44,9 +45,9 @@ void WindowMediaPlayer::watchWindow()
     connect(ui.chkRepeat, &QCheckBox::toggled, this, &MediaPlayerControl::changed);
     connect(ui.optRptOne, &QRadioButton::toggled, this, &MediaPlayerControl::changed);
     connect(ui.chkShuffle, &QCheckBox::toggled, this, &MediaPlayerControl::changed);
-    connect(ui.picVolume, &ui::BarControl::dragged, this, &MediaPlayerControl::changed);
+    connect(ui.nowPlaying, &ui::NowPlayingView::volumeRequested, this, &MediaPlayerControl::changed);
     // The position bar seeks first (it was connected before); then the jump is announced.
-    connect(ui.PicPosition, &ui::BarControl::dragged, this, [this] { Q_EMIT seeked(positionMs()); });
+    connect(ui.nowPlaying, &ui::NowPlayingView::seekRequested, this, [this] { Q_EMIT seeked(positionMs()); });
     connect(&m_window.songModel(), &QAbstractItemModel::modelReset, this, &MediaPlayerControl::changed);
     if (QItemSelectionModel* selection = ui.lstSong->selectionModel())
         connect(selection, &QItemSelectionModel::selectionChanged, this, &MediaPlayerControl::changed);

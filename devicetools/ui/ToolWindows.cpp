@@ -1,17 +1,11 @@
 #include "devicetools/ui/ToolWindows.h"
 
 #include "browser/LibraryChecks.h"
-#include "browser/ui/frmMain.h"
-#include "browser/ui/frmMenus.h"
 #include "database/Library.h"
-#include "database/LibraryLoader.h"
 #include "devicetools/ui/frmiPodHacks.h"
 #include "devicetools/ui/iPodInfo.h"
-#include "export/ui/PlayExportCommand.h"
-#include "export/ui/frmExtract.h"
 #include "ui/PromptService.h"
 
-#include <QAction>
 #include <QApplication>
 
 #include <functional>
@@ -85,63 +79,26 @@ QString EjectErrorText(EjectError error)
     return {};
 }
 
-ToolWindows::ToolWindows(browser::frmMain& window, settings::mdlOptions& options, ui::PromptService& prompts,
+ToolWindows::ToolWindows(ToolWindowsPlace window, settings::mdlOptions& options, ui::PromptService& prompts,
                          EjectChain::Paths ejectPaths)
-    : QObject(&window)
-    , m_window(window)
+    : QObject(window.window)
+    , m_place(std::move(window))
+    , m_window(*m_place.window)
+    , m_library(*m_place.library)
     , m_options(options)
     , m_prompts(prompts)
     , m_eject(std::move(ejectPaths))
 {
-    connectMenus();
 }
 
-ToolWindows* ToolWindows::attach(browser::frmMain& window, const database::LoadResult& load,
-                                 settings::mdlOptions& options, ui::PromptService& prompts)
+ToolWindows* ToolWindows::attach(ToolWindowsPlace window, settings::mdlOptions& options, ui::PromptService& prompts)
 {
-    auto* tools = new ToolWindows(window, options, prompts, EjectChain::currentProgram());
-    tools->setDeviceFiles(load.databaseFile, load.playCounts);
-    return tools;
-}
-
-void ToolWindows::connectMenus()
-{
-    browser::frmMenus& m = m_window.menus();
-    connect(&m_window, &browser::frmMain::extractRequested, this, &ToolWindows::ShowExtract);
-    connect(m.mnuHacks, &QAction::triggered, this, &ToolWindows::ShowHacks);
-    connect(m.mnuiPodInfo, &QAction::triggered, this, &ToolWindows::ShowInfo);
-    connect(m.mnuCheckForDuplicates, &QAction::triggered, this, &ToolWindows::ScanForDuplicates);
-    connect(m.mnuCheckForMissing, &QAction::triggered, this, &ToolWindows::ScanForMissing);
-    connect(m.mnuEjectAndClose, &QAction::triggered, this, &ToolWindows::ProcessEject);
-    connect(m.mnuExportPlays, &QAction::triggered, this, &ToolWindows::ExportPlays);
-    connect(&m_window, &browser::frmMain::closing, this, &ToolWindows::mainClosing);
-}
-
-exporting::frmExtract* ToolWindows::extractWindow() const
-{
-    return m_extract;
+    return new ToolWindows(std::move(window), options, prompts, EjectChain::currentProgram());
 }
 
 QString ToolWindows::root() const
 {
-    return m_window.library().iPodRoot;
-}
-
-exporting::frmExtract* ToolWindows::ShowExtract(const std::vector<int>& trackIndexes)
-{
-    if (m_extract && m_extract->isExtracting()) {
-        m_extract->raise(); // one run at a time
-        return m_extract;
-    }
-    if (m_extract)
-        m_extract->close();
-    m_extract = new exporting::frmExtract(m_window.library(), m_options, m_prompts, &m_window);
-    m_extract->AddSongs(trackIndexes);
-    if (m_playCounts)
-        m_extract->setPlayCounts(*m_playCounts);
-    centreOn(m_extract, &m_window);
-    m_extract->show();
-    return m_extract;
+    return m_library.iPodRoot;
 }
 
 frmiPodHacks* ToolWindows::ShowHacks()
@@ -158,7 +115,7 @@ iPodInfo* ToolWindows::ShowInfo()
 
 void ToolWindows::ScanForDuplicates()
 {
-    const database::Library& library = m_window.library();
+    const database::Library& library = m_library;
     QString reportText;
     {
         WaitCursor wait;
@@ -187,7 +144,7 @@ void ToolWindows::ScanForDuplicates()
 
 void ToolWindows::ScanForMissing()
 {
-    const database::Library& library = m_window.library();
+    const database::Library& library = m_library;
     browser::MissingReport report;
     {
         WaitCursor wait;
@@ -206,17 +163,12 @@ void ToolWindows::ScanForMissing()
     (void)m_prompts.ask(request);
 }
 
-void ToolWindows::ExportPlays()
-{
-    exporting::PlayExportCommand command(&m_window, m_window.library(), m_databaseFile, m_options, m_prompts);
-    command.run();
-}
-
 void ToolWindows::ProcessEject()
 {
     if (m_ejectTried || !m_eject.BeginEject())
         return;
-    m_window.SaveOptions(); // every preference is on the iPod before the chain starts
+    if (m_place.saveOptions)
+        m_place.saveOptions(); // every preference is on the iPod before the chain starts
     m_window.hide();
     startEject();
     m_window.close(); // the close handling sees the eject under way and starts no second one
@@ -224,12 +176,11 @@ void ToolWindows::ProcessEject()
 
 void ToolWindows::mainClosing()
 {
-    for (QWidget* tool : { static_cast<QWidget*>(m_extract.data()), static_cast<QWidget*>(m_hacks.data()),
-                           static_cast<QWidget*>(m_info.data()) }) {
+    for (QWidget* tool : { static_cast<QWidget*>(m_hacks.data()), static_cast<QWidget*>(m_info.data()) }) {
         if (tool)
             tool->close();
     }
-    if (m_ejectTried || !m_window.menus().mnuEject->isChecked() || !m_eject.BeginEject())
+    if (m_ejectTried || !(m_place.ejectOnClose && m_place.ejectOnClose()) || !m_eject.BeginEject())
         return;
     startEject(); // the options were saved by the close handling just before
 }

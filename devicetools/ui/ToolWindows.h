@@ -1,22 +1,16 @@
 #pragma once
-#include "database/mdlPlayCountEditor.h"
 #include "devicetools/EjectChain.h"
 
 #include <QObject>
 #include <QPointer>
 
-#include <optional>
+#include <functional>
 #include <vector>
 
-namespace quaverly::browser {
-class frmMain;
-}
+class QWidget;
+
 namespace quaverly::database {
 class Library;
-struct LoadResult;
-} // namespace quaverly::database
-namespace quaverly::exporting {
-class frmExtract;
 }
 namespace quaverly::settings {
 class mdlOptions;
@@ -30,23 +24,31 @@ namespace quaverly::devicetools {
 class frmiPodHacks;
 class iPodInfo;
 
-/// Puts the tool windows and the library checks in front of the user: the
-/// extraction window for the main window's Extract, the "&Extras" items
+/// The main window as the tool windows see it, nothing owned: the window
+/// (parent and owner of the tool windows), its library, how its preferences
+/// are saved and whether "E&ject on Quaverly Close" is ticked.
+struct ToolWindowsPlace
+{
+    QWidget* window = nullptr;
+    const database::Library* library = nullptr;
+    std::function<void()> saveOptions;
+    std::function<bool()> ejectOnClose;
+};
+
+/// Puts the tool windows and the library checks in front of the user: the "&Extras" items
 /// (iPod Hacks, iPod Information, the duplicate and missing checks, "Eject
-/// iPod and close Quaverly") and the eject on close. Lives as long as the
+/// iPod and close Quaverly") and the eject on close. The start-up wiring
+/// connects the window's and the menus' intents to it. Lives as long as the
 /// main window (its child).
 class ToolWindows : public QObject
 {
     Q_OBJECT
 public:
-    ToolWindows(browser::frmMain& window, settings::mdlOptions& options, ui::PromptService& prompts,
+    ToolWindows(ToolWindowsPlace window, settings::mdlOptions& options, ui::PromptService& prompts,
                 EjectChain::Paths ejectPaths);
     /// Wires the running program's main window.
-    static ToolWindows* attach(browser::frmMain& window, const database::LoadResult& load,
-                               settings::mdlOptions& options, ui::PromptService& prompts);
+    static ToolWindows* attach(ToolWindowsPlace window, settings::mdlOptions& options, ui::PromptService& prompts);
 
-    /// The extraction window with these tracks (0-based), modal to the main window.
-    exporting::frmExtract* ShowExtract(const std::vector<int>& trackIndexes);
     /// "&iPod Hacks" and "iPod Information": shown modally, owned by the main window.
     frmiPodHacks* ShowHacks();
     iPodInfo* ShowInfo();
@@ -54,37 +56,27 @@ public:
     void ScanForDuplicates();
     /// "Check for &Missing Files".
     void ScanForMissing();
-    /// "Export plays...": the iPod's plays for a scrobbler (PlayExportCommand).
-    void ExportPlays();
-    /// The files the library was loaded from: the database (its fingerprint
-    /// marks what an export of plays covered) and Play Counts (the iPod's
-    /// ratings for tagged copies).
-    void setDeviceFiles(const QString& databaseFile, const database::mdlPlayCountEditor& playCounts)
-    {
-        m_databaseFile = databaseFile;
-        m_playCounts = playCounts;
-    }
     /// "Eject iPod and close Quaverly": saves the preferences, hides the
     /// window, starts the eject chain once, reports a failed start, closes.
     void ProcessEject();
 
+    /// The main window is closing: the tool windows close, and the iPod is
+    /// ejected when "E&ject on Quaverly Close" is ticked.
+    void mainClosing();
+
     [[nodiscard]] const EjectChain& ejectChain() const { return m_eject; }
-    [[nodiscard]] exporting::frmExtract* extractWindow() const;
 
 private:
-    void connectMenus();
-    void mainClosing();
     void startEject();
     [[nodiscard]] QString root() const;
 
-    browser::frmMain& m_window;
+    ToolWindowsPlace m_place;
+    QWidget& m_window;
+    const database::Library& m_library;
     settings::mdlOptions& m_options;
     ui::PromptService& m_prompts;
     EjectChain m_eject;
     bool m_ejectTried = false; // one chain per run, even when its start failed
-    QString m_databaseFile;
-    std::optional<database::mdlPlayCountEditor> m_playCounts;
-    QPointer<exporting::frmExtract> m_extract;
     QPointer<frmiPodHacks> m_hacks;
     QPointer<iPodInfo> m_info;
 };

@@ -2,17 +2,15 @@
 
 #include "browser/BrowserState.h"
 #include "browser/SongListModel.h"
-#include "browser/ui/BrowserListBox.h"
-#include "browser/ui/frmMain.h"
-#include "browser/ui/frmMainUi.h"
 #include "database/Library.h"
 #include "media/ui/CoverArtLoader.h"
 #include "media/ui/CoverView.h"
 #include "playback/PlayControl.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/ucListView.h"
 
+#include <QAbstractItemView>
 #include <QBoxLayout>
-#include <QGroupBox>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QTimer>
@@ -23,26 +21,12 @@ namespace {
 
 constexpr int kAlbumSettleMs = 30; // selection and lists settle within one event; arrow keys move quickly
 
-/// The box layout below `layout` that holds `widget` directly, and where.
-QBoxLayout* boxHolding(QLayout* layout, QWidget* widget, int* index)
-{
-    if (!layout)
-        return nullptr;
-    if (auto* box = qobject_cast<QBoxLayout*>(layout); box && (*index = box->indexOf(widget)) >= 0)
-        return box;
-    for (int i = 0; i < layout->count(); ++i) {
-        if (QBoxLayout* found = boxHolding(layout->itemAt(i)->layout(), widget, index))
-            return found;
-    }
-    return nullptr;
-}
-
 } // namespace
 
-CoverArtPanels::CoverArtPanels(browser::frmMain& window, playback::PlayControl* control)
-    : QObject(&window)
-    , m_window(window)
-    , m_loader(new CoverArtLoader(window.library().iPodRoot, this))
+CoverArtPanels::CoverArtPanels(const CoverArtPlace& window, playback::PlayControl* control)
+    : QObject(window.window)
+    , m_place(window)
+    , m_loader(new CoverArtLoader(window.library->iPodRoot, this))
     , m_albumTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("coverArtPanels"));
@@ -58,7 +42,7 @@ CoverArtPanels::CoverArtPanels(browser::frmMain& window, playback::PlayControl* 
     scheduleAlbumUpdate();
 }
 
-CoverArtPanels* CoverArtPanels::attach(browser::frmMain& window, playback::PlayControl* control)
+CoverArtPanels* CoverArtPanels::attach(const CoverArtPlace& window, playback::PlayControl* control)
 {
     return new CoverArtPanels(window, control);
 }
@@ -70,43 +54,40 @@ bool CoverArtPanels::busy() const
 
 void CoverArtPanels::placeViews()
 {
-    browser::frmMainUi& ui = m_window.ui();
-    m_now = new CoverView(&m_window);
+    m_now = new CoverView(m_place.window);
     m_now->setObjectName(QStringLiteral("picNowCover"));
     m_now->setFixedSize(kNowPlayingPx, kNowPlayingPx);
-    int at = -1;
-    if (QBoxLayout* row = boxHolding(m_window.layout(), ui.fraNow, &at))
-        row->insertWidget(at, m_now, 0, Qt::AlignVCenter);
+    m_place.nowPlaying->setCoverView(m_now);
 
-    m_album = new CoverView(&m_window);
+    m_album = new CoverView(m_place.window);
     m_album->setObjectName(QStringLiteral("picAlbumCover"));
     m_album->setFixedWidth(kAlbumPaneWidthPx);
     m_album->setMinimumHeight(90);
     auto* column = new QVBoxLayout;
     column->setSpacing(3);
-    auto* caption = new QLabel(QStringLiteral("Cover:"), &m_window);
+    auto* caption = new QLabel(QStringLiteral("Cover:"), m_place.window);
     caption->setObjectName(QStringLiteral("lblcovertop"));
     caption->setStyleSheet(QStringLiteral("font-weight: bold; color: #33495e;"));
     column->addWidget(caption);
     column->addWidget(m_album, 1, Qt::AlignTop);
-    ui.browserRow->addLayout(column, 0);
+    m_place.browserRow->addLayout(column, 0);
 }
 
 void CoverArtPanels::connectBrowser()
 {
-    browser::frmMainUi& ui = m_window.ui();
+    // A click on the album list that changes no selection arrives through the
+    // wiring (scheduleAlbumUpdate).
     const auto schedule = [this] { scheduleAlbumUpdate(); };
-    connect(ui.lstAlbum->model(), &QAbstractItemModel::modelReset, this, schedule);
-    connect(ui.lstAlbum->selectionModel(), &QItemSelectionModel::selectionChanged, this, schedule);
-    connect(ui.lstAlbum, &browser::BrowserListBox::Click, this, schedule);
-    connect(ui.lstSong->selectionModel(), &QItemSelectionModel::selectionChanged, this, schedule);
-    connect(&m_window.songModel(), &QAbstractItemModel::modelReset, this, schedule);
-    connect(&m_window.songModel(), &QAbstractItemModel::layoutChanged, this, schedule);
+    connect(m_place.albumList->model(), &QAbstractItemModel::modelReset, this, schedule);
+    connect(m_place.albumList->selectionModel(), &QItemSelectionModel::selectionChanged, this, schedule);
+    connect(m_place.songList->selectionModel(), &QItemSelectionModel::selectionChanged, this, schedule);
+    connect(m_place.songModel, &QAbstractItemModel::modelReset, this, schedule);
+    connect(m_place.songModel, &QAbstractItemModel::layoutChanged, this, schedule);
 }
 
 void CoverArtPanels::showNowPlaying(const playback::NowPlaying& now)
 {
-    const database::Library& library = m_window.library();
+    const database::Library& library = *m_place.library;
     const bool known = now.trackIndex >= 0 && now.trackIndex < library.TrackCount();
     m_playingIndex = known ? now.trackIndex : -1;
     m_playingPath = known ? library.Tracks[static_cast<size_t>(now.trackIndex)].Path : QString();
@@ -135,8 +116,8 @@ void CoverArtPanels::scheduleAlbumUpdate()
 
 QStringList CoverArtPanels::albumCandidates() const
 {
-    const database::Library& library = m_window.library();
-    const browser::BrowserState& state = m_window.browser();
+    const database::Library& library = *m_place.library;
+    const browser::BrowserState& state = *m_place.browser;
     std::vector<int> tracks;
     const std::vector<int>& chosen = state.selectedRows(browser::BrowserList::Album);
     const bool oneAlbum = (chosen.size() == 1 && chosen.front() != browser::kAllRow)
@@ -145,9 +126,9 @@ QStringList CoverArtPanels::albumCandidates() const
         const std::vector<int>& album = state.AlbumTracks();
         tracks.assign(album.begin(), album.begin() + std::min<qsizetype>(album.size(), kAlbumCandidates));
     } else {
-        const std::vector<int> rows = m_window.ui().lstSong->GetLstSongSelected();
+        const std::vector<int> rows = m_place.songList->GetLstSongSelected();
         if (!rows.empty())
-            tracks.push_back(m_window.songModel().trackAt(rows.front()));
+            tracks.push_back(m_place.songModel->trackAt(rows.front()));
     }
     QStringList paths;
     for (const int track : tracks) {

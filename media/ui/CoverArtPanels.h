@@ -3,11 +3,22 @@
 #include <QString>
 #include <QStringList>
 
+class QAbstractItemView;
+class QBoxLayout;
 class QTimer;
+class QWidget;
 
 namespace quaverly::browser {
-class frmMain;
+class BrowserState;
+class SongListModel;
+} // namespace quaverly::browser
+namespace quaverly::database {
+class Library;
 }
+namespace quaverly::ui {
+class NowPlayingView;
+class ucListView;
+} // namespace quaverly::ui
 namespace quaverly::playback {
 class PlayControl;
 struct NowPlaying;
@@ -17,6 +28,23 @@ namespace quaverly::media {
 
 class CoverArtLoader;
 class CoverView;
+
+/// The parts of the main window the covers use, none owned: the window (their
+/// parent), its library and browser lists, the album list and the song list
+/// with its model (whose choice picks the album cover), the now-playing area
+/// (the playing song's cover goes left of it) and the row of browser lists
+/// (the album cover's pane goes at its end).
+struct CoverArtPlace
+{
+    QWidget* window = nullptr;
+    const database::Library* library = nullptr;
+    const browser::BrowserState* browser = nullptr;
+    QAbstractItemView* albumList = nullptr;
+    ui::ucListView* songList = nullptr;
+    browser::SongListModel* songModel = nullptr;
+    ui::NowPlayingView* nowPlaying = nullptr;
+    QBoxLayout* browserRow = nullptr;
+};
 
 /// Cover art in the main window: `picNowCover` beside the now-playing frame
 /// shows the playing song's cover, `picAlbumCover` beside the album list the
@@ -29,8 +57,8 @@ class CoverArtPanels : public QObject
     Q_OBJECT
 public:
     /// `control` may be null (no playback): the now-playing cover then stays empty.
-    CoverArtPanels(browser::frmMain& window, playback::PlayControl* control);
-    static CoverArtPanels* attach(browser::frmMain& window, playback::PlayControl* control);
+    CoverArtPanels(const CoverArtPlace& window, playback::PlayControl* control);
+    static CoverArtPanels* attach(const CoverArtPlace& window, playback::PlayControl* control);
 
     static constexpr int kAlbumCandidates = 4; // songs of an album tried for its cover
     static constexpr int kNowPlayingPx = 112;
@@ -48,6 +76,9 @@ public:
     /// The playing song's cover file as a file URL when `trackIndex` is the
     /// playing song and its cover is known; "" otherwise.
     [[nodiscard]] QString coverUrlFor(int trackIndex) const;
+    /// The album list or the song list changed: the album cover follows
+    /// once they settle.
+    void scheduleAlbumUpdate();
 
 Q_SIGNALS:
     void playingCoverFileChanged(const QString& file);
@@ -56,12 +87,11 @@ private:
     void placeViews();
     void connectBrowser();
     void showNowPlaying(const playback::NowPlaying& now);
-    void scheduleAlbumUpdate();
     void updateAlbumCover();
     void coverReady(const QString& relativePath, const QImage& image, const QString& coverFile);
     [[nodiscard]] QStringList albumCandidates() const;
 
-    browser::frmMain& m_window;
+    CoverArtPlace m_place;
     CoverArtLoader* m_loader;
     CoverView* m_now = nullptr;
     CoverView* m_album = nullptr;

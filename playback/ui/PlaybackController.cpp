@@ -1,9 +1,6 @@
 #include "playback/ui/PlaybackController.h"
 
 #include "browser/SongListModel.h"
-#include "browser/ui/frmMain.h"
-#include "browser/ui/frmMainUi.h"
-#include "browser/ui/frmMenus.h"
 #include "database/Library.h"
 #include "database/LibraryLoader.h"
 #include "export/M3uWriter.h"
@@ -19,11 +16,11 @@
 #include "settings/Preferences.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -114,7 +111,7 @@ qint64 systemTickMs()
 
 } // namespace
 
-PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOptions& options,
+PlaybackController::PlaybackController(const PlaybackWindow& window, settings::mdlOptions& options,
                                        ui::PromptService& prompts, database::mdlPlayCountEditor playCounts,
                                        std::unique_ptr<AudioEngine> engine, std::unique_ptr<clsVolume> volume)
     : PlaybackController(
@@ -123,22 +120,24 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
 {
 }
 
-PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOptions& options,
+PlaybackController::PlaybackController(const PlaybackWindow& window, settings::mdlOptions& options,
                                        ui::PromptService& prompts, database::mdlPlayCountEditor playCounts,
                                        std::unique_ptr<AudioEngine> engine, VolumeControl::MixerFactory openMixer)
-    : QObject(&window)
-    , m_window(window)
-    , m_ui(window.ui())
-    , m_menus(window.menus())
+    : QObject(window.window)
+    , m_window(*window.window)
+    , m_library(*window.library)
+    , m_songList(*window.songList)
+    , m_songModel(*window.songModel)
+    , m_view(*window.nowPlaying)
     , m_options(options)
     , m_prompts(prompts)
     , m_engine(std::move(engine))
     , m_volume(std::make_unique<VolumeControl>(*m_engine, options, std::move(openMixer)))
-    , m_list(std::make_unique<WindowSongList>(*window.ui().lstSong, window.songModel()))
+    , m_list(std::make_unique<WindowSongList>(*window.songList, *window.songModel))
     , m_m3u(std::make_unique<exporting::M3uWriter>())
 {
     setObjectName(QStringLiteral("playbackController"));
-    m_control = new PlayControl(*m_engine, window.library(), std::move(playCounts), *m_list, this);
+    m_control = new PlayControl(*m_engine, m_library, std::move(playCounts), *m_list, this);
     m_control->setShuffleTick(systemTickMs());
     tmrPosition = new QTimer(this);
     tmrPosition->setInterval(kPositionMs);
@@ -151,36 +150,21 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     m_volumeStore->setInterval(kVolumeRestMs);
     connect(m_volumeStore, &QTimer::timeout, this, [this] { m_volume->store(); });
 
-    m_status = new QLabel(m_ui.fraNow);
-    m_status->setObjectName(QStringLiteral("lblStatus"));
-    m_status->setStyleSheet(QStringLiteral("color: #a02020;"));
-    // Its line is kept while it is empty, so the panel does not grow when it shows.
-    QSizePolicy keepRoom = m_status->sizePolicy();
-    keepRoom.setRetainSizeWhenHidden(true);
-    m_status->setSizePolicy(keepRoom);
-    m_status->setFixedHeight(m_ui.lblGenre->minimumHeight());
-    m_status->hide();
-    if (auto* grid = qobject_cast<QGridLayout*>(m_ui.fraNow->layout()))
-        grid->addWidget(m_status, grid->rowCount(), 0, 1, grid->columnCount());
-
-    m_spectrum = new BandBarsView(m_ui.PicSpectrum);
-    auto* place = new QGridLayout(m_ui.PicSpectrum);
+    m_spectrum = new BandBarsView(m_view.PicSpectrum);
+    auto* place = new QGridLayout(m_view.PicSpectrum);
     place->setContentsMargins(1, 1, 1, 1);
     place->addWidget(m_spectrum);
     const int colour = m_options.get(prefs::kSpectrumColor);
-    m_ui.PicSpectrum->setProperty("tag", QString::number(colour));
+    m_view.PicSpectrum->setProperty("tag", QString::number(colour));
     m_spectrum->setColour(ColorFromValue(colour));
 
     connectControls();
-    connectMenus();
+    prepareMenus();
     connectEngine();
     LoadPlayers();
     LoadMyOptions();
-    // The Rating column shows what the stars show: the iPod's Play Counts
-    // rating where it has one.
-    m_window.setTrackRatings(m_control->playCounts().GetAllRatings(m_window.library()));
     ShowRatings();
-    m_ui.picVolume->setFraction(m_volume->fraction());
+    m_view.setVolume(m_volume->fraction());
     tmrPosition->start();
 }
 
@@ -191,7 +175,7 @@ frmPopup* PlaybackController::popup() const
     return m_popup;
 }
 
-PlaybackController* PlaybackController::attach(browser::frmMain& window, const database::LoadResult& load,
+PlaybackController* PlaybackController::attach(const PlaybackWindow& window, const database::LoadResult& load,
                                                settings::mdlOptions& options, ui::PromptService& prompts)
 {
     const QString audioOut = audioOutFromEnvironment();
@@ -203,15 +187,24 @@ PlaybackController* PlaybackController::attach(browser::frmMain& window, const d
                                               [] { return std::make_unique<clsVolume>(makeSystemMixer()); });
     controller->setReportMissingMixer(audioOut != QLatin1String("null"));
     // Videos show in the now-playing frame, beside the labels, while they play.
-    auto* video = new frmQuicktime(controller->engine(), route, window.ui().fraNow);
+    auto* video = new frmQuicktime(controller->engine(), route, window.nowPlaying->fraNow);
     video->setFixedSize(160, 120);
-    if (auto* grid = qobject_cast<QGridLayout*>(window.ui().fraNow->layout()))
-        grid->addWidget(video, 0, grid->columnCount(), 5, 1);
+    window.nowPlaying->setVideoView(video);
     // The players start in the background once the window has been shown.
-    window.installEventFilter(new ShowWatcher(controller, [controller] {
+    window.window->installEventFilter(new ShowWatcher(controller, [controller] {
         QTimer::singleShot(kPrepareAfterShownMs, controller, &PlaybackController::preparePlayback);
     }));
     return controller;
+}
+
+std::vector<int> PlaybackController::allRatings() const
+{
+    return m_control->playCounts().GetAllRatings(m_library);
+}
+
+QString PlaybackController::statusText() const
+{
+    return m_view.status();
 }
 
 void PlaybackController::preparePlayback()
@@ -233,46 +226,48 @@ void PlaybackController::onPlayersStarted(bool ok)
 
 void PlaybackController::connectControls()
 {
-    browser::frmMain* w = &m_window;
     PlayControl* c = m_control;
-    connect(w, &browser::frmMain::playRequested, c, &PlayControl::picPlay_Click);
-    connect(w, &browser::frmMain::openInEmbeddedRequested, c, [c] { c->OpenInEmbedded(false); });
-    connect(w, &browser::frmMain::playedHistoryCleared, c, &PlayControl::clearHistory);
-    connect(w, &browser::frmMain::openExternalRequested, this, &PlaybackController::cmdOpen_Click);
-    connect(w, &browser::frmMain::makePlaylistRequested, this, &PlaybackController::cmdMakeM3u_Click);
-    connect(w, &browser::frmMain::closing, this, [this] {
-        m_control->stop();
-        tmrPosition->stop();
-        m_volume->store();
-        if (m_popup)
-            m_popup->close();
-    });
-    connect(c, &PlayControl::doubleClickActionRequested, w, &browser::frmMain::lstSong_DblClick);
-    connect(m_ui.picPause, &ui::SkinImage::clicked, c, &PlayControl::picPause_Click);
-    connect(m_ui.picNext, &ui::SkinImage::clicked, c, &PlayControl::picNext_Click);
-    connect(m_ui.picPrev, &ui::SkinImage::clicked, c, &PlayControl::picPrev_Click);
-    connect(m_ui.PicPosition, &ui::BarControl::dragged, this, &PlaybackController::seek);
-    connect(m_ui.picVolume, &ui::BarControl::dragged, this, &PlaybackController::setVolume);
-    for (int i = 0; i < m_ui.Ratings.size(); ++i)
-        connect(m_ui.Ratings.at(i), &ui::SkinImage::clicked, this, [this, i] { Ratings_Click(i); });
-    connect(m_ui.chkRepeat, &QCheckBox::toggled, this, [this] {
+    ui::NowPlayingView* view = &m_view;
+    connect(view, &ui::NowPlayingView::pauseClicked, c, &PlayControl::picPause_Click);
+    connect(view, &ui::NowPlayingView::nextClicked, c, &PlayControl::picNext_Click);
+    connect(view, &ui::NowPlayingView::previousClicked, c, &PlayControl::picPrev_Click);
+    connect(view, &ui::NowPlayingView::seekRequested, this, &PlaybackController::seek);
+    connect(view, &ui::NowPlayingView::volumeRequested, this, &PlaybackController::setVolume);
+    connect(view, &ui::NowPlayingView::rateRequested, this, [this](int stars) { Ratings_Click(stars - 1); });
+    connect(m_view.chkRepeat, &QCheckBox::toggled, this, [this] {
         chkRepeat_Click();
-        m_options.set(prefs::kRepeat, m_ui.chkRepeat->isChecked());
+        m_options.set(prefs::kRepeat, m_view.chkRepeat->isChecked());
     });
-    connect(m_ui.chkShuffle, &QCheckBox::toggled, this, [this](bool on) {
+    connect(m_view.chkShuffle, &QCheckBox::toggled, this, [this](bool on) {
         m_control->setShuffle(on);
         m_options.set(prefs::kShuffle, on);
     });
-    connect(m_ui.optRptOne, &QRadioButton::clicked, this, [this] {
+    connect(m_view.optRptOne, &QRadioButton::clicked, this, [this] {
         m_control->setRepeatOne(true);
         m_options.set(prefs::kRepeatType, prefs::RepeatType::One);
     });
-    connect(m_ui.optRptAll, &QRadioButton::clicked, this, [this] {
+    connect(m_view.optRptAll, &QRadioButton::clicked, this, [this] {
         m_control->setRepeatOne(false);
         m_options.set(prefs::kRepeatType, prefs::RepeatType::All);
     });
-    m_ui.chkShuffle->installEventFilter(new ShiftWatcher(this, [this] { m_control->setShuffleTick(systemTickMs()); }));
+    m_view.chkShuffle->installEventFilter(
+        new ShiftWatcher(this, [this] { m_control->setShuffleTick(systemTickMs()); }));
     connect(tmrPosition, &QTimer::timeout, this, &PlaybackController::tmrPosition_Timer);
+}
+
+void PlaybackController::windowClosing()
+{
+    m_control->stop();
+    tmrPosition->stop();
+    m_volume->store();
+    if (m_popup)
+        m_popup->close();
+}
+
+void PlaybackController::setSpectrumOn(bool on)
+{
+    m_engine->setBandLevelsEnabled(on);
+    m_spectrum->setActive(on);
 }
 
 void PlaybackController::connectEngine()
@@ -289,13 +284,10 @@ void PlaybackController::connectEngine()
         if (error == database::PlayCountError::Locked || error == database::PlayCountError::OutsideIpod)
             showStatus(m_control->playCounts().UpdateFailureText(error), true);
     });
-    connect(m_engine.get(), &AudioEngine::trayMenuChanged, this, [this](bool pauseEnabled, bool playEnabled) {
-        m_menus.mnuPause->setEnabled(pauseEnabled);
-        m_menus.mnuPlay->setEnabled(playEnabled);
-    });
+    connect(m_engine.get(), &AudioEngine::trayMenuChanged, this,
+            [this](bool pauseEnabled, bool playEnabled) { Q_EMIT transportChanged(playEnabled, pauseEnabled); });
     connect(m_engine.get(), &AudioEngine::bandLevelsChanged, m_spectrum, &BandBarsView::setLevels);
     connect(m_engine.get(), &AudioEngine::playersStarted, this, &PlaybackController::onPlayersStarted);
-    m_menus.mnuPause->setEnabled(false);
 }
 
 void PlaybackController::LoadMyOptions()
@@ -304,11 +296,11 @@ void PlaybackController::LoadMyOptions()
     const bool repeat = m_options.get(prefs::kRepeat);
     const bool one = m_options.get(prefs::kRepeatType) == prefs::RepeatType::One;
     {
-        const QSignalBlocker blockShuffle(m_ui.chkShuffle);
-        const QSignalBlocker blockRepeat(m_ui.chkRepeat);
-        m_ui.chkShuffle->setChecked(shuffle);
-        m_ui.chkRepeat->setChecked(repeat);
-        (one ? m_ui.optRptOne : m_ui.optRptAll)->setChecked(true);
+        const QSignalBlocker blockShuffle(m_view.chkShuffle);
+        const QSignalBlocker blockRepeat(m_view.chkRepeat);
+        m_view.chkShuffle->setChecked(shuffle);
+        m_view.chkRepeat->setChecked(repeat);
+        (one ? m_view.optRptOne : m_view.optRptAll)->setChecked(true);
     }
     m_control->setShuffle(shuffle);
     m_control->setRepeatOne(one);
@@ -317,24 +309,20 @@ void PlaybackController::LoadMyOptions()
 
 void PlaybackController::chkRepeat_Click()
 {
-    const bool on = m_ui.chkRepeat->isChecked();
-    m_ui.optRptOne->setEnabled(on);
-    m_ui.optRptAll->setEnabled(on);
+    const bool on = m_view.chkRepeat->isChecked();
+    m_view.optRptOne->setEnabled(on);
+    m_view.optRptAll->setEnabled(on);
     m_control->setRepeat(on);
 }
 
 void PlaybackController::showNowPlaying(const NowPlaying& now, bool popup)
 {
-    m_ui.lblTitle->setProperty("tag", QString::number(now.uin));
-    m_ui.lblTitle->setText(now.title);
-    m_ui.lblArtist->setText(now.artist);
-    m_ui.lblAlbum->setText(now.album);
-    m_ui.lblGenre->setText(now.genre);
-    m_menus.mnuNow->setText(now.artist + QStringLiteral(" - ") + now.title);
-    m_ui.lblTime->setText(QStringLiteral("Length: ") + ConvertToTime(now.lengthMs));
-    m_window.setPlayingFile(m_engine->CurrentFile());
+    m_lengthText = ConvertToTime(now.lengthMs);
+    m_view.setSong(now.title, now.artist, now.album, now.genre, m_lengthText, QString::number(now.uin));
+    Q_EMIT nowPlayingTextChanged(now.artist + QStringLiteral(" - ") + now.title);
+    Q_EMIT playingFileChanged(m_engine->CurrentFile());
     ShowRatings();
-    if (popup && m_menus.mnuSongPopup->isChecked()) {
+    if (popup && m_songPopupWanted && m_songPopupWanted()) {
         if (!m_popup || m_popup->leaving())
             m_popup = new frmPopup();
         m_popup->ShowPopup(now.artist, now.title);
@@ -343,17 +331,14 @@ void PlaybackController::showNowPlaying(const NowPlaying& now, bool popup)
 
 void PlaybackController::showPlaying(bool playing)
 {
-    m_ui.picPlay->setVisible(!playing);
-    m_ui.picPause->setVisible(playing);
-    m_menus.mnuPause->setEnabled(playing);
-    m_menus.mnuPlay->setEnabled(!playing);
+    m_view.setState(playing);
+    Q_EMIT transportChanged(!playing, playing);
     m_spectrum->setPlaying(playing);
 }
 
 void PlaybackController::showStatus(const QString& message, bool sticky)
 {
-    m_status->setText(message);
-    m_status->setVisible(!message.isEmpty());
+    m_view.setStatus(message);
     if (message.isEmpty() || sticky)
         m_statusClear->stop();
     else
@@ -362,23 +347,18 @@ void PlaybackController::showStatus(const QString& message, bool sticky)
 
 void PlaybackController::tmrPosition_Timer()
 {
-    m_ui.picVolume->setFraction(m_volume->fraction());
+    m_view.setVolume(m_volume->fraction());
     const qint64 length = m_engine->GetLength();
-    qint64 elapsed = 0;
-    if (length >= 1) {
-        elapsed = m_engine->Position();
-        m_ui.PicPosition->setFraction(double(elapsed) / double(length));
-    } else {
-        m_ui.PicPosition->setFraction(0.0);
-    }
-    m_ui.lblElapsed->setText(ConvertToTime(elapsed));
-    m_ui.lblRemaining->setText(RemainingText(m_ui.lblTime->text(), m_ui.lblElapsed->text()));
+    const qint64 elapsed = length >= 1 ? m_engine->Position() : 0;
+    const QString elapsedText = ConvertToTime(elapsed);
+    m_view.setPosition(length >= 1 ? double(elapsed) / double(length) : 0.0, elapsedText,
+                       RemainingText(m_lengthText, elapsedText));
 }
 
 void PlaybackController::seek(double fraction)
 {
     tmrPosition->stop(); // no tick sees a half-done seek
-    m_ui.PicPosition->setFraction(fraction);
+    m_view.setPositionFraction(fraction);
     m_control->seekTo(fraction);
     tmrPosition->start();
 }
@@ -386,21 +366,20 @@ void PlaybackController::seek(double fraction)
 void PlaybackController::setVolume(double fraction)
 {
     m_volume->setFraction(fraction);
-    m_ui.picVolume->setFraction(m_volume->fraction());
+    m_view.setVolume(m_volume->fraction());
     m_volumeStore->start();
 }
 
 double PlaybackController::volumeFraction() const
 {
-    return m_ui.picVolume->fraction();
+    return m_view.volume();
 }
 
 void PlaybackController::ShowRatings()
 {
     const int track = m_control->CurrentI();
-    const int stars = track >= 0 ? m_control->playCounts().GetRating(track, m_window.library()) : 0;
-    for (int i = 0; i < m_ui.Ratings.size(); ++i)
-        m_ui.Ratings.at(i)->setElement(i < stars ? ui::SkinElement::StarFull : ui::SkinElement::StarEmpty);
+    const int stars = track >= 0 ? m_control->playCounts().GetRating(track, m_library) : 0;
+    m_view.setRating(stars);
 }
 
 void PlaybackController::Ratings_Click(int index)
@@ -412,7 +391,7 @@ void PlaybackController::Ratings_Click(int index)
     const database::PlayCountError error = playCounts.SetRating(track, index + 1);
     switch (error) {
     case database::PlayCountError::None:
-        m_window.setTrackRating(track, playCounts.GetRating(track, m_window.library()));
+        Q_EMIT trackRated(track, playCounts.GetRating(track, m_library));
         break;
     case database::PlayCountError::NoFile:
     case database::PlayCountError::NotSupported: {

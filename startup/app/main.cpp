@@ -7,16 +7,12 @@
 //   quaverly --paths                     prints where the companions and the
 //                                        help file were found
 //   quaverly --help                      prints the usage
-#include "browser/ui/frmMain.h"
-#include "desktop/ui/DesktopIntegration.h"
-#include "desktop/ui/WindowMediaPlayer.h"
 #include "device/IpodDiscovery.h"
 #include "device/ProgramLayout.h"
-#include "devicetools/ui/ToolWindows.h"
 #include "media/ui/CoverArtPanels.h"
-#include "playback/ui/PlaybackController.h"
 #include "startup/SingleInstance.h"
 #include "startup/app/ConsolePromptService.h"
+#include "startup/app/Wiring.h"
 #include "startup/ui/StartupFlow.h"
 #include "ui/QtPromptService.h"
 #include "ui/widgets/ProjectLinks.h"
@@ -39,19 +35,6 @@ using namespace quaverly;
 namespace {
 
 constexpr qint64 kCoverWaitMs = 3000;
-
-/// Cover art in the window, and the playing song's cover for the desktop's
-/// media controls (mpris:artUrl).
-media::CoverArtPanels* attachCovers(browser::frmMain& window, playback::PlaybackController& playback,
-                                    desktop::DesktopIntegration& desktop)
-{
-    auto* covers = media::CoverArtPanels::attach(window, &playback.control());
-    desktop::WindowMediaPlayer* player = &desktop.player();
-    player->setArtUrlProvider([covers](int trackIndex) { return covers->coverUrlFor(trackIndex); });
-    QObject::connect(covers, &media::CoverArtPanels::playingCoverFileChanged, player,
-                     [player] { player->coverChanged(); });
-    return covers;
-}
 
 struct Arguments
 {
@@ -193,17 +176,14 @@ int main(int argc, char* argv[])
         if (flowForReopen)
             flowForReopen->openIpod(root);
     };
-    startup::StartupFlow flow(
-        *prompts,
-        [openIpod, &covers](const database::LoadResult& load, settings::mdlOptions& options,
-                            ui::PromptService& prompter) -> QWidget* {
-            auto* window = new browser::frmMain(load.library, options, prompter);
-            auto* playback = playback::PlaybackController::attach(*window, load, options, prompter);
-            auto* desktop = desktop::DesktopIntegration::attach(*window, *playback, options, prompter, openIpod);
-            devicetools::ToolWindows::attach(*window, load, options, prompter);
-            covers = attachCovers(*window, *playback, *desktop);
-            return window;
-        });
+    startup::StartupFlow flow(*prompts,
+                              [openIpod, &covers](const database::LoadResult& load, settings::mdlOptions& options,
+                                                  ui::PromptService& prompter) -> QWidget* {
+                                  const startup::MainWindow built = startup::buildMainWindow(load, options, prompter,
+                                                                                             openIpod);
+                                  covers = built.covers;
+                                  return built.window;
+                              });
     flowForReopen = &flow;
     flow.setUpdateInstaller([&prompts] {
         const updates::UpdateResult result = updates::InstallUpdates(updates::UpdateContext::currentProgram(),

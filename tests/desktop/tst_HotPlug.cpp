@@ -19,6 +19,7 @@
 #include "playback/PlayControl.h"
 #include "playback/clsVolume.h"
 #include "playback/ui/PlaybackController.h"
+#include "startup/app/Wiring.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/ucListView.h"
@@ -65,9 +66,11 @@ struct Rig
         if (!engine->initialise())
             return false;
         playback = new playback::PlaybackController(
-            *window, *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
+            startup::playbackWindow(*window), *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
-        devicetools::ToolWindows::attach(*window, ipod.load, *ipod.options, prompts);
+        startup::wirePlayback(*window, *playback);
+        startup::wireToolWindows(
+            *window, *devicetools::ToolWindows::attach(startup::toolWindowsPlace(*window), *ipod.options, prompts));
         desktop = new DesktopIntegration(*window, *playback, *ipod.options, prompts,
                                          [this](const QString& root) { opened.append(root); });
         QSignalSpy watching(&desktop->hotPlug(), &HotPlug::watching);

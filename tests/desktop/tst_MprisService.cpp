@@ -16,6 +16,7 @@
 #include "playback/MixerDevice.h"
 #include "playback/clsVolume.h"
 #include "playback/ui/PlaybackController.h"
+#include "startup/app/Wiring.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/ucListView.h"
@@ -146,8 +147,9 @@ struct Rig
         if (!engine->initialise())
             return false;
         playback = new playback::PlaybackController(
-            *window, *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
+            startup::playbackWindow(*window), *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<MemoryMixer>()));
+        startup::wirePlayback(*window, *playback);
         desktop = new DesktopIntegration(*window, *playback, *ipod.options, prompts);
         // The player knows each song as long as the database says.
         for (const database::TrackRecord& track : ipod.load.library.Tracks)
@@ -218,8 +220,9 @@ private Q_SLOTS:
         auto engine = std::make_unique<playback::AudioEngine>(std::make_unique<playback::FakeBackend>(), nullptr);
         QVERIFY(engine->initialise());
         auto* playback = new playback::PlaybackController(
-            *rig.window, *rig.ipod.options, rig.prompts, rig.ipod.load.playCounts, std::move(engine),
-            std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
+            startup::playbackWindow(*rig.window), *rig.ipod.options, rig.prompts, rig.ipod.load.playCounts,
+            std::move(engine), std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
+        startup::wirePlayback(*rig.window, *playback);
         DesktopIntegration desktop(*rig.window, *playback, *rig.ipod.options, rig.prompts);
         const QDBusConnection none = QDBusConnection::connectToBus(u"unix:path=/nonexistent/bus"_s, u"none"_s);
         QVERIFY(!desktop.startMpris(none));

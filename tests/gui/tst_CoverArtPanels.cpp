@@ -14,6 +14,7 @@
 #include "playback/MixerDevice.h"
 #include "playback/clsVolume.h"
 #include "playback/ui/PlaybackController.h"
+#include "startup/app/Wiring.h"
 #include "tools/demoipod/DemoArt.h"
 #include "tools/demoipod/WavTone.h"
 #include "ui/PromptService.h"
@@ -64,9 +65,11 @@ struct Rig
         if (!engine->initialise())
             return false;
         playback = new playback::PlaybackController(
-            *window, *options, prompts, load.playCounts, std::move(engine),
+            startup::playbackWindow(*window), *options, prompts, load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
-        covers = media::CoverArtPanels::attach(*window, &playback->control());
+        startup::wirePlayback(*window, *playback);
+        covers = media::CoverArtPanels::attach(startup::coverArtPlace(*window), &playback->control());
+        startup::wireCovers(*window, *covers);
         covers->loader().setCacheFolder(cache.path());
         window->resize(1100, 760);
         window->show();

@@ -4,8 +4,9 @@
 #include "GuiFixture.h"
 #include "browser/ui/frmMain.h"
 #include "browser/ui/frmMenus.h"
-#include "devicetools/ui/ToolWindows.h"
 #include "export/ExportedPlays.h"
+#include "export/ui/ExportWindows.h"
+#include "startup/app/Wiring.h"
 #include "tests/common/TestFiles.h"
 #include "ui/PromptService.h"
 
@@ -94,8 +95,9 @@ private Q_SLOTS:
         m_out = std::make_unique<QTemporaryDir>();
         m_prompts = std::make_unique<ui::RecordingPromptService>();
         m_window = std::make_unique<browser::frmMain>(m_ipod->load.library, *m_ipod->options, *m_prompts);
-        auto* tools = new devicetools::ToolWindows(*m_window, *m_ipod->options, *m_prompts, {});
-        tools->setDeviceFiles(m_ipod->load.databaseFile, m_ipod->load.playCounts);
+        auto* exports = new exporting::ExportWindows(*m_window, m_ipod->load.library, *m_ipod->options, *m_prompts);
+        startup::wireExportWindows(*m_window, *exports);
+        exports->setDeviceFiles(m_ipod->load.databaseFile, m_ipod->load.playCounts);
         m_ipod->options->SaveOption(u"ExportPlaysDIR"_s, m_out->path());
         m_window->show();
     }

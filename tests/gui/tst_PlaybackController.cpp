@@ -18,10 +18,12 @@
 #include "playback/ui/PlaybackController.h"
 #include "playback/ui/frmDefaultPlayer.h"
 #include "playback/ui/frmPopup.h"
+#include "startup/app/Wiring.h"
 #include "tests/common/FakeOpener.h"
 #include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
@@ -95,8 +97,10 @@ struct Rig
         auto engine = std::make_unique<AudioEngine>(std::move(backend), nullptr);
         if (startPlayers && !engine->initialise())
             return false;
-        playback = new PlaybackController(*window, *options, prompts, load.playCounts, std::move(engine),
+        playback = new PlaybackController(startup::playbackWindow(*window), *options, prompts, load.playCounts,
+                                          std::move(engine),
                                           std::make_unique<clsVolume>(std::make_unique<NullMixer>()));
+        startup::wirePlayback(*window, *playback);
         if (recordPlayers) {
             playback->setPlayerStarter([this](const exporting::PlayerCommand& command) {
                 started.push_back(command);
@@ -203,8 +207,8 @@ private Q_SLOTS:
         QCOMPARE(rig.playback->control().failuresInRow(), 3);
         QCOMPARE(failed.count(), 3);
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("File not found on the iPod"));
-        QVERIFY(rig.playback->statusLabel()->text().contains(QStringLiteral("3 songs in a row")));
-        QVERIFY(rig.playback->statusLabel()->isVisible());
+        QVERIFY(rig.playback->statusText().contains(QStringLiteral("3 songs in a row")));
+        QVERIFY(rig.ui().nowPlaying->lblStatus->isVisible());
         QCOMPARE(rig.ui().fraNow->height(), panel); // the status line had its room already
         QVERIFY(rig.ui().picPause->isHidden());
         QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int> { 2 });
@@ -331,7 +335,7 @@ private Q_SLOTS:
         const QList<QAction*>& items = rig.window->menus().mnuPlayer;
         QCOMPARE(items.size(), 3);
         QCOMPARE(items.at(1)->text(), QStringLiteral("my player"));
-        QCOMPARE(items.at(2)->data().toString(), QString()); // the missing key: an empty path
+        QCOMPARE(items.at(2)->text(), QString()); // the missing key: an empty path, shown as it is
         // The stored default matches its item whatever the letter case.
         QVERIFY(!items.at(0)->isChecked());
         QVERIFY(items.at(1)->isChecked() || player != player.toUpper());
@@ -485,7 +489,9 @@ private Q_SLOTS:
         QVERIFY(rig.make(false));
         // The window of the program: libmpv under the null output, the system mixer.
         auto window = std::make_unique<browser::frmMain>(rig.load.library, *rig.options, rig.prompts);
-        PlaybackController* wired = PlaybackController::attach(*window, rig.load, *rig.options, rig.prompts);
+        PlaybackController* wired = PlaybackController::attach(startup::playbackWindow(*window), rig.load, *rig.options,
+                                                               rig.prompts);
+        startup::wirePlayback(*window, *wired);
         QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted);
         QCOMPARE(wired->volume().source(), VolumeControl::Source::Undecided);
         QTest::qWait(300);
@@ -606,7 +612,7 @@ private Q_SLOTS:
             // Playing says what is missing, in the now-playing area.
             rig.selectRow(0);
             rig.window->picPlay_Click();
-            QTRY_COMPARE(rig.playback->statusLabel()->text(), rig.libraryMissing);
+            QTRY_COMPARE(rig.playback->statusText(), rig.libraryMissing);
             QVERIFY(!rig.ui().picPlay->isHidden());
         }
     }

@@ -9,7 +9,9 @@
 #include "devicetools/ui/ToolWindows.h"
 #include "devicetools/ui/frmiPodHacks.h"
 #include "devicetools/ui/iPodInfo.h"
+#include "export/ui/ExportWindows.h"
 #include "export/ui/frmExtract.h"
+#include "startup/app/Wiring.h"
 #include "tests/common/TestFiles.h"
 #include "ui/PromptService.h"
 
@@ -60,8 +62,11 @@ private Q_SLOTS:
         m_prompts = std::make_unique<ui::RecordingPromptService>();
         m_window = std::make_unique<browser::frmMain>(m_ipod->load.library, *m_ipod->options, *m_prompts);
         m_window->setAttribute(Qt::WA_DeleteOnClose, false);
-        m_toolWindows = new ToolWindows(*m_window, *m_ipod->options, *m_prompts,
+        m_toolWindows = new ToolWindows(startup::toolWindowsPlace(*m_window), *m_ipod->options, *m_prompts,
                                         { prog, u"/nonexistent/quaverly"_s, m_tools->filePath(u"tmp"_s) });
+        startup::wireToolWindows(*m_window, *m_toolWindows);
+        m_exports = new exporting::ExportWindows(*m_window, m_ipod->load.library, *m_ipod->options, *m_prompts);
+        startup::wireExportWindows(*m_window, *m_exports);
         m_window->show();
     }
     void cleanup()
@@ -124,7 +129,7 @@ private Q_SLOTS:
     void extractOpensWithTheSongList()
     {
         m_window->cmdExtract_Click();
-        exporting::frmExtract* extract = m_toolWindows->extractWindow();
+        exporting::frmExtract* extract = m_exports->extractWindow();
         QVERIFY(extract);
         QVERIFY(extract->isVisible());
         QCOMPARE(extract->lstSongs->count(), m_window->songModel().rowCount());
@@ -182,7 +187,9 @@ private Q_SLOTS:
 
         browser::frmMain window(m_ipod->load.library, *m_ipod->options, *m_prompts);
         window.setAttribute(Qt::WA_DeleteOnClose, false);
-        new ToolWindows(window, *m_ipod->options, *m_prompts, { prog, program, m_tools->filePath(u"tmp"_s) });
+        startup::wireToolWindows(window,
+                                 *new ToolWindows(startup::toolWindowsPlace(window), *m_ipod->options, *m_prompts,
+                                                  { prog, program, m_tools->filePath(u"tmp"_s) }));
         window.show();
         window.menus().mnuEject->setChecked(true);
         window.close();
@@ -213,6 +220,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_tools;
     std::unique_ptr<ui::RecordingPromptService> m_prompts;
     std::unique_ptr<browser::frmMain> m_window;
+    exporting::ExportWindows* m_exports = nullptr;
     ToolWindows* m_toolWindows = nullptr;
     QString m_marker;
 };

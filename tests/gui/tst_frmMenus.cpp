@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
@@ -155,6 +156,115 @@ private Q_SLOTS:
         menus.mnuExit2->trigger();
         menus.mnuClose->trigger();
         QCOMPARE(exit.size(), 3);
+    }
+
+    // Each command item, chosen as a user does (its menu popped up, the item
+    // clicked), sends its own intent and no other.
+    void commandItemsSendTheirIntent_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QByteArray>("intent");
+        const auto row = [](const char* menu, const char* item, const char* intent) {
+            QTest::newRow(item) << QString::fromLatin1(menu) << QString::fromLatin1(item) << QByteArray(intent);
+        };
+        row("mnuFIle", "mnuExportPlays", "exportPlaysRequested");
+        row("mnuExtras", "mnuHacks", "hacksRequested");
+        row("mnuExtras", "mnuiPodInfo", "iPodInfoRequested");
+        row("mnuExtras", "mnuCheckForMissing", "missingCheckRequested");
+        row("mnuExtras", "mnuCheckForDuplicates", "duplicatesCheckRequested");
+        row("mnuExtras", "mnuEjectAndClose", "ejectRequested");
+        row("mnuOptions", "mnuSpecColor", "spectrumColourRequested");
+        row("mnuPlayIn", "mnuAddPlayer", "addPlayerRequested");
+        row("mnuPopup", "mnuShow", "showRequested");
+        row("mnuPopup", "mnuPlay", "playRequested");
+        row("mnuPopup", "mnuPrev", "previousRequested");
+        row("mnuPopup", "mnuNext", "nextRequested");
+    }
+    void commandItemsSendTheirIntent()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QString, item);
+        QFETCH(QByteArray, intent);
+        frmMenus menus(*m_pod->options, m_prompts, m_window.get());
+        // Every intent is watched: the item must send the one it names and no other.
+        std::vector<std::unique_ptr<QSignalSpy>> spies;
+        const QMetaObject& meta = frmMenus::staticMetaObject;
+        int wanted = -1;
+        for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+            const QMetaMethod method = meta.method(i);
+            if (method.methodType() != QMetaMethod::Signal)
+                continue;
+            if (method.name() == intent)
+                wanted = int(spies.size());
+            spies.push_back(std::make_unique<QSignalSpy>(&menus, QByteArray("2" + method.methodSignature())));
+        }
+        QVERIFY2(wanted >= 0, intent.constData());
+        auto* popup = m_window->findChild<QMenu*>(menu);
+        auto* action = m_window->findChild<QAction*>(item);
+        QVERIFY(popup && action);
+        QVERIFY(action->isEnabled());
+        popup->popup(QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(popup));
+        QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(action).center());
+        QTRY_COMPARE(spies[size_t(wanted)]->size(), 1);
+        for (size_t i = 0; i < spies.size(); ++i)
+            if (i != size_t(wanted))
+                QVERIFY2(spies[i]->isEmpty(), spies[i]->signal().constData());
+    }
+
+    // Pause can be chosen only while a song plays; the controllers say when.
+    void trayTransportFollowsWhatPlays()
+    {
+        frmMenus menus(*m_pod->options, m_prompts, m_window.get());
+        QVERIFY(menus.mnuPlay->isEnabled());
+        QVERIFY(!menus.mnuPause->isEnabled()); // nothing plays at start
+        QSignalSpy pause(&menus, &frmMenus::pauseRequested);
+        menus.setTransportEnabled(false, true);
+        QVERIFY(!menus.mnuPlay->isEnabled());
+        menus.mnuPause->trigger();
+        QCOMPARE(pause.size(), 1);
+        menus.setNowPlayingText(u"Artist - Title"_s);
+        QCOMPARE(menus.mnuNow->text(), u"Artist - Title"_s);
+    }
+
+    // The players the controller lists become items after "[Default Player]";
+    // each says which it is, and a new list replaces the old one.
+    void playersAreChosenByPlace()
+    {
+        frmMenus menus(*m_pod->options, m_prompts, m_window.get());
+        QSignalSpy chosen(&menus, &frmMenus::playerChosen);
+        menus.setPlayers({ u"VLC"_s, u"mpv"_s });
+        menus.setPlayers({ u"VLC"_s, u"mpv"_s, u"Audacious"_s });
+        QStringList captions;
+        for (QAction* action : menus.mnuPlayIn->actions())
+            captions << action->text();
+        QCOMPARE(captions,
+                 (QStringList { u"[Default Player]"_s, u"VLC"_s, u"mpv"_s, u"Audacious"_s, u"Add New Player..."_s }));
+        menus.mnuPlayer.at(3)->trigger();
+        menus.mnuPlayer.at(0)->trigger();
+        QCOMPARE(chosen.size(), 2);
+        QCOMPARE(chosen.at(0).at(0).toInt(), 3);
+        QCOMPARE(chosen.at(1).at(0).toInt(), 0);
+        menus.setCheckedPlayer(2);
+        for (int i = 0; i < menus.mnuPlayer.size(); ++i)
+            QCOMPARE(menus.mnuPlayer.at(i)->isChecked(), i == 2);
+    }
+
+    // A gone iPod: nothing that reads or writes it can be chosen, and no eject
+    // waits for the close; the stored choice stays as it was.
+    void deviceCommandsGoWithTheIpod()
+    {
+        QVERIFY(m_pod->options->SaveOption(u"mnuEjectOnClose"_s, u"True"_s));
+        frmMenus menus(*m_pod->options, m_prompts, m_window.get());
+        menus.mnuEject->setChecked(true);
+        menus.disableDeviceCommands();
+        QVERIFY(!menus.ejectOnClose());
+        for (const QAction* action : { menus.mnuEjectAndClose, menus.mnuHacks, menus.mnuiPodInfo,
+                                       menus.mnuCheckForMissing, menus.mnuCheckForDuplicates, menus.mnuExtract })
+            QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+        QVERIFY(menus.mnuAbout->isEnabled());
+        QCOMPARE(m_pod->options->GetOption(u"mnuEjectOnClose"_s, {}), u"True"_s);
     }
 
     void aboutNamesTheVersion()

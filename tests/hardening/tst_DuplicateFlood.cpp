@@ -9,6 +9,7 @@
 #include "database/LibraryLoader.h"
 #include "devicetools/ui/ToolWindows.h"
 #include "settings/mdlOptions.h"
+#include "startup/app/Wiring.h"
 #include "tests/common/CliRun.h"
 #include "tests/common/TestFiles.h"
 #include "tools/testwriter/ITunesDBWriter.h"
@@ -98,8 +99,10 @@ private Q_SLOTS:
         settings::mdlOptions options(m_dir.path());
         m_load.library.iPodRoot = m_dir.path();
         browser::frmMain window(m_load.library, options, prompts);
-        new devicetools::ToolWindows(window, options, prompts,
-                                     { m_dir.filePath(u"no-tools"_s), u"/nonexistent/quaverly"_s, m_dir.path() });
+        startup::wireToolWindows(
+            window,
+            *new devicetools::ToolWindows(startup::toolWindowsPlace(window), options, prompts,
+                                          { m_dir.filePath(u"no-tools"_s), u"/nonexistent/quaverly"_s, m_dir.path() }));
         QFile::remove(m_dir.filePath(u"duplicates.txt"_s));
         window.menus().mnuCheckForDuplicates->trigger();
         QCOMPARE(prompts.requests.size(), size_t(1));
