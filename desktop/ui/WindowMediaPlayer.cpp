@@ -74,7 +74,7 @@ void WindowMediaPlayer::play()
 void WindowMediaPlayer::pause()
 {
     if (status() == PlaybackStatus::Playing)
-        m_playback.control().picPause_Click();
+        m_playback.control().pause();
 }
 
 void WindowMediaPlayer::playPause()
@@ -88,17 +88,17 @@ void WindowMediaPlayer::playPause()
 void WindowMediaPlayer::stop()
 {
     if (status() != PlaybackStatus::Stopped)
-        m_playback.control().StopSong();
+        m_playback.control().stopSong();
 }
 
 void WindowMediaPlayer::next()
 {
-    m_playback.control().picNext_Click();
+    m_playback.control().next();
 }
 
 void WindowMediaPlayer::previous()
 {
-    m_playback.control().picPrev_Click();
+    m_playback.control().previous();
 }
 
 void WindowMediaPlayer::seekTo(qint64 positionMs)
@@ -145,7 +145,7 @@ PlaybackStatus WindowMediaPlayer::status() const
 {
     if (m_playing)
         return PlaybackStatus::Playing;
-    return started() && m_playback.control().Paused() ? PlaybackStatus::Paused : PlaybackStatus::Stopped;
+    return started() && m_playback.control().paused() ? PlaybackStatus::Paused : PlaybackStatus::Stopped;
 }
 
 TrackInfo WindowMediaPlayer::track() const

@@ -236,8 +236,8 @@ void PlaybackController::connectControls()
 {
     browser::frmMain* w = &m_window;
     PlayControl* c = m_control;
-    connect(w, &browser::frmMain::playRequested, c, &PlayControl::picPlay_Click);
-    connect(w, &browser::frmMain::openInEmbeddedRequested, c, [c] { c->OpenInEmbedded(false); });
+    connect(w, &browser::frmMain::playRequested, c, &PlayControl::play);
+    connect(w, &browser::frmMain::openInEmbeddedRequested, c, [c] { c->playSelected(false); });
     connect(w, &browser::frmMain::playedHistoryCleared, c, &PlayControl::clearHistory);
     connect(w, &browser::frmMain::openExternalRequested, this, &PlaybackController::cmdOpen_Click);
     connect(w, &browser::frmMain::makePlaylistRequested, this, &PlaybackController::cmdMakeM3u_Click);
@@ -249,9 +249,9 @@ void PlaybackController::connectControls()
             m_popup->close();
     });
     connect(c, &PlayControl::doubleClickActionRequested, w, &browser::frmMain::lstSong_DblClick);
-    connect(m_ui.picPause, &ui::SkinImage::clicked, c, &PlayControl::picPause_Click);
-    connect(m_ui.picNext, &ui::SkinImage::clicked, c, &PlayControl::picNext_Click);
-    connect(m_ui.picPrev, &ui::SkinImage::clicked, c, &PlayControl::picPrev_Click);
+    connect(m_ui.picPause, &ui::SkinImage::clicked, c, &PlayControl::pause);
+    connect(m_ui.picNext, &ui::SkinImage::clicked, c, &PlayControl::next);
+    connect(m_ui.picPrev, &ui::SkinImage::clicked, c, &PlayControl::previous);
     connect(m_ui.PicPosition, &ui::BarControl::dragged, this, &PlaybackController::seek);
     connect(m_ui.picVolume, &ui::BarControl::dragged, this, &PlaybackController::setVolume);
     for (int i = 0; i < m_ui.Ratings.size(); ++i)
@@ -404,7 +404,7 @@ double PlaybackController::volumeFraction() const
 
 void PlaybackController::ShowRatings()
 {
-    const int track = m_control->CurrentI();
+    const int track = m_control->currentTrack();
     const int stars = track >= 0 ? m_control->playCounts().GetRating(track, m_window.library()) : 0;
     for (int i = 0; i < m_ui.Ratings.size(); ++i)
         m_ui.Ratings.at(i)->setElement(i < stars ? ui::SkinElement::StarFull : ui::SkinElement::StarEmpty);
@@ -412,7 +412,7 @@ void PlaybackController::ShowRatings()
 
 void PlaybackController::Ratings_Click(int index)
 {
-    const int track = m_control->CurrentI();
+    const int track = m_control->currentTrack();
     if (track < 0 || m_control->deviceGone())
         return; // nothing is written to an iPod that went away
     database::mdlPlayCountEditor& playCounts = m_control->playCounts();

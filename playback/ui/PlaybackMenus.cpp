@@ -60,9 +60,9 @@ void PlaybackController::connectMenus()
     m_choosePlayer = [this](QWidget* owner) { return ChoosePlayerFile(owner, m_prompts); };
     m_chooseColour = &chooseColour;
     browser::frmMenus& m = m_menus;
-    connect(m.mnuPause, &QAction::triggered, m_control, &PlayControl::picPause_Click);
-    connect(m.mnuNext, &QAction::triggered, m_control, &PlayControl::picNext_Click);
-    connect(m.mnuPrev, &QAction::triggered, m_control, &PlayControl::picPrev_Click);
+    connect(m.mnuPause, &QAction::triggered, m_control, &PlayControl::pause);
+    connect(m.mnuNext, &QAction::triggered, m_control, &PlayControl::next);
+    connect(m.mnuPrev, &QAction::triggered, m_control, &PlayControl::previous);
     connect(m.mnuAddPlayer, &QAction::triggered, this, &PlaybackController::mnuAddPlayer_Click);
     connect(m.mnuPlayer.constFirst(), &QAction::triggered, this, [this] { mnuPlayer_Click(0); });
     connect(&m, &browser::frmMenus::spectrumToggled, this, [this](bool on) {

@@ -183,8 +183,8 @@ private Q_SLOTS:
 
         QTRY_COMPARE_WITH_TIMEOUT(rig.entryField(track, 0), before + 1, 15000);
         QVERIFY(rig.entryField(track, 4) > 3'000'000'000u); // last played stamped
-        QCOMPARE(rig.playback->control().PlayedHistory().constFirst(), t.Path);
-        QTRY_VERIFY(rig.playback->control().PlayedHistory().size() >= 2); // the list goes on
+        QCOMPARE(rig.playback->control().playedHistory().constFirst(), t.Path);
+        QTRY_VERIFY(rig.playback->control().playedHistory().size() >= 2); // the list goes on
         QVERIFY(rig.prompts.requests.empty());
     }
 
@@ -199,7 +199,7 @@ private Q_SLOTS:
         rig.ui().lstSong->setItemSelected(-1, false);
         rig.ui().lstSong->setItemSelected(0, true);
         rig.window->lstSong_DblClick();
-        QTRY_VERIFY_WITH_TIMEOUT(!rig.playback->control().AutoAdvance(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.playback->control().autoAdvance(), 15000);
         QCOMPARE(rig.playback->control().failuresInRow(), 3);
         QCOMPARE(failed.count(), 3);
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("File not found on the iPod"));
@@ -242,7 +242,7 @@ private Q_SLOTS:
 
         rig.selectRow(1);
         rig.window->picPlay_Click();
-        const int track = rig.playback->control().CurrentI();
+        const int track = rig.playback->control().currentTrack();
         QCOMPARE(track, rig.window->songModel().trackAt(1));
         const int databaseStars = rig.load.library.Tracks[size_t(track)].Rating;
         rig.playback->Ratings_Click(2);
@@ -288,7 +288,7 @@ private Q_SLOTS:
         // Rate the song that plays with the real star under the title.
         rig.selectRow(0);
         rig.window->picPlay_Click();
-        QCOMPARE(rig.playback->control().CurrentI(), rated);
+        QCOMPARE(rig.playback->control().currentTrack(), rated);
         const int newStars = databaseStars == 3 ? 2 : 3; // neither the database's nor the iPod's
         QTest::mouseClick(rig.ui().Ratings[newStars - 1], Qt::LeftButton);
         QCOMPARE(rig.fullStars(), newStars);
@@ -628,7 +628,7 @@ private Q_SLOTS:
         QVERIFY(popup->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
         QTest::qWait(100);
         QCOMPARE(QApplication::activeWindow(), rig.window.get());
-        const database::TrackRecord& t = rig.load.library.Tracks[size_t(rig.playback->control().CurrentI())];
+        const database::TrackRecord& t = rig.load.library.Tracks[size_t(rig.playback->control().currentTrack())];
         QCOMPARE(popup->text(), t.Title + QStringLiteral(" - ") + t.Artist);
         popup->ShowPopup(QString(), QString());
         QCOMPARE(popup->text(), QStringLiteral(" - "));
@@ -687,7 +687,7 @@ private Q_SLOTS:
         QVERIFY(rig.make(false));
         rig.playback->control().setShuffleTick(-1);
         QTest::keyPress(rig.ui().chkShuffle, Qt::Key_Shift);
-        QVERIFY(rig.playback->control().ShuffleTick() >= 0);
+        QVERIFY(rig.playback->control().shuffleTick() >= 0);
     }
 
     void playOrderOptionsAreStoredAndRestored()
