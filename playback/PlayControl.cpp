@@ -67,7 +67,7 @@ void PlayControl::play()
         playSelected(false);
         return;
     }
-    m_engine.ResumeSong();
+    m_engine.resume();
     m_paused = false;
     setPlaying(true);
 }
@@ -75,7 +75,7 @@ void PlayControl::play()
 void PlayControl::pause()
 {
     setPlaying(false);
-    m_engine.PauseSong();
+    m_engine.pause();
     m_paused = true;
 }
 
@@ -111,7 +111,7 @@ void PlayControl::startTrack(int trackIndex, bool popup)
 void PlayControl::openTrackFile(const QString& relative, const QString& kind)
 {
     m_counted = false;
-    m_engine.OpenFile(devicePath(relative), kind);
+    m_engine.open(devicePath(relative), kind);
 }
 
 int PlayControl::currentRow() const
@@ -200,9 +200,9 @@ bool PlayControl::playPath(const QString& path)
 
 void PlayControl::seekTo(double fraction)
 {
-    const qint64 length = m_engine.GetLength();
+    const qint64 length = m_engine.lengthMs();
     if (length >= 1)
-        m_engine.SetPosition(std::llround(qBound(0.0, fraction, 1.0) * static_cast<double>(length)));
+        m_engine.seek(std::llround(qBound(0.0, fraction, 1.0) * static_cast<double>(length)));
 }
 
 void PlayControl::stop()
@@ -215,7 +215,7 @@ void PlayControl::stopSong()
     m_autoAdvance = false;
     m_paused = false;
     m_counted = true;
-    m_engine.StopSong();
+    m_engine.stop();
     setPlaying(false);
 }
 
@@ -253,7 +253,7 @@ void PlayControl::countPlay()
 
 void PlayControl::onSongEnded(EndReason reason, PlaybackError error, const QString& path)
 {
-    if (path != m_engine.CurrentFile())
+    if (path != m_engine.currentFile())
         return; // a song that was replaced in the meantime
     if (reason == EndReason::EndOfFile) {
         m_failuresInRow = 0;
@@ -279,10 +279,10 @@ void PlayControl::onSongEnded(EndReason reason, PlaybackError error, const QStri
             return;
         }
     }
-    const QString before = m_engine.CurrentFile();
+    const QString before = m_engine.currentFile();
     if (m_autoAdvance && !m_paused)
         advance();
-    if (m_engine.CurrentFile() == before && m_engine.SongPlaying() != 0)
+    if (m_engine.currentFile() == before && m_engine.playState() != PlayState::Playing)
         setPlaying(false); // nothing new started: show the play button
 }
 

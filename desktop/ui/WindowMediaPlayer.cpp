@@ -61,7 +61,7 @@ qint64 WindowMediaPlayer::lengthMs() const
 {
     if (!started())
         return 0;
-    const qint64 engineLength = m_playback.engine().GetLength();
+    const qint64 engineLength = m_playback.engine().lengthMs();
     return engineLength > 0 ? engineLength : m_playback.control().nowPlaying().lengthMs;
 }
 
@@ -171,7 +171,7 @@ TrackInfo WindowMediaPlayer::track() const
 
 qint64 WindowMediaPlayer::positionMs() const
 {
-    return started() ? m_playback.engine().Position() : 0;
+    return started() ? m_playback.engine().positionMs() : 0;
 }
 
 double WindowMediaPlayer::volume() const

@@ -339,7 +339,7 @@ void PlaybackController::showNowPlaying(const NowPlaying& now, bool popup)
     m_ui.lblGenre->setText(now.genre);
     m_menus.mnuNow->setText(now.artist + QStringLiteral(" - ") + now.title);
     m_ui.lblTime->setText(QStringLiteral("Length: ") + ConvertToTime(now.lengthMs));
-    m_window.setPlayingFile(m_engine->CurrentFile());
+    m_window.setPlayingFile(m_engine->currentFile());
     ShowRatings();
     if (popup && m_menus.mnuSongPopup->isChecked()) {
         if (!m_popup || m_popup->leaving())
@@ -370,10 +370,10 @@ void PlaybackController::showStatus(const QString& message, bool sticky)
 void PlaybackController::tmrPosition_Timer()
 {
     m_ui.picVolume->setFraction(m_volume->fraction());
-    const qint64 length = m_engine->GetLength();
+    const qint64 length = m_engine->lengthMs();
     qint64 elapsed = 0;
     if (length >= 1) {
-        elapsed = m_engine->Position();
+        elapsed = m_engine->positionMs();
         m_ui.PicPosition->setFraction(double(elapsed) / double(length));
     } else {
         m_ui.PicPosition->setFraction(0.0);

@@ -494,7 +494,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // the window comes first
         QTRY_COMPARE_WITH_TIMEOUT(wired->engine().players(), AudioEngine::Players::Ready, 15000);
-        QVERIFY(wired->engine().QuickTimeInstalled());
+        QVERIFY(wired->engine().secondPlayerReady());
         QCOMPARE(wired->volume().source(), VolumeControl::Source::PlayerVolume); // no mixer under the null output
         QVERIFY(rig.prompts.requests.empty());
         auto* video = window->findChild<QWidget*>(QStringLiteral("frmQuicktime"));
@@ -658,7 +658,7 @@ private Q_SLOTS:
         QVERIFY2(!seek.isEmpty(), "pressing on the bar seeks");
         const qint64 target = seek.mid(5).toLongLong();
         QVERIFY(qAbs(target - 125000 / 4) < 125000 / 50); // within a pixel or two of a quarter
-        QCOMPARE(rig.engine().Position(), target);
+        QCOMPARE(rig.engine().positionMs(), target);
     }
 
     void trayItemsFollowPlayback()
@@ -676,7 +676,7 @@ private Q_SLOTS:
         QVERIFY(!rig.ui().picPlay->isHidden() && rig.ui().picPause->isHidden());
         menus.mnuNext->trigger();
         QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int> { 1 });
-        QCOMPARE(rig.engine().CurrentFile(),
+        QCOMPARE(rig.engine().currentFile(),
                  rig.playback->control().devicePath(
                      rig.load.library.Tracks[size_t(rig.window->songModel().trackAt(1))].Path));
     }
