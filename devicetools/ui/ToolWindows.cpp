@@ -214,7 +214,7 @@ void ToolWindows::ExportPlays()
 
 void ToolWindows::ProcessEject()
 {
-    if (m_ejectTried || !m_eject.BeginEject())
+    if (m_ejectTried || !m_eject.begin())
         return;
     m_window.SaveOptions(); // every preference is on the iPod before the chain starts
     m_window.hide();
@@ -229,7 +229,7 @@ void ToolWindows::mainClosing()
         if (tool)
             tool->close();
     }
-    if (m_ejectTried || !m_window.menus().mnuEject->isChecked() || !m_eject.BeginEject())
+    if (m_ejectTried || !m_window.menus().mnuEject->isChecked() || !m_eject.begin())
         return;
     startEject(); // the options were saved by the close handling just before
 }
@@ -237,7 +237,7 @@ void ToolWindows::mainClosing()
 void ToolWindows::startEject()
 {
     m_ejectTried = true;
-    const EjectResult result = m_eject.ProcessEject(root());
+    const EjectResult result = m_eject.start(root());
     const QString problem = EjectErrorText(result.error);
     if (!problem.isEmpty())
         m_prompts.show(QStringLiteral("Eject Failed!"), problem, ui::PromptIcon::Critical);
