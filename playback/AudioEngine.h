@@ -14,19 +14,19 @@ enum class PlayState { NotPlaying, Playing };
 /// and state questions about it. Songs go to one of two players by the
 /// routing rule (UsesSecondPlayer): the audio player, or the second player
 /// for video, protected and Audible files, which can show video in a window
-/// (setVideoWindow). After open every request goes to the player that
+/// (setVideoWindow). After open() every request goes to the player that
 /// plays; callers never need to know which one it is.
 ///
 /// Units: positions and lengths in whole milliseconds (64-bit). All calls
 /// run on the owner's thread and return at once; opening is asynchronous,
-/// and a song counts as playing from open on until it ends or fails.
-/// Replacing a song by another open announces nothing for the old one.
+/// and a song counts as playing from open() on until it ends or fails.
+/// Replacing a song by another open() announces nothing for the old one.
 ///
 /// Starting the players (loading libmpv, creating the players) takes tens of
 /// milliseconds, so it happens only when needed: initialise() does it at
 /// once on the calling thread (command-line tools); startPlayers() does it on
 /// a worker thread and announces playersStarted (the window, after it is
-/// shown); and the first open starts them in the background by itself,
+/// shown); and the first open() starts them in the background by itself,
 /// playing the song once they are up. Until then the song reads as loading,
 /// and pause, resume and seeks are kept for it. Volume, band levels and the
 /// video window may be set at any time; they reach the players once started.
@@ -63,7 +63,7 @@ public:
     void pause();
     void resume();
     /// Stops the current song and lets go of its file; nothing is announced
-    /// for it. Afterwards nothing plays (state Idle) until the next open.
+    /// for it. Afterwards nothing plays (state Idle) until the next open().
     void stop();
     /// Playing position; kept while paused; 0 when nothing plays. During a
     /// seek it answers the target.
@@ -103,7 +103,7 @@ Q_SIGNALS:
     void trayMenuChanged(bool pauseEnabled, bool playEnabled);
     void stateChanged(quaverly::playback::BackendState state);
     void bandLevelsChanged(const QList<double>& levelsDb);
-    /// The players were started (startPlayers, or the first open); `ok`
+    /// The players were started (startPlayers, or the first open()); `ok`
     /// is false when nothing can be played.
     void playersStarted(bool ok);
 
@@ -137,10 +137,10 @@ private:
     bool m_audioReady = false;
     bool m_secondReady = false;
     bool m_secondActive = false;
-    bool m_opened = false;     // open was called at least once
+    bool m_opened = false;     // open() was called at least once
     bool m_failedHere = false; // the current song failed before reaching a player
     bool m_protected = false;  // the current song is a protected one
-    quint64 m_generation = 0;  // counts open calls
+    quint64 m_generation = 0;  // counts open() calls
     QString m_currentFile;
     PlaybackError m_lastError = PlaybackError::None;
     QList<double> m_bandLevels;

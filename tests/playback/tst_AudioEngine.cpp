@@ -183,7 +183,7 @@ private Q_SLOTS:
         QSignalSpy ended(f.engine.get(), &AudioEngine::songEnded);
         QSignalSpy tray(f.engine.get(), &AudioEngine::trayMenuChanged);
         f.engine->open(path, kind);
-        QCOMPARE(ended.count(), 0); // never from inside open
+        QCOMPARE(ended.count(), 0); // never from inside open()
         QCOMPARE(f.engine->currentFile(), path);
         QCOMPARE(tray.count(), 1);
         QCOMPARE(tray.at(0), (QList<QVariant> { true, false })); // Pause enabled, as for any opened song
