@@ -61,12 +61,12 @@ int BrowserState::playlistOfSourceRow(int row) const
     return row >= 0 && at(row) < m_sourcePlaylists.size() ? m_sourcePlaylists[at(row)] : -1;
 }
 
-bool BrowserState::InSource(int track) const
+bool BrowserState::inSource(int track) const
 {
     return track >= 0 && at(track) < m_inSource.size() && m_inSource[at(track)] != 0;
 }
 
-void BrowserState::lstSource_Click(int row)
+void BrowserState::selectSource(int row)
 {
     const int playlist = playlistOfSourceRow(row);
     if (playlist < 0)
@@ -102,17 +102,17 @@ void BrowserState::lstSource_Click(int row)
     fillRows();
 }
 
-void BrowserState::lstGenre_Click(int current, const std::vector<int>& selectedRows)
+void BrowserState::selectGenres(int current, const std::vector<int>& selectedRows)
 {
     clickStage(1, current, selectedRows);
 }
 
-void BrowserState::lstArtist_Click(int current, const std::vector<int>& selectedRows)
+void BrowserState::selectArtists(int current, const std::vector<int>& selectedRows)
 {
     clickStage(2, current, selectedRows);
 }
 
-void BrowserState::lstAlbum_Click(int current, const std::vector<int>& selectedRows)
+void BrowserState::selectAlbums(int current, const std::vector<int>& selectedRows)
 {
     clickStage(3, current, selectedRows);
 }
@@ -264,11 +264,11 @@ void BrowserState::setRating(int track, int stars)
     SetShownRating(m_library, m_ratings, track, stars);
 }
 
-BrowserState::SearchOutcome BrowserState::txtSearch_Change(const QString& query)
+BrowserState::SearchOutcome BrowserState::setSearchText(const QString& query)
 {
     SearchOutcome outcome;
     if (IsScreenJumpQuery(query)) {
-        outcome = txtSearch_Change(QString());
+        outcome = setSearchText(QString());
         outcome.screenJumpPrompt = true;
         return outcome;
     }
@@ -291,12 +291,12 @@ BrowserState::SearchOutcome BrowserState::txtSearch_Change(const QString& query)
     return outcome;
 }
 
-QString BrowserState::cmdJump_Click(const QString& playingUinText)
+QString BrowserState::jumpToPlaying(const QString& playingUinText)
 {
-    txtSearch_Change(playingUinText);
+    setSearchText(playingUinText);
     if (m_rows.empty()) {
         selectFirstSource();
-        txtSearch_Change(playingUinText);
+        setSearchText(playingUinText);
     }
     return m_query;
 }

@@ -22,9 +22,9 @@ inline constexpr int kAllRow = 0;
 
 /// The main window's four-stage browser without widgets: the source list (the
 /// iPod's playlists), then genres, artists and albums, and the song rows they
-/// select. The windows forward list events to the click calls below and show
+/// select. The windows forward list events to the select calls below and show
 /// entries() and songRows() afterwards; every call runs the whole cascade to
-/// its right, so after a click every list to the right holds "[All]" selected.
+/// its right, so after a selection every list to the right holds "[All]" selected.
 ///
 /// Rows of the source list are 0 for the master playlist, then the other
 /// playlists sorted by name. Rows of the genre, artist and album lists are 0
@@ -52,12 +52,12 @@ public:
     [[nodiscard]] bool sortRows() const { return m_sortRows; }
 
     // The four steps. Out-of-range rows are ignored.
-    void lstSource_Click(int row);
-    void lstGenre_Click(int current, const std::vector<int>& selectedRows);
-    void lstArtist_Click(int current, const std::vector<int>& selectedRows);
-    void lstAlbum_Click(int current, const std::vector<int>& selectedRows);
+    void selectSource(int row);
+    void selectGenres(int current, const std::vector<int>& selectedRows);
+    void selectArtists(int current, const std::vector<int>& selectedRows);
+    void selectAlbums(int current, const std::vector<int>& selectedRows);
     /// Selects source row 0 and runs the whole cascade, as at start.
-    void selectFirstSource() { lstSource_Click(0); }
+    void selectFirstSource() { selectSource(0); }
 
     /// The texts of a list as shown (with "[All]" first except in the source list).
     [[nodiscard]] const QStringList& entries(BrowserList list) const;
@@ -68,18 +68,18 @@ public:
     [[nodiscard]] int findEntry(BrowserList list, const QString& text) const;
 
     /// The index into Library::Playlists of the source selected last (0 at start).
-    [[nodiscard]] int SelectedSource() const { return m_selectedSource; }
+    [[nodiscard]] int selectedSource() const { return m_selectedSource; }
     /// The playlist index behind a source row, or -1.
     [[nodiscard]] int playlistOfSourceRow(int row) const;
     /// True when the track's UIN is a member of the selected source.
-    [[nodiscard]] bool InSource(int track) const;
+    [[nodiscard]] bool inSource(int track) const;
 
     /// The track sets of the stages, in the order they were collected.
-    [[nodiscard]] const std::vector<int>& SourceTracks() const { return m_stageTracks[0]; }
-    [[nodiscard]] const std::vector<int>& GenreTracks() const { return m_stageTracks[1]; }
-    [[nodiscard]] const std::vector<int>& ArtistTracks() const { return m_stageTracks[2]; }
+    [[nodiscard]] const std::vector<int>& sourceTracks() const { return m_stageTracks[0]; }
+    [[nodiscard]] const std::vector<int>& genreTracks() const { return m_stageTracks[1]; }
+    [[nodiscard]] const std::vector<int>& artistTracks() const { return m_stageTracks[2]; }
     /// The tracks of the album selection, before sorting and search.
-    [[nodiscard]] const std::vector<int>& AlbumTracks() const { return m_stageTracks[3]; }
+    [[nodiscard]] const std::vector<int>& albumTracks() const { return m_stageTracks[3]; }
 
     /// The song rows as shown: track indexes in row order.
     [[nodiscard]] const std::vector<int>& songRows() const { return m_rows; }
@@ -108,13 +108,13 @@ public:
     /// before (starts with it) narrows the rows shown; any other query first
     /// rebuilds the rows from the album selection. Words are split at single
     /// blanks; a row stays when every word is in some cell, ignoring case.
-    SearchOutcome txtSearch_Change(const QString& query);
+    SearchOutcome setSearchText(const QString& query);
     /// The query in effect (emptied by every browser click).
     [[nodiscard]] const QString& searchText() const { return m_query; }
 
     /// Jump to the playing song: searches for its UIN text; when no row is left,
     /// selects the master source and searches again. Answers the new query.
-    QString cmdJump_Click(const QString& playingUinText);
+    QString jumpToPlaying(const QString& playingUinText);
 
     [[nodiscard]] const TrackKeys& keys() const { return m_keys; }
 

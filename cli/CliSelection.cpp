@@ -35,11 +35,11 @@ bool clickNames(BrowserState& browser, BrowserList list, const QStringList& valu
         }
         selected.push_back(row);
         if (list == BrowserList::Genre)
-            browser.lstGenre_Click(row, selected);
+            browser.selectGenres(row, selected);
         else if (list == BrowserList::Artist)
-            browser.lstArtist_Click(row, selected);
+            browser.selectArtists(row, selected);
         else
-            browser.lstAlbum_Click(row, selected);
+            browser.selectAlbums(row, selected);
     }
     return true;
 }
@@ -76,13 +76,13 @@ std::optional<std::vector<int>> resolveSelection(const database::Library& librar
             return std::nullopt;
         }
     }
-    browser.lstSource_Click(sourceRow);
+    browser.selectSource(sourceRow);
     if (!clickNames(browser, BrowserList::Genre, parser.values(kGenre), error)
         || !clickNames(browser, BrowserList::Artist, parser.values(kArtist), error)
         || !clickNames(browser, BrowserList::Album, parser.values(kAlbum), error))
         return std::nullopt;
     if (parser.isSet(kSearch))
-        browser.txtSearch_Change(parser.value(kSearch));
+        browser.setSearchText(parser.value(kSearch));
     return browser.songRows();
 }
 

@@ -248,7 +248,7 @@ int runExtract(const QStringList& args)
     options.writeCovers = parser.isSet(covers);
     if (options.writeTags)
         options.ratings = loaded->playCounts.GetAllRatings(library);
-    const ExtractPlan plan = exporting::SongExtractor(library).Plan(*rows, parser.value(to), templateText, options);
+    const ExtractPlan plan = exporting::SongExtractor(library).makePlan(*rows, parser.value(to), templateText, options);
     if (parser.isSet(dryRun))
         return printPlan(plan, parser.isSet(json));
 
@@ -256,7 +256,7 @@ int runExtract(const QStringList& args)
     catchInterrupts();
     QElapsedTimer elapsed;
     elapsed.start();
-    const ExtractReport report = exporting::SongExtractor::Run(plan, [&](const ExtractProgress& progress) {
+    const ExtractReport report = exporting::SongExtractor::run(plan, [&](const ExtractProgress& progress) {
         line.show(progress);
         return g_interrupted == 0;
     });

@@ -125,8 +125,8 @@ int play(const Song& song, const QString& audioOut)
             status = kExitOk;
             QCoreApplication::quit();
         } else if (++ticks % 5 == 0 && engine.state() == playback::BackendState::Playing) {
-            const qint64 length = engine.GetLength();
-            printLine(clock(engine.Position()) + QStringLiteral(" / ")
+            const qint64 length = engine.lengthMs();
+            printLine(clock(engine.positionMs()) + QStringLiteral(" / ")
                       + (length > 0 ? clock(length) : QStringLiteral("?")));
             std::fflush(stdout); // one line a second, also into a pipe
         }
@@ -142,7 +142,7 @@ int play(const Song& song, const QString& audioOut)
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, &previousInt);
     ::sigaction(SIGTERM, &action, &previousTerm);
-    engine.OpenFile(song.path, song.kind);
+    engine.open(song.path, song.kind);
     QCoreApplication::exec();
     ::sigaction(SIGINT, &previousInt, nullptr);
     ::sigaction(SIGTERM, &previousTerm, nullptr);

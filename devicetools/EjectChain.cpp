@@ -81,7 +81,7 @@ QString EjectChain::copyTool(EjectResult& result) const
     return path;
 }
 
-bool EjectChain::BeginEject()
+bool EjectChain::begin()
 {
     if (m_state != State::Idle)
         return false;
@@ -89,7 +89,7 @@ bool EjectChain::BeginEject()
     return true;
 }
 
-EjectResult EjectChain::ProcessEject(const QString& iPodRoot)
+EjectResult EjectChain::start(const QString& iPodRoot)
 {
     EjectResult result;
     if (m_state == State::Started) {

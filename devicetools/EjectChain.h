@@ -50,8 +50,8 @@ struct EjectResult
 /// most once per run. The window's eject runs the close handling, whose own
 /// "eject on close" check must then see the flag set:
 ///
-///     if (!chain.BeginEject()) return;   // flag set before the close handling
-///     flush preferences; close handling; result = chain.ProcessEject(root); ...
+///     if (!chain.begin()) return;   // flag set before the close handling
+///     flush preferences; close handling; result = chain.start(root); ...
 ///
 /// The caller flushes the preferences before, and closes the program after.
 class EjectChain
@@ -69,15 +69,15 @@ public:
 
     explicit EjectChain(Paths paths);
 
-    /// True from BeginEject (or a successful ProcessEject) on.
-    [[nodiscard]] bool EjectInProgress() const { return m_state != State::Idle; }
+    /// True from begin (or a successful start) on.
+    [[nodiscard]] bool inProgress() const { return m_state != State::Idle; }
     /// Sets the flag; false when it was set already (an eject is under way).
-    [[nodiscard]] bool BeginEject();
+    [[nodiscard]] bool begin();
     /// Starts the chain for the iPod mounted at `iPodRoot` (beginning the eject
-    /// when BeginEject was not called). A chain already started answers
+    /// when begin was not called). A chain already started answers
     /// AlreadyInProgress and nothing happens. When the start fails the flag is
     /// cleared again, so the user may try once more.
-    [[nodiscard]] EjectResult ProcessEject(const QString& iPodRoot);
+    [[nodiscard]] EjectResult start(const QString& iPodRoot);
 
 private:
     [[nodiscard]] QString copyTool(EjectResult& result) const;

@@ -107,8 +107,8 @@ SongExtractor::SongExtractor(const database::Library& library)
 {
 }
 
-ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QString& targetDir,
-                                const QString& nameTemplate, const ExtractOptions& options) const
+ExtractPlan SongExtractor::makePlan(const std::vector<int>& trackIndexes, const QString& targetDir,
+                                    const QString& nameTemplate, const ExtractOptions& options) const
 {
     ExtractPlan plan;
     plan.targetDir = cleanTarget(targetDir);
@@ -151,7 +151,7 @@ ExtractPlan SongExtractor::Plan(const std::vector<int>& trackIndexes, const QStr
     return plan;
 }
 
-ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressFn& progress)
+ExtractReport SongExtractor::run(const ExtractPlan& plan, const ExtractProgressFn& progress)
 {
     ExtractReport report;
     report.total = static_cast<int>(plan.jobs.size());
@@ -224,10 +224,10 @@ ExtractReport SongExtractor::Run(const ExtractPlan& plan, const ExtractProgressF
     return report;
 }
 
-ExtractReport SongExtractor::StartExtract(const std::vector<int>& trackIndexes, const QString& targetDir,
-                                          const QString& nameTemplate, const ExtractProgressFn& progress) const
+ExtractReport SongExtractor::extract(const std::vector<int>& trackIndexes, const QString& targetDir,
+                                     const QString& nameTemplate, const ExtractProgressFn& progress) const
 {
-    return Run(Plan(trackIndexes, targetDir, nameTemplate), progress);
+    return run(makePlan(trackIndexes, targetDir, nameTemplate), progress);
 }
 
 QString describeError(ExtractError error, int systemError)

@@ -107,8 +107,8 @@ struct ExtractProgress
 using ExtractProgressFn = std::function<bool(const ExtractProgress& progress)>;
 
 /// Copies songs off the iPod into a folder tree named by a template.
-/// Plan() only reads the library (it may run on a worker thread while the
-/// library is not changed); Run() works on the plan alone, synchronously. A failing song
+/// makePlan() only reads the library (it may run on a worker thread while the
+/// library is not changed); run() works on the plan alone, synchronously. A failing song
 /// is recorded and skipped, never fatal; a cancelled run keeps the songs
 /// already copied and leaves no partial file.
 class SongExtractor
@@ -124,19 +124,19 @@ public:
     /// fails with TargetInsideIpod when the target folder lies on the iPod.
     /// Lists each iPod folder once, whatever the number of songs.
     /// With `options.writeTags` each job carries the tags for its copy.
-    [[nodiscard]] ExtractPlan Plan(const std::vector<int>& trackIndexes, const QString& targetDir,
-                                   const QString& nameTemplate, const ExtractOptions& options = {}) const;
+    [[nodiscard]] ExtractPlan makePlan(const std::vector<int>& trackIndexes, const QString& targetDir,
+                                       const QString& nameTemplate, const ExtractOptions& options = {}) const;
 
     /// Copies the plan's songs in order. Never replaces a file: a name taken
     /// since the plan was made passes to the next free " (n)".
     /// Tags go into each copy before it takes its name; a copy TagLib cannot
     /// tag is kept and listed. Then, when the plan asks, each album folder
     /// gets a cover (CopyExtras.h). The songs on the iPod are only read.
-    [[nodiscard]] static ExtractReport Run(const ExtractPlan& plan, const ExtractProgressFn& progress = {});
+    [[nodiscard]] static ExtractReport run(const ExtractPlan& plan, const ExtractProgressFn& progress = {});
 
-    /// Plan() then Run().
-    [[nodiscard]] ExtractReport StartExtract(const std::vector<int>& trackIndexes, const QString& targetDir,
-                                             const QString& nameTemplate, const ExtractProgressFn& progress = {}) const;
+    /// makePlan() then run().
+    [[nodiscard]] ExtractReport extract(const std::vector<int>& trackIndexes, const QString& targetDir,
+                                        const QString& nameTemplate, const ExtractProgressFn& progress = {}) const;
 
 private:
     const database::Library& m_library;

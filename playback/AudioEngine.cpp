@@ -151,10 +151,10 @@ void AudioEngine::finishStart()
 
 AudioBackend* AudioEngine::active() const
 {
-    return m_quickTimeActive ? m_second.get() : m_audio.get();
+    return m_secondActive ? m_second.get() : m_audio.get();
 }
 
-void AudioEngine::OpenFile(const QString& path, const QString& kind)
+void AudioEngine::open(const QString& path, const QString& kind)
 {
     m_currentFile = path;
     ++m_generation;
@@ -163,9 +163,9 @@ void AudioEngine::OpenFile(const QString& path, const QString& kind)
     m_lastError = PlaybackError::None;
     m_protected = IsCopyProtected(path, kind);
     m_pending = false;
-    if (m_quickTimeActive) {
+    if (m_secondActive) {
         m_second->stop();
-        m_quickTimeActive = false;
+        m_secondActive = false;
     }
     if (m_audioReady)
         m_audio->stop();
@@ -195,7 +195,7 @@ void AudioEngine::route(const QString& path, const QString& kind)
         failLater(PlaybackError::FileNotFound);
     } else if (UsesSecondPlayer(path, kind)) {
         if (m_secondReady) {
-            m_quickTimeActive = true;
+            m_secondActive = true;
             m_second->open(path);
         } else {
             failLater(m_protected ? PlaybackError::CopyProtected : PlaybackError::PlayerUnavailable);
@@ -212,7 +212,7 @@ void AudioEngine::failLater(PlaybackError error)
     m_failedHere = true;
     Q_EMIT stateChanged(BackendState::Failed);
     // Announced from the event loop, as a player would, so that a caller that
-    // opens the next song from songEnded never runs inside its own OpenFile.
+    // opens the next song from songEnded never runs inside its own open.
     const quint64 generation = m_generation;
     QMetaObject::invokeMethod(
         this,
@@ -235,7 +235,7 @@ void AudioEngine::onFinished(AudioBackend* backend, PlaybackError error)
     Q_EMIT songEnded(reason, error, m_currentFile);
 }
 
-void AudioEngine::PauseSong()
+void AudioEngine::pause()
 {
     Q_EMIT trayMenuChanged(false, true);
     if (m_pending)
@@ -244,7 +244,7 @@ void AudioEngine::PauseSong()
         active()->pause();
 }
 
-void AudioEngine::ResumeSong()
+void AudioEngine::resume()
 {
     Q_EMIT trayMenuChanged(true, false);
     if (m_pending)
@@ -253,7 +253,7 @@ void AudioEngine::ResumeSong()
         active()->resume();
 }
 
-void AudioEngine::StopSong()
+void AudioEngine::stop()
 {
     ++m_generation; // a failure still queued for the song is dropped
     if (m_pending)
@@ -262,7 +262,7 @@ void AudioEngine::StopSong()
         active()->stop();
     m_opened = false;
     m_failedHere = false;
-    m_quickTimeActive = false;
+    m_secondActive = false;
     if (!m_bandLevels.isEmpty()) {
         m_bandLevels.clear();
         Q_EMIT bandLevelsChanged(m_bandLevels);
@@ -281,19 +281,19 @@ BackendState AudioEngine::state() const
     return active()->state();
 }
 
-qint64 AudioEngine::Position() const
+qint64 AudioEngine::positionMs() const
 {
     const BackendState now = state();
     return now == BackendState::Playing || now == BackendState::Paused ? active()->positionMs() : 0;
 }
 
-qint64 AudioEngine::GetLength() const
+qint64 AudioEngine::lengthMs() const
 {
     const BackendState now = state();
     return now == BackendState::Playing || now == BackendState::Paused ? active()->durationMs() : 0;
 }
 
-void AudioEngine::SetPosition(qint64 ms)
+void AudioEngine::seek(qint64 ms)
 {
     if (m_pending)
         m_pendingSeekMs = qMax<qint64>(0, ms);
@@ -301,15 +301,15 @@ void AudioEngine::SetPosition(qint64 ms)
         active()->seek(ms);
 }
 
-int AudioEngine::SongPlaying() const
+PlayState AudioEngine::playState() const
 {
     const BackendState now = state();
-    return now == BackendState::Playing || now == BackendState::Loading ? 0 : -1;
+    return now == BackendState::Playing || now == BackendState::Loading ? PlayState::Playing : PlayState::NotPlaying;
 }
 
 QString AudioEngine::errorText() const
 {
-    if (m_players == Players::Unavailable && (!m_opened || !m_quickTimeActive))
+    if (m_players == Players::Unavailable && (!m_opened || !m_secondActive))
         return m_unavailableText;
     if (m_players != Players::Ready && m_players != Players::Unavailable)
         return {};

@@ -39,7 +39,7 @@ PlayControl::PlayControl(AudioEngine& engine, const database::Library& library, 
     connect(&m_engine, &AudioEngine::songEnded, this, &PlayControl::onSongEnded);
 }
 
-int PlayControl::CurrentI() const
+int PlayControl::currentTrack() const
 {
     return m_now.trackIndex >= 0 && m_now.trackIndex < m_library.TrackCount() ? m_now.trackIndex : -1;
 }
@@ -56,7 +56,7 @@ void PlayControl::setPlaying(bool playing)
     Q_EMIT playingChanged(playing);
 }
 
-void PlayControl::picPlay_Click()
+void PlayControl::play()
 {
     if (m_songs.selectedRows().empty() || refusedForGoneDevice())
         return;
@@ -64,22 +64,22 @@ void PlayControl::picPlay_Click()
     // Resume only what is really paused: after a pause on a song that had
     // already ended or failed there is nothing to resume, so play afresh.
     if (!m_paused || m_engine.state() != BackendState::Paused) {
-        OpenInEmbedded(false);
+        playSelected(false);
         return;
     }
-    m_engine.ResumeSong();
+    m_engine.resume();
     m_paused = false;
     setPlaying(true);
 }
 
-void PlayControl::picPause_Click()
+void PlayControl::pause()
 {
     setPlaying(false);
-    m_engine.PauseSong();
+    m_engine.pause();
     m_paused = true;
 }
 
-void PlayControl::OpenInEmbedded(bool keepHistory)
+void PlayControl::playSelected(bool keepHistory)
 {
     if (refusedForGoneDevice())
         return;
@@ -103,15 +103,15 @@ void PlayControl::startTrack(int trackIndex, bool popup)
     const database::TrackRecord& t = m_library.Tracks[static_cast<size_t>(trackIndex)];
     m_now = NowPlaying { trackIndex, t.UIN, t.Title, t.Artist, t.Album, t.Genre, t.Length };
     m_paused = false;
-    PlayFile(t.Path, t.FileType);
+    openTrackFile(t.Path, t.FileType);
     setPlaying(true);
     Q_EMIT nowPlayingChanged(m_now, popup);
 }
 
-void PlayControl::PlayFile(const QString& relative, const QString& kind)
+void PlayControl::openTrackFile(const QString& relative, const QString& kind)
 {
     m_counted = false;
-    m_engine.OpenFile(devicePath(relative), kind);
+    m_engine.open(devicePath(relative), kind);
 }
 
 int PlayControl::currentRow() const
@@ -122,7 +122,7 @@ int PlayControl::currentRow() const
     return selected.empty() ? -1 : selected.front();
 }
 
-void PlayControl::picNext_Click()
+void PlayControl::next()
 {
     m_failuresInRow = 0;
     advance();
@@ -131,7 +131,7 @@ void PlayControl::picNext_Click()
 void PlayControl::advance()
 {
     if (m_repeat && m_repeatOne) {
-        OpenInEmbedded(false);
+        playSelected(false);
         return;
     }
     if (m_songs.selectedRows().empty())
@@ -145,7 +145,7 @@ void PlayControl::advance()
             // Repeat all starts the list again and goes on from there.
             m_songs.setRowSelected(current, false);
             m_songs.setRowSelected(0, true);
-            OpenInEmbedded(false);
+            playSelected(false);
         } else {
             m_autoAdvance = false;
         }
@@ -154,15 +154,15 @@ void PlayControl::advance()
     m_songs.setRowSelected(current, false);
     const int next = m_shuffle ? ShuffleRow(ShuffleSeed(m_shuffleTick, m_now.uin), rows) : current + 1;
     m_songs.setRowSelected(next, true);
-    OpenInEmbedded(false);
+    playSelected(false);
 }
 
-void PlayControl::picPrev_Click()
+void PlayControl::previous()
 {
     m_failuresInRow = 0;
     if (m_history.size() >= 2) {
         m_history.removeLast();
-        FindAndPlay(m_history.constLast());
+        playPath(m_history.constLast());
         return;
     }
     const std::vector<int> selected = m_songs.selectedRows();
@@ -174,7 +174,7 @@ void PlayControl::picPrev_Click()
     Q_EMIT doubleClickActionRequested();
 }
 
-bool PlayControl::FindAndPlay(const QString& path)
+bool PlayControl::playPath(const QString& path)
 {
     if (refusedForGoneDevice())
         return false;
@@ -200,9 +200,9 @@ bool PlayControl::FindAndPlay(const QString& path)
 
 void PlayControl::seekTo(double fraction)
 {
-    const qint64 length = m_engine.GetLength();
+    const qint64 length = m_engine.lengthMs();
     if (length >= 1)
-        m_engine.SetPosition(std::llround(qBound(0.0, fraction, 1.0) * static_cast<double>(length)));
+        m_engine.seek(std::llround(qBound(0.0, fraction, 1.0) * static_cast<double>(length)));
 }
 
 void PlayControl::stop()
@@ -210,16 +210,16 @@ void PlayControl::stop()
     m_autoAdvance = false;
 }
 
-void PlayControl::StopSong()
+void PlayControl::stopSong()
 {
     m_autoAdvance = false;
     m_paused = false;
     m_counted = true;
-    m_engine.StopSong();
+    m_engine.stop();
     setPlaying(false);
 }
 
-void PlayControl::DeviceGone(const QString& reason)
+void PlayControl::setDeviceGone(const QString& reason)
 {
     m_goneReason = reason.isEmpty() ? QStringLiteral("The iPod is not there any more") : reason;
     m_counted = true; // whatever was playing is not written as played
@@ -239,7 +239,7 @@ void PlayControl::countPlay()
     if (m_counted || deviceGone())
         return;
     m_counted = true;
-    const int index = CurrentI();
+    const int index = currentTrack();
     if (index < 0) {
         Q_EMIT playCounted(index, database::PlayCountError::BadIndex);
         return;
@@ -253,7 +253,7 @@ void PlayControl::countPlay()
 
 void PlayControl::onSongEnded(EndReason reason, PlaybackError error, const QString& path)
 {
-    if (path != m_engine.CurrentFile())
+    if (path != m_engine.currentFile())
         return; // a song that was replaced in the meantime
     if (reason == EndReason::EndOfFile) {
         m_failuresInRow = 0;
@@ -279,10 +279,10 @@ void PlayControl::onSongEnded(EndReason reason, PlaybackError error, const QStri
             return;
         }
     }
-    const QString before = m_engine.CurrentFile();
+    const QString before = m_engine.currentFile();
     if (m_autoAdvance && !m_paused)
         advance();
-    if (m_engine.CurrentFile() == before && m_engine.SongPlaying() != 0)
+    if (m_engine.currentFile() == before && m_engine.playState() != PlayState::Playing)
         setPlaying(false); // nothing new started: show the play button
 }
 

@@ -66,18 +66,18 @@ public:
     [[nodiscard]] bool repeat() const { return m_repeat; }
     [[nodiscard]] bool repeatOne() const { return m_repeatOne; }
     [[nodiscard]] bool shuffle() const { return m_shuffle; }
-    [[nodiscard]] qint64 ShuffleTick() const { return m_shuffleTick; }
+    [[nodiscard]] qint64 shuffleTick() const { return m_shuffleTick; }
 
     /// Play (or resume when paused); nothing without a selected row.
-    void picPlay_Click();
-    void picPause_Click();
-    void picNext_Click();
-    void picPrev_Click();
+    void play();
+    void pause();
+    void next();
+    void previous();
     /// Plays the first selected row; `keepHistory` leaves the history as it is.
-    void OpenInEmbedded(bool keepHistory);
+    void playSelected(bool keepHistory);
     /// Plays the library track with the relative path `path` (any case) and
     /// selects the rows that hold it. Answers false when no track has it.
-    bool FindAndPlay(const QString& path);
+    bool playPath(const QString& path);
     /// The double-click action starts afresh.
     void clearHistory() { m_history.clear(); }
     /// Moves the song to `fraction` (0..1) of its length.
@@ -87,20 +87,20 @@ public:
     /// Stops the song (the player lets go of its file) and the automatic
     /// advance; the song does not count as played. Play then starts the
     /// selected song afresh.
-    void StopSong();
+    void stopSong();
     /// The iPod went away (unmounted from outside): from now on no song is
     /// started (a start is refused with playbackFailed(`reason`)) and nothing
     /// more is written to its Play Counts file. A remounted iPod is opened
     /// afresh, so this is not undone.
-    void DeviceGone(const QString& reason);
+    void setDeviceGone(const QString& reason);
     [[nodiscard]] bool deviceGone() const { return !m_goneReason.isEmpty(); }
 
     /// The library index of the playing track (by its UIN), -1 for none.
-    [[nodiscard]] int CurrentI() const;
-    [[nodiscard]] bool Paused() const { return m_paused; }
-    [[nodiscard]] bool AutoAdvance() const { return m_autoAdvance; }
-    [[nodiscard]] int NowPlayingRow() const { return m_nowPlayingRow; }
-    [[nodiscard]] const QStringList& PlayedHistory() const { return m_history; }
+    [[nodiscard]] int currentTrack() const;
+    [[nodiscard]] bool paused() const { return m_paused; }
+    [[nodiscard]] bool autoAdvance() const { return m_autoAdvance; }
+    [[nodiscard]] int nowPlayingRow() const { return m_nowPlayingRow; }
+    [[nodiscard]] const QStringList& playedHistory() const { return m_history; }
     [[nodiscard]] const NowPlaying& nowPlaying() const { return m_now; }
     [[nodiscard]] int failuresInRow() const { return m_failuresInRow; }
     [[nodiscard]] database::mdlPlayCountEditor& playCounts() { return m_playCounts; }
@@ -127,7 +127,7 @@ private:
     void countPlay();
     /// True (after saying why) when the iPod is gone and nothing may start.
     bool refusedForGoneDevice();
-    void PlayFile(const QString& relative, const QString& kind);
+    void openTrackFile(const QString& relative, const QString& kind);
     void startTrack(int trackIndex, bool popup);
     void setPlaying(bool playing);
     void advance();

@@ -88,7 +88,7 @@ void BM_SelectMasterSource(benchmark::State& state)
 {
     BrowserState browser(fixture().library);
     for (auto _ : state)
-        browser.lstSource_Click(0);
+        browser.selectSource(0);
     state.counters["rows"] = double(browser.songRows().size());
 }
 
@@ -101,11 +101,11 @@ void clickEach(benchmark::State& state, browser::BrowserList list)
     for (auto _ : state) {
         row = row % (entries - 1) + 1;
         if (list == browser::BrowserList::Genre)
-            browser.lstGenre_Click(row, { row });
+            browser.selectGenres(row, { row });
         else if (list == browser::BrowserList::Artist)
-            browser.lstArtist_Click(row, { row });
+            browser.selectArtists(row, { row });
         else
-            browser.lstAlbum_Click(row, { row });
+            browser.selectAlbums(row, { row });
     }
     state.counters["entries"] = entries;
 }
@@ -129,9 +129,9 @@ void BM_ClickAllGenreAfterOne(benchmark::State& state)
     browser.selectFirstSource();
     for (auto _ : state) {
         state.PauseTiming();
-        browser.lstGenre_Click(1, { 1 });
+        browser.selectGenres(1, { 1 });
         state.ResumeTiming();
-        browser.lstGenre_Click(0, { 0 }); // back to every track: the largest genre click
+        browser.selectGenres(0, { 0 }); // back to every track: the largest genre click
     }
 }
 
@@ -143,9 +143,9 @@ void BM_SearchKeystroke(benchmark::State& state)
     const QString query = QStringLiteral("q"); // in no cell: every cell of every row is searched
     for (auto _ : state) {
         state.PauseTiming();
-        browser.txtSearch_Change(QString());
+        browser.setSearchText(QString());
         state.ResumeTiming();
-        browser.txtSearch_Change(query);
+        browser.setSearchText(query);
     }
     state.counters["rows"] = double(browser.songRows().size());
 }
@@ -157,9 +157,9 @@ void BM_SearchDeleteLetter(benchmark::State& state)
     browser.selectFirstSource();
     for (auto _ : state) {
         state.PauseTiming();
-        browser.txtSearch_Change(QStringLiteral("band 7q"));
+        browser.setSearchText(QStringLiteral("band 7q"));
         state.ResumeTiming();
-        browser.txtSearch_Change(QStringLiteral("band 7"));
+        browser.setSearchText(QStringLiteral("band 7"));
     }
     state.counters["rows"] = double(browser.songRows().size());
 }

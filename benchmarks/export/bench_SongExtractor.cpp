@@ -64,8 +64,8 @@ void BM_Plan(benchmark::State& state)
     std::iota(all.begin(), all.end(), 0);
     const exporting::SongExtractor extractor(songs);
     for (auto _ : state) {
-        const exporting::ExtractPlan plan = extractor.Plan(all, QDir::tempPath() + QStringLiteral("/out"),
-                                                           exporting::kDefaultTemplate.toString());
+        const exporting::ExtractPlan plan = extractor.makePlan(all, QDir::tempPath() + QStringLiteral("/out"),
+                                                               exporting::kDefaultTemplate.toString());
         benchmark::DoNotOptimize(plan.totalBytes);
     }
     state.SetItemsProcessed(state.iterations() * kTracks);

@@ -1,4 +1,4 @@
-// Playback figures: time from OpenFile to the first audio out, and the cost of
+// Playback figures: time from open() to the first audio out, and the cost of
 // a position query while a song plays. The song is QUAVERLY_BENCH_SONG (an MP3
 // made by scripts/bench-playback), else a generated WAV. Audio goes to
 // QUAVERLY_AUDIO_OUT (default "null": no sound card needed).
@@ -82,7 +82,7 @@ void BM_OpenToFirstAudio(benchmark::State& state)
         return;
     }
     for (auto _ : state) {
-        engine.OpenFile(g_song, QString());
+        engine.open(g_song, QString());
         if (!waitFor(engine, BackendState::Playing)) {
             state.SkipWithError("the song did not start");
             return;
@@ -99,15 +99,15 @@ void BM_PositionWhilePlaying(benchmark::State& state)
         state.SkipWithError("mpv cannot start");
         return;
     }
-    engine.OpenFile(g_song, QString());
+    engine.open(g_song, QString());
     if (!waitFor(engine, BackendState::Playing)) {
         state.SkipWithError("the song did not start");
         return;
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(engine.Position());
-        benchmark::DoNotOptimize(engine.GetLength());
-        benchmark::DoNotOptimize(engine.SongPlaying());
+        benchmark::DoNotOptimize(engine.positionMs());
+        benchmark::DoNotOptimize(engine.lengthMs());
+        benchmark::DoNotOptimize(engine.playState());
     }
 }
 BENCHMARK(BM_PositionWhilePlaying);

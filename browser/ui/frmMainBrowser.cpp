@@ -99,7 +99,7 @@ void frmMain::updateSongCount()
 void frmMain::lstSource_Click(int current)
 {
     OverrideCursorGuard wait;
-    m_browser.lstSource_Click(current);
+    m_browser.selectSource(current);
     showLists(BrowserList::Source);
     const QSignalBlocker blocker(m_ui->txtSearch); // every browser click empties the search
     m_ui->txtSearch->clear();
@@ -109,7 +109,7 @@ void frmMain::lstSource_Click(int current)
 void frmMain::lstGenre_Click(int current, const std::vector<int>& selectedRows)
 {
     OverrideCursorGuard wait;
-    m_browser.lstGenre_Click(current, selectedRows);
+    m_browser.selectGenres(current, selectedRows);
     showLists(BrowserList::Genre);
     const QSignalBlocker blocker(m_ui->txtSearch);
     m_ui->txtSearch->clear();
@@ -119,7 +119,7 @@ void frmMain::lstGenre_Click(int current, const std::vector<int>& selectedRows)
 void frmMain::lstArtist_Click(int current, const std::vector<int>& selectedRows)
 {
     OverrideCursorGuard wait;
-    m_browser.lstArtist_Click(current, selectedRows);
+    m_browser.selectArtists(current, selectedRows);
     showLists(BrowserList::Artist);
     const QSignalBlocker blocker(m_ui->txtSearch);
     m_ui->txtSearch->clear();
@@ -129,7 +129,7 @@ void frmMain::lstArtist_Click(int current, const std::vector<int>& selectedRows)
 void frmMain::lstAlbum_Click(int current, const std::vector<int>& selectedRows)
 {
     OverrideCursorGuard wait;
-    m_browser.lstAlbum_Click(current, selectedRows);
+    m_browser.selectAlbums(current, selectedRows);
     const QSignalBlocker blocker(m_ui->txtSearch);
     m_ui->txtSearch->clear();
     showSongs(true);
@@ -137,7 +137,7 @@ void frmMain::lstAlbum_Click(int current, const std::vector<int>& selectedRows)
 
 void frmMain::txtSearch_Change(const QString& text)
 {
-    const BrowserState::SearchOutcome outcome = m_browser.txtSearch_Change(text);
+    const BrowserState::SearchOutcome outcome = m_browser.setSearchText(text);
     if (outcome.screenJumpPrompt) {
         // The answer is not used: the screen jump has no effect in this program.
         (void)m_inputBox(QStringLiteral("What amount would you like to modify the screen jump to?"),
@@ -199,7 +199,7 @@ void frmMain::imgClearSearch_Click()
 void frmMain::cmdJump_Click()
 {
     const QString uin = m_ui->lblTitle->property("tag").toString();
-    const QString query = m_browser.cmdJump_Click(uin);
+    const QString query = m_browser.jumpToPlaying(uin);
     {
         const QSignalBlocker blocker(m_ui->txtSearch);
         m_ui->txtSearch->setText(query);

@@ -138,8 +138,8 @@ void HotPlug::openIpodUnmounted()
     const QString root = m_window.library().iPodRoot;
     qCInfo(lcDesktop) << "the open iPod was unmounted:" << root;
     playback::PlayControl& control = m_playback.control();
-    control.StopSong(); // lets go of the song's file
-    control.DeviceGone(QStringLiteral("The iPod is not mounted any more"));
+    control.stopSong(); // lets go of the song's file
+    control.setDeviceGone(QStringLiteral("The iPod is not mounted any more"));
     m_options.setReadOnly(true); // also the window's options at close
     disableDeviceCommands();
     closeToolWindows();

@@ -62,7 +62,7 @@ qint64 WindowMediaPlayer::lengthMs() const
 {
     if (!started())
         return 0;
-    const qint64 engineLength = m_playback.engine().GetLength();
+    const qint64 engineLength = m_playback.engine().lengthMs();
     return engineLength > 0 ? engineLength : m_playback.control().nowPlaying().lengthMs;
 }
 
@@ -75,7 +75,7 @@ void WindowMediaPlayer::play()
 void WindowMediaPlayer::pause()
 {
     if (status() == PlaybackStatus::Playing)
-        m_playback.control().picPause_Click();
+        m_playback.control().pause();
 }
 
 void WindowMediaPlayer::playPause()
@@ -89,17 +89,17 @@ void WindowMediaPlayer::playPause()
 void WindowMediaPlayer::stop()
 {
     if (status() != PlaybackStatus::Stopped)
-        m_playback.control().StopSong();
+        m_playback.control().stopSong();
 }
 
 void WindowMediaPlayer::next()
 {
-    m_playback.control().picNext_Click();
+    m_playback.control().next();
 }
 
 void WindowMediaPlayer::previous()
 {
-    m_playback.control().picPrev_Click();
+    m_playback.control().previous();
 }
 
 void WindowMediaPlayer::seekTo(qint64 positionMs)
@@ -146,7 +146,7 @@ PlaybackStatus WindowMediaPlayer::status() const
 {
     if (m_playing)
         return PlaybackStatus::Playing;
-    return started() && m_playback.control().Paused() ? PlaybackStatus::Paused : PlaybackStatus::Stopped;
+    return started() && m_playback.control().paused() ? PlaybackStatus::Paused : PlaybackStatus::Stopped;
 }
 
 TrackInfo WindowMediaPlayer::track() const
@@ -172,7 +172,7 @@ TrackInfo WindowMediaPlayer::track() const
 
 qint64 WindowMediaPlayer::positionMs() const
 {
-    return started() ? m_playback.engine().Position() : 0;
+    return started() ? m_playback.engine().positionMs() : 0;
 }
 
 double WindowMediaPlayer::volume() const

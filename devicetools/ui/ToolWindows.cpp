@@ -165,7 +165,7 @@ void ToolWindows::ScanForMissing()
 
 void ToolWindows::ProcessEject()
 {
-    if (m_ejectTried || !m_eject.BeginEject())
+    if (m_ejectTried || !m_eject.begin())
         return;
     if (m_place.saveOptions)
         m_place.saveOptions(); // every preference is on the iPod before the chain starts
@@ -180,7 +180,7 @@ void ToolWindows::mainClosing()
         if (tool)
             tool->close();
     }
-    if (m_ejectTried || !(m_place.ejectOnClose && m_place.ejectOnClose()) || !m_eject.BeginEject())
+    if (m_ejectTried || !(m_place.ejectOnClose && m_place.ejectOnClose()) || !m_eject.begin())
         return;
     startEject(); // the options were saved by the close handling just before
 }
@@ -188,7 +188,7 @@ void ToolWindows::mainClosing()
 void ToolWindows::startEject()
 {
     m_ejectTried = true;
-    const EjectResult result = m_eject.ProcessEject(root());
+    const EjectResult result = m_eject.start(root());
     const QString problem = EjectErrorText(result.error);
     if (!problem.isEmpty())
         m_prompts.show(QStringLiteral("Eject Failed!"), problem, ui::PromptIcon::Critical);

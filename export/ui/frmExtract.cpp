@@ -243,8 +243,8 @@ void frmExtract::StartExtract(const QString& targetDir, const QString& nameTempl
                                            options, playCounts = m_playCounts]() mutable {
         if (options.writeTags && playCounts)
             options.ratings = playCounts->GetAllRatings(*library); // the iPod's file, read off the window's thread
-        const ExtractPlan plan = SongExtractor(*library).Plan(indexes, targetDir, nameTemplate, options);
-        return SongExtractor::Run(plan, [run](const ExtractProgress& progress) {
+        const ExtractPlan plan = SongExtractor(*library).makePlan(indexes, targetDir, nameTemplate, options);
+        return SongExtractor::run(plan, [run](const ExtractProgress& progress) {
             {
                 std::lock_guard lock(run->mutex);
                 run->progress = progress;

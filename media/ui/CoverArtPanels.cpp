@@ -123,7 +123,7 @@ QStringList CoverArtPanels::albumCandidates() const
     const bool oneAlbum = (chosen.size() == 1 && chosen.front() != browser::kAllRow)
         || state.entries(browser::BrowserList::Album).size() == 2; // "[All]" and a single album
     if (oneAlbum) {
-        const std::vector<int>& album = state.AlbumTracks();
+        const std::vector<int>& album = state.albumTracks();
         tracks.assign(album.begin(), album.begin() + std::min<qsizetype>(album.size(), kAlbumCandidates));
     } else {
         const std::vector<int> rows = m_place.songList->GetLstSongSelected();

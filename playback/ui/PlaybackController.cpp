@@ -228,9 +228,9 @@ void PlaybackController::connectControls()
 {
     PlayControl* c = m_control;
     ui::NowPlayingView* view = &m_view;
-    connect(view, &ui::NowPlayingView::pauseClicked, c, &PlayControl::picPause_Click);
-    connect(view, &ui::NowPlayingView::nextClicked, c, &PlayControl::picNext_Click);
-    connect(view, &ui::NowPlayingView::previousClicked, c, &PlayControl::picPrev_Click);
+    connect(view, &ui::NowPlayingView::pauseClicked, c, &PlayControl::pause);
+    connect(view, &ui::NowPlayingView::nextClicked, c, &PlayControl::next);
+    connect(view, &ui::NowPlayingView::previousClicked, c, &PlayControl::previous);
     connect(view, &ui::NowPlayingView::seekRequested, this, &PlaybackController::seek);
     connect(view, &ui::NowPlayingView::volumeRequested, this, &PlaybackController::setVolume);
     connect(view, &ui::NowPlayingView::rateRequested, this, [this](int stars) { Ratings_Click(stars - 1); });
@@ -320,7 +320,7 @@ void PlaybackController::showNowPlaying(const NowPlaying& now, bool popup)
     m_lengthText = ConvertToTime(now.lengthMs);
     m_view.setSong(now.title, now.artist, now.album, now.genre, m_lengthText, QString::number(now.uin));
     Q_EMIT nowPlayingTextChanged(now.artist + QStringLiteral(" - ") + now.title);
-    Q_EMIT playingFileChanged(m_engine->CurrentFile());
+    Q_EMIT playingFileChanged(m_engine->currentFile());
     ShowRatings();
     if (popup && m_songPopupWanted && m_songPopupWanted()) {
         if (!m_popup || m_popup->leaving())
@@ -348,8 +348,8 @@ void PlaybackController::showStatus(const QString& message, bool sticky)
 void PlaybackController::tmrPosition_Timer()
 {
     m_view.setVolume(m_volume->fraction());
-    const qint64 length = m_engine->GetLength();
-    const qint64 elapsed = length >= 1 ? m_engine->Position() : 0;
+    const qint64 length = m_engine->lengthMs();
+    const qint64 elapsed = length >= 1 ? m_engine->positionMs() : 0;
     const QString elapsedText = ConvertToTime(elapsed);
     m_view.setPosition(length >= 1 ? double(elapsed) / double(length) : 0.0, elapsedText,
                        RemainingText(m_lengthText, elapsedText));
@@ -377,14 +377,14 @@ double PlaybackController::volumeFraction() const
 
 void PlaybackController::ShowRatings()
 {
-    const int track = m_control->CurrentI();
+    const int track = m_control->currentTrack();
     const int stars = track >= 0 ? m_control->playCounts().GetRating(track, m_library) : 0;
     m_view.setRating(stars);
 }
 
 void PlaybackController::Ratings_Click(int index)
 {
-    const int track = m_control->CurrentI();
+    const int track = m_control->currentTrack();
     if (track < 0 || m_control->deviceGone())
         return; // nothing is written to an iPod that went away
     database::mdlPlayCountEditor& playCounts = m_control->playCounts();

@@ -45,7 +45,7 @@ frmQuicktime::~frmQuicktime()
 void frmQuicktime::followEngine()
 {
     const BackendState state = m_engine->state();
-    setVisible(m_attached && m_engine->QuickTimeActive()
+    setVisible(m_attached && m_engine->secondPlayerActive()
                && (state == BackendState::Playing || state == BackendState::Paused || state == BackendState::Loading));
 }
 

@@ -34,9 +34,9 @@ void wirePlayback(browser::frmMain& window, playback::PlaybackController& playba
     using playback::PlaybackController;
     using playback::PlayControl;
     PlayControl* control = &playback.control();
-    QObject::connect(&window, &frmMain::playRequested, control, &PlayControl::picPlay_Click);
+    QObject::connect(&window, &frmMain::playRequested, control, &PlayControl::play);
     QObject::connect(&window, &frmMain::openInEmbeddedRequested, control,
-                     [control] { control->OpenInEmbedded(false); });
+                     [control] { control->playSelected(false); });
     QObject::connect(&window, &frmMain::playedHistoryCleared, control, &PlayControl::clearHistory);
     QObject::connect(&window, &frmMain::openExternalRequested, &playback, &PlaybackController::cmdOpen_Click);
     QObject::connect(&window, &frmMain::makePlaylistRequested, &playback, &PlaybackController::cmdMakeM3u_Click);
@@ -44,9 +44,9 @@ void wirePlayback(browser::frmMain& window, playback::PlaybackController& playba
     QObject::connect(control, &PlayControl::doubleClickActionRequested, &window, &frmMain::lstSong_DblClick);
 
     frmMenus* menus = &window.menus();
-    QObject::connect(menus, &frmMenus::pauseRequested, control, &PlayControl::picPause_Click);
-    QObject::connect(menus, &frmMenus::nextRequested, control, &PlayControl::picNext_Click);
-    QObject::connect(menus, &frmMenus::previousRequested, control, &PlayControl::picPrev_Click);
+    QObject::connect(menus, &frmMenus::pauseRequested, control, &PlayControl::pause);
+    QObject::connect(menus, &frmMenus::nextRequested, control, &PlayControl::next);
+    QObject::connect(menus, &frmMenus::previousRequested, control, &PlayControl::previous);
     QObject::connect(menus, &frmMenus::addPlayerRequested, &playback, &PlaybackController::mnuAddPlayer_Click);
     QObject::connect(menus, &frmMenus::playerChosen, &playback, &PlaybackController::mnuPlayer_Click);
     QObject::connect(menus, &frmMenus::spectrumToggled, &playback, &PlaybackController::setSpectrumOn);

@@ -76,15 +76,15 @@ private Q_SLOTS:
         BrowserState browser(library);
         browser.setSortRows(false);
         browser.selectFirstSource();
-        browser.lstGenre_Click(3, { 3 }); // "Rock" also takes the "rock" track
-        QCOMPARE(browser.GenreTracks(), (Rows { 0, 1 }));
+        browser.selectGenres(3, { 3 }); // "Rock" also takes the "rock" track
+        QCOMPARE(browser.genreTracks(), (Rows { 0, 1 }));
         QCOMPARE(browser.entries(BrowserList::Artist), names({ u"[All]", u"Beta", u"alpha" }));
         QCOMPARE(browser.entries(BrowserList::Album), names({ u"[All]", u"A1", u"B1" }));
         QCOMPARE(browser.songRows(), (Rows { 0, 1 }));
-        browser.lstGenre_Click(1, { 1, 3 }); // Ctrl-click Jazz: its artists and albums join, each once
+        browser.selectGenres(1, { 1, 3 }); // Ctrl-click Jazz: its artists and albums join, each once
         QCOMPARE(browser.entries(BrowserList::Artist), names({ u"[All]", u"Beta", u"Gamma", u"alpha" }));
         QCOMPARE(browser.entries(BrowserList::Album), names({ u"[All]", u"A1", u"B1", u"G1" }));
-        QCOMPARE(browser.AlbumTracks(), (Rows { 0, 1, 3, 6 }));
+        QCOMPARE(browser.albumTracks(), (Rows { 0, 1, 3, 6 }));
     }
 
     void multiSelect_data()
@@ -119,7 +119,7 @@ private Q_SLOTS:
         browser.setSortRows(false);
         browser.selectFirstSource();
         for (const auto& [current, selected] : clicks)
-            browser.lstArtist_Click(current, Rows(selected.begin(), selected.end()));
+            browser.selectArtists(current, Rows(selected.begin(), selected.end()));
         QCOMPARE(browser.songRows(), Rows(expected.begin(), expected.end()));
         // The album list is rebuilt with "[All]" selected.
         QCOMPARE(browser.currentRow(BrowserList::Album), kAllRow);
@@ -129,13 +129,13 @@ private Q_SLOTS:
     {
         const Library library = cascadeLibrary();
         BrowserState browser(library);
-        browser.selectFirstSource();      // sorted
-        browser.lstAlbum_Click(5, { 5 }); // G1
+        browser.selectFirstSource();    // sorted
+        browser.selectAlbums(5, { 5 }); // G1
         QCOMPARE(browser.songRows(), (Rows { 3, 6 }));
-        browser.lstAlbum_Click(1, { 1, 5 }); // + A1: rows of both, in the default order
-        QCOMPARE(browser.AlbumTracks(), (Rows { 3, 6, 1 }));
+        browser.selectAlbums(1, { 1, 5 }); // + A1: rows of both, in the default order
+        QCOMPARE(browser.albumTracks(), (Rows { 3, 6, 1 }));
         QCOMPARE(browser.songRows(), (Rows { 1, 3, 6 }));
-        browser.lstAlbum_Click(3, { 3 }); // B1 alone replaces
+        browser.selectAlbums(3, { 3 }); // B1 alone replaces
         QCOMPARE(browser.songRows(), Rows { 0 });
     }
 
@@ -144,9 +144,9 @@ private Q_SLOTS:
         const Library library = cascadeLibrary();
         BrowserState browser(library);
         browser.selectFirstSource();
-        browser.txtSearch_Change(u"Seven"_qs);
+        browser.setSearchText(u"Seven"_qs);
         QCOMPARE(browser.songRows(), Rows { 6 });
-        browser.lstGenre_Click(1, { 1 }); // Jazz
+        browser.selectGenres(1, { 1 }); // Jazz
         QVERIFY(browser.searchText().isEmpty());
         QCOMPARE(browser.songRows(), (Rows { 3, 6 }));
     }
@@ -163,21 +163,21 @@ private Q_SLOTS:
         browser.selectFirstSource();
         QCOMPARE(browser.entries(BrowserList::Source), names({ u":: Pod ::", u"Empty", u"Mix", u"Zoo", u"abc" }));
 
-        browser.lstSource_Click(2);
-        QCOMPARE(browser.SelectedSource(), 3);
+        browser.selectSource(2);
+        QCOMPARE(browser.selectedSource(), 3);
         QCOMPARE(browser.songRows(), (Rows { 4, 0, 2, 4 })); // playlist order, repeats kept
         QCOMPARE(browser.entries(BrowserList::Genre), names({ u"[All]", u"Pop", u"Rock" }));
-        QVERIFY(browser.InSource(0));
-        QVERIFY(!browser.InSource(1));
+        QVERIFY(browser.inSource(0));
+        QVERIFY(!browser.inSource(1));
 
-        browser.lstSource_Click(1); // an empty playlist
+        browser.selectSource(1); // an empty playlist
         QCOMPARE(browser.entries(BrowserList::Genre), names({ u"[All]" }));
         QCOMPARE(browser.entries(BrowserList::Album), names({ u"[All]" }));
         QVERIFY(browser.songRows().empty());
-        QVERIFY(!browser.InSource(0));
+        QVERIFY(!browser.inSource(0));
 
-        browser.lstSource_Click(99); // no such row: nothing changes
-        QCOMPARE(browser.SelectedSource(), 4);
+        browser.selectSource(99); // no such row: nothing changes
+        QCOMPARE(browser.selectedSource(), 4);
     }
 
     void sources_sameNameKeepTheirOwnTracks()
@@ -191,7 +191,7 @@ private Q_SLOTS:
         QCOMPARE(browser.entries(BrowserList::Source), names({ u":: Pod ::", u"Mix", u"Mix", u"mix" }));
         const Rows expected[] = { {}, { 0 }, { 6 }, { 3 } };
         for (int row = 1; row <= 3; ++row) {
-            browser.lstSource_Click(row);
+            browser.selectSource(row);
             QCOMPARE(browser.songRows(), expected[row]);
         }
     }
@@ -213,7 +213,7 @@ private Q_SLOTS:
         BrowserState browser(library);
         browser.setSortRows(false);
         browser.selectFirstSource();
-        const Rows& source = browser.SourceTracks();
+        const Rows& source = browser.sourceTracks();
         QCOMPARE(source, Rows(library.Playlists[0].IndexList.begin(), library.Playlists[0].IndexList.end()));
         QCOMPARE(browser.songRows(), source);
         const auto check = [&](BrowserList list, auto fieldOf) {
@@ -230,15 +230,15 @@ private Q_SLOTS:
                     if (fieldOf(library.Tracks[size_t(track)]).compare(entries[e], Qt::CaseInsensitive) == 0)
                         expected.push_back(track);
                 if (list == BrowserList::Genre)
-                    browser.lstGenre_Click(int(e), { int(e) });
+                    browser.selectGenres(int(e), { int(e) });
                 else
-                    browser.lstArtist_Click(int(e), { int(e) });
+                    browser.selectArtists(int(e), { int(e) });
                 QVERIFY(!expected.empty());
                 QCOMPARE(browser.songRows(), expected);
             }
         };
         check(BrowserList::Genre, [](const quaverly::database::TrackRecord& t) { return t.Genre; });
-        browser.lstGenre_Click(kAllRow, { kAllRow });
+        browser.selectGenres(kAllRow, { kAllRow });
         check(BrowserList::Artist, [](const quaverly::database::TrackRecord& t) { return t.Artist; });
     }
 
@@ -261,9 +261,9 @@ private Q_SLOTS:
         browser.selectFirstSource();
         QCOMPARE(browser.songRows().size(), size_t(40000));
         QCOMPARE(browser.entries(BrowserList::Genre), names({ u"[All]", u"Common", u"Last" }));
-        browser.lstGenre_Click(2, { 2 });
+        browser.selectGenres(2, { 2 });
         QCOMPARE(browser.songRows(), Rows { 39999 });
-        QVERIFY(browser.InSource(39999));
+        QVERIFY(browser.inSource(39999));
     }
 
     void search_extendsNarrowsOtherwiseRebuilds()
@@ -274,24 +274,24 @@ private Q_SLOTS:
         // "v" occurs only in the titles Five and Seven (not in any path or type cell).
         browser.sortSongRows(static_cast<int>(Column::Title), false);
         QCOMPARE(browser.songRows(), (Rows { 1, 2, 5, 6, 0, 3, 4 }));
-        auto outcome = browser.txtSearch_Change(u"v"_qs);
+        auto outcome = browser.setSearchText(u"v"_qs);
         QVERIFY(!outcome.rebuilt);
         QCOMPARE(browser.songRows(), (Rows { 6, 4 })); // narrowed in the order shown
-        outcome = browser.txtSearch_Change(u"ve"_qs);
+        outcome = browser.setSearchText(u"ve"_qs);
         QVERIFY(!outcome.rebuilt);
         QCOMPARE(browser.songRows(), (Rows { 6, 4 }));
-        outcome = browser.txtSearch_Change(u"v"_qs); // a letter deleted
+        outcome = browser.setSearchText(u"v"_qs); // a letter deleted
         QVERIFY(outcome.rebuilt);
         QCOMPARE(browser.songRows(), (Rows { 4, 6 })); // from the album selection, default order
-        browser.txtSearch_Change(u"Fou"_qs);
+        browser.setSearchText(u"Fou"_qs);
         QCOMPARE(browser.songRows(), Rows { 3 });
-        outcome = browser.txtSearch_Change(u"Fiv"_qs); // replaced, same length
+        outcome = browser.setSearchText(u"Fiv"_qs); // replaced, same length
         QVERIFY(outcome.rebuilt);
         QCOMPARE(browser.songRows(), Rows { 4 });
-        outcome = browser.txtSearch_Change(u"SEVEN"_qs); // replaced by a longer text
+        outcome = browser.setSearchText(u"SEVEN"_qs); // replaced by a longer text
         QVERIFY(outcome.rebuilt);
         QCOMPARE(browser.songRows(), Rows { 6 });
-        outcome = browser.txtSearch_Change(u"SEVEN"_qs.toLower() + u"x"_qs); // extends ignoring case
+        outcome = browser.setSearchText(u"SEVEN"_qs.toLower() + u"x"_qs); // extends ignoring case
         QVERIFY(!outcome.rebuilt);
         QVERIFY(browser.songRows().empty());
     }
@@ -318,7 +318,7 @@ private Q_SLOTS:
         BrowserState browser(library);
         browser.selectFirstSource();
         browser.setPlayingFile(u"/media/user/IPOD/ipod_control/music/f00/t6.mp3"_qs);
-        browser.txtSearch_Change(query);
+        browser.setSearchText(query);
         QCOMPARE(browser.songRows(), Rows(expected.begin(), expected.end()));
     }
 
@@ -336,17 +336,17 @@ private Q_SLOTS:
         }
         BrowserState browser(library);
         browser.selectFirstSource();
-        browser.txtSearch_Change(u"4"_qs);
+        browser.setSearchText(u"4"_qs);
         QVERIFY(browser.songRows().empty());
         browser.setRatings({ 1, 4, 1 }); // as read from the Play Counts file
-        browser.txtSearch_Change(QString());
-        browser.txtSearch_Change(u"4"_qs);
+        browser.setSearchText(QString());
+        browser.setSearchText(u"4"_qs);
         QCOMPARE(browser.songRows(), Rows { 1 });
         browser.setRating(2, 5); // rated while the program runs
-        browser.txtSearch_Change(QString());
-        browser.txtSearch_Change(u"5"_qs);
+        browser.setSearchText(QString());
+        browser.setSearchText(u"5"_qs);
         QCOMPARE(browser.songRows(), Rows { 2 });
-        browser.txtSearch_Change(QString());
+        browser.setSearchText(QString());
         browser.sortSongRows(static_cast<int>(Column::Rating), false);
         QCOMPARE(browser.songRows(), (Rows { 2, 1, 0 }));
     }
@@ -356,12 +356,12 @@ private Q_SLOTS:
         const Library library = cascadeLibrary();
         BrowserState browser(library);
         browser.selectFirstSource();
-        browser.txtSearch_Change(u"v"_qs);
-        const auto outcome = browser.txtSearch_Change(u"ScreenJUMP"_qs);
+        browser.setSearchText(u"v"_qs);
+        const auto outcome = browser.setSearchText(u"ScreenJUMP"_qs);
         QVERIFY(outcome.screenJumpPrompt);
         QVERIFY(browser.searchText().isEmpty());
         QCOMPARE(browser.songRows().size(), size_t(7));
-        QVERIFY(!browser.txtSearch_Change(QString()).screenJumpPrompt); // the box emptied afterwards
+        QVERIFY(!browser.setSearchText(QString()).screenJumpPrompt); // the box emptied afterwards
     }
 
     void jump_toPlayingSong()
@@ -369,13 +369,13 @@ private Q_SLOTS:
         const Library library = cascadeLibrary();
         BrowserState browser(library);
         browser.selectFirstSource();
-        browser.lstGenre_Click(1, { 1 }); // Jazz: 3 and 6
-        QCOMPARE(browser.cmdJump_Click(u"1003"_qs), u"1003"_qs);
+        browser.selectGenres(1, { 1 }); // Jazz: 3 and 6
+        QCOMPARE(browser.jumpToPlaying(u"1003"_qs), u"1003"_qs);
         QCOMPARE(browser.songRows(), Rows { 3 });
         QCOMPARE(browser.currentRow(BrowserList::Genre), 1); // shown already: browser unchanged
 
-        browser.lstGenre_Click(3, { 3 }); // Rock: 0 and 1
-        QCOMPARE(browser.cmdJump_Click(u"1003"_qs), u"1003"_qs);
+        browser.selectGenres(3, { 3 }); // Rock: 0 and 1
+        QCOMPARE(browser.jumpToPlaying(u"1003"_qs), u"1003"_qs);
         QCOMPARE(browser.songRows(), Rows { 3 });
         QCOMPARE(browser.currentRow(BrowserList::Genre), kAllRow); // reset to the master source
         QCOMPARE(browser.currentRow(BrowserList::Source), 0);

@@ -168,7 +168,7 @@ private Q_SLOTS:
         QTRY_VERIFY(rig.desktop->hotPlug().tracker().openIpodGone());
         QCOMPARE(rig.fake->calls().constLast(), u"stop"_s); // the player let go of the file
         QVERIFY(rig.ui().picPause->isHidden());
-        QVERIFY(!rig.playback->control().AutoAdvance());
+        QVERIFY(!rig.playback->control().autoAdvance());
         QLabel* banner = rig.desktop->hotPlug().banner();
         QVERIFY(banner->isVisibleTo(rig.window.get()));
         QCOMPARE(banner->text(), HotPlug::UnmountedText(rig.ipod.dir.path()));
@@ -185,7 +185,7 @@ private Q_SLOTS:
         rig.selectRow(1);
         rig.window->lstSong_DblClick();
         rig.window->picPlay_Click();
-        rig.playback->control().picNext_Click();
+        rig.playback->control().next();
         QCOMPARE(rig.fake->calls().filter(u"open:"_s).size(), 1);
         QVERIFY(failed.count() >= 2);
         QCOMPARE(failed.constLast().at(0).toString(), u"The iPod is not mounted any more"_s);

@@ -347,7 +347,7 @@ private Q_SLOTS:
         QCOMPARE(rig.fake->calls().constLast(), u"stop"_s);
         QCOMPARE(rig.fake->state(), playback::BackendState::Idle);
         QCOMPARE(client.position(), 0);
-        QVERIFY(!rig.playback->control().AutoAdvance());
+        QVERIFY(!rig.playback->control().autoAdvance());
         QVERIFY(rig.ui().picPause->isHidden());
         QVERIFY(client.player(u"Play"_s));
         QCOMPARE(client.status(), u"Playing"_s);

@@ -80,12 +80,12 @@ private Q_SLOTS:
                                 QDir(noTool).filePath(QLatin1String(name))));
 
         EjectChain noCompanions({ empty, u"/nonexistent/player"_s, temp });
-        QCOMPARE(noCompanions.ProcessEject(u"/media/IPOD"_s).error, EjectError::CompanionMissing);
-        QVERIFY(!noCompanions.EjectInProgress());
+        QCOMPARE(noCompanions.start(u"/media/IPOD"_s).error, EjectError::CompanionMissing);
+        QVERIFY(!noCompanions.inProgress());
 
         EjectChain withoutTool({ noTool, u"/nonexistent/player"_s, temp });
-        QCOMPARE(withoutTool.ProcessEject(u"/media/IPOD"_s).error, EjectError::ToolMissing);
-        QVERIFY(!withoutTool.EjectInProgress());
+        QCOMPARE(withoutTool.start(u"/media/IPOD"_s).error, EjectError::ToolMissing);
+        QVERIFY(!withoutTool.inProgress());
         QVERIFY(tempCopies(temp).isEmpty());
     }
 
@@ -98,12 +98,12 @@ private Q_SLOTS:
         QVERIFY(writeFile(prog + u"/wait"_s, "#!/bin/sh\n", true));
         QVERIFY(writeFile(prog + u"/deveject"_s, "#!/bin/sh\n", true));
         EjectChain chain({ prog, u"/nonexistent/player"_s, temp });
-        QVERIFY(chain.BeginEject());
-        QVERIFY(chain.EjectInProgress());
-        QVERIFY(!chain.BeginEject());
-        QCOMPARE(chain.ProcessEject(u"/media/IPOD"_s).error, EjectError::StartFailed);
-        QVERIFY(!chain.EjectInProgress()); // the user may try again
-        QVERIFY(chain.BeginEject());
+        QVERIFY(chain.begin());
+        QVERIFY(chain.inProgress());
+        QVERIFY(!chain.begin());
+        QCOMPARE(chain.start(u"/media/IPOD"_s).error, EjectError::StartFailed);
+        QVERIFY(!chain.inProgress()); // the user may try again
+        QVERIFY(chain.begin());
         QVERIFY(tempCopies(temp).isEmpty());
     }
 
@@ -139,15 +139,15 @@ private Q_SLOTS:
         qunsetenv("DISPLAY");
         qunsetenv("WAYLAND_DISPLAY");
         EjectChain chain({ QStringLiteral(QUAVERLY_BIN_DIR), player, temp });
-        QVERIFY(chain.BeginEject()); // as the window does before its close handling
-        const EjectResult result = chain.ProcessEject(mountPoint);
+        QVERIFY(chain.begin()); // as the window does before its close handling
+        const EjectResult result = chain.start(mountPoint);
         qputenv("PATH", oldPath);
         QCOMPARE(result.error, EjectError::None);
-        QVERIFY(chain.EjectInProgress());
+        QVERIFY(chain.inProgress());
         QCOMPARE(tempCopies(temp).size(), 1);
         QVERIFY(QFileInfo(result.toolCopy).isExecutable());
-        QCOMPARE(chain.ProcessEject(mountPoint).error, EjectError::AlreadyInProgress);
-        QVERIFY(!chain.BeginEject());
+        QCOMPARE(chain.start(mountPoint).error, EjectError::AlreadyInProgress);
+        QVERIFY(!chain.begin());
         QCOMPARE(tempCopies(temp).size(), 1);
 
         QTest::qWait(2500); // stayvane polls ten times a second; wait pauses one second

@@ -110,8 +110,8 @@ private Q_SLOTS:
         options.writeTags = true;
         options.ratings = { 5, 0, 2, 1 };
         const SongExtractor extractor(m_ipod->library);
-        const ExtractReport report = SongExtractor::Run(
-            extractor.Plan({ 0, 1, 2, 3 }, target.path(), u"[album]/[title]"_s, options));
+        const ExtractReport report = SongExtractor::run(
+            extractor.makePlan({ 0, 1, 2, 3 }, target.path(), u"[album]/[title]"_s, options));
         QVERIFY(report.allCopied());
         QCOMPARE(report.tagged, 4);
         QVERIFY(report.untagged.empty());
@@ -150,8 +150,8 @@ private Q_SLOTS:
         QTemporaryDir target;
         ExtractOptions options;
         options.writeTags = true;
-        const ExtractReport report = SongExtractor::Run(
-            SongExtractor(m_ipod->library).Plan({ 0, 1 }, target.path(), u"[title]"_s, options));
+        const ExtractReport report = SongExtractor::run(
+            SongExtractor(m_ipod->library).makePlan({ 0, 1 }, target.path(), u"[title]"_s, options));
         QVERIFY(report.allCopied());
         QCOMPARE(report.tagged, 0);
         QCOMPARE(report.untagged.size(), size_t(2));
@@ -179,8 +179,8 @@ private Q_SLOTS:
         QVERIFY(writeBytes(target.filePath(u"Rive Gauche/cover.jpg"_s), "mine"));
         ExtractOptions options;
         options.writeCovers = true;
-        const ExtractReport report = SongExtractor::Run(
-            SongExtractor(m_ipod->library).Plan({ 0, 1, 2, 3 }, target.path(), u"[album]/[title]"_s, options));
+        const ExtractReport report = SongExtractor::run(
+            SongExtractor(m_ipod->library).makePlan({ 0, 1, 2, 3 }, target.path(), u"[album]/[title]"_s, options));
         QVERIFY(report.allCopied());
         QCOMPARE(report.covers.written, 1);
         QCOMPARE(report.covers.withoutArt, 1);
@@ -200,13 +200,14 @@ private Q_SLOTS:
         options.writeCovers = true;
         const SongExtractor extractor(m_ipod->library);
         QTemporaryDir flat;
-        const ExtractReport straight = SongExtractor::Run(extractor.Plan({ 0 }, flat.path(), u"[title]"_s, options));
+        const ExtractReport straight = SongExtractor::run(
+            extractor.makePlan({ 0 }, flat.path(), u"[title]"_s, options));
         QCOMPARE(straight.covers.written, 0);
         QCOMPARE(filesBelow(flat.path()), QStringList { u"One.mp3"_s });
         QTemporaryDir stopped;
         int calls = 0;
-        const ExtractReport cancelled = SongExtractor::Run(
-            extractor.Plan({ 0 }, stopped.path(), u"[album]/[title]"_s, options),
+        const ExtractReport cancelled = SongExtractor::run(
+            extractor.makePlan({ 0 }, stopped.path(), u"[album]/[title]"_s, options),
             [&](const ExtractProgress&) { return ++calls < 3; });
         QVERIFY(cancelled.cancelled);
         QVERIFY(!QFile::exists(stopped.filePath(u"Late Set/cover.png"_s)));

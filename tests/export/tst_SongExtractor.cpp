@@ -40,13 +40,13 @@ private Q_SLOTS:
         ExtractProgress last;
         bool monotonic = true;
         const ExtractReport report = SongExtractor(ipod.library)
-                                         .StartExtract({ 0, 1, 2 }, target.path(), kTemplate,
-                                                       [&](const ExtractProgress& progress) {
-                                                           monotonic = monotonic && progress.bytesDone >= last.bytesDone
-                                                               && progress.songsDone >= last.songsDone;
-                                                           last = progress;
-                                                           return true;
-                                                       });
+                                         .extract({ 0, 1, 2 }, target.path(), kTemplate,
+                                                  [&](const ExtractProgress& progress) {
+                                                      monotonic = monotonic && progress.bytesDone >= last.bytesDone
+                                                          && progress.songsDone >= last.songsDone;
+                                                      last = progress;
+                                                      return true;
+                                                  });
 
         QCOMPARE(last.songsDone, 3);
         QCOMPARE(last.bytesDone, last.bytesTotal);
@@ -84,7 +84,7 @@ private Q_SLOTS:
         old.close();
 
         const SongExtractor extractor(ipod.library);
-        const ExtractPlan plan = extractor.Plan({ 0, 1, 2, 3 }, target.path() + u"/"_s, kTemplate);
+        const ExtractPlan plan = extractor.makePlan({ 0, 1, 2, 3 }, target.path() + u"/"_s, kTemplate);
         QCOMPARE(plan.targetDir, target.path());
         const QStringList names { u"Rock/ACDC/LP/01 - Song (2).mp3"_s, u"Rock/ACDC/LP/01 - Song (3).mp3"_s,
                                   u"Rock/ACDC/LP/01 - Song (4).mp3"_s, u"Rock/ACDC/LP/01 - Song.m4a"_s };
@@ -93,7 +93,7 @@ private Q_SLOTS:
             QCOMPARE(plan.jobs[size_t(i)].destination, names[i]);
         QCOMPARE(plan.totalBytes, 100);
 
-        const ExtractReport report = SongExtractor::Run(plan);
+        const ExtractReport report = SongExtractor::run(plan);
         QCOMPARE(report.copied, 4);
         QCOMPARE(filesBelow(target.path()).size(), 5);
         for (int i = 0; i < 4; ++i)
@@ -115,7 +115,7 @@ private Q_SLOTS:
         QVERIFY(target.isValid());
 
         const ExtractReport report = SongExtractor(ipod.library)
-                                         .StartExtract({ 0, 1, 2, 99, -1 }, target.path(), u"[title]"_s);
+                                         .extract({ 0, 1, 2, 99, -1 }, target.path(), u"[title]"_s);
 
         QCOMPARE(report.total, 5);
         QCOMPARE(report.copied, 1);
@@ -149,7 +149,7 @@ private Q_SLOTS:
         blocker.close();
 
         const ExtractReport report = SongExtractor(ipod.library)
-                                         .StartExtract({ 0, 1 }, target.path(), u"[genre]\\[title]"_s);
+                                         .extract({ 0, 1 }, target.path(), u"[genre]\\[title]"_s);
 
         QCOMPARE(report.copied, 1);
         QCOMPARE(report.failures.size(), size_t(1));
@@ -172,7 +172,7 @@ private Q_SLOTS:
         QVERIFY(target.isValid());
         QVERIFY(QFile::setPermissions(target.path(), QFile::ReadOwner | QFile::ExeOwner));
 
-        const ExtractReport report = SongExtractor(ipod.library).StartExtract({ 0, 1 }, target.path(), u"[title]"_s);
+        const ExtractReport report = SongExtractor(ipod.library).extract({ 0, 1 }, target.path(), u"[title]"_s);
         QVERIFY(QFile::setPermissions(target.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
         QCOMPARE(report.copied, 0);
@@ -193,11 +193,11 @@ private Q_SLOTS:
         QVERIFY(target.isValid());
         QList<ExtractProgress> seen;
         const ExtractReport report = SongExtractor(ipod.library)
-                                         .StartExtract({ 0, 1, 2, 3, 4 }, target.path(), u"[title]"_s,
-                                                       [&](const ExtractProgress& progress) {
-                                                           seen.append(progress);
-                                                           return progress.songsDone < 2;
-                                                       });
+                                         .extract({ 0, 1, 2, 3, 4 }, target.path(), u"[title]"_s,
+                                                  [&](const ExtractProgress& progress) {
+                                                      seen.append(progress);
+                                                      return progress.songsDone < 2;
+                                                  });
 
         QVERIFY(report.cancelled);
         QCOMPARE(report.copied, 2);
@@ -220,7 +220,7 @@ private Q_SLOTS:
         old.close();
 
         const ExtractReport report = SongExtractor(ipod.library)
-                                         .StartExtract(
+                                         .extract(
                                              { 0 }, target.path(), u"[title]"_s,
                                              [](const ExtractProgress& progress) { return progress.bytesDone == 0; });
 
@@ -266,8 +266,8 @@ private Q_SLOTS:
         QVERIFY(target.isValid());
 
         const SongExtractor extractor(library);
-        const ExtractPlan plan = extractor.Plan(all, target.path(), kTemplate);
-        const ExtractReport report = SongExtractor::Run(plan);
+        const ExtractPlan plan = extractor.makePlan(all, target.path(), kTemplate);
+        const ExtractReport report = SongExtractor::run(plan);
 
         QCOMPARE(report.copied, tracks);
         QSet<QString> seen;

@@ -173,7 +173,7 @@ private Q_SLOTS:
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), tools::MakeCoverPng(3)); // as stored in the song
         // For the desktop's media controls: a file URL, for the playing song only.
-        const int playing = rig.playback->control().CurrentI();
+        const int playing = rig.playback->control().currentTrack();
         QCOMPARE(rig.covers->coverUrlFor(playing), QUrl::fromLocalFile(file).toString());
         QVERIFY(rig.covers->coverUrlFor(playing + 1).isEmpty());
         QVERIFY(rig.covers->coverUrlFor(-1).isEmpty());
@@ -182,7 +182,7 @@ private Q_SLOTS:
         QTRY_VERIFY(rig.idle());
         QVERIFY(!rig.covers->nowPlayingCover()->showsCover());
         QVERIFY(rig.covers->playingCoverFile().isEmpty());
-        QVERIFY(rig.covers->coverUrlFor(rig.playback->control().CurrentI()).isEmpty());
+        QVERIFY(rig.covers->coverUrlFor(rig.playback->control().currentTrack()).isEmpty());
         QCOMPARE(files.size(), 2);
     }
 };

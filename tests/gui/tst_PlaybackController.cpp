@@ -187,8 +187,8 @@ private Q_SLOTS:
 
         QTRY_COMPARE_WITH_TIMEOUT(rig.entryField(track, 0), before + 1, 15000);
         QVERIFY(rig.entryField(track, 4) > 3'000'000'000u); // last played stamped
-        QCOMPARE(rig.playback->control().PlayedHistory().constFirst(), t.Path);
-        QTRY_VERIFY(rig.playback->control().PlayedHistory().size() >= 2); // the list goes on
+        QCOMPARE(rig.playback->control().playedHistory().constFirst(), t.Path);
+        QTRY_VERIFY(rig.playback->control().playedHistory().size() >= 2); // the list goes on
         QVERIFY(rig.prompts.requests.empty());
     }
 
@@ -203,7 +203,7 @@ private Q_SLOTS:
         rig.ui().lstSong->setItemSelected(-1, false);
         rig.ui().lstSong->setItemSelected(0, true);
         rig.window->lstSong_DblClick();
-        QTRY_VERIFY_WITH_TIMEOUT(!rig.playback->control().AutoAdvance(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.playback->control().autoAdvance(), 15000);
         QCOMPARE(rig.playback->control().failuresInRow(), 3);
         QCOMPARE(failed.count(), 3);
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("File not found on the iPod"));
@@ -246,7 +246,7 @@ private Q_SLOTS:
 
         rig.selectRow(1);
         rig.window->picPlay_Click();
-        const int track = rig.playback->control().CurrentI();
+        const int track = rig.playback->control().currentTrack();
         QCOMPARE(track, rig.window->songModel().trackAt(1));
         const int databaseStars = rig.load.library.Tracks[size_t(track)].Rating;
         rig.playback->Ratings_Click(2);
@@ -292,7 +292,7 @@ private Q_SLOTS:
         // Rate the song that plays with the real star under the title.
         rig.selectRow(0);
         rig.window->picPlay_Click();
-        QCOMPARE(rig.playback->control().CurrentI(), rated);
+        QCOMPARE(rig.playback->control().currentTrack(), rated);
         const int newStars = databaseStars == 3 ? 2 : 3; // neither the database's nor the iPod's
         QTest::mouseClick(rig.ui().Ratings[newStars - 1], Qt::LeftButton);
         QCOMPARE(rig.fullStars(), newStars);
@@ -500,7 +500,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // the window comes first
         QTRY_COMPARE_WITH_TIMEOUT(wired->engine().players(), AudioEngine::Players::Ready, 15000);
-        QVERIFY(wired->engine().QuickTimeInstalled());
+        QVERIFY(wired->engine().secondPlayerReady());
         QCOMPARE(wired->volume().source(), VolumeControl::Source::PlayerVolume); // no mixer under the null output
         QVERIFY(rig.prompts.requests.empty());
         auto* video = window->findChild<QWidget*>(QStringLiteral("frmQuicktime"));
@@ -634,7 +634,7 @@ private Q_SLOTS:
         QVERIFY(popup->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
         QTest::qWait(100);
         QCOMPARE(QApplication::activeWindow(), rig.window.get());
-        const database::TrackRecord& t = rig.load.library.Tracks[size_t(rig.playback->control().CurrentI())];
+        const database::TrackRecord& t = rig.load.library.Tracks[size_t(rig.playback->control().currentTrack())];
         QCOMPARE(popup->text(), t.Title + QStringLiteral(" - ") + t.Artist);
         popup->ShowPopup(QString(), QString());
         QCOMPARE(popup->text(), QStringLiteral(" - "));
@@ -664,7 +664,7 @@ private Q_SLOTS:
         QVERIFY2(!seek.isEmpty(), "pressing on the bar seeks");
         const qint64 target = seek.mid(5).toLongLong();
         QVERIFY(qAbs(target - 125000 / 4) < 125000 / 50); // within a pixel or two of a quarter
-        QCOMPARE(rig.engine().Position(), target);
+        QCOMPARE(rig.engine().positionMs(), target);
     }
 
     void trayItemsFollowPlayback()
@@ -682,7 +682,7 @@ private Q_SLOTS:
         QVERIFY(!rig.ui().picPlay->isHidden() && rig.ui().picPause->isHidden());
         menus.mnuNext->trigger();
         QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int> { 1 });
-        QCOMPARE(rig.engine().CurrentFile(),
+        QCOMPARE(rig.engine().currentFile(),
                  rig.playback->control().devicePath(
                      rig.load.library.Tracks[size_t(rig.window->songModel().trackAt(1))].Path));
     }
@@ -693,7 +693,7 @@ private Q_SLOTS:
         QVERIFY(rig.make(false));
         rig.playback->control().setShuffleTick(-1);
         QTest::keyPress(rig.ui().chkShuffle, Qt::Key_Shift);
-        QVERIFY(rig.playback->control().ShuffleTick() >= 0);
+        QVERIFY(rig.playback->control().shuffleTick() >= 0);
     }
 
     void playOrderOptionsAreStoredAndRestored()

@@ -141,7 +141,7 @@ private Q_SLOTS:
         m_window->menus().mnuEject->setChecked(true); // on close too: must not start a second chain
         m_window->menus().mnuEjectAndClose->trigger();
         QVERIFY(!m_window->isVisible());
-        QVERIFY(m_toolWindows->ejectChain().EjectInProgress());
+        QVERIFY(m_toolWindows->ejectChain().inProgress());
         QTRY_COMPARE(readAll(m_marker), QByteArray("started\n"));
         QTest::qWait(300);
         QCOMPARE(readAll(m_marker), QByteArray("started\n"));

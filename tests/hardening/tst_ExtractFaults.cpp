@@ -99,10 +99,10 @@ private Q_SLOTS:
         QTemporaryDir target;
         QVERIFY(target.isValid());
         const exporting::SongExtractor extractor(ipod.library);
-        const exporting::ExtractPlan plan = extractor.Plan(ipod.all(), target.path(), kTemplate);
+        const exporting::ExtractPlan plan = extractor.makePlan(ipod.all(), target.path(), kTemplate);
         QCOMPARE(int(plan.jobs.size()), kSongs);
         bool unplugged = false;
-        const auto report = exporting::SongExtractor::Run(plan, [&](const exporting::ExtractProgress& progress) {
+        const auto report = exporting::SongExtractor::run(plan, [&](const exporting::ExtractProgress& progress) {
             if (progress.songsDone == 2 && !unplugged)
                 unplugged = QDir(ipod.dir.path() + QStringLiteral("/iPod_Control")).removeRecursively();
             return true;
@@ -118,7 +118,7 @@ private Q_SLOTS:
         QVERIFY(!QTest::currentTestFailed());
         // The iPod is back: the same extractor finishes the job.
         QVERIFY(ipod.make());
-        const auto again = extractor.StartExtract(ipod.all(), target.path(), kTemplate);
+        const auto again = extractor.extract(ipod.all(), target.path(), kTemplate);
         QVERIFY(again.allCopied());
     }
 
@@ -133,8 +133,8 @@ private Q_SLOTS:
         if (!mount.isMounted())
             QSKIP("a size-limited mount needs root and a kernel that allows tmpfs mounts");
         const exporting::SongExtractor extractor(ipod.library);
-        const exporting::ExtractPlan plan = extractor.Plan(ipod.all(), target, kTemplate);
-        const auto report = exporting::SongExtractor::Run(plan);
+        const exporting::ExtractPlan plan = extractor.makePlan(ipod.all(), target, kTemplate);
+        const auto report = exporting::SongExtractor::run(plan);
         QCOMPARE(report.copied, 2);
         QVERIFY(!report.failures.empty());
         QCOMPARE(report.failures.front().error, ExtractError::DiskFull);
@@ -152,9 +152,9 @@ private Q_SLOTS:
         if (!mount.isMounted())
             QSKIP("a remountable file system needs root and a kernel that allows tmpfs mounts");
         const exporting::SongExtractor extractor(ipod.library);
-        const exporting::ExtractPlan plan = extractor.Plan(ipod.all(), target, kTemplate);
+        const exporting::ExtractPlan plan = extractor.makePlan(ipod.all(), target, kTemplate);
         bool readOnly = false;
-        const auto report = exporting::SongExtractor::Run(plan, [&](const exporting::ExtractProgress& progress) {
+        const auto report = exporting::SongExtractor::run(plan, [&](const exporting::ExtractProgress& progress) {
             if (progress.songsDone == 1 && !readOnly)
                 readOnly = mount.makeReadOnly();
             return true;
@@ -185,8 +185,8 @@ private Q_SLOTS:
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         }();
         const exporting::SongExtractor extractor(ipod.library);
-        const exporting::ExtractPlan plan = extractor.Plan(ipod.all(), target.path(), kTemplate);
-        const auto report = exporting::SongExtractor::Run(plan);
+        const exporting::ExtractPlan plan = extractor.makePlan(ipod.all(), target.path(), kTemplate);
+        const auto report = exporting::SongExtractor::run(plan);
         QCOMPARE(report.copied, 0);
         QCOMPARE(int(report.failures.size()), kSongs);
         for (const auto& failure : report.failures)
@@ -205,9 +205,9 @@ private Q_SLOTS:
         QVERIFY(ipod.make());
         QTemporaryDir target;
         const exporting::SongExtractor extractor(ipod.library);
-        const exporting::ExtractPlan plan = extractor.Plan(ipod.all(), target.path(), kTemplate);
+        const exporting::ExtractPlan plan = extractor.makePlan(ipod.all(), target.path(), kTemplate);
         // Stop once the second song has started to flow.
-        const auto report = exporting::SongExtractor::Run(plan, [&](const exporting::ExtractProgress& progress) {
+        const auto report = exporting::SongExtractor::run(plan, [&](const exporting::ExtractProgress& progress) {
             return !(progress.songsDone == 1 && progress.bytesDone > kSongBytes);
         });
         QVERIFY(report.cancelled);
@@ -245,8 +245,9 @@ private Q_SLOTS:
         exporting::ExtractOptions options;
         options.writeTags = true;
         options.writeCovers = true;
-        const exporting::ExtractReport report = exporting::SongExtractor::Run(exporting::SongExtractor(library).Plan(
-            { 0, 1 }, target.path(), QStringLiteral("[album]/[title]"), options));
+        const exporting::ExtractReport report = exporting::SongExtractor::run(
+            exporting::SongExtractor(library).makePlan({ 0, 1 }, target.path(), QStringLiteral("[album]/[title]"),
+                                                       options));
         QVERIFY(report.allCopied());
         QCOMPARE(report.tagged, 2);
         QCOMPARE(report.covers.written, 1);

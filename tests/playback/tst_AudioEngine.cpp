@@ -1,5 +1,5 @@
 // The audio engine: routing between its two players, the state sense of
-// SongPlaying, the end signal, and the tray signal. Scripted back ends for the
+// playState, the end signal, and the tray signal. Scripted back ends for the
 // rules, real libmpv (null output) for whole songs.
 #include "WavFile.h"
 #include "playback/AudioEngine.h"
@@ -68,18 +68,18 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(bool, second);
         FakeEngine f = makeFakeEngine();
-        f.engine->OpenFile(path, kind);
+        f.engine->open(path, kind);
         FakeBackend* playing = second ? f.second : f.audio;
         FakeBackend* silent = second ? f.audio : f.second;
         QVERIFY(playing->calls().contains(u"open:"_s + path));
         QVERIFY(!silent->calls().contains(u"open:"_s + path));
-        QCOMPARE(f.engine->QuickTimeActive(), second);
-        QCOMPARE(f.engine->CurrentFile(), path);
+        QCOMPARE(f.engine->secondPlayerActive(), second);
+        QCOMPARE(f.engine->currentFile(), path);
 
         // Later requests go to the player that plays.
-        f.engine->PauseSong();
-        f.engine->SetPosition(1234);
-        f.engine->ResumeSong();
+        f.engine->pause();
+        f.engine->seek(1234);
+        f.engine->resume();
         QCOMPARE(playing->calls().mid(playing->calls().size() - 3),
                  (QStringList { u"pause"_s, u"seek:1234"_s, u"resume"_s }));
         QVERIFY(!silent->calls().contains(u"pause"_s));
@@ -88,10 +88,10 @@ private Q_SLOTS:
     void nextSongStopsTheSecondPlayerFirst()
     {
         FakeEngine f = makeFakeEngine();
-        f.engine->OpenFile(u"/v/clip.m4v"_s, QString());
-        QVERIFY(f.engine->QuickTimeActive());
-        f.engine->OpenFile(u"/a/song.mp3"_s, QString());
-        QVERIFY(!f.engine->QuickTimeActive());
+        f.engine->open(u"/v/clip.m4v"_s, QString());
+        QVERIFY(f.engine->secondPlayerActive());
+        f.engine->open(u"/a/song.mp3"_s, QString());
+        QVERIFY(!f.engine->secondPlayerActive());
         QCOMPARE(f.second->calls().last(), u"stop"_s);
         QCOMPARE(f.second->state(), BackendState::Idle);
         QCOMPARE(f.audio->calls().last(), u"open:/a/song.mp3"_s);
@@ -100,36 +100,36 @@ private Q_SLOTS:
     void songPlayingSense()
     {
         FakeEngine f = makeFakeEngine();
-        QCOMPARE(f.engine->SongPlaying(), -1); // nothing opened yet
+        QCOMPARE(f.engine->playState(), PlayState::NotPlaying); // nothing opened yet
         f.audio->holdLoading(true);
-        f.engine->OpenFile(u"/a/one.mp3"_s, QString());
-        QCOMPARE(f.engine->SongPlaying(), 0); // being opened counts as playing
+        f.engine->open(u"/a/one.mp3"_s, QString());
+        QCOMPARE(f.engine->playState(), PlayState::Playing); // being opened counts as playing
         f.audio->finishLoading();
-        QCOMPARE(f.engine->SongPlaying(), 0);
-        f.engine->PauseSong();
-        QCOMPARE(f.engine->SongPlaying(), -1);
-        f.engine->ResumeSong();
-        QCOMPARE(f.engine->SongPlaying(), 0);
+        QCOMPARE(f.engine->playState(), PlayState::Playing);
+        f.engine->pause();
+        QCOMPARE(f.engine->playState(), PlayState::NotPlaying);
+        f.engine->resume();
+        QCOMPARE(f.engine->playState(), PlayState::Playing);
         f.audio->endOfFile();
-        QCOMPARE(f.engine->SongPlaying(), -1);
+        QCOMPARE(f.engine->playState(), PlayState::NotPlaying);
     }
 
     void positionAndLength()
     {
         FakeEngine f = makeFakeEngine();
         f.audio->setDuration(u"/a/long.mp3"_s, 4 * 3600 * 1000); // beyond 2^31 bytes of CD audio
-        f.engine->OpenFile(u"/a/long.mp3"_s, QString());
-        QCOMPARE(f.engine->GetLength(), qint64(4) * 3600 * 1000);
+        f.engine->open(u"/a/long.mp3"_s, QString());
+        QCOMPARE(f.engine->lengthMs(), qint64(4) * 3600 * 1000);
         f.audio->advance(qint64(3) * 3600 * 1000 + 500);
-        QCOMPARE(f.engine->Position(), qint64(3) * 3600 * 1000 + 500);
-        f.engine->PauseSong();
+        QCOMPARE(f.engine->positionMs(), qint64(3) * 3600 * 1000 + 500);
+        f.engine->pause();
         // A paused song keeps its place, so the position bar and the time stay.
-        QCOMPARE(f.engine->Position(), qint64(3) * 3600 * 1000 + 500);
-        QCOMPARE(f.engine->GetLength(), qint64(4) * 3600 * 1000);
-        f.engine->ResumeSong();
+        QCOMPARE(f.engine->positionMs(), qint64(3) * 3600 * 1000 + 500);
+        QCOMPARE(f.engine->lengthMs(), qint64(4) * 3600 * 1000);
+        f.engine->resume();
         f.audio->endOfFile();
-        QCOMPARE(f.engine->Position(), 0);
-        QCOMPARE(f.engine->GetLength(), 0);
+        QCOMPARE(f.engine->positionMs(), 0);
+        QCOMPARE(f.engine->lengthMs(), 0);
     }
 
     void endOfFileIsAnnouncedOnce()
@@ -137,7 +137,7 @@ private Q_SLOTS:
         FakeEngine f = makeFakeEngine();
         QSignalSpy ended(f.engine.get(), &AudioEngine::songEnded);
         f.audio->setDuration(u"/a/s.mp3"_s, 1000);
-        f.engine->OpenFile(u"/a/s.mp3"_s, QString());
+        f.engine->open(u"/a/s.mp3"_s, QString());
         f.audio->advance(600);
         QCOMPARE(ended.count(), 0);
         f.audio->advance(600);
@@ -182,17 +182,17 @@ private Q_SLOTS:
         }
         QSignalSpy ended(f.engine.get(), &AudioEngine::songEnded);
         QSignalSpy tray(f.engine.get(), &AudioEngine::trayMenuChanged);
-        f.engine->OpenFile(path, kind);
-        QCOMPARE(ended.count(), 0); // never from inside OpenFile
-        QCOMPARE(f.engine->CurrentFile(), path);
+        f.engine->open(path, kind);
+        QCOMPARE(ended.count(), 0); // never from inside open()
+        QCOMPARE(f.engine->currentFile(), path);
         QCOMPARE(tray.count(), 1);
         QCOMPARE(tray.at(0), (QList<QVariant> { true, false })); // Pause enabled, as for any opened song
         QVERIFY(ended.wait(1000));
         QCOMPARE(ended.count(), 1);
         QCOMPARE(ended.at(0), endOf(EndReason::Failed, expected, path));
-        QCOMPARE(f.engine->SongPlaying(), -1);
+        QCOMPARE(f.engine->playState(), PlayState::NotPlaying);
         QCOMPARE(f.engine->lastError(), expected);
-        QCOMPARE(f.engine->Position(), 0);
+        QCOMPARE(f.engine->positionMs(), 0);
     }
 
     void replacedSongAnnouncesNothing()
@@ -200,12 +200,12 @@ private Q_SLOTS:
         FakeEngine f = makeFakeEngine(false);
         f.audio->failOpen(u"/a/bad.mp3"_s, PlaybackError::CannotDecode);
         QSignalSpy ended(f.engine.get(), &AudioEngine::songEnded);
-        f.engine->OpenFile(u"/v/c.m4v"_s, QString()); // would fail: no second player
-        f.engine->OpenFile(u"/a/bad.mp3"_s, QString());
-        f.engine->OpenFile(u"/a/good.mp3"_s, QString());
+        f.engine->open(u"/v/c.m4v"_s, QString()); // would fail: no second player
+        f.engine->open(u"/a/bad.mp3"_s, QString());
+        f.engine->open(u"/a/good.mp3"_s, QString());
         QTest::qWait(50);
         QCOMPARE(ended.count(), 0);
-        QCOMPARE(f.engine->SongPlaying(), 0);
+        QCOMPARE(f.engine->playState(), PlayState::Playing);
     }
 
     void nextSongCanStartFromTheEndSignal()
@@ -214,23 +214,23 @@ private Q_SLOTS:
         QStringList queue { u"/a/2.mp3"_s, u"/a/3.mp3"_s };
         connect(f.engine.get(), &AudioEngine::songEnded, f.engine.get(), [&] {
             if (!queue.isEmpty())
-                f.engine->OpenFile(queue.takeFirst(), QString());
+                f.engine->open(queue.takeFirst(), QString());
         });
         f.audio->failOpen(u"/a/1.mp3"_s, PlaybackError::CannotDecode);
-        f.engine->OpenFile(u"/a/1.mp3"_s, QString());
-        QTRY_COMPARE(f.engine->CurrentFile(), u"/a/2.mp3"_s);
+        f.engine->open(u"/a/1.mp3"_s, QString());
+        QTRY_COMPARE(f.engine->currentFile(), u"/a/2.mp3"_s);
         f.audio->endOfFile();
-        QCOMPARE(f.engine->CurrentFile(), u"/a/3.mp3"_s);
-        QCOMPARE(f.engine->SongPlaying(), 0);
+        QCOMPARE(f.engine->currentFile(), u"/a/3.mp3"_s);
+        QCOMPARE(f.engine->playState(), PlayState::Playing);
     }
 
     void trayFollowsPauseAndResume()
     {
         FakeEngine f = makeFakeEngine();
         QSignalSpy tray(f.engine.get(), &AudioEngine::trayMenuChanged);
-        f.engine->OpenFile(u"/a/s.mp3"_s, QString());
-        f.engine->PauseSong();
-        f.engine->ResumeSong();
+        f.engine->open(u"/a/s.mp3"_s, QString());
+        f.engine->pause();
+        f.engine->resume();
         QCOMPARE(tray.count(), 3);
         QCOMPARE(tray.at(1), (QList<QVariant> { false, true }));
         QCOMPARE(tray.at(2), (QList<QVariant> { true, false }));
@@ -240,14 +240,14 @@ private Q_SLOTS:
     {
         FakeEngine f = makeFakeEngine();
         QSignalSpy levels(f.engine.get(), &AudioEngine::bandLevelsChanged);
-        f.engine->OpenFile(u"/a/s.mp3"_s, QString());
+        f.engine->open(u"/a/s.mp3"_s, QString());
         const QList<double> heard { -30, -20, -10, -5, -10, -20, -30, -40 };
         Q_EMIT f.second->bandLevelsChanged(QList<double>(8, -1.0)); // the idle player: ignored
         Q_EMIT f.audio->bandLevelsChanged(heard);
         QCOMPARE(f.engine->bandLevels(), heard);
         QCOMPARE(f.engine->property("bandLevels").value<QList<double>>(), heard);
         QCOMPARE(levels.count(), 1);
-        f.engine->OpenFile(u"/a/next.mp3"_s, QString()); // a new song starts from silence
+        f.engine->open(u"/a/next.mp3"_s, QString()); // a new song starts from silence
         QVERIFY(f.engine->bandLevels().isEmpty());
         QCOMPARE(levels.count(), 2);
     }
@@ -258,9 +258,9 @@ private Q_SLOTS:
         second->setInitialiseResult(false);
         AudioEngine engine(std::make_unique<FakeBackend>(), std::move(second));
         QVERIFY(engine.initialise());
-        QVERIFY(!engine.QuickTimeInstalled());
+        QVERIFY(!engine.secondPlayerReady());
         QSignalSpy ended(&engine, &AudioEngine::songEnded);
-        engine.OpenFile(u"/v/c.mov"_s, QString());
+        engine.open(u"/v/c.mov"_s, QString());
         QVERIFY(ended.wait(1000));
         QCOMPARE(ended.at(0).at(1).value<PlaybackError>(), PlaybackError::PlayerUnavailable);
     }
@@ -277,15 +277,15 @@ private Q_SLOTS:
         engine.setVolume(40);
         QSignalSpy started(&engine, &AudioEngine::playersStarted);
 
-        engine.OpenFile(u"/a/one.mp3"_s, u"MPEG audio file"_s);
+        engine.open(u"/a/one.mp3"_s, u"MPEG audio file"_s);
         QCOMPARE(engine.players(), AudioEngine::Players::Starting);
         QCOMPARE(engine.state(), BackendState::Loading);
-        QCOMPARE(engine.SongPlaying(), 0); // counts as playing while it starts
-        QCOMPARE(engine.CurrentFile(), u"/a/one.mp3"_s);
-        engine.PauseSong(); // kept for the song, with a seek
-        engine.SetPosition(5000);
-        engine.ResumeSong();
-        engine.PauseSong();
+        QCOMPARE(engine.playState(), PlayState::Playing); // counts as playing while it starts
+        QCOMPARE(engine.currentFile(), u"/a/one.mp3"_s);
+        engine.pause(); // kept for the song, with a seek
+        engine.seek(5000);
+        engine.resume();
+        engine.pause();
         QVERIFY(player->calls().isEmpty()); // the player is not touched while it starts
 
         player->releaseLibraries();
@@ -306,8 +306,8 @@ private Q_SLOTS:
         player->holdLibraries();
         AudioEngine engine(std::move(audio), nullptr);
         QSignalSpy ended(&engine, &AudioEngine::songEnded);
-        engine.OpenFile(u"/a/one.mp3"_s, QString());
-        engine.OpenFile(u"/a/two.mp3"_s, QString());
+        engine.open(u"/a/one.mp3"_s, QString());
+        engine.open(u"/a/two.mp3"_s, QString());
         player->releaseLibraries();
         QTRY_COMPARE(engine.players(), AudioEngine::Players::Ready);
         QCOMPARE(player->calls(), QStringList { u"open:/a/two.mp3"_s });
@@ -320,17 +320,17 @@ private Q_SLOTS:
         FakeEngine f = makeFakeEngine();
         QSignalSpy ended(f.engine.get(), &AudioEngine::songEnded);
         QSignalSpy tray(f.engine.get(), &AudioEngine::trayMenuChanged);
-        f.engine->OpenFile(u"/a/one.mp3"_s, QString());
-        f.engine->StopSong();
+        f.engine->open(u"/a/one.mp3"_s, QString());
+        f.engine->stop();
         QCOMPARE(f.audio->calls().constLast(), u"stop"_s);
         QCOMPARE(f.engine->state(), BackendState::Idle);
-        QCOMPARE(f.engine->SongPlaying(), -1);
-        QCOMPARE(f.engine->Position(), 0);
+        QCOMPARE(f.engine->playState(), PlayState::NotPlaying);
+        QCOMPARE(f.engine->positionMs(), 0);
         QCOMPARE(tray.constLast(), (QList<QVariant> { false, true }));
         // A failure on its way for the stopped song is not announced.
         f.audio->failOpen(u"/a/bad.mp3"_s, PlaybackError::CannotDecode);
-        f.engine->OpenFile(u"/a/bad.mp3"_s, QString());
-        f.engine->StopSong();
+        f.engine->open(u"/a/bad.mp3"_s, QString());
+        f.engine->stop();
         QCoreApplication::processEvents(); // the queued announcement runs, and finds the song replaced
         QVERIFY(ended.isEmpty());
     }
@@ -341,8 +341,8 @@ private Q_SLOTS:
         FakeBackend* player = audio.get();
         player->holdLibraries();
         AudioEngine engine(std::move(audio), nullptr);
-        engine.OpenFile(u"/a/one.mp3"_s, QString());
-        engine.StopSong(); // the player is not touched while it starts
+        engine.open(u"/a/one.mp3"_s, QString());
+        engine.stop(); // the player is not touched while it starts
         QCOMPARE(engine.state(), BackendState::Idle);
         player->releaseLibraries();
         QTRY_COMPARE(engine.players(), AudioEngine::Players::Ready);
@@ -370,7 +370,7 @@ private Q_SLOTS:
         QCOMPARE(video->videoWindow(), quintptr(77));
         QCOMPARE(player->volume(), 100);
         QVERIFY(!player->bandLevelsEnabled());
-        QVERIFY(engine.QuickTimeInstalled());
+        QVERIFY(engine.secondPlayerReady());
         engine.setVolume(-3);
         QCOMPARE(player->volume(), 0);
         QCOMPARE(video->volume(), 0);
@@ -385,7 +385,7 @@ private Q_SLOTS:
         AudioEngine engine(std::move(audio), std::move(second));
         QSignalSpy started(&engine, &AudioEngine::playersStarted);
         QSignalSpy ended(&engine, &AudioEngine::songEnded);
-        engine.OpenFile(u"/a/one.mp3"_s, QString());
+        engine.open(u"/a/one.mp3"_s, QString());
         QVERIFY(ended.wait(5000));
         QCOMPARE(started.count(), 1);
         QCOMPARE(started.at(0).at(0).toBool(), false);
@@ -393,7 +393,7 @@ private Q_SLOTS:
         QCOMPARE(ended.at(0), endOf(EndReason::Failed, PlaybackError::PlayerUnavailable, u"/a/one.mp3"_s));
         QVERIFY(engine.unavailableText().contains(u"libmpv"_s));
         QCOMPARE(engine.errorText(), engine.unavailableText());
-        QVERIFY(!engine.QuickTimeInstalled());
+        QVERIFY(!engine.secondPlayerReady());
         QVERIFY(!engine.initialise()); // asked again: the same answer, no new attempt
     }
 
@@ -404,7 +404,7 @@ private Q_SLOTS:
         player->holdLibraries();
         AudioEngine engine(std::move(audio), nullptr);
         QSignalSpy started(&engine, &AudioEngine::playersStarted);
-        engine.OpenFile(u"/a/one.mp3"_s, QString());
+        engine.open(u"/a/one.mp3"_s, QString());
         player->releaseLibraries();
         QVERIFY(engine.initialise());
         QCOMPARE(started.count(), 1);
@@ -448,13 +448,13 @@ private Q_SLOTS:
         AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions { u"null"_s, true, false }),
                            std::make_unique<MpvBackend>(MpvOptions { u"null"_s, true, true }));
         QVERIFY(engine.initialise());
-        QVERIFY(engine.QuickTimeInstalled());
+        QVERIFY(engine.secondPlayerReady());
         QSignalSpy ended(&engine, &AudioEngine::songEnded);
-        engine.OpenFile(path, kind);
-        QCOMPARE(engine.QuickTimeActive(), second);
+        engine.open(path, kind);
+        QCOMPARE(engine.secondPlayerActive(), second);
         QVERIFY(ended.wait(10000));
         QCOMPARE(ended.at(0), endOf(EndReason::EndOfFile, PlaybackError::None, path));
-        QCOMPARE(engine.SongPlaying(), -1);
+        QCOMPARE(engine.playState(), PlayState::NotPlaying);
     }
 
     void realPlayerPauseResumeSeek()
@@ -465,15 +465,15 @@ private Q_SLOTS:
         QVERIFY(writeSineWav(path, 3000));
         AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions { u"null"_s, false, false }), nullptr);
         QVERIFY(engine.initialise());
-        QVERIFY(!engine.QuickTimeInstalled());
-        engine.OpenFile(path, QString());
-        QTRY_COMPARE_WITH_TIMEOUT(engine.GetLength(), 3000, 10000);
-        engine.PauseSong();
-        QCOMPARE(engine.SongPlaying(), -1);
-        engine.SetPosition(2500);
-        QCOMPARE(engine.Position(), 2500);
-        engine.ResumeSong();
-        QCOMPARE(engine.SongPlaying(), 0);
+        QVERIFY(!engine.secondPlayerReady());
+        engine.open(path, QString());
+        QTRY_COMPARE_WITH_TIMEOUT(engine.lengthMs(), 3000, 10000);
+        engine.pause();
+        QCOMPARE(engine.playState(), PlayState::NotPlaying);
+        engine.seek(2500);
+        QCOMPARE(engine.positionMs(), 2500);
+        engine.resume();
+        QCOMPARE(engine.playState(), PlayState::Playing);
         QSignalSpy ended(&engine, &AudioEngine::songEnded);
         QVERIFY(ended.wait(3000)); // half a second was left
         QCOMPARE(ended.at(0).at(0).value<EndReason>(), EndReason::EndOfFile);

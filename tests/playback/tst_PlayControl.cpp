@@ -104,7 +104,7 @@ struct Rig
     void play(int row)
     {
         list.selected = { row };
-        control->picPlay_Click();
+        control->play();
     }
 };
 
@@ -123,25 +123,25 @@ private Q_SLOTS:
         QSignalSpy fallback(rig.control.get(), &PlayControl::doubleClickActionRequested);
         rig.list.selected = { 1 };
         rig.control->clearHistory();
-        rig.control->picPlay_Click();
-        rig.control->picNext_Click();
-        rig.control->picNext_Click();
-        QCOMPARE(rig.engine->CurrentFile(), rig.songFile(3));
-        QCOMPARE(rig.control->PlayedHistory().size(), 3);
+        rig.control->play();
+        rig.control->next();
+        rig.control->next();
+        QCOMPARE(rig.engine->currentFile(), rig.songFile(3));
+        QCOMPARE(rig.control->playedHistory().size(), 3);
 
-        rig.control->picPrev_Click();
-        QCOMPARE(rig.engine->CurrentFile(), rig.songFile(2));
+        rig.control->previous();
+        QCOMPARE(rig.engine->currentFile(), rig.songFile(2));
         QCOMPARE(rig.list.selectedRows(), std::vector<int> { 2 });
-        rig.control->picPrev_Click();
-        QCOMPARE(rig.engine->CurrentFile(), rig.songFile(1));
-        QCOMPARE(rig.control->PlayedHistory().size(), 1);
+        rig.control->previous();
+        QCOMPARE(rig.engine->currentFile(), rig.songFile(1));
+        QCOMPARE(rig.control->playedHistory().size(), 1);
         // No earlier entry: the selection moves up one row and the double-click action runs.
-        rig.control->picPrev_Click();
+        rig.control->previous();
         QCOMPARE(fallback.count(), 1);
         QCOMPARE(rig.list.selectedRows(), std::vector<int> { 0 });
         // On row 0 with one entry nothing happens at all.
         rig.list.selected = { 0 };
-        rig.control->picPrev_Click();
+        rig.control->previous();
         QCOMPARE(fallback.count(), 1);
         QCOMPARE(rig.list.selectedRows(), std::vector<int> { 0 });
     }
@@ -151,10 +151,10 @@ private Q_SLOTS:
         Rig rig;
         QVERIFY(rig.make(3));
         rig.play(0);
-        rig.control->picPause_Click();
+        rig.control->pause();
         rig.list.selected.clear();
-        rig.control->picPlay_Click();
-        QVERIFY(rig.control->Paused());
+        rig.control->play();
+        QVERIFY(rig.control->paused());
         QCOMPARE(rig.engine->state(), BackendState::Paused);
     }
 
@@ -186,12 +186,12 @@ private Q_SLOTS:
         const int opens = int(rig.fake->calls().filter(QStringLiteral("open:")).size()) - opensBefore;
         QCOMPARE(opens, playingTrack < 0 ? 0 : 1);
         if (playingTrack >= 0)
-            QCOMPARE(rig.engine->CurrentFile(), rig.songFile(playingTrack));
-        QCOMPARE(rig.control->AutoAdvance(), autoAdvance);
+            QCOMPARE(rig.engine->currentFile(), rig.songFile(playingTrack));
+        QCOMPARE(rig.control->autoAdvance(), autoAdvance);
         QCOMPARE(playing.constLast().at(0).toBool(), playingTrack >= 0);
         if (repeat && !one) { // the second round goes on past row 0
             rig.fake->endOfFile();
-            QCOMPARE(rig.engine->CurrentFile(), rig.songFile(1));
+            QCOMPARE(rig.engine->currentFile(), rig.songFile(1));
         }
     }
 
@@ -216,11 +216,11 @@ private Q_SLOTS:
             rig->control->setShuffle(true);
             rig->control->setShuffleTick(987654);
             rig->play(10);
-            rig->control->picNext_Click();
+            rig->control->next();
         }
         const int expected = ShuffleRow(ShuffleSeed(987654, 110), 40);
-        QCOMPARE(a.engine->CurrentFile(), a.songFile(expected));
-        QCOMPARE(b.engine->CurrentFile(), b.songFile(expected));
+        QCOMPARE(a.engine->currentFile(), a.songFile(expected));
+        QCOMPARE(b.engine->currentFile(), b.songFile(expected));
     }
 
     void pauseAndResumeKeepTheSong()
@@ -229,16 +229,16 @@ private Q_SLOTS:
         QVERIFY(rig.make(3));
         rig.play(1);
         rig.fake->advance(5000);
-        rig.control->picPause_Click();
-        QVERIFY(rig.control->Paused());
-        QCOMPARE(rig.engine->SongPlaying(), -1);
+        rig.control->pause();
+        QVERIFY(rig.control->paused());
+        QCOMPARE(rig.engine->playState(), PlayState::NotPlaying);
         QCoreApplication::processEvents();
         QCOMPARE(rig.field(1, 0), 5u); // a pause is no end
-        QCOMPARE(rig.engine->CurrentFile(), rig.songFile(1));
-        rig.control->picPlay_Click();
+        QCOMPARE(rig.engine->currentFile(), rig.songFile(1));
+        rig.control->play();
         QCOMPARE(rig.fake->calls().constLast(), QStringLiteral("resume"));
-        QCOMPARE(rig.engine->Position(), 5000);
-        QCOMPARE(rig.control->PlayedHistory().size(), 1);
+        QCOMPARE(rig.engine->positionMs(), 5000);
+        QCOMPARE(rig.control->playedHistory().size(), 1);
     }
 
     void pauseAfterTheEndThenPlayStartsAfresh()
@@ -247,10 +247,10 @@ private Q_SLOTS:
         QVERIFY(rig.make(3));
         rig.play(2);
         rig.fake->endOfFile(); // the last row: nothing follows
-        rig.control->picPause_Click();
-        rig.control->picPlay_Click();
-        QCOMPARE(rig.engine->SongPlaying(), 0);
-        QCOMPARE(rig.control->PlayedHistory().size(), 2);
+        rig.control->pause();
+        rig.control->play();
+        QCOMPARE(rig.engine->playState(), PlayState::Playing);
+        QCOMPARE(rig.control->playedHistory().size(), 2);
     }
 
     void endOfSongCountsOnceIntoPlayCounts_data()
@@ -270,7 +270,7 @@ private Q_SLOTS:
         QSignalSpy counted(rig.control.get(), &PlayControl::playCounted);
         rig.play(2); // the last row: no advance afterwards
         rig.control->seekTo(1.0);
-        const QString path = rig.engine->CurrentFile();
+        const QString path = rig.engine->currentFile();
         rig.fake->endOfFile();
         Q_EMIT rig.engine->songEnded(EndReason::EndOfFile, PlaybackError::None, path); // a second report
         QCOMPARE(counted.count(), 1);
@@ -303,8 +303,8 @@ private Q_SLOTS:
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("File not found on the iPod"));
         QCOMPARE(failed.at(1).at(0).toString(), QStringLiteral("Cannot play this file"));
         QVERIFY(failed.at(2).at(0).toString().contains(QStringLiteral("copy-protected")));
-        QCOMPARE(rig.engine->CurrentFile(), rig.songFile(3)); // row 4 was never tried
-        QVERIFY(!rig.control->AutoAdvance());
+        QCOMPARE(rig.engine->currentFile(), rig.songFile(3)); // row 4 was never tried
+        QVERIFY(!rig.control->autoAdvance());
         QCOMPARE(counted.count(), 1);
         for (int track = 1; track < 6; ++track)
             QCOMPARE(rig.field(track, 0), 5u);
@@ -324,8 +324,8 @@ private Q_SLOTS:
         QCOMPARE(failed.count(), 1);
         QCOMPARE(failed.at(0).at(0).toString(), rig.libraryMissing);
         QCOMPARE(stopped.at(0).at(0).toString(), rig.libraryMissing);
-        QCOMPARE(rig.engine->CurrentFile(), rig.songFile(0)); // the rest of the list is not tried
-        QVERIFY(!rig.control->AutoAdvance());
+        QCOMPARE(rig.engine->currentFile(), rig.songFile(0)); // the rest of the list is not tried
+        QVERIFY(!rig.control->autoAdvance());
         QCOMPARE(playing.last().at(0).toBool(), false);
         QCOMPARE(rig.field(0, 0), 5u);
     }
@@ -339,10 +339,10 @@ private Q_SLOTS:
         QSignalSpy stopped(rig.control.get(), &PlayControl::playbackStopped);
         rig.play(0);
         rig.fake->endOfFile();
-        QTRY_COMPARE(rig.engine->CurrentFile(), rig.songFile(3)); // two failures, then a song that plays
-        QCOMPARE(rig.engine->SongPlaying(), 0);
+        QTRY_COMPARE(rig.engine->currentFile(), rig.songFile(3)); // two failures, then a song that plays
+        QCOMPARE(rig.engine->playState(), PlayState::Playing);
         rig.fake->endOfFile();
-        QTRY_VERIFY(!rig.control->AutoAdvance()); // rows 4 and 5 fail, then the list ends
+        QTRY_VERIFY(!rig.control->autoAdvance()); // rows 4 and 5 fail, then the list ends
         QCOMPARE(stopped.count(), 0);
         QCOMPARE(rig.field(3, 0), 6u);
     }

@@ -30,17 +30,17 @@ private Q_SLOTS:
         main.show();
         QVERIFY(!window.isVisible());
 
-        engine.OpenFile(u"/v/clip.m4v"_s, QString());
+        engine.open(u"/v/clip.m4v"_s, QString());
         QVERIFY(window.isVisible());
-        engine.PauseSong();
+        engine.pause();
         QVERIFY(window.isVisible());
-        engine.ResumeSong();
+        engine.resume();
         secondPlayer->endOfFile();
         QVERIFY(!window.isVisible());
 
-        engine.OpenFile(u"/v/clip.m4v"_s, QString());
+        engine.open(u"/v/clip.m4v"_s, QString());
         QVERIFY(window.isVisible());
-        engine.OpenFile(u"/a/song.mp3"_s, QString());
+        engine.open(u"/a/song.mp3"_s, QString());
         QVERIFY(!window.isVisible());
     }
 
@@ -61,8 +61,8 @@ private Q_SLOTS:
         frmQuicktime window(engine, route, &main);
         main.show();
         QVERIFY(!window.showsVideo());
-        engine.OpenFile(u"/v/clip.m4v"_s, QString());
-        QVERIFY(engine.QuickTimeActive());
+        engine.open(u"/v/clip.m4v"_s, QString());
+        QVERIFY(engine.secondPlayerActive());
         QCOMPARE(secondPlayer->state(), BackendState::Playing); // the sound plays
         QVERIFY(!window.isVisible());
         QCOMPARE(secondPlayer->videoWindow(), quintptr(0));
