@@ -18,8 +18,9 @@ const TrackRecord& trackOf(const Library& library, int index)
     return library.Tracks[static_cast<size_t>(index)];
 }
 
-// A song row; members in key order, as the listing has always had them.
-void writeSong(JsonWriter& json, const Library& library, int index)
+// A song row; members in key order, as the listing has always had them. The rating is the one the Rating
+// column shows: Play Counts' over the database's.
+void writeSong(JsonWriter& json, const Library& library, int index, int stars)
 {
     const TrackRecord& track = trackOf(library, index);
     json.beginObject();
@@ -29,7 +30,7 @@ void writeSong(JsonWriter& json, const Library& library, int index)
     json.member("index", index);
     json.member("length_ms", track.Length);
     json.member("path", track.Path);
-    json.member("rating", track.Rating);
+    json.member("rating", stars);
     json.member("size", track.FileSize);
     json.member("title", track.Title);
     json.member("track_number", track.TrackNumber);
@@ -105,12 +106,13 @@ int runSongs(const QStringList& args)
     const auto rows = resolveSelection(library, parser, &error);
     if (!rows)
         return fail(error);
+    const std::vector<int> ratings = loaded->playCounts.GetAllRatings(library);
     OutputStream out(stdout);
     if (parser.isSet(json)) {
         JsonWriter writer(out);
         writer.beginArray();
         for (int index : *rows)
-            writeSong(writer, library, index);
+            writeSong(writer, library, index, browser::ShownRating(library, ratings, index));
         writer.endArray();
         return finishOutput(out);
     }
@@ -120,7 +122,8 @@ int runSongs(const QStringList& args)
         for (int c = 1; c < browser::kColumnCount; ++c) {
             if (c > 1)
                 out.put('\t');
-            out.writeText(browser::SongCell(track, static_cast<browser::Column>(c), false));
+            out.writeText(browser::SongCell(track, static_cast<browser::Column>(c), false,
+                                            browser::ShownRating(library, ratings, index)));
         }
         out.put('\n');
     }

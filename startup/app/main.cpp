@@ -6,6 +6,7 @@
 //   quaverly --version                   prints the version
 //   quaverly --paths                     prints where the companions and the
 //                                        help file were found
+//   quaverly --help                      prints the usage
 #include "browser/ui/frmMain.h"
 #include "desktop/ui/DesktopIntegration.h"
 #include "desktop/ui/WindowMediaPlayer.h"
@@ -91,13 +92,45 @@ void takeScreenshot(QWidget* window, const QString& file, qint64 startupMs, qint
     QCoreApplication::exit(0);
 }
 
+constexpr const char* kUsage = "Usage: quaverly [ROOT]\n"
+                               "       quaverly --screenshot FILE [ROOT]\n"
+                               "       quaverly --version | --paths | --help\n"
+                               "\n"
+                               "Browses and plays the songs on a classic iPod. ROOT is the iPod's folder (or its\n"
+                               "iTunesDB); without it the attached iPod is found, else the demo iPod is offered.\n"
+                               "\n"
+                               "  --screenshot FILE  start as usual, save the filled main window to FILE (PNG), exit\n"
+                               "  --version          print the version\n"
+                               "  --paths            print where the companions and the help file were found\n"
+                               "  --help             print this text\n"
+                               "\n"
+                               "quaverly-cli does the same work without a window (quaverly-cli --help).\n";
+
+/// A window needs a display: without one Qt would abort with a plugin error.
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
 /// The options that need no window: answered before any display is opened.
 /// Answers the exit status, or -1 when `option` is not one of them.
 int runConsoleOption(int argc, char* argv[])
 {
     const QByteArray option = argc == 2 ? QByteArray(argv[1]) : QByteArray();
-    if (option != "--version" && option != "--paths")
+    if (option == "--help" || option == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (option != "--version" && option != "--paths") {
+        if (!hasDisplay()) {
+            std::fprintf(stderr,
+                         "quaverly: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not "
+                         "set); quaverly-cli works without one\n");
+            return 1;
+        }
         return -1;
+    }
     QCoreApplication app(argc, argv);
     if (option == "--version") {
         std::printf("quaverly %s\n", QUAVERLY_VERSION);

@@ -232,6 +232,17 @@ private Q_SLOTS:
         QCOMPARE(readAll(m_counts), before);
 
         QCOMPARE(runCli({ u"rate"_s, m_dir.path(), u"0"_s, u"2"_s }).status, 0);
+        // The song list shows the rating just stored, as the window's Rating column does.
+        const auto songs = runCli({ u"songs"_s, u"--json"_s, m_dir.path() });
+        QCOMPARE(songs.status, 0);
+        bool seen = false;
+        for (const QJsonValue song : QJsonDocument::fromJson(songs.out).array()) {
+            if (song[u"index"_s].toInt() == 0) {
+                QCOMPARE(song[u"rating"_s].toInt(), 2);
+                seen = true;
+            }
+        }
+        QVERIFY(seen);
         QCOMPARE(runCli({ u"count-play"_s, m_dir.path(), u"1"_s }).status, 0);
         const QByteArray after = readAll(m_counts);
         QCOMPARE(after.size(), before.size());
