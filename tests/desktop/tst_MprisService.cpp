@@ -12,11 +12,11 @@
 #include "desktop/ui/DesktopIntegration.h"
 #include "desktop/ui/WindowMediaPlayer.h"
 #include "playback/AudioEngine.h"
-#include "playback/FakeBackend.h"
 #include "playback/MixerDevice.h"
 #include "playback/clsVolume.h"
 #include "playback/ui/PlaybackController.h"
-#include "ui/PromptService.h"
+#include "tests/support/FakeBackend.h"
+#include "tests/support/RecordingPromptService.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/ucListView.h"
 

@@ -7,7 +7,7 @@
 #include "devicetools/ui/ToolWindows.h"
 #include "export/ExportedPlays.h"
 #include "tests/common/TestFiles.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 
 #include <QAction>
 #include <QApplication>

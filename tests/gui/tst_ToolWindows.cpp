@@ -11,7 +11,7 @@
 #include "devicetools/ui/iPodInfo.h"
 #include "export/ui/frmExtract.h"
 #include "tests/common/TestFiles.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 
 #include <QAction>
 #include <QApplication>

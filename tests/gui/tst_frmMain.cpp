@@ -9,7 +9,7 @@
 #include "browser/ui/frmMainUi.h"
 #include "browser/ui/frmMenus.h"
 #include "tests/common/FakeOpener.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 

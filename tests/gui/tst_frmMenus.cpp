@@ -3,7 +3,7 @@
 #include "GuiFixture.h"
 #include "browser/ui/frmMenus.h"
 #include "tests/common/FakeOpener.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 #include "ui/widgets/ProjectLinks.h"
 
 #include <QAction>
