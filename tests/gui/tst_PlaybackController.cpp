@@ -436,7 +436,7 @@ private Q_SLOTS:
             rig.window->cmdOpen_Click();
             QTRY_VERIFY(!opener.opened().isEmpty());
             QCOMPARE(QFileInfo(opener.opened().trimmed()).fileName().toLower(), QFileInfo(song).fileName().toLower());
-            QTest::qWait(100);
+            QTRY_VERIFY(opener.handled());
             QVERIFY(rig.prompts.requests.empty());
         }
         test::FakeOpener failing(test::FakeOpener::Kind::Fails, "xdg-open: no method available for opening it", 3);
@@ -488,8 +488,10 @@ private Q_SLOTS:
         PlaybackController* wired = PlaybackController::attach(*window, rig.load, *rig.options, rig.prompts);
         QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted);
         QCOMPARE(wired->volume().source(), VolumeControl::Source::Undecided);
-        QTest::qWait(300);
-        QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // not before it is shown
+        // Not before it is shown: whatever the start waited for would come within this time.
+        const bool startedHidden = QTest::qWaitFor(
+            [&] { return wired->engine().players() != AudioEngine::Players::NotStarted; }, 300);
+        QVERIFY(!startedHidden);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // the window comes first
@@ -626,8 +628,8 @@ private Q_SLOTS:
         QVERIFY(popup->isVisible());
         QVERIFY(popup->testAttribute(Qt::WA_ShowWithoutActivating));
         QVERIFY(popup->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
-        QTest::qWait(100);
-        QCOMPARE(QApplication::activeWindow(), rig.window.get());
+        const bool focusMoved = QTest::qWaitFor([&] { return QApplication::activeWindow() != rig.window.get(); }, 100);
+        QVERIFY(!focusMoved);
         const database::TrackRecord& t = rig.load.library.Tracks[size_t(rig.playback->control().CurrentI())];
         QCOMPARE(popup->text(), t.Title + QStringLiteral(" - ") + t.Artist);
         popup->ShowPopup(QString(), QString());

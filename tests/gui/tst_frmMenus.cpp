@@ -203,7 +203,7 @@ private Q_SLOTS:
         action->trigger();
         QTRY_VERIFY(!opener.opened().isEmpty());
         QCOMPARE(QFileInfo(opener.opened().trimmed()).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
-        QTest::qWait(100);
+        QTRY_VERIFY(opener.handled());
         QVERIFY(m_prompts.requests.empty());
     }
 
