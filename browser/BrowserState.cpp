@@ -261,15 +261,7 @@ void BrowserState::sortSongRows(int column, bool ascending)
 
 void BrowserState::setRating(int track, int stars)
 {
-    if (track < 0 || track >= m_library.TrackCount())
-        return;
-    if (m_ratings.size() < static_cast<size_t>(m_library.TrackCount())) {
-        const size_t known = m_ratings.size();
-        m_ratings.resize(static_cast<size_t>(m_library.TrackCount()));
-        for (size_t i = known; i < m_ratings.size(); ++i)
-            m_ratings[i] = m_library.Tracks[i].Rating;
-    }
-    m_ratings[at(track)] = stars;
+    SetShownRating(m_library, m_ratings, track, stars);
 }
 
 BrowserState::SearchOutcome BrowserState::txtSearch_Change(const QString& query)

@@ -172,6 +172,19 @@ int ShownRating(const database::Library& library, const std::vector<int>& rating
     return track >= 0 && track < library.TrackCount() ? trackOf(library, track).Rating : 0;
 }
 
+void SetShownRating(const database::Library& library, std::vector<int>& ratings, int track, int stars)
+{
+    if (track < 0 || track >= library.TrackCount())
+        return;
+    if (ratings.size() < static_cast<size_t>(library.TrackCount())) {
+        const size_t known = ratings.size();
+        ratings.resize(static_cast<size_t>(library.TrackCount()));
+        for (size_t i = known; i < ratings.size(); ++i)
+            ratings[i] = library.Tracks[i].Rating;
+    }
+    ratings[static_cast<size_t>(track)] = stars;
+}
+
 QString SongCell(const TrackRecord& track, Column column, bool playing, int stars)
 {
     if (const QString* text = textField(track, column))

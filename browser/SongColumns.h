@@ -49,6 +49,10 @@ inline constexpr int kColumnCount = 12;
 /// database's rating.
 [[nodiscard]] int ShownRating(const database::Library& library, const std::vector<int>& ratings, int track);
 
+/// Records `stars` as the rating `track` shows, filling `ratings` with the
+/// database's ratings first where it is shorter than the library.
+void SetShownRating(const database::Library& library, std::vector<int>& ratings, int track, int stars);
+
 /// The text of one cell of a song row; empty outside 0..11. The Rating cell
 /// shows `stars`, or the database's rating when `stars` is negative.
 [[nodiscard]] QString SongCell(const database::TrackRecord& track, Column column, bool playing, int stars = -1);

@@ -116,13 +116,7 @@ void SongListModel::setRating(int track, int stars)
 {
     if (track < 0 || track >= m_library.TrackCount())
         return;
-    if (m_ratings.size() < static_cast<size_t>(m_library.TrackCount())) {
-        const size_t known = m_ratings.size();
-        m_ratings.resize(static_cast<size_t>(m_library.TrackCount()));
-        for (size_t i = known; i < m_ratings.size(); ++i)
-            m_ratings[i] = m_library.Tracks[i].Rating;
-    }
-    m_ratings[static_cast<size_t>(track)] = stars;
+    SetShownRating(m_library, m_ratings, track, stars);
     const int rating = static_cast<int>(Column::Rating);
     for (size_t row = 0; row < m_rows.size(); ++row) {
         if (m_rows[row] == track)

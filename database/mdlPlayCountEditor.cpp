@@ -279,6 +279,20 @@ int mdlPlayCountEditor::GetRating(int index, const Library& library) const
     return GetRating(index, databaseStars);
 }
 
+QByteArray mdlPlayCountEditor::readAll() const
+{
+    const device::DeviceGuard guard(m_root);
+    const device::OpenedFile opened = device::OpenRegularFile(m_path, &guard);
+    if (!opened.ok())
+        return {};
+    QFile file;
+    if (!file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(opened.fd);
+        return {};
+    }
+    return file.readAll();
+}
+
 std::vector<int> mdlPlayCountEditor::GetAllRatings(const Library& library) const
 {
     std::vector<int> ratings;
@@ -287,15 +301,7 @@ std::vector<int> mdlPlayCountEditor::GetAllRatings(const Library& library) const
         ratings.push_back(track.Rating);
     if (m_entrySize < 16)
         return ratings;
-    const device::DeviceGuard guard(m_root);
-    const device::OpenedFile opened = device::OpenRegularFile(m_path, &guard);
-    QFile file;
-    if (!opened.ok() || !file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        if (opened.ok())
-            ::close(opened.fd);
-        return ratings;
-    }
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = readAll();
     for (int i = 0; i < library.TrackCount(); ++i) {
         if (!entryUsable(i) || entryOffset(i) + 16 > bytes.size())
             break;
@@ -315,15 +321,7 @@ std::vector<PlayStats> mdlPlayCountEditor::GetAllPlayStats(const Library& librar
         stats.push_back({ track.PlayCount, track.SkipCount, track.LastPlayed });
     if (m_entrySize < kMinEntry)
         return stats;
-    const device::DeviceGuard guard(m_root);
-    const device::OpenedFile opened = device::OpenRegularFile(m_path, &guard);
-    QFile file;
-    if (!opened.ok() || !file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        if (opened.ok())
-            ::close(opened.fd);
-        return stats;
-    }
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = readAll();
     const bool hasSkips = m_entrySize >= kSkipEntry;
     for (int i = 0; i < library.TrackCount(); ++i) {
         if (!entryUsable(i) || entryOffset(i) + m_entrySize > bytes.size())

@@ -111,6 +111,8 @@ private:
     class Update;
     [[nodiscard]] bool entryUsable(int index) const;
     [[nodiscard]] PlayCountError writeAt(qint64 offset, const QByteArray& bytes) const;
+    /// The whole file, read through the guard; empty when it cannot be read.
+    [[nodiscard]] QByteArray readAll() const;
     [[nodiscard]] qint64 entryOffset(int index) const { return kHeaderBytes + qint64(m_entrySize) * index; }
 
     QString m_path;
