@@ -2,6 +2,7 @@
 
 #include "browser/TrackKeys.h"
 #include "database/Library.h"
+#include "settings/Preferences.h"
 
 #include <algorithm>
 #include <array>
@@ -152,7 +153,7 @@ QString ColumnHeader(int column)
 
 QString ColumnWidthKey(int column)
 {
-    return u"Column:" + ColumnHeader(column) + u" size";
+    return settings::prefs::kColumnWidth.key(ColumnHeader(column));
 }
 
 bool IsNumericSortColumn(int column)

@@ -4,7 +4,7 @@
 #include "export/ExtractCore.h"
 #include "export/M3uWriter.h"
 #include "export/SongExtractor.h"
-#include "settings/OptionKeys.h"
+#include "settings/Preferences.h"
 #include "settings/mdlOptions.h"
 
 #include <QDir>
@@ -236,8 +236,7 @@ int runExtract(const QStringList& args)
         return fail(error);
     const QString templateText = parser.isSet(nameTemplate)
         ? parser.value(nameTemplate)
-        : settings::mdlOptions(library.iPodRoot)
-              .GetOption(QLatin1String(settings::keys::kExtractTemplate), exporting::kDefaultTemplate.toString());
+        : settings::mdlOptions(library.iPodRoot).get(settings::prefs::kExtractTemplate);
 
     if (exporting::TargetInsideIpod(library.iPodRoot, parser.value(to))) {
         return fail(QStringLiteral("The folder %1 is on the iPod (%2): songs copied there would land among the iPod's "

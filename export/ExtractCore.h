@@ -1,4 +1,6 @@
 #pragma once
+#include "settings/Preferences.h"
+
 #include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
@@ -9,7 +11,7 @@ namespace quaverly::exporting {
 
 /// The template used when the user has not chosen one: a folder per genre,
 /// artist and album, then the track number and the title.
-inline constexpr QStringView kDefaultTemplate = u"[genre]\\[artist]\\[album]\\[track number] - [title]";
+inline constexpr QStringView kDefaultTemplate = settings::prefs::kExtractTemplate.defaultValue;
 
 /// Most file systems refuse a file or folder name longer than this many UTF-8 bytes.
 inline constexpr int kMaxNameBytes = 255;

@@ -1,6 +1,6 @@
 #include "playback/ExternalPlayers.h"
 
-#include "settings/OptionKeys.h"
+#include "settings/Preferences.h"
 #include "settings/mdlOptions.h"
 
 #include <QDir>
@@ -9,15 +9,12 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace quaverly::playback {
-namespace keys = settings::keys;
+namespace prefs = settings::prefs;
 
 namespace {
-
-QString playerKey(int n)
-{
-    return QLatin1String(keys::kPlayerPrefix) + QString::number(n);
-}
 
 bool isDesktopEntry(const QString& path)
 {
@@ -70,32 +67,31 @@ QString execProgram(const QString& exec)
 
 QStringList LoadPlayerList(const settings::mdlOptions& options)
 {
-    bool isNumber = false;
-    const int count = options.GetOption(QLatin1String(keys::kPlayerCount), QLatin1String(keys::defaults::kPlayerCount))
-                          .trimmed()
-                          .toInt(&isNumber);
+    const int count = options.get(prefs::kPlayerCount);
     QStringList players;
-    for (int n = 1; isNumber && n <= count; ++n)
-        players.append(options.GetOption(playerKey(n), QString()));
+    for (int n = 1; n <= count; ++n)
+        players.append(options.get(prefs::kPlayer, QString::number(n)));
     return players;
 }
 
 bool SavePlayerList(settings::mdlOptions& options, const QStringList& players)
 {
-    bool saved = options.SaveOption(QLatin1String(keys::kPlayerCount), QString::number(players.size()));
-    for (int n = 1; n <= players.size(); ++n)
-        saved = options.SaveOption(playerKey(n), players.at(n - 1)) && saved;
+    // The count is written only up to what a later read accepts.
+    const int count = static_cast<int>(std::min<qsizetype>(players.size(), prefs::kMaxPlayers));
+    bool saved = options.set(prefs::kPlayerCount, count);
+    for (int n = 1; n <= count; ++n)
+        saved = options.set(prefs::kPlayer, QString::number(n), players.at(n - 1)) && saved;
     return saved;
 }
 
 QString DefaultPlayer(const settings::mdlOptions& options)
 {
-    return options.GetOption(QLatin1String(keys::kPlayerDefault), QString());
+    return options.get(prefs::kDefaultPlayer);
 }
 
 bool SetDefaultPlayerPath(settings::mdlOptions& options, const QString& path)
 {
-    return options.SaveOption(QLatin1String(keys::kPlayerDefault), path);
+    return options.set(prefs::kDefaultPlayer, path);
 }
 
 QString GetProductName(const QString& path, const QStringList& applicationDirs)

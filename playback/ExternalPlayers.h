@@ -10,10 +10,12 @@ namespace quaverly::playback {
 
 /// The external players the user registered, as stored: "PlayerCount", then
 /// "PlayerPlayer1" ... "PlayerPlayerN" (full paths; a missing key reads as an
-/// empty line). A missing or non-numeric count reads as no players.
+/// empty line). A missing or non-numeric count, or one over
+/// settings::prefs::kMaxPlayers, reads as no players.
 [[nodiscard]] QStringList LoadPlayerList(const settings::mdlOptions& options);
-/// Writes the count and one key per entry. Keys of a former, larger count
-/// stay in the store, unread. False when the store could not be written.
+/// Writes the count and one key per entry, the first kMaxPlayers at most.
+/// Keys of a former, larger count stay in the store, unread. False when the
+/// store could not be written.
 bool SavePlayerList(settings::mdlOptions& options, const QStringList& players);
 
 /// The stored default player's path ("PlayerDefaultPlayer"); empty means the

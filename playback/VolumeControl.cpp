@@ -2,24 +2,20 @@
 
 #include "playback/AudioEngine.h"
 #include "playback/clsVolume.h"
-#include "settings/OptionKeys.h"
+#include "settings/Preferences.h"
 #include "settings/mdlOptions.h"
 
 #include <cmath>
 
 namespace quaverly::playback {
-namespace keys = settings::keys;
+namespace prefs = settings::prefs;
 
 VolumeControl::VolumeControl(AudioEngine& engine, settings::mdlOptions& options, MixerFactory makeMixer)
     : m_engine(engine)
     , m_options(options)
     , m_makeMixer(std::move(makeMixer))
 {
-    bool ok = false;
-    const int stored = m_options.GetOption(QLatin1String(keys::kVolume), QLatin1String(keys::defaults::kVolume))
-                           .trimmed()
-                           .toInt(&ok);
-    m_playerPercent = m_storedPercent = ok ? qBound(0, stored, 100) : 100;
+    m_playerPercent = m_storedPercent = m_options.get(prefs::kVolume);
 }
 
 VolumeControl::~VolumeControl() = default;
@@ -68,7 +64,7 @@ void VolumeControl::store()
 {
     if (m_source != Source::PlayerVolume || m_playerPercent == m_storedPercent)
         return;
-    if (m_options.SaveOption(QLatin1String(keys::kVolume), QString::number(m_playerPercent)))
+    if (m_options.set(prefs::kVolume, m_playerPercent))
         m_storedPercent = m_playerPercent;
 }
 

@@ -3,7 +3,7 @@
 #include "device/DeviceGuard.h"
 #include "device/DevicePath.h"
 #include "settings/IniFile.h"
-#include "settings/OptionKeys.h"
+#include "settings/Preferences.h"
 
 #include <QLoggingCategory>
 
@@ -23,10 +23,15 @@ QString mdlOptions::PrefsPath() const
 
 QString mdlOptions::GetOption(const QString& key, const QString& defaultValue) const
 {
+    return storedText(key).value_or(defaultValue);
+}
+
+std::optional<QString> mdlOptions::storedText(const QString& key) const
+{
     QString real;
-    if (device::DeviceGuard(m_root).checkFile(PrefsPath(), &real) != device::FileRefusal::None)
-        return defaultValue;
-    return ReadIniString(QLatin1String(keys::kSection), key, defaultValue, real);
+    if (device::DeviceGuard(m_root).checkFile(PrefsPath(), &real) != device::FileRefusal::None || real.isEmpty())
+        return std::nullopt;
+    return IniFile::load(real).value(QLatin1String(prefs::kSection), key);
 }
 
 bool mdlOptions::SaveOption(const QString& key, const QString& value)
@@ -43,37 +48,10 @@ bool mdlOptions::SaveOption(const QString& key, const QString& value)
         qCWarning(lcSettings) << "not saving option" << key << "to" << path << ":" << device::describeRefusal(refusal);
         return false;
     }
-    const bool ok = WriteIniString(QLatin1String(keys::kSection), key, value, real);
+    const bool ok = WriteIniString(QLatin1String(prefs::kSection), key, value, real);
     if (!ok)
         qCWarning(lcSettings) << "could not save option" << key << "to" << path;
     return ok;
-}
-
-std::optional<bool> mdlOptions::toBool(const QString& text)
-{
-    const QString t = text.trimmed();
-    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    bool isNumber = false;
-    const double number = t.toDouble(&isNumber);
-    if (isNumber)
-        return number != 0.0;
-    return std::nullopt;
-}
-
-QString mdlOptions::fromBool(bool value)
-{
-    return value ? QStringLiteral("True") : QStringLiteral("False");
-}
-
-QString mdlOptions::ReadIniString(const QString& section, const QString& key, const QString& defaultValue,
-                                  const QString& file)
-{
-    if (file.isEmpty())
-        return defaultValue;
-    return IniFile::load(file).value(section, key).value_or(defaultValue);
 }
 
 bool mdlOptions::WriteIniString(const QString& section, const QString& key, const QString& value, const QString& file)

@@ -6,7 +6,7 @@
 #include "browser/ui/frmMainUi.h"
 #include "browser/ui/frmMenus.h"
 #include "database/Library.h"
-#include "settings/OptionKeys.h"
+#include "settings/Preferences.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/Skin.h"
@@ -27,18 +27,11 @@
 #include <QWindowStateChangeEvent>
 
 namespace quaverly::browser {
-namespace keys = settings::keys;
+namespace prefs = settings::prefs;
 
 namespace {
 
 constexpr int kResizeMargin = 6;
-
-bool readFlag(const settings::mdlOptions& options, const char* key, const char* fallback)
-{
-    const QString text = options.GetOption(QLatin1String(key), QLatin1String(fallback));
-    return settings::mdlOptions::toBool(text).value_or(
-        settings::mdlOptions::toBool(QLatin1String(fallback)).value_or(false));
-}
 
 } // namespace
 
@@ -152,12 +145,12 @@ void frmMain::connectMenus()
 void frmMain::LoadOptions()
 {
     frmMenus* m = m_menus;
-    m->mnuDefaultOpen->setChecked(readFlag(m_options, keys::kDefaultOpen, "0"));
-    m->mnuEmbedded->setChecked(readFlag(m_options, keys::kEmbedded, "1"));
-    m->mnuTrayMinYes->setChecked(readFlag(m_options, keys::kMinToTray, "True"));
-    m->mnuTrayMinNo->setChecked(readFlag(m_options, keys::kMinToTrayNO, "False"));
-    m->mnuEject->setChecked(readFlag(m_options, keys::kEjectOnClose, "False"));
-    m->mnuBrowseGenre->setChecked(readFlag(m_options, keys::kBrowseGenre, "False"));
+    m->mnuDefaultOpen->setChecked(m_options.get(prefs::kDefaultOpen));
+    m->mnuEmbedded->setChecked(m_options.get(prefs::kEmbedded));
+    m->mnuTrayMinYes->setChecked(m_options.get(prefs::kMinToTray));
+    m->mnuTrayMinNo->setChecked(m_options.get(prefs::kMinToTrayNO));
+    m->mnuEject->setChecked(m_options.get(prefs::kEjectOnClose));
+    m->mnuBrowseGenre->setChecked(m_options.get(prefs::kBrowseGenre));
     if (m->mnuEmbedded->isChecked())
         m->mnuDefaultOpen->setChecked(false); // the two are exclusive and embedded wins
     BrowseOptions();
@@ -166,16 +159,13 @@ void frmMain::LoadOptions()
 void frmMain::SaveOptions()
 {
     for (int column = 0; column < m_ui->lstSong->ColumnCount(); ++column)
-        m_options.SaveOption(ColumnWidthKey(column), QString::number(m_ui->lstSong->ColumnWidth(column)));
-    const auto save = [this](const char* key, const QAction* item) {
-        m_options.SaveOption(QLatin1String(key), settings::mdlOptions::fromBool(item->isChecked()));
-    };
-    save(keys::kDefaultOpen, m_menus->mnuDefaultOpen);
-    save(keys::kEmbedded, m_menus->mnuEmbedded);
-    save(keys::kMinToTray, m_menus->mnuTrayMinYes);
-    save(keys::kMinToTrayNO, m_menus->mnuTrayMinNo);
-    save(keys::kEjectOnClose, m_menus->mnuEject);
-    save(keys::kBrowseGenre, m_menus->mnuBrowseGenre);
+        m_options.set(prefs::kColumnWidth, ColumnHeader(column), m_ui->lstSong->ColumnWidth(column));
+    m_options.set(prefs::kDefaultOpen, m_menus->mnuDefaultOpen->isChecked());
+    m_options.set(prefs::kEmbedded, m_menus->mnuEmbedded->isChecked());
+    m_options.set(prefs::kMinToTray, m_menus->mnuTrayMinYes->isChecked());
+    m_options.set(prefs::kMinToTrayNO, m_menus->mnuTrayMinNo->isChecked());
+    m_options.set(prefs::kEjectOnClose, m_menus->mnuEject->isChecked());
+    m_options.set(prefs::kBrowseGenre, m_menus->mnuBrowseGenre->isChecked());
 }
 
 void frmMain::BrowseOptions()
@@ -195,11 +185,8 @@ void frmMain::restoreColumnWidths()
 {
     ui::ucListView* list = m_ui->lstSong;
     for (int column = 0; column < list->ColumnCount(); ++column) {
-        const QString stored = m_options.GetOption(ColumnWidthKey(column), QLatin1String(keys::defaults::kColumnWidth));
-        bool isNumber = false;
-        const int width = stored.trimmed().toInt(&isNumber);
-        if (stored.compare(QLatin1String(keys::defaults::kColumnWidth), Qt::CaseInsensitive) != 0 && isNumber
-            && width >= 0)
+        const int width = m_options.get(prefs::kColumnWidth, ColumnHeader(column));
+        if (width != prefs::kAutomaticWidth)
             list->setColumnWidthPx(column, width);
         else
             list->ColumnAutosize(column); // never saved, or not a width: fit the contents

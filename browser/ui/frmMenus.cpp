@@ -1,6 +1,6 @@
 #include "browser/ui/frmMenus.h"
 
-#include "settings/OptionKeys.h"
+#include "settings/Preferences.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
 #include "ui/Shell.h"
@@ -15,7 +15,7 @@
 #include <QMenu>
 
 namespace quaverly::browser {
-namespace keys = settings::keys;
+namespace prefs = settings::prefs;
 
 namespace {
 
@@ -188,22 +188,18 @@ void frmMenus::buildSongMenu(QWidget* parent)
 
 void frmMenus::Form_Load()
 {
-    const auto read = [this](const char* key, const char* fallback, bool defaultValue) {
-        return settings::mdlOptions::toBool(m_options.GetOption(QLatin1String(key), QLatin1String(fallback)))
-            .value_or(defaultValue);
-    };
-    mnuSort->setChecked(read(keys::kSort, keys::defaults::kSort, true));
-    mnuSongPopup->setChecked(read(keys::kSongPopup, keys::defaults::kSongPopup, false));
+    mnuSort->setChecked(m_options.get(prefs::kSort));
+    mnuSongPopup->setChecked(m_options.get(prefs::kSongPopup));
 }
 
 void frmMenus::mnuSort_Click()
 {
-    m_options.SaveOption(QLatin1String(keys::kSort), settings::mdlOptions::fromBool(mnuSort->isChecked()));
+    m_options.set(prefs::kSort, mnuSort->isChecked());
 }
 
 void frmMenus::mnuSongPopup_Click()
 {
-    m_options.SaveOption(QLatin1String(keys::kSongPopup), settings::mdlOptions::fromBool(mnuSongPopup->isChecked()));
+    m_options.set(prefs::kSongPopup, mnuSongPopup->isChecked());
 }
 
 void frmMenus::addTray()

@@ -2,7 +2,7 @@
 
 #include "database/Library.h"
 #include "export/PlayExporter.h"
-#include "settings/OptionKeys.h"
+#include "settings/Preferences.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
 
@@ -38,10 +38,8 @@ PlayExportCommand::PlayExportCommand(QWidget* window, const database::Library& l
 
 QString PlayExportCommand::chooseFile(bool* listenBrainz)
 {
-    const bool json = m_options.GetOption(QLatin1String(settings::keys::kExportPlaysFormat), QString())
-                          .compare(QLatin1String("listenbrainz"), Qt::CaseInsensitive)
-        == 0;
-    const QString folder = m_options.GetOption(QLatin1String(settings::keys::kExportPlaysDir), defaultFolder());
+    const bool json = m_options.get(settings::prefs::kExportPlaysFormat) == settings::prefs::PlaysFormat::ListenBrainz;
+    const QString folder = m_options.stored(settings::prefs::kExportPlaysDir).value_or(defaultFolder());
     QFileDialog dialog(m_window, kTitle, folder);
     dialog.setObjectName(QStringLiteral("dlgExportPlays"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -77,9 +75,10 @@ QString PlayExportCommand::chooseFile(bool* listenBrainz)
     QString path = dialog.selectedFiles().constFirst();
     if (QFileInfo(path).suffix().isEmpty())
         path += *listenBrainz ? u".json" : u".scrobbler.log";
-    m_options.SaveOption(QLatin1String(settings::keys::kExportPlaysDir), QFileInfo(path).absolutePath());
-    m_options.SaveOption(QLatin1String(settings::keys::kExportPlaysFormat),
-                         *listenBrainz ? QStringLiteral("listenbrainz") : QStringLiteral("audioscrobbler"));
+    m_options.set(settings::prefs::kExportPlaysDir, QFileInfo(path).absolutePath());
+    m_options.set(settings::prefs::kExportPlaysFormat,
+                  *listenBrainz ? settings::prefs::PlaysFormat::ListenBrainz
+                                : settings::prefs::PlaysFormat::Audioscrobbler);
     return path;
 }
 

@@ -2,7 +2,7 @@
 
 #include "database/Library.h"
 #include "export/ExtractCore.h"
-#include "settings/OptionKeys.h"
+#include "settings/Preferences.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/clsBrowseFolder.h"
@@ -91,12 +91,9 @@ frmExtract::frmExtract(const database::Library& library, settings::mdlOptions& o
     Form_Load();
     connect(txtDir, &QLineEdit::textChanged, this, &frmExtract::txtDir_Change);
     connect(txtFormat, &QLineEdit::textChanged, this, &frmExtract::updatePreview);
-    connect(chkTags, &QCheckBox::toggled, this, [this](bool on) {
-        m_options.SaveOption(QLatin1String(settings::keys::kExtractTags), settings::mdlOptions::fromBool(on));
-    });
-    connect(chkCovers, &QCheckBox::toggled, this, [this](bool on) {
-        m_options.SaveOption(QLatin1String(settings::keys::kExtractCovers), settings::mdlOptions::fromBool(on));
-    });
+    connect(chkTags, &QCheckBox::toggled, this, [this](bool on) { m_options.set(settings::prefs::kExtractTags, on); });
+    connect(chkCovers, &QCheckBox::toggled, this,
+            [this](bool on) { m_options.set(settings::prefs::kExtractCovers, on); });
 }
 
 frmExtract::~frmExtract()
@@ -110,15 +107,10 @@ void frmExtract::Form_Load()
 {
     // A folder beside a program installed for all users is not writable, so
     // the user's music folder stands in for the program's folder.
-    txtDir->setText(m_options.GetOption(QLatin1String(settings::keys::kExtractDir), defaultTargetDir()));
-    txtFormat->setText(
-        m_options.GetOption(QLatin1String(settings::keys::kExtractTemplate), kDefaultTemplate.toString()));
-    const auto flag = [this](const char* key, const char* fallback) {
-        return settings::mdlOptions::toBool(m_options.GetOption(QLatin1String(key), QLatin1String(fallback)))
-            .value_or(false);
-    };
-    chkTags->setChecked(flag(settings::keys::kExtractTags, settings::keys::defaults::kExtractTags));
-    chkCovers->setChecked(flag(settings::keys::kExtractCovers, settings::keys::defaults::kExtractCovers));
+    txtDir->setText(m_options.stored(settings::prefs::kExtractDir).value_or(defaultTargetDir()));
+    txtFormat->setText(m_options.get(settings::prefs::kExtractTemplate));
+    chkTags->setChecked(m_options.get(settings::prefs::kExtractTags));
+    chkCovers->setChecked(m_options.get(settings::prefs::kExtractCovers));
     updatePreview();
 }
 
@@ -142,7 +134,7 @@ bool frmExtract::isExtracting() const
 
 void frmExtract::txtDir_Change(const QString& text)
 {
-    m_options.SaveOption(QLatin1String(settings::keys::kExtractDir), text);
+    m_options.set(settings::prefs::kExtractDir, text);
     updatePreview();
 }
 
@@ -212,7 +204,7 @@ void frmExtract::cmdExtract_Click()
 {
     if (isExtracting())
         return;
-    m_options.SaveOption(QLatin1String(settings::keys::kExtractTemplate), txtFormat->text());
+    m_options.set(settings::prefs::kExtractTemplate, txtFormat->text());
     const QString dir = txtDir->text().trimmed();
     if (dir.isEmpty() || QDir::isRelativePath(dir)) {
         m_prompts.show(QStringLiteral("No Folder!"),

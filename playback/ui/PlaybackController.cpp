@@ -16,7 +16,7 @@
 #include "playback/ui/BandBarsView.h"
 #include "playback/ui/frmPopup.h"
 #include "playback/ui/frmQuicktime.h"
-#include "settings/OptionKeys.h"
+#include "settings/Preferences.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/Skin.h"
@@ -38,7 +38,7 @@
 #include <utility>
 
 namespace quaverly::playback {
-namespace keys = settings::keys;
+namespace prefs = settings::prefs;
 
 namespace {
 
@@ -167,10 +167,9 @@ PlaybackController::PlaybackController(browser::frmMain& window, settings::mdlOp
     auto* place = new QGridLayout(m_ui.PicSpectrum);
     place->setContentsMargins(1, 1, 1, 1);
     place->addWidget(m_spectrum);
-    const QString colour = m_options.GetOption(QLatin1String(keys::kSpectrumColor),
-                                               QLatin1String(keys::defaults::kSpectrumColor));
-    m_ui.PicSpectrum->setProperty("tag", QString::number(colour.trimmed().toLongLong()));
-    m_spectrum->setColour(ColorFromValue(colour.trimmed().toLongLong()));
+    const int colour = m_options.get(prefs::kSpectrumColor);
+    m_ui.PicSpectrum->setProperty("tag", QString::number(colour));
+    m_spectrum->setColour(ColorFromValue(colour));
 
     connectControls();
     connectMenus();
@@ -258,20 +257,19 @@ void PlaybackController::connectControls()
         connect(m_ui.Ratings.at(i), &ui::SkinImage::clicked, this, [this, i] { Ratings_Click(i); });
     connect(m_ui.chkRepeat, &QCheckBox::toggled, this, [this] {
         chkRepeat_Click();
-        m_options.SaveOption(QLatin1String(keys::kRepeat),
-                             m_ui.chkRepeat->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        m_options.set(prefs::kRepeat, m_ui.chkRepeat->isChecked());
     });
     connect(m_ui.chkShuffle, &QCheckBox::toggled, this, [this](bool on) {
         m_control->setShuffle(on);
-        m_options.SaveOption(QLatin1String(keys::kShuffle), on ? QStringLiteral("1") : QStringLiteral("0"));
+        m_options.set(prefs::kShuffle, on);
     });
     connect(m_ui.optRptOne, &QRadioButton::clicked, this, [this] {
         m_control->setRepeatOne(true);
-        m_options.SaveOption(QLatin1String(keys::kRepeatType), QStringLiteral("One"));
+        m_options.set(prefs::kRepeatType, prefs::RepeatType::One);
     });
     connect(m_ui.optRptAll, &QRadioButton::clicked, this, [this] {
         m_control->setRepeatOne(false);
-        m_options.SaveOption(QLatin1String(keys::kRepeatType), QStringLiteral("All"));
+        m_options.set(prefs::kRepeatType, prefs::RepeatType::All);
     });
     m_ui.chkShuffle->installEventFilter(new ShiftWatcher(this, [this] { m_control->setShuffleTick(systemTickMs()); }));
     connect(tmrPosition, &QTimer::timeout, this, &PlaybackController::tmrPosition_Timer);
@@ -302,14 +300,9 @@ void PlaybackController::connectEngine()
 
 void PlaybackController::LoadMyOptions()
 {
-    const auto number = [this](const char* key, const char* fallback) {
-        return m_options.GetOption(QLatin1String(key), QLatin1String(fallback)).trimmed().toInt() != 0;
-    };
-    const bool shuffle = number(keys::kShuffle, keys::defaults::kShuffle);
-    const bool repeat = number(keys::kRepeat, keys::defaults::kRepeat);
-    const bool one = m_options.GetOption(QLatin1String(keys::kRepeatType), QLatin1String(keys::defaults::kRepeatType))
-                         .compare(QLatin1String("All"), Qt::CaseInsensitive)
-        != 0;
+    const bool shuffle = m_options.get(prefs::kShuffle);
+    const bool repeat = m_options.get(prefs::kRepeat);
+    const bool one = m_options.get(prefs::kRepeatType) == prefs::RepeatType::One;
     {
         const QSignalBlocker blockShuffle(m_ui.chkShuffle);
         const QSignalBlocker blockRepeat(m_ui.chkRepeat);

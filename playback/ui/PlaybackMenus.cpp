@@ -12,7 +12,7 @@
 #include "playback/ui/PlaybackController.h"
 #include "playback/ui/frmDefaultPlayer.h"
 #include "playback/ui/frmPopup.h"
-#include "settings/OptionKeys.h"
+#include "settings/Preferences.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
 #include "ui/Shell.h"
@@ -26,7 +26,7 @@
 #include <QStandardPaths>
 
 namespace quaverly::playback {
-namespace keys = settings::keys;
+namespace prefs = settings::prefs;
 
 namespace {
 
@@ -173,13 +173,11 @@ void PlaybackController::PicSpectrum_MouseUp(Qt::MouseButton button)
 {
     if (button != Qt::RightButton)
         return;
-    const QString stored = m_options.GetOption(QLatin1String(keys::kSpectrumColor),
-                                               QLatin1String(keys::defaults::kSpectrumColor));
-    qint64 value = stored.trimmed().toLongLong();
+    int value = m_options.get(prefs::kSpectrumColor);
     const QColor chosen = m_chooseColour ? m_chooseColour(&m_window, ColorFromValue(value)) : QColor();
     if (chosen.isValid()) {
-        value = ValueFromColor(chosen);
-        m_options.SaveOption(QLatin1String(keys::kSpectrumColor), QString::number(value));
+        value = static_cast<int>(ValueFromColor(chosen));
+        m_options.set(prefs::kSpectrumColor, value);
     }
     m_ui.PicSpectrum->setProperty("tag", QString::number(value));
     m_spectrum->setColour(ColorFromValue(value));

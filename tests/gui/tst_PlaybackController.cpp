@@ -709,6 +709,24 @@ private Q_SLOTS:
         QVERIFY(rig.playback->control().repeat() && rig.playback->control().repeatOne());
         QVERIFY(rig.playback->control().shuffle());
     }
+
+    void handEditedPlayOrderAndColourAreUnderstood()
+    {
+        Rig rig;
+        QVERIFY(rig.make(false));
+        // The check boxes write "0"/"1", but a Boolean word is still a Boolean;
+        // a colour that is no number is the default colour, not black.
+        QVERIFY(rig.options->SaveOption(QStringLiteral("Shuffle"), QStringLiteral("True")));
+        QVERIFY(rig.options->SaveOption(QStringLiteral("Repeat"), QStringLiteral("-1")));
+        QVERIFY(rig.options->SaveOption(QStringLiteral("RepeatType"), QStringLiteral("one")));
+        QVERIFY(rig.options->SaveOption(QStringLiteral("SpectrumColor"), QStringLiteral("red")));
+        QVERIFY(rig.reload(false));
+        QVERIFY(rig.ui().chkShuffle->isChecked() && rig.playback->control().shuffle());
+        QVERIFY(rig.ui().chkRepeat->isChecked() && rig.ui().optRptOne->isChecked());
+        QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), QStringLiteral("16711680"));
+        rig.ui().chkShuffle->click(); // and written back the way the check box writes it
+        QCOMPARE(rig.options->GetOption(QStringLiteral("Shuffle"), QString()), QStringLiteral("0"));
+    }
 };
 
 QTEST_MAIN(tst_PlaybackController)

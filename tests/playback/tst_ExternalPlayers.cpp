@@ -35,6 +35,9 @@ private Q_SLOTS:
             << QStringLiteral("2") << QStringList { QStringLiteral("/usr/bin/one"), QString() };
         QTest::newRow("not a number") << QStringLiteral("two") << QStringList {};
         QTest::newRow("negative") << QStringLiteral("-1") << QStringList {};
+        // A damaged count is no list the players window wrote: reading it must not
+        // walk two billion keys.
+        QTest::newRow("far too many") << QStringLiteral("2147483647") << QStringList {};
         QTest::newRow("blanks around") << QStringLiteral(" 1 ") << QStringList { QStringLiteral("/usr/bin/one") };
     }
     void storedList()

@@ -1,4 +1,3 @@
-#include "settings/OptionKeys.h"
 #include "settings/mdlOptions.h"
 
 #include <QDir>
@@ -21,9 +20,8 @@ private Q_SLOTS:
         QVERIFY(root.isValid());
         QVERIFY(QDir(root.path()).mkpath(QStringLiteral("iPod_Control/iTunes")));
         mdlOptions options(root.path());
-        QCOMPARE(options.GetOption(QLatin1String(keys::kRepeatType), QLatin1String(keys::defaults::kRepeatType)),
-                 QStringLiteral("All"));
-        QVERIFY(options.SaveOption(QLatin1String(keys::kRepeatType), QStringLiteral("One")));
+        QCOMPARE(options.GetOption(QStringLiteral("RepeatType"), QStringLiteral("All")), QStringLiteral("All"));
+        QVERIFY(options.SaveOption(QStringLiteral("RepeatType"), QStringLiteral("One")));
         QFile file(root.filePath(QStringLiteral("iPod_Control/iTunes/QuaverlyPrefs")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("[Options]\r\nRepeatType=One\r\n"));
@@ -105,25 +103,6 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("[Options]\r\nShuffle=1\r\n"));
         QCOMPARE(options.GetOption(QStringLiteral("Shuffle"), QStringLiteral("0")), QStringLiteral("1")); // reads go on
-    }
-
-    void booleans_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("expected"); // -1: not a Boolean
-        QTest::newRow("True") << "True" << 1;
-        QTest::newRow("false lower") << "false" << 0;
-        QTest::newRow("0") << "0" << 0;
-        QTest::newRow("-1") << "-1" << 1;
-        QTest::newRow("yes") << "yes" << -1;
-        QTest::newRow("empty") << "" << -1;
-    }
-    void booleans()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, expected);
-        const auto value = mdlOptions::toBool(text);
-        QCOMPARE(value ? int(*value) : -1, expected);
     }
 };
 
