@@ -1,9 +1,6 @@
 #pragma once
 #include <QString>
 
-#include <deque>
-#include <vector>
-
 namespace quaverly::ui {
 
 enum class PromptIcon { None, Information, Warning, Critical, Question };
@@ -23,7 +20,7 @@ struct PromptRequest
 };
 
 /// The one way the program shows a modal message box. The windows use the
-/// Qt implementation; tests install RecordingPromptService so nothing blocks.
+/// Qt implementation; tests install a recording service so nothing blocks.
 class PromptService
 {
 public:
@@ -32,18 +29,6 @@ public:
 
     PromptAnswer show(const QString& title, const QString& text, PromptIcon icon = PromptIcon::None,
                       PromptButtons buttons = PromptButtons::Ok);
-};
-
-/// Records every request and answers from a queue (or the default answer when
-/// the queue is empty). Never blocks.
-class RecordingPromptService final : public PromptService
-{
-public:
-    PromptAnswer ask(const PromptRequest& request) override;
-
-    std::vector<PromptRequest> requests;
-    std::deque<PromptAnswer> answers;
-    PromptAnswer defaultAnswer = PromptAnswer::Ok;
 };
 
 } // namespace quaverly::ui

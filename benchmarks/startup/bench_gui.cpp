@@ -11,8 +11,8 @@
 #include "device/DevicePath.h"
 #include "settings/mdlOptions.h"
 #include "startup/ui/StartupFlow.h"
+#include "tests/support/RecordingPromptService.h"
 #include "tools/demoipod/DemoIpod.h"
-#include "ui/PromptService.h"
 #include "ui/widgets/ucListView.h"
 
 #include <QApplication>

@@ -10,14 +10,14 @@
 #include "media/ui/CoverArtPanels.h"
 #include "media/ui/CoverView.h"
 #include "playback/AudioEngine.h"
-#include "playback/FakeBackend.h"
 #include "playback/MixerDevice.h"
 #include "playback/clsVolume.h"
 #include "playback/ui/PlaybackController.h"
 #include "startup/app/Wiring.h"
+#include "tests/support/FakeBackend.h"
+#include "tests/support/RecordingPromptService.h"
 #include "tools/demoipod/DemoArt.h"
 #include "tools/demoipod/WavTone.h"
-#include "ui/PromptService.h"
 #include "ui/widgets/ucListView.h"
 
 #include <QSignalSpy>

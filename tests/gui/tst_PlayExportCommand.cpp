@@ -8,7 +8,7 @@
 #include "export/ui/ExportWindows.h"
 #include "startup/app/Wiring.h"
 #include "tests/common/TestFiles.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 
 #include <QAction>
 #include <QApplication>

@@ -9,7 +9,6 @@
 #include "browser/ui/frmMenus.h"
 #include "export/PlayerLauncher.h"
 #include "playback/AudioEngine.h"
-#include "playback/FakeBackend.h"
 #include "playback/MixerDevice.h"
 #include "playback/MpvBackend.h"
 #include "playback/PlayOrder.h"
@@ -21,6 +20,8 @@
 #include "startup/app/Wiring.h"
 #include "tests/common/FakeOpener.h"
 #include "tests/common/TestFiles.h"
+#include "tests/support/FakeBackend.h"
+#include "tests/support/RecordingPromptService.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 #include "ui/PromptService.h"
 #include "ui/widgets/NowPlayingView.h"
@@ -440,7 +441,7 @@ private Q_SLOTS:
             rig.window->cmdOpen_Click();
             QTRY_VERIFY(!opener.opened().isEmpty());
             QCOMPARE(QFileInfo(opener.opened().trimmed()).fileName().toLower(), QFileInfo(song).fileName().toLower());
-            QTest::qWait(100);
+            QTRY_VERIFY(opener.handled());
             QVERIFY(rig.prompts.requests.empty());
         }
         test::FakeOpener failing(test::FakeOpener::Kind::Fails, "xdg-open: no method available for opening it", 3);
@@ -494,8 +495,10 @@ private Q_SLOTS:
         startup::wirePlayback(*window, *wired);
         QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted);
         QCOMPARE(wired->volume().source(), VolumeControl::Source::Undecided);
-        QTest::qWait(300);
-        QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // not before it is shown
+        // Not before it is shown: whatever the start waited for would come within this time.
+        const bool startedHidden = QTest::qWaitFor(
+            [&] { return wired->engine().players() != AudioEngine::Players::NotStarted; }, 300);
+        QVERIFY(!startedHidden);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCOMPARE(wired->engine().players(), AudioEngine::Players::NotStarted); // the window comes first
@@ -632,8 +635,8 @@ private Q_SLOTS:
         QVERIFY(popup->isVisible());
         QVERIFY(popup->testAttribute(Qt::WA_ShowWithoutActivating));
         QVERIFY(popup->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
-        QTest::qWait(100);
-        QCOMPARE(QApplication::activeWindow(), rig.window.get());
+        const bool focusMoved = QTest::qWaitFor([&] { return QApplication::activeWindow() != rig.window.get(); }, 100);
+        QVERIFY(!focusMoved);
         const database::TrackRecord& t = rig.load.library.Tracks[size_t(rig.playback->control().currentTrack())];
         QCOMPARE(popup->text(), t.Title + QStringLiteral(" - ") + t.Artist);
         popup->ShowPopup(QString(), QString());

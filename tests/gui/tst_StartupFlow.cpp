@@ -7,7 +7,7 @@
 #include "startup/ui/StartupFlow.h"
 #include "startup/ui/frmLoadingDB.h"
 #include "tests/common/FakeOpener.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 

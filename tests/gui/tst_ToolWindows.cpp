@@ -13,7 +13,7 @@
 #include "export/ui/frmExtract.h"
 #include "startup/app/Wiring.h"
 #include "tests/common/TestFiles.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,6 +39,29 @@ bool writeScript(const QString& path, const QByteArray& body)
         return false;
     file.close();
     return file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
+
+// Each start of the chain leaves its own copy of the eject tool in the
+// temporary folder (the copy is made before stayvane starts, on the caller's
+// thread), so the copies count the chains started so far, without waiting.
+qsizetype chainsStarted(const QString& tempDir)
+{
+    return QDir(tempDir).entryList({ u"iTunesDBTemp*"_s }, QDir::Files).size();
+}
+
+// The processes still running from `folder` (their command line names it):
+// the companions of the chain and the eject tool run by the shell.
+qsizetype processesFrom(const QString& folder)
+{
+    qsizetype count = 0;
+    const QByteArray needle = QFile::encodeName(folder);
+    for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isPid = false;
+        pid.toLongLong(&isPid);
+        if (isPid && readAll(u"/proc/"_s + pid + u"/cmdline"_s).contains(needle))
+            ++count;
+    }
+    return count;
 }
 
 } // namespace
@@ -142,9 +165,8 @@ private Q_SLOTS:
         m_window->menus().mnuEjectAndClose->trigger();
         QVERIFY(!m_window->isVisible());
         QVERIFY(m_toolWindows->ejectChain().inProgress());
+        QCOMPARE(chainsStarted(m_tools->filePath(u"tmp"_s)), 1);
         QTRY_COMPARE(readAll(m_marker), QByteArray("started\n"));
-        QTest::qWait(300);
-        QCOMPARE(readAll(m_marker), QByteArray("started\n"));
         QVERIFY(m_prompts->requests.empty());
         QCOMPARE(m_ipod->options->GetOption(u"mnuEjectOnClose"_s, {}), u"True"_s);
     }
@@ -154,16 +176,15 @@ private Q_SLOTS:
         m_window->menus().mnuEject->setChecked(true);
         m_window->close();
         m_window->close();
+        QCOMPARE(chainsStarted(m_tools->filePath(u"tmp"_s)), 1);
         QTRY_COMPARE(readAll(m_marker), QByteArray("started\n"));
-        QTest::qWait(300);
-        QCOMPARE(readAll(m_marker), QByteArray("started\n"));
     }
 
     void noEjectOnCloseWhenUnchecked()
     {
         m_window->menus().mnuEject->setChecked(false);
         m_window->close();
-        QTest::qWait(300);
+        QCOMPARE(chainsStarted(m_tools->filePath(u"tmp"_s)), 0);
         QVERIFY(!QFile::exists(m_marker));
     }
 
@@ -194,13 +215,20 @@ private Q_SLOTS:
         window.menus().mnuEject->setChecked(true);
         window.close();
         window.menus().mnuEjectAndClose->trigger(); // the chain is under way: nothing more starts
-        QTest::qWait(2500);                         // stayvane polls ten times a second; wait pauses one second
-        QVERIFY2(!QFile::exists(toolLog), "ejected while the program was still running");
+        QCOMPARE(chainsStarted(m_tools->filePath(u"tmp"_s)), 1);
+        QTRY_VERIFY(processesFrom(prog) > 0); // stayvane is up and waits for the program
+        // stayvane polls ten times a second and wait pauses one second: an eject
+        // that did not wait for the program would show within this time.
+        const bool ejectedEarly = QTest::qWaitFor([&] { return QFile::exists(toolLog); }, 2500);
+        QVERIFY2(!ejectedEarly, "ejected while the program was still running");
+        QVERIFY(processesFrom(prog) > 0);
         running.kill();
         QVERIFY(running.waitForFinished());
         const QByteArray expected = "-EjectDrive:" + QFile::encodeName(m_ipod->dir.path()) + "\n";
         QTRY_COMPARE_WITH_TIMEOUT(readAll(toolLog), expected, 20000);
-        QTest::qWait(1500);
+        // The chain has ended when none of its programs runs any more; only then
+        // is the log final.
+        QTRY_COMPARE_WITH_TIMEOUT(processesFrom(prog) + processesFrom(m_tools->filePath(u"tmp"_s)), 0, 20000);
         QCOMPARE(readAll(toolLog), expected);
         QVERIFY(m_prompts->requests.empty());
     }

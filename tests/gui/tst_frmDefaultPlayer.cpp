@@ -5,7 +5,7 @@
 #include "GuiFixture.h"
 #include "playback/ui/frmDefaultPlayer.h"
 #include "tests/common/TestFiles.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 
 #include <QListWidget>
 #include <QTemporaryDir>

@@ -8,9 +8,9 @@
 #include "device/DevicePath.h"
 #include "export/ui/frmExtract.h"
 #include "settings/mdlOptions.h"
+#include "tests/support/RecordingPromptService.h"
 #include "tools/demoipod/DemoArt.h"
 #include "tools/demoipod/DemoIpod.h"
-#include "ui/PromptService.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -9,7 +9,7 @@
 #include "browser/ui/frmMainUi.h"
 #include "browser/ui/frmMenus.h"
 #include "tests/common/FakeOpener.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
@@ -463,7 +463,7 @@ private Q_SLOTS:
             QTRY_VERIFY(!opener.opened().isEmpty());
             const QString opened = opener.opened().trimmed();
             QVERIFY2(songFolder.startsWith(opened) && opened.startsWith(m_pod->dir.path()), qPrintable(opened));
-            QTest::qWait(100);
+            QTRY_VERIFY(opener.handled());
             QVERIFY(m_prompts.requests.empty());
         }
         test::FakeOpener none(test::FakeOpener::Kind::None);

@@ -1,12 +1,13 @@
-// The menu holder: every caption with its access key, the stored options,
-// the radio pairs and the tray icon's clicks.
+// The menu holder: the items the help file explains and their underlined
+// letters, the stored options, the radio pairs and the tray icon's clicks.
 #include "GuiFixture.h"
 #include "browser/ui/frmMenus.h"
 #include "tests/common/FakeOpener.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 #include "ui/widgets/ProjectLinks.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMetaMethod>
 #include <QSignalSpy>
@@ -30,59 +31,74 @@ private Q_SLOTS:
         m_prompts.requests.clear();
     }
 
-    void menuItemsInOrder_data()
+    // The help file explains the File, Options and Extras menus item by item:
+    // each menu holds the items its section names, in that order, so what the
+    // user reads in the help is what the menu shows.
+    void menusHoldWhatTheHelpExplains_data()
     {
         QTest::addColumn<QString>("menu");
-        QTest::addColumn<QStringList>("items"); // captions in order, "-" for a separator
-        QTest::newRow("icon") << u"mnuIcon"_s << QStringList { u"&Restore"_s,  u"&Move"_s, u"&Size"_s, u"M&inimize"_s,
-                                                               u"M&aximize"_s, u"-"_s,     u"&Close"_s };
-        QTest::newRow("file") << u"mnuFIle"_s << QStringList { u"Open as &Playlist"_s,
-                                                               u"Open in &Default"_s,
-                                                               u"-"_s,
-                                                               u"Export plays..."_s,
-                                                               u"-"_s,
-                                                               u"&Exit"_s };
-        QTest::newRow("options") << u"mnuOptions"_s
-                                 << QStringList { u"No Sorting [Faster]"_s,     u"&Minimize to Tray"_s,
-                                                  u"Song Change Popup"_s,       u"&Spectrum Analyser"_s,
-                                                  u"Spectrum Analyser Color"_s, u"&External Player"_s,
-                                                  u"&Double Click Action"_s,    u"E&ject on Quaverly Close"_s,
-                                                  u"Remove Genre in Browser"_s };
-        QTest::newRow("tray min") << u"mnuTrayMin"_s << QStringList { u"&Yes"_s, u"&No"_s };
-        QTest::newRow("players") << u"mnuPlayIn"_s << QStringList { u"[Default Player]"_s, u"Add New Player..."_s };
-        QTest::newRow("double click") << u"mnuDblClick"_s
-                                      << QStringList { u"Open In &Embedded"_s, u"Open In E&xternal"_s };
-        QTest::newRow("extras") << u"mnuExtras"_s
-                                << QStringList { u"&iPod Hacks"_s,
-                                                 u"iPod Information"_s,
-                                                 u"-"_s,
-                                                 u"Check for &Missing Files"_s,
-                                                 u"Check For &Duplicates"_s,
-                                                 u"-"_s,
-                                                 u"Eject iPod and close Quaverly"_s };
-        QTest::newRow("help") << u"mnuHelp"_s
-                              << QStringList { u"Show Help File"_s, u"&Donate"_s, u"&Website - Oxtarra"_s, u"-"_s,
-                                               u"&About"_s };
-        QTest::newRow("tray") << u"mnuPopup"_s << QStringList { u"Now Playing"_s,  u""_s,         u"-"_s,
-                                                                u"&Show"_s,        u"&Play >"_s,  u"P&ause ||"_s,
-                                                                u"P&revious <<"_s, u"&Next >>"_s, u"-"_s,
-                                                                u"&Exit"_s };
-        QTest::newRow("song") << u"mnuAFile"_s << QStringList { u"Play File"_s,        u"Open In Embedded"_s,
-                                                                u"Open In External"_s, u"-"_s,
-                                                                u"Extract"_s,          u"-"_s,
-                                                                u"View Information"_s, u"Show File"_s };
+        QTest::addColumn<QString>("section");
+        QTest::newRow("file") << u"mnuFIle"_s << u"FILE MENU"_s;
+        QTest::newRow("options") << u"mnuOptions"_s << u"OPTIONS MENU"_s;
+        QTest::newRow("extras") << u"mnuExtras"_s << u"EXTRAS MENU"_s;
     }
-    void menuItemsInOrder()
+    void menusHoldWhatTheHelpExplains()
     {
         QFETCH(QString, menu);
-        QFETCH(QStringList, items);
+        QFETCH(QString, section);
+        const QStringList explained = helpSection(section);
+        QVERIFY2(!explained.isEmpty(), qPrintable(section));
         frmMenus menus(*m_pod->options, m_prompts, m_window.get());
         auto* found = m_window->findChild<QMenu*>(menu);
         QVERIFY(found);
-        QStringList captions;
+        QStringList shown;
         for (QAction* action : found->actions())
-            captions << (action->isSeparator() ? u"-"_s : action->text());
-        QCOMPARE(captions, items);
+            if (!action->isSeparator())
+                shown << QString(action->text()).remove(u'&');
+        QCOMPARE(shown.size(), explained.size());
+        for (int i = 0; i < shown.size(); ++i) // the help's name column may cut a long caption short
+            QVERIFY2(shown[i].startsWith(explained[i]), qPrintable(shown[i] + u" / "_s + explained[i]));
+    }
+
+    // "Alt plus the underlined letter works inside an open menu": in every
+    // menu of the menu bar each underlined letter is used once, and pressing
+    // it in the open menu chooses its item (or opens its submenu).
+    void underlinedLettersChooseTheirItem_data()
+    {
+        QTest::addColumn<QString>("menu");
+        for (const QString& menu : { u"mnuFIle"_s, u"mnuOptions"_s, u"mnuExtras"_s, u"mnuHelp"_s })
+            QTest::newRow(qPrintable(menu)) << menu;
+    }
+    void underlinedLettersChooseTheirItem()
+    {
+        QFETCH(QString, menu);
+        FakeOpener noOpener(FakeOpener::Kind::None); // the Help items must not start a real program
+        QVERIFY(noOpener.ready());
+        frmMenus menus(*m_pod->options, m_prompts, m_window.get());
+        auto* found = m_window->findChild<QMenu*>(menu);
+        QVERIFY(found);
+        QList<QChar> letters;
+        for (QAction* action : found->actions()) {
+            const QKeySequence key = QKeySequence::mnemonic(action->text());
+            if (action->isSeparator() || key.isEmpty())
+                continue;
+            const QChar letter = key.toString().back().toLower();
+            QVERIFY2(!letters.contains(letter), qPrintable(action->text()));
+            letters << letter;
+
+            found->popup(QPoint(0, 0));
+            QVERIFY(QTest::qWaitForWindowExposed(found));
+            QSignalSpy chosen(action, &QAction::triggered);
+            QTest::keyClick(found, letter.toLatin1());
+            if (action->menu()) {
+                QTRY_VERIFY2(action->menu()->isVisible(), qPrintable(action->text()));
+                action->menu()->hide();
+            } else {
+                QTRY_VERIFY2(chosen.size() == 1, qPrintable(action->text()));
+            }
+            found->hide();
+        }
+        QVERIFY(!letters.isEmpty());
     }
 
     void toggledOptionsAreStoredAtOnce_data()
@@ -313,7 +329,7 @@ private Q_SLOTS:
         action->trigger();
         QTRY_VERIFY(!opener.opened().isEmpty());
         QCOMPARE(QFileInfo(opener.opened().trimmed()).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
-        QTest::qWait(100);
+        QTRY_VERIFY(opener.handled());
         QVERIFY(m_prompts.requests.empty());
     }
 
@@ -351,6 +367,26 @@ private Q_SLOTS:
     }
 
 private:
+    // The item names the help file lists under `heading`: the first column of
+    // the lines of that section that do not start with a blank.
+    static QStringList helpSection(const QString& heading)
+    {
+        QFile file(QStringLiteral(QUAVERLY_BIN_DIR) + u"/QuaverlyHelp.txt"_s);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+        QStringList names;
+        const qsizetype at = lines.indexOf(heading);
+        for (qsizetype i = at + 2; at >= 0 && i < lines.size(); ++i) {
+            const QString line = lines[i].trimmed().isEmpty() ? QString() : lines[i];
+            if (line.isEmpty() && !names.isEmpty() && (i + 1 >= lines.size() || !lines[i + 1].startsWith(u' ')))
+                break;
+            if (!line.isEmpty() && !line.startsWith(u' '))
+                names << line.section(u"  "_s, 0, 0).trimmed();
+        }
+        return names;
+    }
+
     std::unique_ptr<testing::DemoIpod> m_pod;
     std::unique_ptr<QWidget> m_window;
     ui::RecordingPromptService m_prompts;

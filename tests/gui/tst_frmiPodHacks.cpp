@@ -1,7 +1,7 @@
 // The iPod Hacks window on a temporary iPod: the boxes read the flag files,
 // Apply and Reset change them, and what resists is listed, not hidden.
 #include "devicetools/ui/frmiPodHacks.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 
 #include <QCheckBox>
 #include <QDir>

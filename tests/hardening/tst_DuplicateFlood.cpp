@@ -12,8 +12,8 @@
 #include "startup/app/Wiring.h"
 #include "tests/common/CliRun.h"
 #include "tests/common/TestFiles.h"
+#include "tests/support/RecordingPromptService.h"
 #include "tools/testwriter/ITunesDBWriter.h"
-#include "ui/PromptService.h"
 
 #include <QAction>
 #include <QJsonArray>

@@ -3,8 +3,8 @@
 // rules, real libmpv (null output) for whole songs.
 #include "WavFile.h"
 #include "playback/AudioEngine.h"
-#include "playback/FakeBackend.h"
 #include "playback/MpvBackend.h"
+#include "tests/support/FakeBackend.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -2,9 +2,9 @@
 // Counts file in a temporary iPod folder.
 #include "database/Library.h"
 #include "playback/AudioEngine.h"
-#include "playback/FakeBackend.h"
 #include "playback/PlayControl.h"
 #include "playback/PlayOrder.h"
+#include "tests/support/FakeBackend.h"
 #include "tools/testwriter/ITunesDBWriter.h"
 
 #include <QDir>

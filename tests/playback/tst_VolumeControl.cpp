@@ -1,10 +1,10 @@
 // The volume slider's source: the system mixer's master output when there is
 // one, else the players' own volume kept in the preferences on the iPod.
 #include "playback/AudioEngine.h"
-#include "playback/FakeBackend.h"
 #include "playback/VolumeControl.h"
 #include "playback/clsVolume.h"
 #include "settings/mdlOptions.h"
+#include "tests/support/FakeBackend.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 // while that player plays where video can be embedded (X11); hidden on the
 // routes where mpv shows its own window or no picture at all.
 #include "playback/AudioEngine.h"
-#include "playback/FakeBackend.h"
 #include "playback/ui/frmQuicktime.h"
+#include "tests/support/FakeBackend.h"
 
 #include <QTest>
 

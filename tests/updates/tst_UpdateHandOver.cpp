@@ -1,5 +1,5 @@
 #include "tests/common/TestFiles.h"
-#include "ui/PromptService.h"
+#include "tests/support/RecordingPromptService.h"
 #include "updates/UpdateHandOver.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "playback/FakeBackend.h"
+#include "tests/support/FakeBackend.h"
 
 #include <QMetaObject>
 #include <QThread>
