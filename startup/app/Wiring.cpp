@@ -35,8 +35,7 @@ void wirePlayback(browser::frmMain& window, playback::PlaybackController& playba
     using playback::PlayControl;
     PlayControl* control = &playback.control();
     QObject::connect(&window, &frmMain::playRequested, control, &PlayControl::play);
-    QObject::connect(&window, &frmMain::openInEmbeddedRequested, control,
-                     [control] { control->playSelected(false); });
+    QObject::connect(&window, &frmMain::openInEmbeddedRequested, control, [control] { control->playSelected(false); });
     QObject::connect(&window, &frmMain::playedHistoryCleared, control, &PlayControl::clearHistory);
     QObject::connect(&window, &frmMain::openExternalRequested, &playback, &PlaybackController::cmdOpen_Click);
     QObject::connect(&window, &frmMain::makePlaylistRequested, &playback, &PlaybackController::cmdMakeM3u_Click);
