@@ -1,6 +1,7 @@
 #include "browser/ui/frmMainUi.h"
 
 #include "browser/ui/BrowserListBox.h"
+#include "ui/widgets/NamedWidgets.h"
 #include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/WindowChrome.h"
@@ -17,18 +18,8 @@
 namespace quaverly::browser {
 namespace {
 
-template <typename W> W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(const QString& text, const char* name, QWidget* parent)
-{
-    auto* l = named(new QLabel(text, parent), name);
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
+using ui::label;
+using ui::named;
 
 QFont listFont()
 {

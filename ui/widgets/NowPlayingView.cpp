@@ -1,5 +1,6 @@
 #include "ui/widgets/NowPlayingView.h"
 
+#include "ui/widgets/NamedWidgets.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/WindowChrome.h"
 
@@ -17,19 +18,6 @@
 
 namespace quaverly::ui {
 namespace {
-
-template <typename W> W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(const QString& text, const char* name, QWidget* parent)
-{
-    auto* l = named(new QLabel(text, parent), name);
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
 
 /// The height of one line of `font` for any title: the tallest of the fonts
 /// a line may fall back to (Chinese, Japanese, Korean, emoji), so that a
