@@ -117,10 +117,7 @@ void frmMain::connectMenus()
     connect(m, &frmMenus::showRequested, this, &frmMain::mnuShow_Click);
     connect(m, &frmMenus::browseOptionsChanged, this, &frmMain::BrowseOptions);
     connect(m->mnuSort, &QAction::toggled, this, [this](bool noSorting) { m_browser.setSortRows(!noSorting); });
-    connect(m, &frmMenus::spectrumToggled, this, [this](bool on) {
-        m_ui->picVolume->setVisible(!on);
-        m_ui->PicSpectrum->setVisible(on);
-    });
+    connect(m, &frmMenus::spectrumToggled, m_ui->nowPlaying, &ui::NowPlayingView::setSpectrumShown);
     connect(m->mnuRestore, &QAction::triggered, this, &QWidget::showNormal);
     connect(m->mnuMaximize, &QAction::triggered, this, &QWidget::showMaximized);
     connect(m->mnuDouble, &QAction::triggered, this, &frmMain::lstSong_DblClick);

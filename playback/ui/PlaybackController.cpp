@@ -21,13 +21,7 @@
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
-#include <QCheckBox>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QRadioButton>
 #include <QTimer>
 
 #include <chrono>
@@ -61,26 +55,6 @@ public:
 private:
     ui::ucListView& m_view;
     browser::SongListModel& m_model;
-};
-
-/// Shift pressed on the shuffle box: a new start tick for the shuffle seed.
-class ShiftWatcher : public QObject
-{
-public:
-    ShiftWatcher(QObject* parent, std::function<void()> onShift)
-        : QObject(parent)
-        , m_onShift(std::move(onShift))
-    {
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Shift)
-            m_onShift();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> m_onShift;
 };
 
 /// The window's first show runs `onShown` once.
@@ -150,12 +124,10 @@ PlaybackController::PlaybackController(const PlaybackWindow& window, settings::m
     m_volumeStore->setInterval(kVolumeRestMs);
     connect(m_volumeStore, &QTimer::timeout, this, [this] { m_volume->store(); });
 
-    m_spectrum = new BandBarsView(m_view.PicSpectrum);
-    auto* place = new QGridLayout(m_view.PicSpectrum);
-    place->setContentsMargins(1, 1, 1, 1);
-    place->addWidget(m_spectrum);
+    m_spectrum = new BandBarsView;
+    m_view.setSpectrumView(m_spectrum);
     const int colour = m_options.get(prefs::kSpectrumColor);
-    m_view.PicSpectrum->setProperty("tag", QString::number(colour));
+    m_view.setSpectrumColourValue(colour);
     m_spectrum->setColour(ColorFromValue(colour));
 
     connectControls();
@@ -187,7 +159,7 @@ PlaybackController* PlaybackController::attach(const PlaybackWindow& window, con
                                               [] { return std::make_unique<clsVolume>(makeSystemMixer()); });
     controller->setReportMissingMixer(audioOut != QLatin1String("null"));
     // Videos show in the now-playing frame, beside the labels, while they play.
-    auto* video = new frmQuicktime(controller->engine(), route, window.nowPlaying->fraNow);
+    auto* video = new frmQuicktime(controller->engine(), route, window.nowPlaying);
     video->setFixedSize(160, 120);
     window.nowPlaying->setVideoView(video);
     // The players start in the background once the window has been shown.
@@ -234,24 +206,20 @@ void PlaybackController::connectControls()
     connect(view, &ui::NowPlayingView::seekRequested, this, &PlaybackController::seek);
     connect(view, &ui::NowPlayingView::volumeRequested, this, &PlaybackController::setVolume);
     connect(view, &ui::NowPlayingView::rateRequested, this, [this](int stars) { Ratings_Click(stars - 1); });
-    connect(m_view.chkRepeat, &QCheckBox::toggled, this, [this] {
+    connect(view, &ui::NowPlayingView::repeatToggled, this, [this](bool on) {
         chkRepeat_Click();
-        m_options.set(prefs::kRepeat, m_view.chkRepeat->isChecked());
+        m_options.set(prefs::kRepeat, on);
     });
-    connect(m_view.chkShuffle, &QCheckBox::toggled, this, [this](bool on) {
+    connect(view, &ui::NowPlayingView::shuffleToggled, this, [this](bool on) {
         m_control->setShuffle(on);
         m_options.set(prefs::kShuffle, on);
     });
-    connect(m_view.optRptOne, &QRadioButton::clicked, this, [this] {
-        m_control->setRepeatOne(true);
-        m_options.set(prefs::kRepeatType, prefs::RepeatType::One);
+    connect(view, &ui::NowPlayingView::repeatTypeChosen, this, [this](bool one) {
+        m_control->setRepeatOne(one);
+        m_options.set(prefs::kRepeatType, one ? prefs::RepeatType::One : prefs::RepeatType::All);
     });
-    connect(m_view.optRptAll, &QRadioButton::clicked, this, [this] {
-        m_control->setRepeatOne(false);
-        m_options.set(prefs::kRepeatType, prefs::RepeatType::All);
-    });
-    m_view.chkShuffle->installEventFilter(
-        new ShiftWatcher(this, [this] { m_control->setShuffleTick(systemTickMs()); }));
+    connect(view, &ui::NowPlayingView::shuffleReseedRequested, this,
+            [this] { m_control->setShuffleTick(systemTickMs()); });
     connect(tmrPosition, &QTimer::timeout, this, &PlaybackController::tmrPosition_Timer);
 }
 
@@ -295,13 +263,7 @@ void PlaybackController::LoadMyOptions()
     const bool shuffle = m_options.get(prefs::kShuffle);
     const bool repeat = m_options.get(prefs::kRepeat);
     const bool one = m_options.get(prefs::kRepeatType) == prefs::RepeatType::One;
-    {
-        const QSignalBlocker blockShuffle(m_view.chkShuffle);
-        const QSignalBlocker blockRepeat(m_view.chkRepeat);
-        m_view.chkShuffle->setChecked(shuffle);
-        m_view.chkRepeat->setChecked(repeat);
-        (one ? m_view.optRptOne : m_view.optRptAll)->setChecked(true);
-    }
+    m_view.setPlayOrder({ repeat, one, shuffle });
     m_control->setShuffle(shuffle);
     m_control->setRepeatOne(one);
     chkRepeat_Click();
@@ -309,10 +271,7 @@ void PlaybackController::LoadMyOptions()
 
 void PlaybackController::chkRepeat_Click()
 {
-    const bool on = m_view.chkRepeat->isChecked();
-    m_view.optRptOne->setEnabled(on);
-    m_view.optRptAll->setEnabled(on);
-    m_control->setRepeat(on);
+    m_control->setRepeat(m_view.playOrder().repeat);
 }
 
 void PlaybackController::showNowPlaying(const NowPlaying& now, bool popup)

@@ -140,7 +140,7 @@ void PlaybackController::PicSpectrum_MouseUp(Qt::MouseButton button)
         value = static_cast<int>(ValueFromColor(chosen));
         m_options.set(prefs::kSpectrumColor, value);
     }
-    m_view.PicSpectrum->setProperty("tag", QString::number(value));
+    m_view.setSpectrumColourValue(value);
     m_spectrum->setColour(ColorFromValue(value));
 }
 

@@ -4,8 +4,10 @@
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/WindowChrome.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -136,6 +138,38 @@ private Q_SLOTS:
         QCOMPARE(m_view->fraNow->height(), height);
         m_view->setStatus(QString());
         QVERIFY(!m_view->lblStatus->isVisible());
+    }
+
+    // The stored order is shown silently; the boxes, and a choice made for the
+    // user (the desktop's media controls), say what changed. The repeat
+    // choices count only while "Repeat" is ticked.
+    void playOrderIsShownSilentlyAndChosenLoudly()
+    {
+        QSignalSpy repeat(m_view.get(), &NowPlayingView::repeatToggled);
+        QSignalSpy type(m_view.get(), &NowPlayingView::repeatTypeChosen);
+        QSignalSpy shuffle(m_view.get(), &NowPlayingView::shuffleToggled);
+        m_view->setPlayOrder({ true, true, true });
+        QVERIFY(m_view->optRptOne->isChecked() && m_view->optRptOne->isEnabled());
+        QVERIFY(repeat.isEmpty() && type.isEmpty() && shuffle.isEmpty());
+
+        m_view->chkRepeat->click();
+        QCOMPARE(repeat.takeFirst().at(0).toBool(), false);
+        QVERIFY(!m_view->optRptAll->isEnabled());
+        QCOMPARE(m_view->playOrder().repeat, false);
+        QCOMPARE(m_view->playOrder().repeatOne, true); // kept for when Repeat is ticked again
+
+        m_view->chooseRepeat(true, false);
+        QCOMPARE(repeat.takeFirst().at(0).toBool(), true);
+        QCOMPARE(type.takeFirst().at(0).toBool(), false);
+        QVERIFY(m_view->optRptAll->isChecked());
+        m_view->chooseRepeat(true, false); // nothing changes, nothing is said
+        QVERIFY(repeat.isEmpty() && type.isEmpty());
+
+        m_view->chooseShuffle(false);
+        QCOMPARE(shuffle.takeFirst().at(0).toBool(), false);
+        QSignalSpy reseed(m_view.get(), &NowPlayingView::shuffleReseedRequested);
+        QTest::keyPress(m_view->chkShuffle, Qt::Key_Shift);
+        QCOMPARE(reseed.size(), 1);
     }
 
 private:

@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTextLayout>
@@ -53,6 +54,25 @@ NowPlayingView::NowPlayingView(QWidget* parent)
     connect(picVolume, &BarControl::dragged, this, &NowPlayingView::volumeRequested);
     for (int i = 0; i < Ratings.size(); ++i)
         connect(Ratings.at(i), &SkinImage::clicked, this, [this, i] { Q_EMIT rateRequested(i + 1); });
+    // The choices of a repeat only count while "Repeat" is ticked; they are
+    // enabled before anyone hears of the tick, so that a choice can follow it.
+    connect(chkRepeat, &QCheckBox::toggled, this, [this](bool on) {
+        optRptOne->setEnabled(on);
+        optRptAll->setEnabled(on);
+        Q_EMIT repeatToggled(on);
+    });
+    connect(optRptOne, &QRadioButton::clicked, this, [this] { Q_EMIT repeatTypeChosen(true); });
+    connect(optRptAll, &QRadioButton::clicked, this, [this] { Q_EMIT repeatTypeChosen(false); });
+    connect(chkShuffle, &QCheckBox::toggled, this, &NowPlayingView::shuffleToggled);
+    chkShuffle->installEventFilter(this);
+}
+
+bool NowPlayingView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == chkShuffle && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Shift)
+        Q_EMIT shuffleReseedRequested();
+    return QWidget::eventFilter(watched, event);
 }
 
 QWidget* NowPlayingView::buildFrame()
@@ -233,6 +253,53 @@ void NowPlayingView::setVolume(double fraction)
 double NowPlayingView::volume() const
 {
     return picVolume->fraction();
+}
+
+void NowPlayingView::setPlayOrder(const PlayOrder& order)
+{
+    const QSignalBlocker blockRepeat(chkRepeat);
+    const QSignalBlocker blockShuffle(chkShuffle);
+    chkRepeat->setChecked(order.repeat);
+    chkShuffle->setChecked(order.shuffle);
+    (order.repeatOne ? optRptOne : optRptAll)->setChecked(true);
+    optRptOne->setEnabled(order.repeat);
+    optRptAll->setEnabled(order.repeat);
+}
+
+PlayOrder NowPlayingView::playOrder() const
+{
+    return { chkRepeat->isChecked(), optRptOne->isChecked(), chkShuffle->isChecked() };
+}
+
+void NowPlayingView::chooseRepeat(bool on, bool one)
+{
+    chkRepeat->setChecked(on);
+    QRadioButton* choice = one ? optRptOne : optRptAll;
+    if (on && !choice->isChecked())
+        choice->click();
+}
+
+void NowPlayingView::chooseShuffle(bool on)
+{
+    chkShuffle->setChecked(on);
+}
+
+void NowPlayingView::setSpectrumView(QWidget* spectrum)
+{
+    auto* place = new QGridLayout(PicSpectrum);
+    place->setContentsMargins(1, 1, 1, 1);
+    place->addWidget(spectrum);
+}
+
+void NowPlayingView::setSpectrumShown(bool shown)
+{
+    picVolume->setVisible(!shown);
+    PicSpectrum->setVisible(shown);
+}
+
+void NowPlayingView::setSpectrumColourValue(int value)
+{
+    PicSpectrum->setProperty("tag", QString::number(value));
 }
 
 void NowPlayingView::setCoverView(QWidget* cover)

@@ -14,6 +14,15 @@ namespace quaverly::ui {
 class BarControl;
 class SkinImage;
 
+/// The play order choices as shown: "Repeat" ticked, "Rpt One" chosen (else
+/// "Rpt All", which only counts while "Repeat" is ticked), "Shuffle" ticked.
+struct PlayOrder
+{
+    bool repeat = false;
+    bool repeatOne = false;
+    bool shuffle = false;
+};
+
 /// The now-playing area of the main window: the cover beside the frame, the
 /// song's title, artist, album, genre and length, the rating stars, the
 /// position bar with the elapsed and remaining times, the status line, the
@@ -51,6 +60,19 @@ public:
     /// The volume slider's level, 0 to 1.
     void setVolume(double fraction);
     [[nodiscard]] double volume() const;
+    /// Shows the play order without a signal (the stored choices at start).
+    void setPlayOrder(const PlayOrder& order);
+    [[nodiscard]] PlayOrder playOrder() const;
+    /// Chooses the play order as the user would with the boxes (the desktop's
+    /// media controls do): the signals below follow for what changed.
+    void chooseRepeat(bool on, bool one);
+    void chooseShuffle(bool on);
+    /// Puts the spectrum's picture in its place, which it shares with the volume slider.
+    void setSpectrumView(QWidget* spectrum);
+    /// The spectrum in the volume slider's place, or the slider.
+    void setSpectrumShown(bool shown);
+    /// The spectrum's colour as stored, kept as the spectrum place's "tag".
+    void setSpectrumColourValue(int value);
     /// Puts the cover picture left of the frame.
     void setCoverView(QWidget* cover);
     /// Puts a video picture at the right end of the frame.
@@ -93,6 +115,17 @@ Q_SIGNALS:
     void rateRequested(int stars);
     /// The volume slider was clicked or dragged to `fraction` (0 to 1).
     void volumeRequested(double fraction);
+    /// "Repeat" was ticked or cleared.
+    void repeatToggled(bool on);
+    /// "Rpt One" (`one`) or "Rpt All" was chosen.
+    void repeatTypeChosen(bool one);
+    /// "Shuffle" was ticked or cleared.
+    void shuffleToggled(bool on);
+    /// Shift was pressed on the "Shuffle" box: shuffle from a new start.
+    void shuffleReseedRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildFrame();
