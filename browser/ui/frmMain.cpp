@@ -257,6 +257,14 @@ void frmMain::mnuShow_Click()
     activateWindow();
 }
 
+void frmMain::disableDeviceCommands()
+{
+    m_menus->disableDeviceCommands();
+    for (QPushButton* button : { m_ui->cmdExtract, m_ui->cmdOpen, m_ui->cmdMakeM3u })
+        button->setEnabled(false);
+    m_ui->nowPlaying->setRatingEnabled(false);
+}
+
 void frmMain::imgPod_Click()
 {
     const QWidget* pod = m_ui->imgCaption->podImage();

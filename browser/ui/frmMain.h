@@ -58,6 +58,10 @@ public:
     void setTrackRatings(const std::vector<int>& ratings);
     /// One track was rated: its rows show the new stars.
     void setTrackRating(int track, int stars);
+    /// The open iPod is gone: the commands that read or write it (the menus'
+    /// device items, Extract, Open, the playlist button) and the rating stars
+    /// are disabled for good.
+    void disableDeviceCommands();
     /// The question behind the "screenjump" word; tests replace it.
     void setInputBox(std::function<QString(const QString& prompt, const QString& title)> inputBox);
 

@@ -1,6 +1,5 @@
 #include "desktop/ui/DesktopIntegration.h"
 
-#include "browser/ui/frmMain.h"
 #include "desktop/dbus/MprisService.h"
 #include "desktop/ui/HotPlug.h"
 #include "desktop/ui/WindowMediaPlayer.h"
@@ -8,28 +7,28 @@
 #include <QDBusConnection>
 #include <QEvent>
 #include <QTimer>
+#include <QWidget>
 
 namespace quaverly::desktop {
 
-DesktopIntegration::DesktopIntegration(browser::frmMain& window, playback::PlaybackController& playback,
-                                       settings::mdlOptions& options, ui::PromptService& prompts, OpenIpod openIpod)
-    : QObject(&window)
-    , m_window(window)
+DesktopIntegration::DesktopIntegration(const DesktopPlace& window, settings::mdlOptions& options,
+                                       ui::PromptService& prompts, OpenIpod openIpod)
+    : QObject(window.window)
+    , m_window(*window.window)
 {
     setObjectName(QStringLiteral("desktopIntegration"));
-    m_player = new WindowMediaPlayer(window, playback, this);
+    m_player = new WindowMediaPlayer(window, this);
     m_mpris = new MprisService(*m_player, QStringLiteral(QUAVERLY_APP_ID), this);
-    m_hotPlug = new HotPlug(window, playback, options, prompts, std::move(openIpod), this);
+    m_hotPlug = new HotPlug(window, options, prompts, std::move(openIpod), this);
 }
 
 DesktopIntegration::~DesktopIntegration() = default;
 
-DesktopIntegration* DesktopIntegration::attach(browser::frmMain& window, playback::PlaybackController& playback,
-                                               settings::mdlOptions& options, ui::PromptService& prompts,
-                                               OpenIpod openIpod)
+DesktopIntegration* DesktopIntegration::attach(const DesktopPlace& window, settings::mdlOptions& options,
+                                               ui::PromptService& prompts, OpenIpod openIpod)
 {
-    auto* integration = new DesktopIntegration(window, playback, options, prompts, std::move(openIpod));
-    window.installEventFilter(integration);
+    auto* integration = new DesktopIntegration(window, options, prompts, std::move(openIpod));
+    window.window->installEventFilter(integration);
     return integration;
 }
 

@@ -1,16 +1,12 @@
 #pragma once
+#include "desktop/ui/DesktopPlace.h"
+
 #include <QObject>
 
 #include <functional>
 
 class QDBusConnection;
 
-namespace quaverly::browser {
-class frmMain;
-}
-namespace quaverly::playback {
-class PlaybackController;
-}
 namespace quaverly::settings {
 class mdlOptions;
 }
@@ -38,14 +34,14 @@ public:
     /// start-up flow does it; the window is deleted in the course).
     using OpenIpod = std::function<void(const QString& root)>;
 
-    DesktopIntegration(browser::frmMain& window, playback::PlaybackController& playback, settings::mdlOptions& options,
-                       ui::PromptService& prompts, OpenIpod openIpod = {});
+    DesktopIntegration(const DesktopPlace& window, settings::mdlOptions& options, ui::PromptService& prompts,
+                       OpenIpod openIpod = {});
     ~DesktopIntegration() override;
 
     /// The program's wiring: MPRIS on the session bus and hot-plug through
     /// UDisks2 on the system bus, once the window has been shown.
-    static DesktopIntegration* attach(browser::frmMain& window, playback::PlaybackController& playback,
-                                      settings::mdlOptions& options, ui::PromptService& prompts, OpenIpod openIpod);
+    static DesktopIntegration* attach(const DesktopPlace& window, settings::mdlOptions& options,
+                                      ui::PromptService& prompts, OpenIpod openIpod);
 
     /// Offers the player on `bus`; false when it is not connected or the names are taken.
     bool startMpris(const QDBusConnection& bus);
@@ -62,7 +58,7 @@ protected:
 private:
     void startOnBuses();
 
-    browser::frmMain& m_window;
+    QWidget& m_window;
     WindowMediaPlayer* m_player = nullptr;
     MprisService* m_mpris = nullptr;
     HotPlug* m_hotPlug = nullptr;

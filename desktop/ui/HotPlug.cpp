@@ -1,46 +1,35 @@
 #include "desktop/ui/HotPlug.h"
 
-#include "browser/ui/frmMain.h"
-#include "browser/ui/frmMainUi.h"
-#include "browser/ui/frmMenus.h"
 #include "database/Library.h"
 #include "desktop/IpodMountTracker.h"
 #include "desktop/MountinfoWatcher.h"
 #include "desktop/dbus/UDisksMountWatcher.h"
-#include "devicetools/ui/frmiPodHacks.h"
-#include "devicetools/ui/iPodInfo.h"
-#include "export/ui/frmExtract.h"
 #include "playback/PlayControl.h"
-#include "playback/ui/PlaybackController.h"
 #include "settings/mdlOptions.h"
 #include "ui/PromptService.h"
-#include "ui/widgets/NowPlayingView.h"
-#include "ui/widgets/Skin.h"
 
 #include <QDBusConnection>
 #include <QLabel>
 #include <QLoggingCategory>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 Q_DECLARE_LOGGING_CATEGORY(lcDesktop)
 
 namespace quaverly::desktop {
 
-HotPlug::HotPlug(browser::frmMain& window, playback::PlaybackController& playback, settings::mdlOptions& options,
-                 ui::PromptService& prompts, OpenIpod openIpod, QObject* parent)
+HotPlug::HotPlug(DesktopPlace window, settings::mdlOptions& options, ui::PromptService& prompts, OpenIpod openIpod,
+                 QObject* parent)
     : QObject(parent)
-    , m_window(window)
-    , m_playback(playback)
+    , m_window(std::move(window))
     , m_options(options)
     , m_prompts(prompts)
     , m_openIpod(std::move(openIpod))
 {
-    m_tracker = new IpodMountTracker(window.library().iPodRoot, {}, this);
+    m_tracker = new IpodMountTracker(m_window.library->iPodRoot, {}, this);
     connect(m_tracker, &IpodMountTracker::ipodMounted, this, &HotPlug::ipodMounted);
     connect(m_tracker, &IpodMountTracker::openIpodUnmounted, this, &HotPlug::openIpodUnmounted);
 
-    m_banner = new QLabel(&window);
+    m_banner = new QLabel(m_window.window);
     m_banner->setObjectName(QStringLiteral("lblDeviceGone"));
     m_banner->setWordWrap(true);
     m_banner->setTextFormat(Qt::PlainText);
@@ -48,7 +37,7 @@ HotPlug::HotPlug(browser::frmMain& window, playback::PlaybackController& playbac
                                            "border-bottom: 1px solid #d9a86c; }"));
     m_banner->hide();
     // Under the caption bar and the menu labels, over everything else.
-    if (auto* outer = qobject_cast<QVBoxLayout*>(window.layout()))
+    if (auto* outer = qobject_cast<QVBoxLayout*>(m_window.window->layout()))
         outer->insertWidget(std::min(2, outer->count()), m_banner);
 }
 
@@ -127,7 +116,7 @@ void HotPlug::askNext()
         m_opening = true;
         m_offers.clear();
         if (!m_tracker->openIpodGone())
-            m_window.SaveOptions(); // the column widths and ticks stay with the iPod that is closed
+            m_window.saveOptions(); // the column widths and ticks stay with the iPod that is closed
         m_openIpod(mountPoint);
     }
     m_asking = false;
@@ -135,37 +124,17 @@ void HotPlug::askNext()
 
 void HotPlug::openIpodUnmounted()
 {
-    const QString root = m_window.library().iPodRoot;
+    const QString root = m_window.library->iPodRoot;
     qCInfo(lcDesktop) << "the open iPod was unmounted:" << root;
-    playback::PlayControl& control = m_playback.control();
+    playback::PlayControl& control = *m_window.control;
     control.stopSong(); // lets go of the song's file
     control.setDeviceGone(QStringLiteral("The iPod is not mounted any more"));
     m_options.setReadOnly(true); // also the window's options at close
-    disableDeviceCommands();
-    closeToolWindows();
+    // Eject on close would run on a volume that is not mounted; an extraction
+    // under way stops (closing its window cancels it) and reports what it copied.
+    Q_EMIT ipodGone();
     m_banner->setText(UnmountedText(root));
     m_banner->show();
-}
-
-void HotPlug::disableDeviceCommands()
-{
-    // Eject on close would run on a volume that is not mounted.
-    m_window.menus().disableDeviceCommands();
-    browser::frmMainUi& controls = m_window.ui();
-    for (QPushButton* button : { controls.cmdExtract, controls.cmdOpen, controls.cmdMakeM3u })
-        button->setEnabled(false);
-    controls.nowPlaying->setRatingEnabled(false);
-}
-
-void HotPlug::closeToolWindows()
-{
-    // An extraction under way stops (closing its window cancels it) and reports what it copied.
-    for (auto* window : m_window.findChildren<exporting::frmExtract*>())
-        window->close();
-    for (auto* window : m_window.findChildren<devicetools::frmiPodHacks*>())
-        window->close();
-    for (auto* window : m_window.findChildren<devicetools::iPodInfo*>())
-        window->close();
 }
 
 } // namespace quaverly::desktop

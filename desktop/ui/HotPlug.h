@@ -1,4 +1,6 @@
 #pragma once
+#include "desktop/ui/DesktopPlace.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -8,12 +10,6 @@
 class QDBusConnection;
 class QLabel;
 
-namespace quaverly::browser {
-class frmMain;
-}
-namespace quaverly::playback {
-class PlaybackController;
-}
 namespace quaverly::settings {
 class mdlOptions;
 }
@@ -35,10 +31,11 @@ class UDisksMountWatcher;
 ///
 /// When the open iPod's volume is unmounted from outside: playback stops and
 /// lets go of its file, no song starts any more, nothing more is written to
-/// it (Play Counts, ratings, preferences), the commands that read or write
-/// the iPod are disabled (flag files, duplicates.txt, the missing check,
-/// extraction, external players, eject), its tool windows close, and a banner
-/// over the window says what happened.
+/// it (Play Counts, ratings, preferences), ipodGone() tells the start-up
+/// wiring, which disables the commands that read or write the iPod (flag
+/// files, duplicates.txt, the missing check, extraction, external players,
+/// eject) and closes its tool windows, and a banner over the window says what
+/// happened.
 ///
 /// Mounts come from UDisks2 where it answers, else from the kernel's mount table.
 class HotPlug : public QObject
@@ -47,8 +44,8 @@ class HotPlug : public QObject
 public:
     using OpenIpod = std::function<void(const QString& root)>;
 
-    HotPlug(browser::frmMain& window, playback::PlaybackController& playback, settings::mdlOptions& options,
-            ui::PromptService& prompts, OpenIpod openIpod, QObject* parent = nullptr);
+    HotPlug(DesktopPlace window, settings::mdlOptions& options, ui::PromptService& prompts, OpenIpod openIpod,
+            QObject* parent = nullptr);
     ~HotPlug() override;
 
     /// Watches UDisks2 on `udisksBus` (the system bus in the program); when it
@@ -70,16 +67,16 @@ public:
 Q_SIGNALS:
     /// Watching started (from `source()`); for tests and logs.
     void watching();
+    /// The open iPod was unmounted: playback has stopped, the preferences
+    /// are read-only; what reads or writes the iPod should be put away.
+    void ipodGone();
 
 private:
     void ipodMounted(const QString& mountPoint);
     void openIpodUnmounted();
     void askNext();
-    void disableDeviceCommands();
-    void closeToolWindows();
 
-    browser::frmMain& m_window;
-    playback::PlaybackController& m_playback;
+    DesktopPlace m_window;
     settings::mdlOptions& m_options;
     ui::PromptService& m_prompts;
     OpenIpod m_openIpod;

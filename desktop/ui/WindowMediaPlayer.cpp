@@ -1,28 +1,21 @@
 #include "desktop/ui/WindowMediaPlayer.h"
 
-#include "browser/SongListModel.h"
-#include "browser/ui/frmMain.h"
-#include "browser/ui/frmMainUi.h"
 #include "database/Library.h"
 #include "playback/AudioEngine.h"
 #include "playback/PlayControl.h"
-#include "playback/ui/PlaybackController.h"
 #include "ui/widgets/NowPlayingView.h"
-#include "ui/widgets/WindowChrome.h"
-#include "ui/widgets/ucListView.h"
 
-#include <QCheckBox>
+#include <QAbstractItemModel>
 #include <QItemSelectionModel>
-#include <QRadioButton>
+#include <QWidget>
 
 #include <cmath>
 
 namespace quaverly::desktop {
 
-WindowMediaPlayer::WindowMediaPlayer(browser::frmMain& window, playback::PlaybackController& playback, QObject* parent)
+WindowMediaPlayer::WindowMediaPlayer(DesktopPlace window, QObject* parent)
     : MediaPlayerControl(parent)
-    , m_window(window)
-    , m_playback(playback)
+    , m_window(std::move(window))
 {
     watchWindow();
 }
@@ -35,47 +28,47 @@ void WindowMediaPlayer::setArtUrlProvider(ArtUrlProvider provider)
 
 void WindowMediaPlayer::watchWindow()
 {
-    playback::PlayControl& control = m_playback.control();
-    browser::frmMainUi& ui = m_window.ui();
-    connect(&control, &playback::PlayControl::playingChanged, this, [this](bool playing) {
+    const playback::PlayControl* control = m_window.control;
+    connect(control, &playback::PlayControl::playingChanged, this, [this](bool playing) {
         m_playing = playing;
         Q_EMIT changed();
     });
-    connect(&control, &playback::PlayControl::nowPlayingChanged, this, &MediaPlayerControl::changed);
-    connect(ui.chkRepeat, &QCheckBox::toggled, this, &MediaPlayerControl::changed);
-    connect(ui.optRptOne, &QRadioButton::toggled, this, &MediaPlayerControl::changed);
-    connect(ui.chkShuffle, &QCheckBox::toggled, this, &MediaPlayerControl::changed);
-    connect(ui.nowPlaying, &ui::NowPlayingView::volumeRequested, this, &MediaPlayerControl::changed);
+    connect(control, &playback::PlayControl::nowPlayingChanged, this, &MediaPlayerControl::changed);
+    const ui::NowPlayingView* view = m_window.nowPlaying;
+    connect(view, &ui::NowPlayingView::repeatToggled, this, &MediaPlayerControl::changed);
+    connect(view, &ui::NowPlayingView::repeatTypeChosen, this, &MediaPlayerControl::changed);
+    connect(view, &ui::NowPlayingView::shuffleToggled, this, &MediaPlayerControl::changed);
+    connect(view, &ui::NowPlayingView::volumeRequested, this, &MediaPlayerControl::changed);
     // The position bar seeks first (it was connected before); then the jump is announced.
-    connect(ui.nowPlaying, &ui::NowPlayingView::seekRequested, this, [this] { Q_EMIT seeked(positionMs()); });
-    connect(&m_window.songModel(), &QAbstractItemModel::modelReset, this, &MediaPlayerControl::changed);
-    if (QItemSelectionModel* selection = ui.lstSong->selectionModel())
-        connect(selection, &QItemSelectionModel::selectionChanged, this, &MediaPlayerControl::changed);
+    connect(view, &ui::NowPlayingView::seekRequested, this, [this] { Q_EMIT seeked(positionMs()); });
+    connect(m_window.songModel, &QAbstractItemModel::modelReset, this, &MediaPlayerControl::changed);
+    if (m_window.songSelection)
+        connect(m_window.songSelection, &QItemSelectionModel::selectionChanged, this, &MediaPlayerControl::changed);
 }
 
 bool WindowMediaPlayer::started() const
 {
-    return m_playback.control().nowPlaying().trackIndex >= 0;
+    return m_window.control->nowPlaying().trackIndex >= 0;
 }
 
 qint64 WindowMediaPlayer::lengthMs() const
 {
     if (!started())
         return 0;
-    const qint64 engineLength = m_playback.engine().lengthMs();
-    return engineLength > 0 ? engineLength : m_playback.control().nowPlaying().lengthMs;
+    const qint64 engineLength = m_window.engine->lengthMs();
+    return engineLength > 0 ? engineLength : m_window.control->nowPlaying().lengthMs;
 }
 
 void WindowMediaPlayer::play()
 {
     if (status() != PlaybackStatus::Playing)
-        m_window.picPlay_Click(); // the play button: resumes, or starts the selected song
+        m_window.play(); // the play button: resumes, or starts the selected song
 }
 
 void WindowMediaPlayer::pause()
 {
     if (status() == PlaybackStatus::Playing)
-        m_playback.control().pause();
+        m_window.control->pause();
 }
 
 void WindowMediaPlayer::playPause()
@@ -89,17 +82,17 @@ void WindowMediaPlayer::playPause()
 void WindowMediaPlayer::stop()
 {
     if (status() != PlaybackStatus::Stopped)
-        m_playback.control().stopSong();
+        m_window.control->stopSong();
 }
 
 void WindowMediaPlayer::next()
 {
-    m_playback.control().next();
+    m_window.control->next();
 }
 
 void WindowMediaPlayer::previous()
 {
-    m_playback.control().previous();
+    m_window.control->previous();
 }
 
 void WindowMediaPlayer::seekTo(qint64 positionMs)
@@ -107,53 +100,49 @@ void WindowMediaPlayer::seekTo(qint64 positionMs)
     const qint64 length = lengthMs();
     if (length <= 0)
         return;
-    m_playback.control().seekTo(double(positionMs) / double(length));
+    m_window.control->seekTo(double(positionMs) / double(length));
     Q_EMIT seeked(positionMs);
 }
 
 void WindowMediaPlayer::raise()
 {
-    m_window.mnuShow_Click();
+    m_window.raise();
 }
 
 void WindowMediaPlayer::quit()
 {
-    m_window.close(); // as the menu's Exit: the options are saved, the program ends
+    m_window.window->close(); // as the menu's Exit: the options are saved, the program ends
 }
 
 void WindowMediaPlayer::setVolume(double volume)
 {
-    m_playback.setVolumeFraction(volume);
+    m_window.setVolume(volume);
     Q_EMIT changed();
 }
 
 void WindowMediaPlayer::setLoopStatus(LoopStatus loop)
 {
-    browser::frmMainUi& ui = m_window.ui();
-    ui.chkRepeat->setChecked(loop != LoopStatus::None); // stores "Repeat" and enables the choices
-    if (loop == LoopStatus::Track && !ui.optRptOne->isChecked())
-        ui.optRptOne->click(); // stores "RepeatType"
-    else if (loop == LoopStatus::Playlist && !ui.optRptAll->isChecked())
-        ui.optRptAll->click();
+    // As the boxes would be used: "Repeat" and "RepeatType" are stored as the user's choice.
+    m_window.nowPlaying->chooseRepeat(loop != LoopStatus::None, loop == LoopStatus::Track);
 }
 
 void WindowMediaPlayer::setShuffle(bool shuffle)
 {
-    m_window.ui().chkShuffle->setChecked(shuffle);
+    m_window.nowPlaying->chooseShuffle(shuffle);
 }
 
 PlaybackStatus WindowMediaPlayer::status() const
 {
     if (m_playing)
         return PlaybackStatus::Playing;
-    return started() && m_playback.control().paused() ? PlaybackStatus::Paused : PlaybackStatus::Stopped;
+    return started() && m_window.control->paused() ? PlaybackStatus::Paused : PlaybackStatus::Stopped;
 }
 
 TrackInfo WindowMediaPlayer::track() const
 {
-    const playback::NowPlaying& now = m_playback.control().nowPlaying();
+    const playback::NowPlaying& now = m_window.control->nowPlaying();
     TrackInfo info;
-    const database::Library& library = m_window.library();
+    const database::Library& library = *m_window.library;
     if (now.trackIndex < 0 || now.trackIndex >= library.TrackCount())
         return info;
     const database::TrackRecord& record = library.Tracks[static_cast<size_t>(now.trackIndex)];
@@ -164,7 +153,7 @@ TrackInfo WindowMediaPlayer::track() const
     info.genre = now.genre;
     info.trackNumber = record.TrackNumber;
     info.lengthMs = now.lengthMs;
-    info.filePath = m_playback.control().devicePath(record.Path);
+    info.filePath = m_window.control->devicePath(record.Path);
     if (m_artUrl)
         info.artUrl = m_artUrl(now.trackIndex);
     return info;
@@ -172,40 +161,40 @@ TrackInfo WindowMediaPlayer::track() const
 
 qint64 WindowMediaPlayer::positionMs() const
 {
-    return started() ? m_playback.engine().positionMs() : 0;
+    return started() ? m_window.engine->positionMs() : 0;
 }
 
 double WindowMediaPlayer::volume() const
 {
-    return m_playback.volumeFraction();
+    return m_window.volume();
 }
 
 LoopStatus WindowMediaPlayer::loopStatus() const
 {
-    const browser::frmMainUi& ui = m_window.ui();
-    if (!ui.chkRepeat->isChecked())
+    const ui::PlayOrder order = m_window.nowPlaying->playOrder();
+    if (!order.repeat)
         return LoopStatus::None;
-    return ui.optRptOne->isChecked() ? LoopStatus::Track : LoopStatus::Playlist;
+    return order.repeatOne ? LoopStatus::Track : LoopStatus::Playlist;
 }
 
 bool WindowMediaPlayer::shuffle() const
 {
-    return m_window.ui().chkShuffle->isChecked();
+    return m_window.nowPlaying->playOrder().shuffle;
 }
 
 bool WindowMediaPlayer::canPlay() const
 {
-    return m_window.ui().lstSong->SelectedCount() > 0;
+    return m_window.songSelection && m_window.songSelection->hasSelection();
 }
 
 bool WindowMediaPlayer::canGoNext() const
 {
-    return m_window.songModel().rowCount() > 0;
+    return m_window.songModel->rowCount() > 0;
 }
 
 bool WindowMediaPlayer::canGoPrevious() const
 {
-    return m_window.songModel().rowCount() > 0;
+    return m_window.songModel->rowCount() > 0;
 }
 
 bool WindowMediaPlayer::canSeek() const

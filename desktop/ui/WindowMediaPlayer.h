@@ -1,15 +1,8 @@
 #pragma once
 #include "desktop/MediaPlayerControl.h"
+#include "desktop/ui/DesktopPlace.h"
 
 #include <functional>
-
-namespace quaverly::browser {
-class frmMain;
-}
-namespace quaverly::playback {
-class PlaybackController;
-struct NowPlaying;
-} // namespace quaverly::playback
 
 namespace quaverly::desktop {
 
@@ -25,7 +18,7 @@ public:
     /// Hands out a file URL of a track's cover ("" for none), by library index.
     using ArtUrlProvider = std::function<QString(int trackIndex)>;
 
-    WindowMediaPlayer(browser::frmMain& window, playback::PlaybackController& playback, QObject* parent = nullptr);
+    explicit WindowMediaPlayer(DesktopPlace window, QObject* parent = nullptr);
 
     /// Where covers come from; call coverChanged() when a cover turns up later.
     void setArtUrlProvider(ArtUrlProvider provider);
@@ -60,8 +53,7 @@ private:
     void watchWindow();
     [[nodiscard]] bool started() const;
 
-    browser::frmMain& m_window;
-    playback::PlaybackController& m_playback;
+    DesktopPlace m_window;
     ArtUrlProvider m_artUrl;
     bool m_playing = false;
 };

@@ -174,12 +174,17 @@ void ToolWindows::ProcessEject()
     m_window.close(); // the close handling sees the eject under way and starts no second one
 }
 
-void ToolWindows::mainClosing()
+void ToolWindows::closeWindows()
 {
     for (QWidget* tool : { static_cast<QWidget*>(m_hacks.data()), static_cast<QWidget*>(m_info.data()) }) {
         if (tool)
             tool->close();
     }
+}
+
+void ToolWindows::mainClosing()
+{
+    closeWindows();
     if (m_ejectTried || !(m_place.ejectOnClose && m_place.ejectOnClose()) || !m_eject.begin())
         return;
     startEject(); // the options were saved by the close handling just before

@@ -60,6 +60,8 @@ public:
     /// window, starts the eject chain once, reports a failed start, closes.
     void ProcessEject();
 
+    /// Closes iPod Hacks and iPod Information where they are open.
+    void closeWindows();
     /// The main window is closing: the tool windows close, and the iPod is
     /// ejected when "E&ject on Quaverly Close" is ticked.
     void mainClosing();

@@ -1,16 +1,19 @@
 #include "startup/app/Wiring.h"
 
+#include "browser/SongListModel.h"
 #include "browser/ui/BrowserListBox.h"
 #include "browser/ui/frmMain.h"
 #include "browser/ui/frmMainUi.h"
 #include "browser/ui/frmMenus.h"
 #include "database/LibraryLoader.h"
 #include "desktop/ui/DesktopIntegration.h"
+#include "desktop/ui/HotPlug.h"
 #include "desktop/ui/WindowMediaPlayer.h"
 #include "devicetools/ui/ToolWindows.h"
 #include "export/ui/ExportWindows.h"
 #include "media/ui/CoverArtPanels.h"
 #include "playback/ui/PlaybackController.h"
+#include "ui/widgets/ucListView.h"
 
 #include <QHBoxLayout>
 
@@ -122,17 +125,57 @@ void wireCovers(media::CoverArtPanels& covers, desktop::WindowMediaPlayer& playe
                      [p = &player] { p->coverChanged(); });
 }
 
+desktop::DesktopPlace desktopPlace(browser::frmMain& window, playback::PlaybackController& playback)
+{
+    desktop::DesktopPlace place;
+    place.window = &window;
+    place.library = &window.library();
+    place.control = &playback.control();
+    place.engine = &playback.engine();
+    place.nowPlaying = window.ui().nowPlaying;
+    place.songModel = &window.songModel();
+    place.songSelection = window.ui().lstSong->selectionModel();
+    place.play = [w = &window] { w->picPlay_Click(); };
+    place.raise = [w = &window] { w->mnuShow_Click(); };
+    place.saveOptions = [w = &window] { w->SaveOptions(); };
+    place.volume = [p = &playback] { return p->volumeFraction(); };
+    place.setVolume = [p = &playback](double fraction) { p->setVolumeFraction(fraction); };
+    return place;
+}
+
+void wireDesktop(desktop::DesktopIntegration& desktop, browser::frmMain& window)
+{
+    QObject::connect(&desktop.hotPlug(), &desktop::HotPlug::ipodGone, &window,
+                     &browser::frmMain::disableDeviceCommands);
+}
+
+void wireDesktop(desktop::DesktopIntegration& desktop, devicetools::ToolWindows& tools)
+{
+    QObject::connect(&desktop.hotPlug(), &desktop::HotPlug::ipodGone, &tools, &devicetools::ToolWindows::closeWindows);
+}
+
+void wireDesktop(desktop::DesktopIntegration& desktop, exporting::ExportWindows& exports)
+{
+    QObject::connect(&desktop.hotPlug(), &desktop::HotPlug::ipodGone, &exports,
+                     &exporting::ExportWindows::closeWindows);
+}
+
 MainWindow buildMainWindow(const database::LoadResult& load, settings::mdlOptions& options, ui::PromptService& prompts,
                            std::function<void(const QString&)> openIpod)
 {
     auto* window = new browser::frmMain(load.library, options, prompts);
     auto* playback = playback::PlaybackController::attach(playbackWindow(*window), load, options, prompts);
     wirePlayback(*window, *playback);
-    auto* desktop = desktop::DesktopIntegration::attach(*window, *playback, options, prompts, std::move(openIpod));
+    auto* desktop = desktop::DesktopIntegration::attach(desktopPlace(*window, *playback), options, prompts,
+                                                        std::move(openIpod));
+    wireDesktop(*desktop, *window);
     auto* exports = new exporting::ExportWindows(*window, load.library, options, prompts);
     exports->setDeviceFiles(load.databaseFile, load.playCounts);
     wireExportWindows(*window, *exports);
-    wireToolWindows(*window, *devicetools::ToolWindows::attach(toolWindowsPlace(*window), options, prompts));
+    wireDesktop(*desktop, *exports);
+    auto* tools = devicetools::ToolWindows::attach(toolWindowsPlace(*window), options, prompts);
+    wireToolWindows(*window, *tools);
+    wireDesktop(*desktop, *tools);
     auto* covers = media::CoverArtPanels::attach(coverArtPlace(*window), &playback->control());
     wireCovers(*window, *covers);
     wireCovers(*covers, desktop->player());

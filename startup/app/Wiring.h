@@ -13,8 +13,10 @@ namespace quaverly::database {
 struct LoadResult;
 }
 namespace quaverly::desktop {
+class DesktopIntegration;
 class WindowMediaPlayer;
-}
+struct DesktopPlace;
+} // namespace quaverly::desktop
 namespace quaverly::devicetools {
 class ToolWindows;
 struct ToolWindowsPlace;
@@ -60,6 +62,15 @@ void wireToolWindows(browser::frmMain& window, devicetools::ToolWindows& tools);
 void wireCovers(browser::frmMain& window, media::CoverArtPanels& covers);
 /// The playing song's cover for the desktop's media controls (mpris:artUrl).
 void wireCovers(media::CoverArtPanels& covers, desktop::WindowMediaPlayer& player);
+
+/// The main window and its player as the desktop's side sees them.
+[[nodiscard]] desktop::DesktopPlace desktopPlace(browser::frmMain& window, playback::PlaybackController& playback);
+/// The open iPod unmounted (hot-plug): the window's device commands go.
+void wireDesktop(desktop::DesktopIntegration& desktop, browser::frmMain& window);
+/// ... and the tool windows close.
+void wireDesktop(desktop::DesktopIntegration& desktop, devicetools::ToolWindows& tools);
+/// ... and the extraction stops (closing its window cancels it).
+void wireDesktop(desktop::DesktopIntegration& desktop, exporting::ExportWindows& exports);
 
 /// The running program's main window over a loaded iPod, with playback, the
 /// tool windows, the desktop's media controls and hot-plug, and the covers.

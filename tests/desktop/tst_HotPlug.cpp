@@ -13,6 +13,8 @@
 #include "desktop/ui/HotPlug.h"
 #include "devicetools/ui/ToolWindows.h"
 #include "devicetools/ui/frmiPodHacks.h"
+#include "export/ui/ExportWindows.h"
+#include "export/ui/frmExtract.h"
 #include "playback/AudioEngine.h"
 #include "playback/MixerDevice.h"
 #include "playback/PlayControl.h"
@@ -52,6 +54,7 @@ struct Rig
     playback::PlaybackController* playback = nullptr;
     playback::FakeBackend* fake = nullptr;
     DesktopIntegration* desktop = nullptr;
+    exporting::ExportWindows* exports = nullptr;
     QStringList opened; // what the flow was asked to open
 
     bool make(testing::FakeUDisks* udisks)
@@ -70,10 +73,15 @@ struct Rig
             startup::playbackWindow(*window), *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
         startup::wirePlayback(*window, *playback);
-        startup::wireToolWindows(
-            *window, *devicetools::ToolWindows::attach(startup::toolWindowsPlace(*window), *ipod.options, prompts));
-        desktop = new DesktopIntegration(*window, *playback, *ipod.options, prompts,
+        auto* tools = devicetools::ToolWindows::attach(startup::toolWindowsPlace(*window), *ipod.options, prompts);
+        startup::wireToolWindows(*window, *tools);
+        desktop = new DesktopIntegration(startup::desktopPlace(*window, *playback), *ipod.options, prompts,
                                          [this](const QString& root) { opened.append(root); });
+        startup::wireDesktop(*desktop, *window);
+        startup::wireDesktop(*desktop, *tools);
+        exports = new exporting::ExportWindows(*window, ipod.load.library, *ipod.options, prompts);
+        startup::wireExportWindows(*window, *exports);
+        startup::wireDesktop(*desktop, *exports);
         QSignalSpy watching(&desktop->hotPlug(), &HotPlug::watching);
         desktop->startHotPlug(QDBusConnection::sessionBus());
         return watching.count() > 0 || watching.wait(10000);
@@ -161,6 +169,13 @@ private Q_SLOTS:
         rig.window->menus().mnuHacks->trigger();
         QPointer<devicetools::frmiPodHacks> hacks = rig.window->findChild<devicetools::frmiPodHacks*>();
         QVERIFY(hacks && hacks->isVisible());
+        hacks->close(); // modal: the extraction window is opened after it
+        rig.window->cmdExtract_Click();
+        QPointer<exporting::frmExtract> extract = rig.exports->extractWindow();
+        QVERIFY(extract && extract->isVisible());
+        rig.window->menus().mnuHacks->trigger();
+        hacks = rig.window->findChild<devicetools::frmiPodHacks*>();
+        QVERIFY(hacks && hacks->isVisible());
         const QByteArray playCounts = fileBytes(rig.playCountsPath());
         QVERIFY(!playCounts.isEmpty());
         const QByteArray prefs = rig.ipod.prefsText().toUtf8();
@@ -174,6 +189,7 @@ private Q_SLOTS:
         QVERIFY(banner->isVisibleTo(rig.window.get()));
         QCOMPARE(banner->text(), HotPlug::UnmountedText(rig.ipod.dir.path()));
         QTRY_VERIFY(hacks.isNull() || !hacks->isVisible()); // its tool windows closed
+        QTRY_VERIFY(extract.isNull() || !extract->isVisible());
         const browser::frmMenus& m = rig.window->menus();
         for (const QAction* action : { m.mnuHacks, m.mnuiPodInfo, m.mnuCheckForDuplicates, m.mnuCheckForMissing,
                                        m.mnuEjectAndClose, m.mnuExtract, m.mnuInExternal, m.mnuEject })

@@ -151,7 +151,7 @@ struct Rig
             startup::playbackWindow(*window), *ipod.options, prompts, ipod.load.playCounts, std::move(engine),
             std::make_unique<playback::clsVolume>(std::make_unique<MemoryMixer>()));
         startup::wirePlayback(*window, *playback);
-        desktop = new DesktopIntegration(*window, *playback, *ipod.options, prompts);
+        desktop = new DesktopIntegration(startup::desktopPlace(*window, *playback), *ipod.options, prompts);
         // The player knows each song as long as the database says.
         for (const database::TrackRecord& track : ipod.load.library.Tracks)
             fake->setDuration(playback->control().devicePath(track.Path), track.Length);
@@ -224,7 +224,7 @@ private Q_SLOTS:
             startup::playbackWindow(*rig.window), *rig.ipod.options, rig.prompts, rig.ipod.load.playCounts,
             std::move(engine), std::make_unique<playback::clsVolume>(std::make_unique<playback::NullMixer>()));
         startup::wirePlayback(*rig.window, *playback);
-        DesktopIntegration desktop(*rig.window, *playback, *rig.ipod.options, rig.prompts);
+        DesktopIntegration desktop(startup::desktopPlace(*rig.window, *playback), *rig.ipod.options, rig.prompts);
         const QDBusConnection none = QDBusConnection::connectToBus(u"unix:path=/nonexistent/bus"_s, u"none"_s);
         QVERIFY(!desktop.startMpris(none));
         QVERIFY(desktop.mpris().serviceName().isEmpty());
