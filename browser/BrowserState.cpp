@@ -224,7 +224,7 @@ void BrowserState::fillRows()
 {
     m_albumRows = m_stageTracks[3];
     if (m_sortRows)
-        SortDefault(m_library, m_keys, m_albumRows);
+        sortDefault(m_library, m_keys, m_albumRows);
     m_rows = m_albumRows;
     m_query.clear();
 }
@@ -256,18 +256,18 @@ int BrowserState::findEntry(BrowserList list, const QString& text) const
 
 void BrowserState::sortSongRows(int column, bool ascending)
 {
-    SortByColumn(m_library, m_rows, column, ascending, m_playingFile, m_ratings);
+    sortByColumn(m_library, m_rows, column, ascending, m_playingFile, m_ratings);
 }
 
 void BrowserState::setRating(int track, int stars)
 {
-    SetShownRating(m_library, m_ratings, track, stars);
+    setShownRating(m_library, m_ratings, track, stars);
 }
 
 BrowserState::SearchOutcome BrowserState::setSearchText(const QString& query)
 {
     SearchOutcome outcome;
-    if (IsScreenJumpQuery(query)) {
+    if (isScreenJumpQuery(query)) {
         outcome = setSearchText(QString());
         outcome.screenJumpPrompt = true;
         return outcome;
@@ -280,14 +280,14 @@ BrowserState::SearchOutcome BrowserState::setSearchText(const QString& query)
         outcome.rebuilt = true;
     }
     m_query = query;
-    const QStringList words = SplitSearchWords(query);
+    const QStringList words = splitSearchWords(query);
     if (words.isEmpty())
         return outcome;
     // The index costs a moment and some memory per song: a session (or a
     // command) that never searches never makes it.
     if (!m_searchIndex)
         m_searchIndex = std::make_unique<SearchIndex>(m_library);
-    m_rows = FilterRows(m_library, *m_searchIndex, m_rows, words, m_playingFile, m_ratings);
+    m_rows = filterRows(m_library, *m_searchIndex, m_rows, words, m_playingFile, m_ratings);
     return outcome;
 }
 

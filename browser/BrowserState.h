@@ -84,11 +84,11 @@ public:
     /// The song rows as shown: track indexes in row order.
     [[nodiscard]] const std::vector<int>& songRows() const { return m_rows; }
 
-    /// Header click: sorts the shown rows by one column (see SortByColumn).
+    /// Header click: sorts the shown rows by one column (see sortByColumn).
     void sortSongRows(int column, bool ascending = true);
 
     /// The stars of the Rating cells that the sort and the search see, by
-    /// track index (see ShownRating); empty: the database's ratings.
+    /// track index (see shownRating); empty: the database's ratings.
     void setRatings(std::vector<int> ratings) { m_ratings = std::move(ratings); }
     /// One track's stars changed (a rating given while the program runs).
     void setRating(int track, int stars);

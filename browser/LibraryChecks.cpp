@@ -251,7 +251,7 @@ MissingReport ScanForMissing(const database::Library& library, const QString& iP
     return report;
 }
 
-QString ReportLine(const database::Library& library, int trackIndex)
+QString reportLine(const database::Library& library, int trackIndex)
 {
     if (trackIndex < 0 || trackIndex >= library.TrackCount())
         return {};
@@ -259,29 +259,29 @@ QString ReportLine(const database::Library& library, int trackIndex)
     return track.Artist + u" - " + track.Title;
 }
 
-QString ReportLine(const database::Library& library, const DuplicateLine& line)
+QString reportLine(const database::Library& library, const DuplicateLine& line)
 {
-    QString text = ReportLine(library, line.trackIndex);
+    QString text = reportLine(library, line.trackIndex);
     if (line.copies > 0)
         text += QStringLiteral(" (%1 copies)").arg(line.copies);
     return text;
 }
 
-QString ReportText(const database::Library& library, const std::vector<int>& trackIndexes)
+QString reportText(const database::Library& library, const std::vector<int>& trackIndexes)
 {
     QString text;
     for (int index : trackIndexes) {
         if (index >= 0 && index < library.TrackCount())
-            text += u"\r\n" + ReportLine(library, index);
+            text += u"\r\n" + reportLine(library, index);
     }
     return text;
 }
 
-QString ReportText(const database::Library& library, const DuplicateReport& report)
+QString reportText(const database::Library& library, const DuplicateReport& report)
 {
     QString text;
     for (const DuplicateLine& line : report.lines) {
-        const QString piece = u"\r\n" + ReportLine(library, line);
+        const QString piece = u"\r\n" + reportLine(library, line);
         for (int r = 0; r < line.repeat; ++r)
             text += piece;
     }
@@ -327,12 +327,12 @@ WriteResult writeDuplicates(const QString& iPodRoot, const std::function<bool(QS
 
 } // namespace
 
-WriteResult WriteDuplicatesFile(const QString& iPodRoot, const QString& reportText)
+WriteResult writeDuplicatesFile(const QString& iPodRoot, const QString& reportText)
 {
     return writeDuplicates(iPodRoot, [&](QSaveFile& file) { return file.write((reportText + u"\r\n").toUtf8()) >= 0; });
 }
 
-WriteResult WriteDuplicatesFile(const QString& iPodRoot, const database::Library& library,
+WriteResult writeDuplicatesFile(const QString& iPodRoot, const database::Library& library,
                                 const DuplicateReport& report)
 {
     return writeDuplicates(iPodRoot, [&](QSaveFile& file) {
@@ -340,7 +340,7 @@ WriteResult WriteDuplicatesFile(const QString& iPodRoot, const database::Library
         QByteArray chunk;
         chunk.reserve(kChunkBytes + 1024);
         for (const DuplicateLine& line : report.lines) {
-            const QByteArray piece = (u"\r\n" + ReportLine(library, line)).toUtf8();
+            const QByteArray piece = (u"\r\n" + reportLine(library, line)).toUtf8();
             for (int r = 0; r < line.repeat; ++r)
                 chunk += piece;
             if (chunk.size() >= kChunkBytes) {

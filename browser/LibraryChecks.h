@@ -66,12 +66,12 @@ struct MissingReport
                                            const CheckProgressFn& progress = {});
 
 /// The report text: for each track, CR LF + artist + " - " + title.
-[[nodiscard]] QString ReportText(const database::Library& library, const std::vector<int>& trackIndexes);
-[[nodiscard]] QString ReportText(const database::Library& library, const DuplicateReport& report);
+[[nodiscard]] QString reportText(const database::Library& library, const std::vector<int>& trackIndexes);
+[[nodiscard]] QString reportText(const database::Library& library, const DuplicateReport& report);
 /// One line of a report without its CR LF: artist + " - " + title, and for
 /// a group line " (N copies)" after it.
-[[nodiscard]] QString ReportLine(const database::Library& library, int trackIndex);
-[[nodiscard]] QString ReportLine(const database::Library& library, const DuplicateLine& line);
+[[nodiscard]] QString reportLine(const database::Library& library, int trackIndex);
+[[nodiscard]] QString reportLine(const database::Library& library, const DuplicateLine& line);
 
 enum class WriteError { None, NoRoot, CannotWrite, OutsideIpod };
 struct WriteResult
@@ -88,9 +88,9 @@ struct WriteResult
 /// OutsideIpod and left alone. On failure the earlier file is left as it was,
 /// and the message shown must say that the list could not be saved (with
 /// errorText) instead of claiming it was.
-[[nodiscard]] WriteResult WriteDuplicatesFile(const QString& iPodRoot, const QString& reportText);
+[[nodiscard]] WriteResult writeDuplicatesFile(const QString& iPodRoot, const QString& reportText);
 /// The same, writing the report line by line as it is formatted.
-[[nodiscard]] WriteResult WriteDuplicatesFile(const QString& iPodRoot, const database::Library& library,
+[[nodiscard]] WriteResult writeDuplicatesFile(const QString& iPodRoot, const database::Library& library,
                                               const DuplicateReport& report);
 
 } // namespace quaverly::browser

@@ -140,7 +140,7 @@ void sortByText(const database::Library& library, std::vector<int>& rows, Column
 
 } // namespace
 
-QString ColumnHeader(int column)
+QString columnHeader(int column)
 {
     static constexpr std::array<const char16_t*, kColumnCount> kHeaders = {
         u" ",    u"Title",  u"Artist", u"Album",  u"Genre",    u"Path",
@@ -151,29 +151,29 @@ QString ColumnHeader(int column)
     return QString::fromUtf16(kHeaders[static_cast<size_t>(column)]);
 }
 
-QString ColumnWidthKey(int column)
+QString columnWidthKey(int column)
 {
-    return settings::prefs::kColumnWidth.key(ColumnHeader(column));
+    return settings::prefs::kColumnWidth.key(columnHeader(column));
 }
 
-bool IsNumericSortColumn(int column)
+bool isNumericSortColumn(int column)
 {
     return column == static_cast<int>(Column::TrackNumber) || column == static_cast<int>(Column::Length);
 }
 
-bool IsPlayingTrack(const TrackRecord& track, const QString& playingFile)
+bool isPlayingTrack(const TrackRecord& track, const QString& playingFile)
 {
     return !track.Path.isEmpty() && playingFile.contains(track.Path, Qt::CaseInsensitive);
 }
 
-int ShownRating(const database::Library& library, const std::vector<int>& ratings, int track)
+int shownRating(const database::Library& library, const std::vector<int>& ratings, int track)
 {
     if (track >= 0 && static_cast<size_t>(track) < ratings.size())
         return ratings[static_cast<size_t>(track)];
     return track >= 0 && track < library.TrackCount() ? trackOf(library, track).Rating : 0;
 }
 
-void SetShownRating(const database::Library& library, std::vector<int>& ratings, int track, int stars)
+void setShownRating(const database::Library& library, std::vector<int>& ratings, int track, int stars)
 {
     if (track < 0 || track >= library.TrackCount())
         return;
@@ -186,7 +186,7 @@ void SetShownRating(const database::Library& library, std::vector<int>& ratings,
     ratings[static_cast<size_t>(track)] = stars;
 }
 
-QString SongCell(const TrackRecord& track, Column column, bool playing, int stars)
+QString songCell(const TrackRecord& track, Column column, bool playing, int stars)
 {
     if (const QString* text = textField(track, column))
         return *text;
@@ -208,7 +208,7 @@ QString SongCell(const TrackRecord& track, Column column, bool playing, int star
     }
 }
 
-void SortDefault(const database::Library& library, const TrackKeys& keys, std::vector<int>& rows)
+void sortDefault(const database::Library& library, const TrackKeys& keys, std::vector<int>& rows)
 {
     // Each row's whole key in one 16-byte record, sorted in place: looking
     // ranks and track numbers up inside the comparison would cost cache
@@ -236,13 +236,13 @@ void SortDefault(const database::Library& library, const TrackKeys& keys, std::v
     rows = std::move(result);
 }
 
-void SortByColumn(const database::Library& library, std::vector<int>& rows, int column, bool ascending,
+void sortByColumn(const database::Library& library, std::vector<int>& rows, int column, bool ascending,
                   const QString& playingFile, const std::vector<int>& ratings)
 {
     if (column < 0 || column >= kColumnCount)
         return;
     const auto col = static_cast<Column>(column);
-    if (IsNumericSortColumn(column) || col == Column::Mark || col == Column::Rating) {
+    if (isNumericSortColumn(column) || col == Column::Mark || col == Column::Rating) {
         // The mark column holds " " or "#": code order puts the blank first.
         // A rating is one digit, so its code order is its numeric order.
         std::vector<qint64> keys;
@@ -251,8 +251,8 @@ void SortByColumn(const database::Library& library, std::vector<int>& rows, int 
             const TrackRecord& track = trackOf(library, row);
             keys.push_back(col == Column::Length            ? track.Length
                                : col == Column::TrackNumber ? track.TrackNumber
-                               : col == Column::Rating      ? ShownRating(library, ratings, row)
-                                                            : (IsPlayingTrack(track, playingFile) ? 1 : 0));
+                               : col == Column::Rating      ? shownRating(library, ratings, row)
+                                                            : (isPlayingTrack(track, playingFile) ? 1 : 0));
         }
         sortByKey(rows, keys, ascending);
         return;
@@ -265,7 +265,7 @@ void SortByColumn(const database::Library& library, std::vector<int>& rows, int 
     std::vector<QString> keys;
     keys.reserve(rows.size());
     for (int row : rows)
-        keys.push_back(SongCell(trackOf(library, row), col, false));
+        keys.push_back(songCell(trackOf(library, row), col, false));
     sortByKey(rows, keys, ascending);
 }
 

@@ -37,7 +37,7 @@ QVariant SongListModel::headerData(int section, Qt::Orientation orientation, int
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumnCount)
         return {};
-    return ColumnHeader(section);
+    return columnHeader(section);
 }
 
 void SongListModel::sort(int column, Qt::SortOrder order)
@@ -45,7 +45,7 @@ void SongListModel::sort(int column, Qt::SortOrder order)
     if (column < 0 || column >= kColumnCount)
         return;
     std::vector<int> sorted = m_rows;
-    SortByColumn(m_library, sorted, column, order == Qt::AscendingOrder, m_playingFile, m_ratings);
+    sortByColumn(m_library, sorted, column, order == Qt::AscendingOrder, m_playingFile, m_ratings);
     reorderRows(sorted);
 }
 
@@ -99,8 +99,8 @@ QString SongListModel::cellText(int row, int column) const
         return {};
     const database::TrackRecord& record = m_library.Tracks[static_cast<size_t>(track)];
     const auto col = static_cast<Column>(column);
-    return SongCell(record, col, col == Column::Mark && IsPlayingTrack(record, m_playingFile),
-                    col == Column::Rating ? ShownRating(m_library, m_ratings, track) : -1);
+    return songCell(record, col, col == Column::Mark && isPlayingTrack(record, m_playingFile),
+                    col == Column::Rating ? shownRating(m_library, m_ratings, track) : -1);
 }
 
 void SongListModel::setRatings(std::vector<int> ratings)
@@ -116,7 +116,7 @@ void SongListModel::setRating(int track, int stars)
 {
     if (track < 0 || track >= m_library.TrackCount())
         return;
-    SetShownRating(m_library, m_ratings, track, stars);
+    setShownRating(m_library, m_ratings, track, stars);
     const int rating = static_cast<int>(Column::Rating);
     for (size_t row = 0; row < m_rows.size(); ++row) {
         if (m_rows[row] == track)

@@ -53,7 +53,7 @@ public:
     void setPlayingFile(const QString& fullPath);
     [[nodiscard]] const QString& playingFile() const { return m_playingFile; }
 
-    /// The stars the Rating column shows, by track index (see ShownRating);
+    /// The stars the Rating column shows, by track index (see shownRating);
     /// empty: the database's ratings.
     void setRatings(std::vector<int> ratings);
     /// One track's stars changed: its rows show them at once.

@@ -48,7 +48,7 @@ bool wordInRow(const TrackRecord& track, int stars, const Word& word, const QStr
             return true;
     }
     // The mark cell holds " " or "#"; a word never holds a blank.
-    return w == u"#" && IsPlayingTrack(track, playingFile);
+    return w == u"#" && isPlayingTrack(track, playingFile);
 }
 
 } // namespace
@@ -131,19 +131,19 @@ void SearchIndex::markTracks(QByteArrayView foldedWord, std::vector<char>& marks
     }
 }
 
-QStringList SplitSearchWords(const QString& query)
+QStringList splitSearchWords(const QString& query)
 {
     if (query.isEmpty())
         return {};
     return query.split(QLatin1Char(' '), Qt::KeepEmptyParts);
 }
 
-bool IsScreenJumpQuery(const QString& query)
+bool isScreenJumpQuery(const QString& query)
 {
     return query.toLower() == u"screenjump";
 }
 
-std::vector<int> FilterRows(const database::Library& library, const std::vector<int>& rows, const QStringList& words,
+std::vector<int> filterRows(const database::Library& library, const std::vector<int>& rows, const QStringList& words,
                             const QString& playingFile, const std::vector<int>& ratings)
 {
     std::vector<Word> prepared;
@@ -162,7 +162,7 @@ std::vector<int> FilterRows(const database::Library& library, const std::vector<
     for (int row : rows) {
         const TrackRecord& track = library.Tracks[static_cast<size_t>(row)];
         bool all = true;
-        const int stars = ShownRating(library, ratings, row);
+        const int stars = shownRating(library, ratings, row);
         for (const Word& word : prepared) {
             if (!wordInRow(track, stars, word, playingFile)) {
                 all = false;
@@ -175,13 +175,13 @@ std::vector<int> FilterRows(const database::Library& library, const std::vector<
     return kept;
 }
 
-std::vector<int> FilterRows(const database::Library& library, const SearchIndex& index, const std::vector<int>& rows,
+std::vector<int> filterRows(const database::Library& library, const SearchIndex& index, const std::vector<int>& rows,
                             const QStringList& words, const QString& playingFile, const std::vector<int>& ratings)
 {
     std::vector<QByteArray> folded;
     for (const QString& word : words) {
         if (word.contains(QLatin1Char('\n')))
-            return FilterRows(library, rows, words, playingFile, ratings); // the index cannot tell cells apart
+            return filterRows(library, rows, words, playingFile, ratings); // the index cannot tell cells apart
         if (!word.isEmpty())
             folded.push_back(word.toCaseFolded().toUtf8());
     }
@@ -192,9 +192,9 @@ std::vector<int> FilterRows(const database::Library& library, const SearchIndex&
     const auto outsideIndex = [&](const QByteArray& word, int row) {
         if (word.size() != 1 || !((word.front() >= '0' && word.front() <= '9') || word.front() == '#'))
             return false;
-        const int stars = ShownRating(library, ratings, row);
+        const int stars = shownRating(library, ratings, row);
         return (word.size() == 1 && stars >= 0 && stars <= 9 && word.front() == char('0' + stars))
-            || (word == "#" && IsPlayingTrack(library.Tracks[static_cast<size_t>(row)], playingFile));
+            || (word == "#" && isPlayingTrack(library.Tracks[static_cast<size_t>(row)], playingFile));
     };
     std::vector<int> kept;
     kept.reserve(rows.size());

@@ -14,10 +14,10 @@ namespace quaverly::browser {
 
 /// The query split at every single blank: "a  b" gives "a", "", "b"; an empty
 /// query gives no words.
-[[nodiscard]] QStringList SplitSearchWords(const QString& query);
+[[nodiscard]] QStringList splitSearchWords(const QString& query);
 
 /// True when the query, lower-cased, is the word that opens the screen-jump prompt.
-[[nodiscard]] bool IsScreenJumpQuery(const QString& query);
+[[nodiscard]] bool isScreenJumpQuery(const QString& query);
 
 /// The cells of every track (the mark and rating cells aside, which change
 /// while the program runs), case-folded and joined as UTF-8, built once per
@@ -47,12 +47,12 @@ private:
 /// letter case, in at least one of the twelve cells; words may fall into
 /// different cells and an empty word is found everywhere. `playingFile` gives
 /// the "#" of the mark cell, `ratings` the stars of the Rating cell (see
-/// ShownRating).
-[[nodiscard]] std::vector<int> FilterRows(const database::Library& library, const std::vector<int>& rows,
+/// shownRating).
+[[nodiscard]] std::vector<int> filterRows(const database::Library& library, const std::vector<int>& rows,
                                           const QStringList& words, const QString& playingFile = {},
                                           const std::vector<int>& ratings = {});
 /// The same, over a prepared index of the same library.
-[[nodiscard]] std::vector<int> FilterRows(const database::Library& library, const SearchIndex& index,
+[[nodiscard]] std::vector<int> filterRows(const database::Library& library, const SearchIndex& index,
                                           const std::vector<int>& rows, const QStringList& words,
                                           const QString& playingFile = {}, const std::vector<int>& ratings = {});
 

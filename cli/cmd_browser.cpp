@@ -106,13 +106,13 @@ int runSongs(const QStringList& args)
     const auto rows = resolveSelection(library, parser, &error);
     if (!rows)
         return fail(error);
-    const std::vector<int> ratings = loaded->playCounts.GetAllRatings(library);
+    const std::vector<int> ratings = loaded->playCounts.getAllRatings(library);
     OutputStream out(stdout);
     if (parser.isSet(json)) {
         JsonWriter writer(out);
         writer.beginArray();
         for (int index : *rows)
-            writeSong(writer, library, index, browser::ShownRating(library, ratings, index));
+            writeSong(writer, library, index, browser::shownRating(library, ratings, index));
         writer.endArray();
         return finishOutput(out);
     }
@@ -122,8 +122,8 @@ int runSongs(const QStringList& args)
         for (int c = 1; c < browser::kColumnCount; ++c) {
             if (c > 1)
                 out.put('\t');
-            out.writeText(browser::SongCell(track, static_cast<browser::Column>(c), false,
-                                            browser::ShownRating(library, ratings, index)));
+            out.writeText(browser::songCell(track, static_cast<browser::Column>(c), false,
+                                            browser::shownRating(library, ratings, index)));
         }
         out.put('\n');
     }
@@ -148,7 +148,7 @@ int runDuplicates(const QStringList& args)
     const Library& library = loaded->library;
     const browser::DuplicateReport report = browser::ScanForDuplicates(library);
     if (parser.isSet(write) && report.foundCount > 0) {
-        const browser::WriteResult written = browser::WriteDuplicatesFile(library.iPodRoot, library, report);
+        const browser::WriteResult written = browser::writeDuplicatesFile(library.iPodRoot, library, report);
         if (written.error == browser::WriteError::NoRoot)
             return fail(QStringLiteral("No iPod folder to write duplicates.txt in."));
         if (written.error != browser::WriteError::None)
@@ -169,7 +169,7 @@ int runDuplicates(const QStringList& args)
         writer.endArray();
     } else if (report.foundCount > 0) {
         for (const browser::DuplicateLine& line : report.lines) {
-            const QString text = browser::ReportLine(library, line);
+            const QString text = browser::reportLine(library, line);
             for (int r = 0; r < line.repeat; ++r)
                 writeReportLine(out, text);
         }
@@ -199,7 +199,7 @@ int runMissing(const QStringList& args)
         writer.endArray();
     } else if (!report.missing.empty()) {
         for (int index : report.missing)
-            writeReportLine(out, browser::ReportLine(library, index));
+            writeReportLine(out, browser::reportLine(library, index));
         out.write("\r\n");
     }
     return finishOutput(out);

@@ -52,12 +52,12 @@ void writeTrack(JsonWriter& json, const database::TrackRecord& t, int index, int
     json.member("index", index);
     json.key("last_played");
     if (plays.lastPlayed != 0)
-        json.value(mdlPlayCountEditor::MacTimeText(plays.lastPlayed));
+        json.value(mdlPlayCountEditor::macTimeText(plays.lastPlayed));
     else
         json.null();
     json.key("last_played_unix");
     if (plays.lastPlayed != 0)
-        json.value(mdlPlayCountEditor::MacTimeToUnix(plays.lastPlayed));
+        json.value(mdlPlayCountEditor::macTimeToUnix(plays.lastPlayed));
     else
         json.null();
     json.member("length_ms", t.Length);
@@ -83,8 +83,8 @@ int runTracks(const QStringList& args)
     if (!loaded)
         return kExitFailure;
     const database::Library& library = loaded->library;
-    const std::vector<int> ratings = loaded->playCounts.GetAllRatings(library);
-    const std::vector<database::PlayStats> plays = loaded->playCounts.GetAllPlayStats(library);
+    const std::vector<int> ratings = loaded->playCounts.getAllRatings(library);
+    const std::vector<database::PlayStats> plays = loaded->playCounts.getAllPlayStats(library);
     OutputStream out(stdout);
     JsonWriter json(out);
     json.beginArray();
@@ -141,7 +141,7 @@ int runInfo(const QStringList& args)
                              { QStringLiteral("database_size"), loaded->databaseSize },
                              { QStringLiteral("compressed"), loaded->compressed },
                              { QStringLiteral("play_counts_entry_size"), loaded->playCounts.EntrySize() },
-                             { QStringLiteral("play_counts_entries"), loaded->playCounts.EntryCount() },
+                             { QStringLiteral("play_counts_entries"), loaded->playCounts.entryCount() },
                              { QStringLiteral("on_the_go_playlists"), loaded->onTheGoPlaylists },
                              { QStringLiteral("warnings"), QJsonArray::fromStringList(loaded->warnings) } };
     if (parser.isSet(json)) {
@@ -170,13 +170,13 @@ QString playCountErrorText(PlayCountError error, const LoadResult& loaded, int i
         return QStringLiteral(
                    "Track %1 has no entry in the Play Counts file (it holds %2 entries); nothing was written.")
             .arg(index)
-            .arg(loaded.playCounts.EntryCount());
+            .arg(loaded.playCounts.entryCount());
     case PlayCountError::BadValue:
         return QStringLiteral("The value is outside what the Play Counts file can hold; nothing was written.");
     case PlayCountError::WriteFailed:
     case PlayCountError::Locked:
     case PlayCountError::OutsideIpod:
-        return loaded.playCounts.UpdateFailureText(error);
+        return loaded.playCounts.updateFailureText(error);
     }
     return {};
 }

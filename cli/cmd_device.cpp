@@ -29,14 +29,14 @@ int runDevice(const QStringList& args)
     if (!QFileInfo(root).isDir())
         return fail(QStringLiteral("No such folder: ") + root);
 
-    QStringList sysinfo = ReadSysinfo(root);
-    const QStringList extended = ReadSysInfoExtended(root);
-    const auto space = DiskSpaceOf(root);
+    QStringList sysinfo = readSysinfo(root);
+    const QStringList extended = readSysInfoExtended(root);
+    const auto space = diskSpaceOf(root);
     if (parser.isSet(json)) {
         QJsonObject object { { QStringLiteral("root"), root },
                              { QStringLiteral("sysinfo"), QJsonArray::fromStringList(sysinfo) },
                              { QStringLiteral("sysinfoExtended"), QJsonArray::fromStringList(extended) },
-                             { QStringLiteral("space"), SpaceText(space) } };
+                             { QStringLiteral("space"), spaceText(space) } };
         if (space) {
             object.insert(QStringLiteral("freeBytes"), space->freeBytes);
             object.insert(QStringLiteral("totalBytes"), space->totalBytes);
@@ -49,7 +49,7 @@ int runDevice(const QStringList& args)
     printLine(sysinfo.isEmpty() ? QStringLiteral("(no SysInfo file)") : sysinfo.join(QLatin1Char('\n')));
     for (const QString& line : extended)
         printLine(line);
-    printLine(SpaceText(space));
+    printLine(spaceText(space));
     return kExitOk;
 }
 
@@ -62,7 +62,7 @@ std::optional<FlagStates> requestedStates(const QCommandLineParser& parser, cons
     std::array<bool, kFlagCount> named {};
     for (const auto& [option, state] : { std::pair { &set, FlagState::On }, std::pair { &clear, FlagState::Off } }) {
         for (const QString& name : parser.values(*option)) {
-            const int index = FlagIndex(name);
+            const int index = flagIndex(name);
             if (index < 0) {
                 printError(QStringLiteral("Unknown flag: ") + name);
                 return std::nullopt;
@@ -102,13 +102,13 @@ int runFlags(const QStringList& args)
     if (!states)
         return kExitUsage;
 
-    const FlagReport report = ApplyFlags(root, *states);
+    const FlagReport report = applyFlags(root, *states);
     if (report.firstError == FlagError::OutsideIpod)
         printError(QStringLiteral("The Device folder or a flag file leads outside the iPod (a link); nothing was "
                                   "written or deleted there."));
     for (const QString& file : report.failedFiles)
         printError(QStringLiteral("Could not change ") + file);
-    const auto on = LoadFlags(root);
+    const auto on = loadFlags(root);
     QJsonObject object;
     for (std::size_t i = 0; i < kFlagFiles.size(); ++i) {
         const QString name = QLatin1String(kFlagFiles[i].fileName);

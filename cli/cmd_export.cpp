@@ -194,11 +194,11 @@ void printReport(const ExtractReport& report, qint64 elapsedMs, bool json)
         printLine(QStringLiteral("Skipped %1 songs: cancelled.").arg(report.skipped));
     if (!report.failures.empty())
         printLine(QStringLiteral("Failed %1 songs:").arg(report.failures.size()));
-    for (const QString& line : exporting::FailureLines(report))
+    for (const QString& line : exporting::failureLines(report))
         printLine(QStringLiteral("  ") + line);
     if (report.tagged > 0)
         printLine(QStringLiteral("Tagged %1 copies.").arg(report.tagged));
-    for (const QString& line : exporting::TagAndCoverLines(report))
+    for (const QString& line : exporting::tagAndCoverLines(report))
         printLine(line);
 }
 
@@ -238,7 +238,7 @@ int runExtract(const QStringList& args)
         ? parser.value(nameTemplate)
         : settings::mdlOptions(library.iPodRoot).get(settings::prefs::kExtractTemplate);
 
-    if (exporting::TargetInsideIpod(library.iPodRoot, parser.value(to))) {
+    if (exporting::targetInsideIpod(library.iPodRoot, parser.value(to))) {
         return fail(QStringLiteral("The folder %1 is on the iPod (%2): songs copied there would land among the iPod's "
                                    "own files. Choose a folder outside the iPod; nothing was copied.")
                         .arg(parser.value(to), QDir::toNativeSeparators(library.iPodRoot)));
@@ -247,7 +247,7 @@ int runExtract(const QStringList& args)
     options.writeTags = parser.isSet(tags);
     options.writeCovers = parser.isSet(covers);
     if (options.writeTags)
-        options.ratings = loaded->playCounts.GetAllRatings(library);
+        options.ratings = loaded->playCounts.getAllRatings(library);
     const ExtractPlan plan = exporting::SongExtractor(library).makePlan(*rows, parser.value(to), templateText, options);
     if (parser.isSet(dryRun))
         return printPlan(plan, parser.isSet(json));
@@ -282,12 +282,12 @@ int runM3u(const QStringList& args)
     const auto rows = resolveSelection(loaded->library, parser, &error);
     if (!rows)
         return fail(error);
-    const QByteArray content = exporting::M3uContent(loaded->library, *rows);
+    const QByteArray content = exporting::m3uContent(loaded->library, *rows);
     if (!parser.isSet(out)) {
         writeOut(content);
         return kExitOk;
     }
-    if (!exporting::M3uWriter::WriteFile(parser.value(out), content))
+    if (!exporting::M3uWriter::writeFile(parser.value(out), content))
         return fail(QStringLiteral("Cannot write ") + parser.value(out));
     return kExitOk;
 }

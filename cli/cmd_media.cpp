@@ -26,7 +26,7 @@ QString noArtReason(media::ArtError error)
     case media::ArtError::Unsupported:
         return QStringLiteral("is a kind of file covers are not read from");
     case media::ArtError::Unavailable:
-        return QStringLiteral("could not be read: ") + media::TagLibModuleError();
+        return QStringLiteral("could not be read: ") + media::tagLibModuleError();
     }
     return {};
 }
@@ -39,7 +39,7 @@ int writeCover(const media::CoverImage& cover, const QString& path, const QStrin
             && std::fflush(stdout) == 0;
         return ok ? kExitOk : fail(QStringLiteral("The cover could not be written to stdout."));
     }
-    if (exporting::InsideIpodControl(path, iPodRoot))
+    if (exporting::insideIpodControl(path, iPodRoot))
         return fail(QStringLiteral("%1 is inside the iPod's iPod_Control folder; choose another place.")
                         .arg(QDir::toNativeSeparators(path)));
     QSaveFile file(path);
@@ -84,7 +84,7 @@ int runArt(const QStringList& args)
     const QString file = device::DevicePath(library.iPodRoot).existing(track.Path);
     if (file.isEmpty())
         return fail(song + QStringLiteral(": its file is not on the iPod."));
-    const media::ArtResult art = media::ReadEmbeddedArt(file);
+    const media::ArtResult art = media::readEmbeddedArt(file);
     if (art.error != media::ArtError::None)
         return fail(song + u' ' + noArtReason(art.error) + u'.');
     return writeCover(art.cover, parser.value(out), library.iPodRoot);

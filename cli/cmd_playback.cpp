@@ -90,7 +90,7 @@ std::optional<Song> songFromArguments(const QCommandLineParser& parser, int* sta
     }
     const database::TrackRecord& track = library.Tracks[static_cast<size_t>(index)];
     // A location that leaves the iPod is refused: the engine then reports the file as not found.
-    const QString path = device::SongPathForPlayer(library.iPodRoot, track.Path);
+    const QString path = device::songPathForPlayer(library.iPodRoot, track.Path);
     printLine(QStringLiteral("%1 - %2").arg(track.Artist, track.Title));
     return Song { path, track.FileType };
 }

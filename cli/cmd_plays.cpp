@@ -42,12 +42,12 @@ int runScrobbleLog(const QStringList& args)
     if (parser.positionalArguments().size() != 1)
         return usage(QStringLiteral("Give exactly one ROOT."));
     exporting::PlayExportRequest request;
-    const auto chosenFormat = exporting::ParsePlayLogFormat(parser.value(format));
+    const auto chosenFormat = exporting::parsePlayLogFormat(parser.value(format));
     if (!chosenFormat)
         return usage(QStringLiteral("--format is audioscrobbler or listenbrainz, not ") + parser.value(format));
     request.format = *chosenFormat;
     if (parser.isSet(offset)) {
-        const auto clock = exporting::ParseUtcOffset(parser.value(offset));
+        const auto clock = exporting::parseUtcOffset(parser.value(offset));
         if (!clock)
             return usage(QStringLiteral("--utc-offset is +HH:MM, -HH:MM or local, not ") + parser.value(offset));
         request.clock = *clock;
@@ -59,7 +59,7 @@ int runScrobbleLog(const QStringList& args)
         return kExitFailure;
     request.iPodRoot = loaded->library.iPodRoot;
     request.databaseFile = loaded->databaseFile;
-    const exporting::PreparedPlayExport prepared = exporting::PreparePlayExport(loaded->library, request);
+    const exporting::PreparedPlayExport prepared = exporting::preparePlayExport(loaded->library, request);
     if (prepared.error != PlayExportError::None)
         return fail(prepared.errorText);
 
@@ -71,18 +71,18 @@ int runScrobbleLog(const QStringList& args)
             return fail(QStringLiteral("The log could not be written to stdout."));
     } else {
         QString error;
-        if (exporting::WritePlayLog(parser.value(out), request.iPodRoot, prepared.content, &error)
+        if (exporting::writePlayLog(parser.value(out), request.iPodRoot, prepared.content, &error)
             != PlayExportError::None)
             return fail(error);
     }
     const auto report = toStdout ? printError : printLine;
-    for (const QString& line : exporting::PlayExportReport(prepared))
+    for (const QString& line : exporting::playExportReport(prepared))
         report(line);
     if (parser.isSet(dryRun)) {
         report(QStringLiteral("Not recorded on the iPod (--dry-run): the next export writes these plays again."));
         return kExitOk;
     }
-    const QString notRecorded = exporting::RecordPlayExport(prepared);
+    const QString notRecorded = exporting::recordPlayExport(prepared);
     if (!notRecorded.isEmpty())
         printError(QStringLiteral("The export could not be recorded on the iPod (%1): the next export writes these "
                                   "plays again.")

@@ -16,7 +16,7 @@ int runFind(const QStringList& args)
     if (const auto status = parseArguments(parser, args))
         return *status;
     const auto found = device::StartFindiPod(parser.positionalArguments().join(QLatin1Char(' ')),
-                                             device::ScanCandidates());
+                                             device::scanCandidates());
     if (!found)
         return fail(QStringLiteral("No iPod was found."));
     if (parser.isSet(json)) {

@@ -36,7 +36,7 @@ int main(int argc, char* argv[])
     // changing it: reading or writing the changed name would touch another
     // file. Such arguments are refused instead.
     for (int i = 1; i < argc; ++i) {
-        if (!quaverly::device::IsFaithfulFileName(QByteArray(argv[i]))) {
+        if (!quaverly::device::isFaithfulFileName(QByteArray(argv[i]))) {
             printError(QStringLiteral("Cannot use the argument \"%1\": it is not valid UTF-8 (a file name from another "
                                       "system?). Rename the file or folder, or give another path.")
                            .arg(QString::fromLocal8Bit(argv[i])));

@@ -46,7 +46,7 @@ std::optional<QByteArray> inflateStream(const char* data, qsizetype size)
 
 } // namespace
 
-std::optional<QByteArray> InflateITunesCDB(const QByteArray& file)
+std::optional<QByteArray> inflateITunesCDB(const QByteArray& file)
 {
     if (file.size() < 12 || !file.startsWith("mhbd"))
         return std::nullopt;

@@ -10,6 +10,6 @@ namespace quaverly::database {
 /// compressed flag (header byte 0xa8) is not set is answered as it stands.
 /// nullopt when the header is not an iPod database header, the stream is
 /// damaged, or it inflates to more than 64 times its size (plus 16 MiB).
-[[nodiscard]] std::optional<QByteArray> InflateITunesCDB(const QByteArray& file);
+[[nodiscard]] std::optional<QByteArray> inflateITunesCDB(const QByteArray& file);
 
 } // namespace quaverly::database

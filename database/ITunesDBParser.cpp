@@ -283,7 +283,7 @@ qint64 Scanner::track(qint64 p, qint64 headerLength)
     m_mode = Mode::Tracks;
     TrackRecord& record = m_library.Tracks.emplace_back();
     record.UIN = ByteWindow::i32(head + 16);
-    record.Rating = StarsFromRawRating(head[31]);
+    record.Rating = starsFromRawRating(head[31]);
     record.Length = ByteWindow::i32(head + 40);
     record.TrackNumber = ByteWindow::i32(head + 44);
     if (details) {
@@ -412,7 +412,7 @@ qint64 Scanner::member(qint64 p, qint64 headerLength)
 
 void Scanner::finish()
 {
-    m_library.BuildTrackIndex();
+    m_library.buildTrackIndex();
     for (clsPlayList& list : m_library.Playlists) {
         list.IndexList.clear();
         list.IndexList.reserve(list.UINList.size());
@@ -426,7 +426,7 @@ void Scanner::finish()
 
 } // namespace
 
-qint16 StarsFromRawRating(int raw)
+qint16 starsFromRawRating(int raw)
 {
     const int whole = raw / 20;
     const int rest = raw % 20;
@@ -436,7 +436,7 @@ qint16 StarsFromRawRating(int raw)
     return static_cast<qint16>(std::clamp(stars, 0, 5));
 }
 
-ParseReport ParseITunesDB(ByteWindow& bytes, Library& library, const std::atomic_bool* cancel)
+ParseReport parseITunesDB(ByteWindow& bytes, Library& library, const std::atomic_bool* cancel)
 {
     return Scanner(bytes, library, cancel).run();
 }

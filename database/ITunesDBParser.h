@@ -26,10 +26,10 @@ struct ParseReport
 /// playlist's IndexList. Sections of the database the library has no use for
 /// are skipped whole. Damage never throws: the scan stops, keeps what it read
 /// and says so in the report. Song file sizes are not looked up here.
-[[nodiscard]] ParseReport ParseITunesDB(ByteWindow& bytes, Library& library, const std::atomic_bool* cancel = nullptr);
+[[nodiscard]] ParseReport parseITunesDB(ByteWindow& bytes, Library& library, const std::atomic_bool* cancel = nullptr);
 
 /// Stars (0 to 5) from the database's rating byte (stars x 20): the nearest
 /// whole star, halves to even (50 gives 2, 70 gives 4, 90 gives 4).
-[[nodiscard]] qint16 StarsFromRawRating(int raw);
+[[nodiscard]] qint16 starsFromRawRating(int raw);
 
 } // namespace quaverly::database

@@ -2,7 +2,7 @@
 
 namespace quaverly::database {
 
-void Library::BuildTrackIndex()
+void Library::buildTrackIndex()
 {
     TrackIndexByUIN.clear();
     TrackIndexByUIN.reserve(static_cast<qsizetype>(Tracks.size()));

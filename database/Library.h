@@ -38,7 +38,7 @@ public:
     [[nodiscard]] int PlaylistCount() const { return static_cast<int>(Playlists.size()); }
 
     /// Builds TrackIndexByUIN anew over all tracks; the first of equal UINs wins.
-    void BuildTrackIndex();
+    void buildTrackIndex();
     /// The index of the track with this UIN, or -1.
     [[nodiscard]] int indexOfUIN(qint32 uin) const;
 };

@@ -118,7 +118,7 @@ bool scanDatabase(QFile& file, LoadResult& result, const std::atomic_bool* cance
     ParseReport report;
     if (result.compressed) {
         const QByteArray packed = file.seek(0) ? file.readAll() : QByteArray();
-        auto whole = InflateITunesCDB(packed);
+        auto whole = inflateITunesCDB(packed);
         if (!whole) {
             result.error = LoadError::NotADatabase;
             result.errorText = QStringLiteral("%1 is not a readable compressed iPod database (its data is damaged).")
@@ -126,14 +126,14 @@ bool scanDatabase(QFile& file, LoadResult& result, const std::atomic_bool* cance
             return false;
         }
         ByteWindow bytes(std::move(*whole));
-        report = ParseITunesDB(bytes, result.library, cancel);
+        report = parseITunesDB(bytes, result.library, cancel);
     } else {
         ByteWindow bytes(file);
-        report = ParseITunesDB(bytes, result.library, cancel);
+        report = parseITunesDB(bytes, result.library, cancel);
     }
     addParseWarnings(report, result);
     if (!report.masterHasTitle) {
-        result.library.iPodName = FallbackIpodName(result.library.iPodRoot);
+        result.library.iPodName = fallbackIpodName(result.library.iPodRoot);
         if (!result.library.Playlists.empty())
             result.library.Playlists.front().Name = u":: " + result.library.iPodName + u" ::";
     }
@@ -164,16 +164,16 @@ LoadResult LoadiTunesDB(const QString& dbPath, const QString& iPodRoot, const Lo
     if (status)
         status(QStringLiteral("Loading database into program..."));
     if (!(cancel && cancel->load()))
-        FillFileSizes(result.library, iPodRoot);
+        fillFileSizes(result.library, iPodRoot);
     result.playCounts.OpenPlayCounts(folder, iPodRoot);
-    if (result.playCounts.IsOutsideIpod())
+    if (result.playCounts.isOutsideIpod())
         result.warnings.append(QStringLiteral("The Play Counts file %1 leads outside the iPod; plays and ratings are "
                                               "not written to it")
-                                   .arg(QDir::toNativeSeparators(result.playCounts.FilePath())));
+                                   .arg(QDir::toNativeSeparators(result.playCounts.filePath())));
     return result;
 }
 
-void FillFileSizes(Library& library, const QString& iPodRoot)
+void fillFileSizes(Library& library, const QString& iPodRoot)
 {
     if (iPodRoot.isEmpty())
         return;
@@ -189,7 +189,7 @@ void FillFileSizes(Library& library, const QString& iPodRoot)
     }
 }
 
-QString FallbackIpodName(const QString& iPodRoot)
+QString fallbackIpodName(const QString& iPodRoot)
 {
     const QString root = QDir::cleanPath(QFileInfo(iPodRoot).absoluteFilePath());
     const QStorageInfo storage(root);

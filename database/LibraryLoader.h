@@ -60,11 +60,11 @@ using LoadStatusFn = std::function<void(const QString& text)>;
 
 /// Takes every track's FileSize from the disk under `iPodRoot`, listing each
 /// folder once (SongFileSizes). Missing files get 0.
-void FillFileSizes(Library& library, const QString& iPodRoot);
+void fillFileSizes(Library& library, const QString& iPodRoot);
 
 /// The iPod's name for a database whose master playlist has no title: the
 /// volume label when `iPodRoot` is a labelled mount point, else its last
 /// folder name.
-[[nodiscard]] QString FallbackIpodName(const QString& iPodRoot);
+[[nodiscard]] QString fallbackIpodName(const QString& iPodRoot);
 
 } // namespace quaverly::database

@@ -22,7 +22,7 @@ QString readOneFile(Library& library, const QString& path)
     list.Name = QStringLiteral("On-The-Go");
     const QString name = QFile(path).fileName().section(QLatin1Char('/'), -1);
     // Only a regular file: a FIFO would stop the load, a link to a device would never end.
-    const device::OpenedFile opened = device::OpenRegularFile(path);
+    const device::OpenedFile opened = device::openRegularFile(path);
     if (!opened.ok())
         return QStringLiteral("Error in LoadOnTheGo: %1 cannot be read (%2)")
             .arg(name, device::describeRefusal(opened.refusal));

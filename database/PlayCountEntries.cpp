@@ -13,7 +13,7 @@ constexpr int kMaxEntry = 0x1000;
 
 } // namespace
 
-PlayCountSnapshot ReadPlayCountEntries(const QString& path)
+PlayCountSnapshot readPlayCountEntries(const QString& path)
 {
     PlayCountSnapshot snapshot;
     QFile file(path);

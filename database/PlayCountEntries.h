@@ -34,6 +34,6 @@ struct PlayCountSnapshot
 /// Reads the whole Play Counts file at `path` once, read-only. The play count
 /// is taken from every entry size (12, 16, 20, 28, 40 bytes ...), the
 /// last-played time from the same offset 4 in all of them.
-[[nodiscard]] PlayCountSnapshot ReadPlayCountEntries(const QString& path);
+[[nodiscard]] PlayCountSnapshot readPlayCountEntries(const QString& path);
 
 } // namespace quaverly::database

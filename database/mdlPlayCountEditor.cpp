@@ -161,11 +161,11 @@ private:
 
 void mdlPlayCountEditor::OpenPlayCounts(const QString& folder, const QString& iPodRoot)
 {
-    OpenPlayCountsFile(device::DevicePath(folder).existing(QStringLiteral("Play Counts")),
+    openPlayCountsFile(device::DevicePath(folder).existing(QStringLiteral("Play Counts")),
                        iPodRoot.isEmpty() ? folder : iPodRoot);
 }
 
-void mdlPlayCountEditor::OpenPlayCountsFile(const QString& path, const QString& iPodRoot)
+void mdlPlayCountEditor::openPlayCountsFile(const QString& path, const QString& iPodRoot)
 {
     m_path.clear();
     m_root = iPodRoot.isEmpty() && !path.isEmpty() ? QFileInfo(path).absolutePath() : iPodRoot;
@@ -176,7 +176,7 @@ void mdlPlayCountEditor::OpenPlayCountsFile(const QString& path, const QString& 
     if (path.isEmpty())
         return;
     const device::DeviceGuard guard(m_root);
-    const device::OpenedFile opened = device::OpenRegularFile(path, &guard);
+    const device::OpenedFile opened = device::openRegularFile(path, &guard);
     if (opened.refusal == device::FileRefusal::Outside) {
         qCDebug(lcPlayCounts) << "the Play Counts file leads outside the iPod; it is not used:" << path;
         m_path = path;
@@ -250,7 +250,7 @@ PlayCountError mdlPlayCountEditor::StampLastPlayed(int index, const QDateTime& n
         return PlayCountError::BadIndex;
     if (m_entrySize < 16)
         return PlayCountError::NotSupported;
-    const qint64 seconds = MacTime(now);
+    const qint64 seconds = macTime(now);
     if (seconds < 0)
         return PlayCountError::BadValue;
     return writeAt(entryOffset(index) + 4, littleEndian32(static_cast<quint32>(seconds)));
@@ -261,13 +261,13 @@ int mdlPlayCountEditor::GetRating(int index, int databaseStars) const
     if (m_entrySize < 16 || !entryUsable(index))
         return databaseStars;
     const device::DeviceGuard guard(m_root);
-    const device::OpenedFile opened = device::OpenRegularFile(m_path, &guard);
+    const device::OpenedFile opened = device::openRegularFile(m_path, &guard);
     const Descriptor file(opened.fd);
     char raw[4];
     if (!opened.ok() || !readFully(file.fd, entryOffset(index) + 12, raw, 4))
         return databaseStars;
     const qint64 value = qFromLittleEndian<quint32>(raw);
-    const int stars = value > 255 ? 5 : StarsFromRawRating(static_cast<int>(value));
+    const int stars = value > 255 ? 5 : starsFromRawRating(static_cast<int>(value));
     return stars != 0 ? stars : databaseStars;
 }
 
@@ -282,7 +282,7 @@ int mdlPlayCountEditor::GetRating(int index, const Library& library) const
 QByteArray mdlPlayCountEditor::readAll() const
 {
     const device::DeviceGuard guard(m_root);
-    const device::OpenedFile opened = device::OpenRegularFile(m_path, &guard);
+    const device::OpenedFile opened = device::openRegularFile(m_path, &guard);
     if (!opened.ok())
         return {};
     QFile file;
@@ -293,7 +293,7 @@ QByteArray mdlPlayCountEditor::readAll() const
     return file.readAll();
 }
 
-std::vector<int> mdlPlayCountEditor::GetAllRatings(const Library& library) const
+std::vector<int> mdlPlayCountEditor::getAllRatings(const Library& library) const
 {
     std::vector<int> ratings;
     ratings.reserve(library.Tracks.size());
@@ -306,14 +306,14 @@ std::vector<int> mdlPlayCountEditor::GetAllRatings(const Library& library) const
         if (!entryUsable(i) || entryOffset(i) + 16 > bytes.size())
             break;
         const qint64 value = qFromLittleEndian<quint32>(bytes.constData() + entryOffset(i) + 12);
-        const int stars = value > 255 ? 5 : StarsFromRawRating(static_cast<int>(value));
+        const int stars = value > 255 ? 5 : starsFromRawRating(static_cast<int>(value));
         if (stars != 0)
             ratings[static_cast<size_t>(i)] = stars;
     }
     return ratings;
 }
 
-std::vector<PlayStats> mdlPlayCountEditor::GetAllPlayStats(const Library& library) const
+std::vector<PlayStats> mdlPlayCountEditor::getAllPlayStats(const Library& library) const
 {
     std::vector<PlayStats> stats;
     stats.reserve(library.Tracks.size());
@@ -337,7 +337,7 @@ std::vector<PlayStats> mdlPlayCountEditor::GetAllPlayStats(const Library& librar
     return stats;
 }
 
-QString mdlPlayCountEditor::MacTimeText(quint32 seconds)
+QString mdlPlayCountEditor::macTimeText(quint32 seconds)
 {
     if (seconds == 0)
         return {};
@@ -345,7 +345,7 @@ QString mdlPlayCountEditor::MacTimeText(quint32 seconds)
     return wall.date().toString(Qt::ISODate) + u'T' + wall.time().toString(Qt::ISODate);
 }
 
-qint64 mdlPlayCountEditor::MacTimeToUnix(quint32 seconds)
+qint64 mdlPlayCountEditor::macTimeToUnix(quint32 seconds)
 {
     if (seconds == 0)
         return 0;
@@ -385,7 +385,7 @@ PlayCountMessage mdlPlayCountEditor::ShowRatingUnsupported() const
                             "type of iPod.") };
 }
 
-QString mdlPlayCountEditor::UpdateFailureText(PlayCountError error) const
+QString mdlPlayCountEditor::updateFailureText(PlayCountError error) const
 {
     const QString file = QDir::toNativeSeparators(m_path);
     switch (error) {
@@ -411,7 +411,7 @@ QString mdlPlayCountEditor::UpdateFailureText(PlayCountError error) const
     return {};
 }
 
-qint64 mdlPlayCountEditor::MacTime(const QDateTime& time)
+qint64 mdlPlayCountEditor::macTime(const QDateTime& time)
 {
     if (!time.isValid())
         return -1;

@@ -61,7 +61,7 @@ public:
     /// `iPodRoot` bounds where the file may really lie; empty: the folder.
     void OpenPlayCounts(const QString& folder, const QString& iPodRoot = {});
     /// The same for a known file path (tests, tools); empty `iPodRoot`: the file's folder.
-    void OpenPlayCountsFile(const QString& path, const QString& iPodRoot = {});
+    void openPlayCountsFile(const QString& path, const QString& iPodRoot = {});
 
     /// How long an update waits for another program's lock.
     [[nodiscard]] int lockTimeoutMs() const { return m_lockTimeoutMs; }
@@ -70,10 +70,10 @@ public:
     /// 12 or more for a usable file, -1 otherwise.
     [[nodiscard]] int EntrySize() const { return m_entrySize; }
     /// The number of entries (offset 12); 0 without a usable file.
-    [[nodiscard]] qint64 EntryCount() const { return m_entryCount; }
-    [[nodiscard]] const QString& FilePath() const { return m_path; }
+    [[nodiscard]] qint64 entryCount() const { return m_entryCount; }
+    [[nodiscard]] const QString& filePath() const { return m_path; }
     /// True when the file was found but leads outside the iPod (a link), so it is not used.
-    [[nodiscard]] bool IsOutsideIpod() const { return m_outside; }
+    [[nodiscard]] bool isOutsideIpod() const { return m_outside; }
 
     PlayCountError IncrementPlayCount(int index);
     /// Stamps `now` (the local clock by default) as the last-played time.
@@ -84,28 +84,28 @@ public:
     [[nodiscard]] int GetRating(int index, const Library& library) const;
     PlayCountError SetRating(int index, int stars);
     /// GetRating for every track of the library, reading the file once.
-    [[nodiscard]] std::vector<int> GetAllRatings(const Library& library) const;
+    [[nodiscard]] std::vector<int> getAllRatings(const Library& library) const;
     /// Every track's PlayStats, reading the file once: play and skip counts
     /// added up, the last-played time of the file when it has one, else the
     /// database's. Skips are in the file from 28-byte entries on.
-    [[nodiscard]] std::vector<PlayStats> GetAllPlayStats(const Library& library) const;
-    /// A time of the file or database (MacTime) as ISO 8601 local date and
+    [[nodiscard]] std::vector<PlayStats> getAllPlayStats(const Library& library) const;
+    /// A time of the file or database (macTime) as ISO 8601 local date and
     /// time, "2024-01-02T10:00:00": the iPod's own wall clock, which keeps no
     /// time zone. Empty for 0 (never).
-    [[nodiscard]] static QString MacTimeText(quint32 seconds);
+    [[nodiscard]] static QString macTimeText(quint32 seconds);
     /// The same moment in Unix time, reading the iPod's wall clock in this
-    /// computer's time zone (the inverse of MacTime). 0 for 0.
-    [[nodiscard]] static qint64 MacTimeToUnix(quint32 seconds);
+    /// computer's time zone (the inverse of macTime). 0 for 0.
+    [[nodiscard]] static qint64 macTimeToUnix(quint32 seconds);
 
     /// The explanation shown when ratings cannot be stored on this iPod.
     [[nodiscard]] PlayCountMessage ShowRatingUnsupported() const;
     /// The explanation of a failed update, for the errors the user can act
     /// on (Locked, OutsideIpod, WriteFailed); empty for the others.
-    [[nodiscard]] QString UpdateFailureText(PlayCountError error) const;
+    [[nodiscard]] QString updateFailureText(PlayCountError error) const;
 
     /// Seconds since 1 January 1904 00:00 by `time`'s local clock, or -1 when
     /// that does not fit the unsigned 32-bit field.
-    [[nodiscard]] static qint64 MacTime(const QDateTime& time);
+    [[nodiscard]] static qint64 macTime(const QDateTime& time);
 
 private:
     class Update;

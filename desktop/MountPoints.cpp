@@ -31,7 +31,7 @@ QString unescape(const QByteArray& field)
 
 } // namespace
 
-QStringList ParseMountPoints(const QByteArray& mountInfo)
+QStringList parseMountPoints(const QByteArray& mountInfo)
 {
     QSet<QString> points;
     for (const QByteArray& line : mountInfo.split('\n')) {
@@ -48,7 +48,7 @@ QStringList ParseMountPoints(const QByteArray& mountInfo)
     return sorted;
 }
 
-MountChange DiffMounts(const QStringList& before, const QStringList& after)
+MountChange diffMounts(const QStringList& before, const QStringList& after)
 {
     const QSet<QString> old(before.cbegin(), before.cend());
     const QSet<QString> now(after.cbegin(), after.cend());

@@ -16,9 +16,9 @@ struct MountChange
 /// The mount points of a /proc/self/mountinfo text (the fifth field of each
 /// line, its octal escapes such as \040 undone), each once, sorted. A name
 /// that is not valid in the system's encoding is left out.
-[[nodiscard]] QStringList ParseMountPoints(const QByteArray& mountInfo);
+[[nodiscard]] QStringList parseMountPoints(const QByteArray& mountInfo);
 
 /// The mount points in `after` but not in `before`, and the other way round.
-[[nodiscard]] MountChange DiffMounts(const QStringList& before, const QStringList& after);
+[[nodiscard]] MountChange diffMounts(const QStringList& before, const QStringList& after);
 
 } // namespace quaverly::desktop

@@ -30,7 +30,7 @@ bool MountinfoWatcher::start()
     m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)
         return false;
-    m_mounted = ParseMountPoints(readTable());
+    m_mounted = parseMountPoints(readTable());
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Exception);
     connect(m_notifier, &QSocketNotifier::activated, this, &MountinfoWatcher::refresh);
     return true;
@@ -53,8 +53,8 @@ QByteArray MountinfoWatcher::readTable() const
 
 void MountinfoWatcher::refresh()
 {
-    const QStringList now = ParseMountPoints(readTable());
-    const MountChange change = DiffMounts(m_mounted, now);
+    const QStringList now = parseMountPoints(readTable());
+    const MountChange change = diffMounts(m_mounted, now);
     m_mounted = now;
     if (!change.isEmpty())
         Q_EMIT mountsChanged(change.added, change.removed);

@@ -8,7 +8,7 @@
 
 namespace quaverly::desktop {
 
-QString MprisServiceName(qint64 pidForSecondInstance)
+QString mprisServiceName(qint64 pidForSecondInstance)
 {
     QString name = QStringLiteral("org.mpris.MediaPlayer2.quaverly");
     if (pidForSecondInstance > 0)
@@ -16,17 +16,17 @@ QString MprisServiceName(qint64 pidForSecondInstance)
     return name;
 }
 
-QString TrackIdPath(int trackIndex)
+QString trackIdPath(int trackIndex)
 {
     if (trackIndex < 0)
         return QLatin1String(kNoTrackPath);
     return QStringLiteral("/org/quaverly/track/") + QString::number(trackIndex);
 }
 
-QVariantMap MetadataOf(const TrackInfo& track)
+QVariantMap metadataOf(const TrackInfo& track)
 {
     QVariantMap map;
-    map.insert(QStringLiteral("mpris:trackid"), TrackIdPath(track.trackIndex));
+    map.insert(QStringLiteral("mpris:trackid"), trackIdPath(track.trackIndex));
     if (track.trackIndex < 0)
         return map;
     const auto text = [&map](const char* key, const QString& value) {
@@ -51,7 +51,7 @@ QVariantMap MetadataOf(const TrackInfo& track)
     return map;
 }
 
-QString StatusText(PlaybackStatus status)
+QString statusText(PlaybackStatus status)
 {
     switch (status) {
     case PlaybackStatus::Playing:
@@ -64,7 +64,7 @@ QString StatusText(PlaybackStatus status)
     return QStringLiteral("Stopped");
 }
 
-QString LoopText(LoopStatus loop)
+QString loopText(LoopStatus loop)
 {
     switch (loop) {
     case LoopStatus::Track:
@@ -77,7 +77,7 @@ QString LoopText(LoopStatus loop)
     return QStringLiteral("None");
 }
 
-std::optional<LoopStatus> LoopFromText(const QString& text)
+std::optional<LoopStatus> loopFromText(const QString& text)
 {
     if (text == QLatin1String("None"))
         return LoopStatus::None;
@@ -88,7 +88,7 @@ std::optional<LoopStatus> LoopFromText(const QString& text)
     return std::nullopt;
 }
 
-std::optional<qint64> SeekTargetUs(qint64 positionUs, qint64 offsetUs, qint64 lengthUs)
+std::optional<qint64> seekTargetUs(qint64 positionUs, qint64 offsetUs, qint64 lengthUs)
 {
     // Saturating: a client may send any 64-bit offset.
     qint64 target = 0;

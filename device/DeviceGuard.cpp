@@ -84,12 +84,12 @@ DeviceGuard::DeviceGuard(const QString& iPodRoot)
     if (iPodRoot.isEmpty())
         return;
     struct stat info = {};
-    const QString real = RealPath(iPodRoot);
+    const QString real = realPath(iPodRoot);
     if (!real.isEmpty() && ::stat(QFile::encodeName(real).constData(), &info) == 0 && S_ISDIR(info.st_mode))
         m_realRoot = real;
 }
 
-QString DeviceGuard::RealPath(const QString& path)
+QString DeviceGuard::realPath(const QString& path)
 {
     const QByteArray bytes = absoluteBytes(path);
     if (bytes.isEmpty())
@@ -112,7 +112,7 @@ QString DeviceGuard::realFolder(const QString& folder) const
 {
     auto it = m_folders.constFind(folder);
     if (it == m_folders.constEnd())
-        it = m_folders.insert(folder, RealPath(folder));
+        it = m_folders.insert(folder, realPath(folder));
     return *it;
 }
 
@@ -126,7 +126,7 @@ QString DeviceGuard::inside(const QString& path) const
     struct stat info = {};
     if (name.isEmpty() || name == "." || name == ".."
         || (::lstat(bytes.constData(), &info) == 0 && S_ISLNK(info.st_mode))) {
-        real = RealPath(QFile::decodeName(bytes));
+        real = realPath(QFile::decodeName(bytes));
     } else {
         const QString folder = realFolder(QFile::decodeName(parent));
         if (!folder.isEmpty())
@@ -164,7 +164,7 @@ FileRefusal DeviceGuard::checkFile(const QString& path, QString* realPath) const
     return FileRefusal::None;
 }
 
-OpenedFile OpenRegularFile(const QString& path, const DeviceGuard* guard)
+OpenedFile openRegularFile(const QString& path, const DeviceGuard* guard)
 {
     OpenedFile opened;
     QString target = path;
@@ -211,7 +211,7 @@ OpenedFile OpenRegularFile(const QString& path, const DeviceGuard* guard)
     return opened;
 }
 
-QString SongPathForPlayer(const QString& iPodRoot, const QString& location, FileRefusal* refusal)
+QString songPathForPlayer(const QString& iPodRoot, const QString& location, FileRefusal* refusal)
 {
     const auto resolved = DevicePath(iPodRoot).resolve(location);
     FileRefusal why = FileRefusal::Outside;
@@ -239,7 +239,7 @@ QString describeRefusal(FileRefusal refusal)
     return {};
 }
 
-bool IsFaithfulFileName(const QByteArray& bytes)
+bool isFaithfulFileName(const QByteArray& bytes)
 {
     return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
 }

@@ -36,7 +36,7 @@ public:
     /// yet: the nearest existing folder is resolved (a dangling link is
     /// followed to its target) and the rest appended. Empty when a missing
     /// component is followed by "..", or on a loop of links.
-    [[nodiscard]] static QString RealPath(const QString& path);
+    [[nodiscard]] static QString realPath(const QString& path);
 
     /// True when `realPath` (already resolved) is the root or lies below it.
     [[nodiscard]] bool containsReal(const QString& realPath) const;
@@ -76,14 +76,14 @@ struct OpenedFile
 /// O_NONBLOCK and its type checked again on the open descriptor. With a
 /// `guard`, only a file inside the iPod is opened (its real path is opened,
 /// so a link swapped in afterwards is not followed).
-[[nodiscard]] OpenedFile OpenRegularFile(const QString& path, const DeviceGuard* guard = nullptr);
+[[nodiscard]] OpenedFile openRegularFile(const QString& path, const DeviceGuard* guard = nullptr);
 
 /// The native path of a song's file to hand to a player: its path on the
 /// iPod when it is a regular file inside the iPod; the path it would have
 /// when it is missing (so the player reports it missing); empty when the
 /// location leaves the iPod or names something that is not a file. Sets
 /// `refusal` when given.
-[[nodiscard]] QString SongPathForPlayer(const QString& iPodRoot, const QString& location,
+[[nodiscard]] QString songPathForPlayer(const QString& iPodRoot, const QString& location,
                                         FileRefusal* refusal = nullptr);
 
 /// A short English reason ("it leads outside the iPod").
@@ -92,6 +92,6 @@ struct OpenedFile
 /// True when the file name `bytes` survives decoding and encoding: a name
 /// made of bytes that are not valid in the system's encoding (UTF-8) loses them,
 /// and writing to the decoded name would create a different file.
-[[nodiscard]] bool IsFaithfulFileName(const QByteArray& bytes);
+[[nodiscard]] bool isFaithfulFileName(const QByteArray& bytes);
 
 } // namespace quaverly::device

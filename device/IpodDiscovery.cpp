@@ -42,7 +42,7 @@ bool IsIpod(const QString& root)
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-std::vector<QString> ScanCandidates()
+std::vector<QString> scanCandidates()
 {
     std::vector<QString> roots;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {

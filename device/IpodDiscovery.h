@@ -16,7 +16,7 @@ inline constexpr const char* kITunesDBPath = "iPod_Control/iTunes/iTunesDB";
 /// The mount points worth asking, sorted ascending by path (so that visiting
 /// from the last keeps the rule that later drives win). Pseudo file systems
 /// (proc, sysfs, cgroups ...) are left out.
-[[nodiscard]] std::vector<QString> ScanCandidates();
+[[nodiscard]] std::vector<QString> scanCandidates();
 
 /// Visits `roots` from the last to the first and answers the first that holds
 /// an iPod, or an empty text when none does.

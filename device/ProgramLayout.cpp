@@ -30,7 +30,7 @@ bool holdsCompanions(const QString& dir)
 
 } // namespace
 
-ProgramLayout FindProgramLayout(const QString& programDir)
+ProgramLayout findProgramLayout(const QString& programDir)
 {
     ProgramLayout layout;
     layout.programDir = QDir::cleanPath(programDir);
@@ -46,9 +46,9 @@ ProgramLayout FindProgramLayout(const QString& programDir)
     return layout;
 }
 
-ProgramLayout CurrentProgramLayout()
+ProgramLayout currentProgramLayout()
 {
-    return FindProgramLayout(QCoreApplication::applicationDirPath());
+    return findProgramLayout(QCoreApplication::applicationDirPath());
 }
 
 } // namespace quaverly::device

@@ -21,9 +21,9 @@ struct ProgramLayout
 /// The layout for a program whose executable lies in `programDir`. When no
 /// folder holds all three companions, companionDir is the installed one if it
 /// exists, else `programDir`, so that a message can name where they belong.
-[[nodiscard]] ProgramLayout FindProgramLayout(const QString& programDir);
+[[nodiscard]] ProgramLayout findProgramLayout(const QString& programDir);
 
-/// FindProgramLayout for the running program (needs a QCoreApplication).
-[[nodiscard]] ProgramLayout CurrentProgramLayout();
+/// findProgramLayout for the running program (needs a QCoreApplication).
+[[nodiscard]] ProgramLayout currentProgramLayout();
 
 } // namespace quaverly::device

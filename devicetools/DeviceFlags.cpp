@@ -99,7 +99,7 @@ void turnOn(const FlagFolder& folder, const QString& name, FlagReport& report)
 
 } // namespace
 
-int FlagIndex(const QString& name)
+int flagIndex(const QString& name)
 {
     for (std::size_t i = 0; i < kFlagFiles.size(); ++i) {
         const QString file = QLatin1String(kFlagFiles[i].fileName);
@@ -110,7 +110,7 @@ int FlagIndex(const QString& name)
     return -1;
 }
 
-std::array<bool, kFlagCount> LoadFlags(const QString& iPodRoot)
+std::array<bool, kFlagCount> loadFlags(const QString& iPodRoot)
 {
     std::array<bool, kFlagCount> on {};
     const QString folder = deviceFolder(iPodRoot);
@@ -122,7 +122,7 @@ std::array<bool, kFlagCount> LoadFlags(const QString& iPodRoot)
     return on;
 }
 
-FlagReport ApplyFlags(const QString& iPodRoot, const FlagStates& states)
+FlagReport applyFlags(const QString& iPodRoot, const FlagStates& states)
 {
     FlagReport report;
     const QString folder = deviceFolder(iPodRoot);
@@ -151,11 +151,11 @@ FlagReport ApplyFlags(const QString& iPodRoot, const FlagStates& states)
     return report;
 }
 
-FlagReport ResetFlags(const QString& iPodRoot)
+FlagReport resetFlags(const QString& iPodRoot)
 {
     FlagStates allOff;
     allOff.fill(FlagState::Off);
-    return ApplyFlags(iPodRoot, allOff);
+    return applyFlags(iPodRoot, allOff);
 }
 
 } // namespace quaverly::devicetools

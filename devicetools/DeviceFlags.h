@@ -53,12 +53,12 @@ struct FlagReport
 
 /// The index of a switch given by its file name, with or without the leading
 /// underscore, or by its check box name (letter case ignored); -1 if none.
-[[nodiscard]] int FlagIndex(const QString& name);
+[[nodiscard]] int flagIndex(const QString& name);
 
 /// Which switches are on: a file with the bare flag name exists (any letter
 /// case). A ".txt" file of that name does not count. A missing folder reads
 /// as all off.
-[[nodiscard]] std::array<bool, kFlagCount> LoadFlags(const QString& iPodRoot);
+[[nodiscard]] std::array<bool, kFlagCount> loadFlags(const QString& iPodRoot);
 
 /// Creates or deletes the flag files. A switch turned on is written as an
 /// empty name.txt that is then renamed to the bare name (the way the device
@@ -67,9 +67,9 @@ struct FlagReport
 /// removed itself, never what it points to). Nothing is written or deleted
 /// outside the iPod: a Device folder or ".txt" file that leads out of it
 /// through a link fails with OutsideIpod.
-[[nodiscard]] FlagReport ApplyFlags(const QString& iPodRoot, const FlagStates& states);
+[[nodiscard]] FlagReport applyFlags(const QString& iPodRoot, const FlagStates& states);
 
 /// Deletes both files of all four switches.
-[[nodiscard]] FlagReport ResetFlags(const QString& iPodRoot);
+[[nodiscard]] FlagReport resetFlags(const QString& iPodRoot);
 
 } // namespace quaverly::devicetools

@@ -26,7 +26,7 @@ QByteArray readDeviceFile(const QString& iPodRoot, const QString& relative)
         return {};
     const QString path = device::DevicePath(iPodRoot).existing(relative);
     // Only a regular file: a FIFO in its place would wait for a writer forever.
-    const device::OpenedFile opened = path.isEmpty() ? device::OpenedFile {} : device::OpenRegularFile(path);
+    const device::OpenedFile opened = path.isEmpty() ? device::OpenedFile {} : device::openRegularFile(path);
     QFile file;
     if (!opened.ok())
         return {};
@@ -67,7 +67,7 @@ QHash<QString, QString> topLevelValues(const QByteArray& plist)
 
 } // namespace
 
-QStringList SplitSysinfo(const QByteArray& contents)
+QStringList splitSysinfo(const QByteArray& contents)
 {
     if (contents.isEmpty())
         return {};
@@ -82,12 +82,12 @@ QStringList SplitSysinfo(const QByteArray& contents)
     return lines;
 }
 
-QStringList ReadSysinfo(const QString& iPodRoot)
+QStringList readSysinfo(const QString& iPodRoot)
 {
-    return SplitSysinfo(readDeviceFile(iPodRoot, QStringLiteral("iPod_Control/Device/SysInfo")));
+    return splitSysinfo(readDeviceFile(iPodRoot, QStringLiteral("iPod_Control/Device/SysInfo")));
 }
 
-QStringList SysInfoExtendedLines(const QByteArray& plist)
+QStringList sysInfoExtendedLines(const QByteArray& plist)
 {
     struct Fact
     {
@@ -108,12 +108,12 @@ QStringList SysInfoExtendedLines(const QByteArray& plist)
     return lines;
 }
 
-QStringList ReadSysInfoExtended(const QString& iPodRoot)
+QStringList readSysInfoExtended(const QString& iPodRoot)
 {
-    return SysInfoExtendedLines(readDeviceFile(iPodRoot, QStringLiteral("iPod_Control/Device/SysInfoExtended")));
+    return sysInfoExtendedLines(readDeviceFile(iPodRoot, QStringLiteral("iPod_Control/Device/SysInfoExtended")));
 }
 
-std::optional<DiskSpace> DiskSpaceOf(const QString& path)
+std::optional<DiskSpace> diskSpaceOf(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
@@ -125,7 +125,7 @@ std::optional<DiskSpace> DiskSpaceOf(const QString& path)
 
 double FreeBytesOnDisk(const QString& path)
 {
-    const auto space = DiskSpaceOf(path);
+    const auto space = diskSpaceOf(path);
     return space ? static_cast<double>(space->freeBytes) : -1.0;
 }
 
@@ -138,10 +138,10 @@ double FreeKiloBytesOnDisk(const QString& path)
 QString FreeGigaBytesOnDisk(const QString& path)
 {
     const double kiloBytes = FreeKiloBytesOnDisk(path);
-    return kiloBytes < 0 ? QString() : FormatGigaBytes(kiloBytes / 1024.0 / 1024.0);
+    return kiloBytes < 0 ? QString() : formatGigaBytes(kiloBytes / 1024.0 / 1024.0);
 }
 
-QString FormatGigaBytes(double gigaBytes)
+QString formatGigaBytes(double gigaBytes)
 {
     const qint64 tenths = std::llround(std::fabs(gigaBytes) * 10.0);
     QString whole = QString::number(tenths / 10);
@@ -154,7 +154,7 @@ QString FormatGigaBytes(double gigaBytes)
     return whole + QLatin1Char('.') + QString::number(tenths % 10);
 }
 
-double RoundedGigaBytes(qint64 bytes)
+double roundedGigaBytes(qint64 bytes)
 {
     // nearbyint rounds halves to even in the default rounding mode.
     const int previous = std::fegetround();
@@ -164,11 +164,11 @@ double RoundedGigaBytes(qint64 bytes)
     return tenths / 10.0;
 }
 
-QString SpaceText(const std::optional<DiskSpace>& space)
+QString spaceText(const std::optional<DiskSpace>& space)
 {
     if (!space)
         return QStringLiteral("Space On iPod: unknown");
-    const auto plain = [](qint64 bytes) { return QString::number(RoundedGigaBytes(bytes), 'g', 15); };
+    const auto plain = [](qint64 bytes) { return QString::number(roundedGigaBytes(bytes), 'g', 15); };
     return QStringLiteral("Space On iPod: ") + plain(space->freeBytes) + QStringLiteral("GB out of ")
         + plain(space->totalBytes) + QStringLiteral("GB");
 }

@@ -26,26 +26,26 @@ bool isProgram(const QString& path)
 
 } // namespace
 
-QString QuoteArgument(const QString& argument)
+QString quoteArgument(const QString& argument)
 {
     QString quoted = argument;
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QString StayvaneArgument(const QString& waitForExecutable, const QString& waitPath, const QString& toolPath,
+QString stayvaneArgument(const QString& waitForExecutable, const QString& waitPath, const QString& toolPath,
                          const QString& iPodRoot)
 {
-    const QString waitText = QuoteArgument(toolPath) + QLatin1Char(' ')
-        + QuoteArgument(QStringLiteral("-EjectDrive:") + iPodRoot);
-    return QuoteArgument(waitForExecutable) + QLatin1Char(';') + QuoteArgument(waitPath) + QLatin1Char(' ')
-        + QuoteArgument(waitText);
+    const QString waitText = quoteArgument(toolPath) + QLatin1Char(' ')
+        + quoteArgument(QStringLiteral("-EjectDrive:") + iPodRoot);
+    return quoteArgument(waitForExecutable) + QLatin1Char(';') + quoteArgument(waitPath) + QLatin1Char(' ')
+        + quoteArgument(waitText);
 }
 
 EjectChain::Paths EjectChain::currentProgram()
 {
     // Beside the program in a build tree or on the iPod; in libexec/quaverly once installed.
-    return { device::CurrentProgramLayout().companionDir, QCoreApplication::applicationFilePath(), QDir::tempPath() };
+    return { device::currentProgramLayout().companionDir, QCoreApplication::applicationFilePath(), QDir::tempPath() };
 }
 
 EjectChain::EjectChain(Paths paths)
@@ -108,7 +108,7 @@ EjectResult EjectChain::start(const QString& iPodRoot)
         return result;
 
     result.program = stayvane;
-    result.arguments = { StayvaneArgument(m_paths.waitForExecutable, wait, result.toolCopy, iPodRoot) };
+    result.arguments = { stayvaneArgument(m_paths.waitForExecutable, wait, result.toolCopy, iPodRoot) };
     QProcess process;
     process.setProgram(stayvane);
     process.setArguments(result.arguments);

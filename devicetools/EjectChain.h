@@ -13,14 +13,14 @@ inline constexpr const char* kEjectToolName = "deveject";
 /// use) gives it back unchanged: double quotes around it, a quote inside
 /// written as three quotes. Spaces, apostrophes, ';' and '$' need nothing
 /// more, because no shell ever reads the text.
-[[nodiscard]] QString QuoteArgument(const QString& argument);
+[[nodiscard]] QString quoteArgument(const QString& argument);
 
 /// The one argument Stayvane gets: the quoted path of the program to wait
 /// for, ";", then the quoted path of wait and, quoted once more as one
 /// argument, wait's argument text — the copied eject tool's path and
 /// "-EjectDrive:" with the iPod root, each quoted. wait splits its argument
 /// text again, so a blank in a path survives both splits.
-[[nodiscard]] QString StayvaneArgument(const QString& waitForExecutable, const QString& waitPath,
+[[nodiscard]] QString stayvaneArgument(const QString& waitForExecutable, const QString& waitPath,
                                        const QString& toolPath, const QString& iPodRoot);
 
 enum class EjectError {

@@ -49,7 +49,7 @@ albumFolders(const std::vector<const ExtractJob*>& copied)
 
 } // namespace
 
-media::SongTags TagsForTrack(const database::TrackRecord& track, int stars)
+media::SongTags tagsForTrack(const database::TrackRecord& track, int stars)
 {
     media::SongTags tags;
     tags.title = track.Title;
@@ -68,7 +68,7 @@ media::SongTags TagsForTrack(const database::TrackRecord& track, int stars)
     return tags;
 }
 
-CoverReport WriteAlbumCovers(const ExtractPlan& plan, const std::vector<const ExtractJob*>& copied,
+CoverReport writeAlbumCovers(const ExtractPlan& plan, const std::vector<const ExtractJob*>& copied,
                              const std::function<bool(const QString&)>& progress)
 {
     CoverReport report;
@@ -83,7 +83,7 @@ CoverReport WriteAlbumCovers(const ExtractPlan& plan, const std::vector<const Ex
         }
         media::CoverImage cover;
         for (const ExtractJob* job : jobs) {
-            cover = media::ReadEmbeddedArt(job->source).cover;
+            cover = media::readEmbeddedArt(job->source).cover;
             if (!cover.isEmpty())
                 break;
         }

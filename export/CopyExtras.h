@@ -13,7 +13,7 @@ namespace quaverly::exporting {
 /// The tags a copy of `track` gets: the database's texts (without the
 /// "No Artist" / "No Genre" stand-ins for empty ones), year, track and disc
 /// numbers, and `stars` as the rating.
-[[nodiscard]] media::SongTags TagsForTrack(const database::TrackRecord& track, int stars);
+[[nodiscard]] media::SongTags tagsForTrack(const database::TrackRecord& track, int stars);
 
 /// Names a cover file may have in an album folder; a folder holding one of
 /// them keeps it.
@@ -25,7 +25,7 @@ inline constexpr const char* kCoverNames[] = { "cover.jpg", "cover.jpeg", "cover
 /// "cover.<jpg|png|...>" as stored, atomically. A folder that has a cover
 /// file already keeps it. `copied` are the plan's jobs that were copied.
 /// `progress` may cancel between folders.
-[[nodiscard]] CoverReport WriteAlbumCovers(const ExtractPlan& plan, const std::vector<const ExtractJob*>& copied,
+[[nodiscard]] CoverReport writeAlbumCovers(const ExtractPlan& plan, const std::vector<const ExtractJob*>& copied,
                                            const std::function<bool(const QString& folder)>& progress = {});
 
 } // namespace quaverly::exporting

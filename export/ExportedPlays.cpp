@@ -17,7 +17,7 @@ constexpr qint64 kMaxStateBytes = 64 << 20; // far beyond any iPod's library
 
 } // namespace
 
-QString ExportedPlaysPath(const QString& iPodRoot)
+QString exportedPlaysPath(const QString& iPodRoot)
 {
     if (iPodRoot.isEmpty())
         return {};
@@ -26,7 +26,7 @@ QString ExportedPlaysPath(const QString& iPodRoot)
         .value_or(QString());
 }
 
-ExportedPlays LoadExportedPlays(const QString& path)
+ExportedPlays loadExportedPlays(const QString& path)
 {
     ExportedPlays state;
     QFile file(path);
@@ -61,7 +61,7 @@ ExportedPlays LoadExportedPlays(const QString& path)
     return state;
 }
 
-QString SaveExportedPlays(const QString& path, const ExportedPlays& state)
+QString saveExportedPlays(const QString& path, const ExportedPlays& state)
 {
     if (path.isEmpty())
         return QStringLiteral("no place for it on the iPod");
@@ -77,7 +77,7 @@ QString SaveExportedPlays(const QString& path, const ExportedPlays& state)
     return {};
 }
 
-QByteArray DatabaseFingerprint(const QString& databaseFile)
+QByteArray databaseFingerprint(const QString& databaseFile)
 {
     QFile file(databaseFile);
     if (databaseFile.isEmpty() || !file.open(QIODevice::ReadOnly))

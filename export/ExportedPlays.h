@@ -30,19 +30,19 @@ struct ExportedPlays
 
 /// The state file's place on the iPod ("iPod_Control/iTunes/QuaverlyExportedPlays",
 /// matched whatever its letter case); empty for an empty root.
-[[nodiscard]] QString ExportedPlaysPath(const QString& iPodRoot);
+[[nodiscard]] QString exportedPlaysPath(const QString& iPodRoot);
 
 /// Reads the state file. A missing, foreign or damaged file reads as empty
 /// (nothing exported yet), which at worst writes plays a second time.
-[[nodiscard]] ExportedPlays LoadExportedPlays(const QString& path);
+[[nodiscard]] ExportedPlays loadExportedPlays(const QString& path);
 
 /// Replaces the state file atomically (a temporary file renamed over it), so
 /// a pulled iPod leaves either the old state or the new one. Answers an
 /// empty text on success, else why it failed.
-[[nodiscard]] QString SaveExportedPlays(const QString& path, const ExportedPlays& state);
+[[nodiscard]] QString saveExportedPlays(const QString& path, const ExportedPlays& state);
 
 /// A fingerprint of the database file's bytes (SHA-1, hex); empty when the
 /// file cannot be read.
-[[nodiscard]] QByteArray DatabaseFingerprint(const QString& databaseFile);
+[[nodiscard]] QByteArray databaseFingerprint(const QString& databaseFile);
 
 } // namespace quaverly::exporting

@@ -134,7 +134,7 @@ qsizetype codePointFittingLength(const QString& name, qsizetype maxBytes)
 
 } // namespace
 
-QString FilterNameCharacters(const QString& text)
+QString filterNameCharacters(const QString& text)
 {
     QString kept;
     kept.reserve(text.size());
@@ -165,11 +165,11 @@ QString MakeFileName(const QString& nameTemplate, const QString& title, const QS
                      const QString& genre, const QString& trackNumber)
 {
     std::array<QString, FieldCount> fields;
-    fields[Genre] = orDefault(FilterNameCharacters(genre), u"Unknown Genre");
-    fields[Artist] = orDefault(FilterNameCharacters(artist), u"Unknown Artist");
-    fields[Album] = orDefault(FilterNameCharacters(album), u"Unknown Album");
-    fields[Title] = FilterNameCharacters(title);
-    fields[TrackNumber] = orDefault(FilterNameCharacters(trackNumber), u"00");
+    fields[Genre] = orDefault(filterNameCharacters(genre), u"Unknown Genre");
+    fields[Artist] = orDefault(filterNameCharacters(artist), u"Unknown Artist");
+    fields[Album] = orDefault(filterNameCharacters(album), u"Unknown Album");
+    fields[Title] = filterNameCharacters(title);
+    fields[TrackNumber] = orDefault(filterNameCharacters(trackNumber), u"00");
 
     static const QRegularExpression separators(QStringLiteral("[\\\\/]"));
     static const QString marker = kMarker.toString();
@@ -178,7 +178,7 @@ QString MakeFileName(const QString& nameTemplate, const QString& title, const QS
         QString text = part;
         for (int slot = 0; slot < FieldCount; ++slot)
             text.replace(kTokens[slot].text, fields[slot], Qt::CaseInsensitive);
-        text = FilterNameCharacters(text);
+        text = filterNameCharacters(text);
         bool named = false;
         for (const QString& piece : text.split(marker, Qt::KeepEmptyParts, Qt::CaseSensitive)) {
             const QString name = trimmedName(piece);
@@ -208,16 +208,16 @@ QString GetFormat(const QString& path)
                 extension.append(c);
         }
     }
-    extension = FitName(extension, 32);
+    extension = fitName(extension, 32);
     return extension.isEmpty() ? QStringLiteral("dat") : extension;
 }
 
-QString TrackNumberText(qint32 trackNumber)
+QString trackNumberText(qint32 trackNumber)
 {
     return device::PadTwoDigits(trackNumber);
 }
 
-QString FitName(const QString& name, int maxBytes)
+QString fitName(const QString& name, int maxBytes)
 {
     if (utf8Size(name) <= maxBytes)
         return trimmedName(name);
@@ -227,18 +227,18 @@ QString FitName(const QString& name, int maxBytes)
     return trimmedName(name.left(length));
 }
 
-QString DestinationName(const QString& fileName, const QString& extension, const QString& suffix)
+QString destinationName(const QString& fileName, const QString& extension, const QString& suffix)
 {
     QStringList parts = fileName.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
     if (parts.isEmpty())
         parts.append(kTokens[Title].unknownName.toString());
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        parts[i] = FitName(parts[i]);
+        parts[i] = fitName(parts[i]);
         if (parts[i].isEmpty())
             parts[i] = QStringLiteral("Unknown");
     }
     const QString tail = suffix + QLatin1Char('.') + extension;
-    QString base = FitName(parts.last(), kMaxNameBytes - static_cast<int>(utf8Size(tail)));
+    QString base = fitName(parts.last(), kMaxNameBytes - static_cast<int>(utf8Size(tail)));
     if (base.isEmpty())
         base = kTokens[Title].unknownName.toString();
     parts.last() = base + tail;

@@ -30,7 +30,7 @@ inline constexpr int kMaxNameBytes = 255;
 /// Each component is trimmed of spaces and trailing dots; a component left
 /// empty becomes "Unknown <Field>" after its first token (or is dropped when
 /// the template gave it no token). Never empty. Lengths are not limited here
-/// (see FitName).
+/// (see fitName).
 [[nodiscard]] QString MakeFileName(const QString& nameTemplate, const QString& title, const QString& artist,
                                    const QString& album, const QString& genre, const QString& trackNumber);
 
@@ -41,19 +41,19 @@ inline constexpr int kMaxNameBytes = 255;
 
 /// The track number as it appears in names: decimal, with a '0' in front of
 /// a single character (0 -> "00", 7 -> "07", 123 -> "123").
-[[nodiscard]] QString TrackNumberText(qint32 trackNumber);
+[[nodiscard]] QString trackNumberText(qint32 trackNumber);
 
 /// Keeps the characters MakeFileName keeps (letters, marks, digits, '-',
 /// spaces; other Unicode spaces become ' ').
-[[nodiscard]] QString FilterNameCharacters(const QString& text);
+[[nodiscard]] QString filterNameCharacters(const QString& text);
 
 /// `name` cut at a character boundary to at most `maxBytes` UTF-8 bytes,
 /// then trimmed of trailing spaces and dots.
-[[nodiscard]] QString FitName(const QString& name, int maxBytes = kMaxNameBytes);
+[[nodiscard]] QString fitName(const QString& name, int maxBytes = kMaxNameBytes);
 
 /// Splits MakeFileName's result into components and cuts each to
 /// kMaxNameBytes, leaving room in the last one for `suffix` (such as " (2)")
 /// and ".extension". Answers '/'-separated "Rock/Band/LP/07 - Song (2).mp3".
-[[nodiscard]] QString DestinationName(const QString& fileName, const QString& extension, const QString& suffix = {});
+[[nodiscard]] QString destinationName(const QString& fileName, const QString& extension, const QString& suffix = {});
 
 } // namespace quaverly::exporting

@@ -69,7 +69,7 @@ bool isFolder(const QByteArray& path)
     return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-int makeFolders(const QByteArray& path)
+int makeFolderChain(const QByteArray& path)
 {
     if (::mkdir(path.constData(), 0777) == 0)
         return 0;
@@ -79,7 +79,7 @@ int makeFolders(const QByteArray& path)
     const qsizetype slash = path.lastIndexOf('/');
     if (error != ENOENT || slash <= 0)
         return error;
-    if (const int parentError = makeFolders(path.left(slash)))
+    if (const int parentError = makeFolderChain(path.left(slash)))
         return parentError;
     if (::mkdir(path.constData(), 0777) == 0 || (errno == EEXIST && isFolder(path)))
         return 0;
@@ -176,7 +176,7 @@ void FileCopier::setDeviceRoot(const QString& iPodRoot)
     m_checkedFolders.clear();
 }
 
-bool FileCopier::IsTemporaryName(const QByteArray& name)
+bool FileCopier::isTemporaryName(const QByteArray& name)
 {
     const QByteArray prefix(kTempPrefix);
     const QByteArray suffix(kTempSuffix);
@@ -193,7 +193,7 @@ bool FileCopier::folderOnIpod(const QByteArray& folder)
 {
     if (!m_guard || m_checkedFolders.contains(folder))
         return false;
-    const QString real = device::DeviceGuard::RealPath(QFile::decodeName(folder));
+    const QString real = device::DeviceGuard::realPath(QFile::decodeName(folder));
     if (real.isEmpty() || m_guard->containsReal(real))
         return true;
     m_checkedFolders.insert(folder);
@@ -210,7 +210,7 @@ void FileCopier::sweepOnce(const QByteArray& folder)
         return;
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
-        if (!IsTemporaryName(QByteArray(entry->d_name)))
+        if (!isTemporaryName(QByteArray(entry->d_name)))
             continue;
         const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
@@ -228,12 +228,12 @@ void FileCopier::sweepOnce(const QByteArray& folder)
     ::closedir(dir);
 }
 
-int FileCopier::MakeFolders(const QString& folder)
+int FileCopier::makeFolders(const QString& folder)
 {
     const QByteArray path = QFile::encodeName(folder);
     if (path.isEmpty() || isFolder(path))
         return 0;
-    return makeFolders(path);
+    return makeFolderChain(path);
 }
 
 CopyResult FileCopier::CopyFile(const QString& source, const QString& destination, const ByteProgressFn& progress,
@@ -243,13 +243,13 @@ CopyResult FileCopier::CopyFile(const QString& source, const QString& destinatio
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash > 0 ? target.left(slash) : QByteArray(slash == 0 ? "/" : ".");
 
-    const device::OpenedFile opened = device::OpenRegularFile(source, m_guard.get());
+    const device::OpenedFile opened = device::openRegularFile(source, m_guard.get());
     if (!opened.ok())
         return fromRefusal(opened);
     FileHandle in(opened.fd);
     ::posix_fadvise(in.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    if (const int error = MakeFolders(QFile::decodeName(folder)))
+    if (const int error = makeFolders(QFile::decodeName(folder)))
         return failure(ExtractError::FolderNotCreated, error);
     if (folderOnIpod(folder))
         return failure(ExtractError::TargetInsideIpod, 0);

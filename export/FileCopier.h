@@ -82,13 +82,13 @@ public:
                                       const FinishFn& finish = {});
 
     /// Makes `folder` and its missing parents; answers 0 or an errno.
-    [[nodiscard]] static int MakeFolders(const QString& folder);
+    [[nodiscard]] static int makeFolders(const QString& folder);
 
     /// The prefix and suffix of this copier's temporary files (".quaverly-1f3a.part").
     static constexpr const char* kTempPrefix = ".quaverly-";
     static constexpr const char* kTempSuffix = ".part";
     /// True for a name this copier gives its temporary files.
-    [[nodiscard]] static bool IsTemporaryName(const QByteArray& name);
+    [[nodiscard]] static bool isTemporaryName(const QByteArray& name);
 
 private:
     CopyResult copyContents(int in, int out, const ByteProgressFn& progress);

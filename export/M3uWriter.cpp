@@ -41,7 +41,7 @@ QByteArray extinf(const database::TrackRecord& track, const QString& native)
 
 } // namespace
 
-QByteArray M3uContent(const database::Library& library, const std::vector<int>& trackIndexes)
+QByteArray m3uContent(const database::Library& library, const std::vector<int>& trackIndexes)
 {
     device::CachedDevicePath cached(library.iPodRoot);
     const device::DevicePath device(library.iPodRoot);
@@ -80,7 +80,7 @@ M3uWriter::~M3uWriter()
         QFile::remove(file);
 }
 
-QString M3uWriter::WriteTemporary(const QByteArray& content)
+QString M3uWriter::writeTemporary(const QByteArray& content)
 {
     QTemporaryFile file(m_folder + QStringLiteral("/iTunesDBTemp-XXXXXX.m3u"));
     if (!file.open() || file.write(content) != content.size() || !file.flush()) {
@@ -92,7 +92,7 @@ QString M3uWriter::WriteTemporary(const QByteArray& content)
     return file.fileName();
 }
 
-bool M3uWriter::WriteFile(const QString& path, const QByteArray& content)
+bool M3uWriter::writeFile(const QString& path, const QByteArray& content)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())

@@ -18,7 +18,7 @@ namespace quaverly::exporting {
 /// path of its file on the iPod, resolved as the disk spells it. A song whose
 /// path leaves the iPod (by ".." or through a link), names no regular file,
 /// or holds a line break is left out.
-[[nodiscard]] QByteArray M3uContent(const database::Library& library, const std::vector<int>& trackIndexes);
+[[nodiscard]] QByteArray m3uContent(const database::Library& library, const std::vector<int>& trackIndexes);
 
 /// Writes M3U playlists for external players. The temporary ones live in
 /// the system's temporary folder and are removed when the writer is
@@ -34,12 +34,12 @@ public:
 
     /// Writes `content` to a new file named "iTunesDBTemp-XXXXXX.m3u";
     /// answers its path, or empty when it could not be written.
-    [[nodiscard]] QString WriteTemporary(const QByteArray& content);
+    [[nodiscard]] QString writeTemporary(const QByteArray& content);
     /// The temporary playlists written so far and not yet removed.
     [[nodiscard]] const QStringList& files() const { return m_files; }
 
     /// Writes `content` to `path`, replacing the file only once complete.
-    [[nodiscard]] static bool WriteFile(const QString& path, const QByteArray& content);
+    [[nodiscard]] static bool writeFile(const QString& path, const QByteArray& content);
 
 private:
     QString m_folder;

@@ -20,7 +20,7 @@ void PendingSongs::AddSongs(const std::vector<int>& trackIndexes)
     }
 }
 
-void PendingSongs::Remove(const std::vector<int>& positions)
+void PendingSongs::remove(const std::vector<int>& positions)
 {
     std::vector<bool> drop(m_indexes.size(), false);
     for (const int position : positions) {

@@ -20,7 +20,7 @@ public:
     void AddSongs(const std::vector<int>& trackIndexes);
     /// Drops the entries at the given positions (any order, repeats and
     /// positions out of range ignored); the others keep their order.
-    void Remove(const std::vector<int>& positions);
+    void remove(const std::vector<int>& positions);
 
     [[nodiscard]] const std::vector<int>& indexes() const { return m_indexes; }
     [[nodiscard]] int size() const { return static_cast<int>(m_indexes.size()); }

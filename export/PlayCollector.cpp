@@ -75,7 +75,7 @@ QString PlayClock::describe() const
     return {};
 }
 
-std::optional<PlayClock> ParseUtcOffset(const QString& text)
+std::optional<PlayClock> parseUtcOffset(const QString& text)
 {
     const QString t = text.trimmed();
     if (t.compare(QLatin1String("local"), Qt::CaseInsensitive) == 0)
@@ -94,14 +94,14 @@ std::optional<PlayClock> ParseUtcOffset(const QString& text)
     return PlayClock { PlayClock::Mode::FixedOffset, match.captured(1) == QLatin1String("-") ? -seconds : seconds };
 }
 
-QString ScrobbleArtist(const database::TrackRecord& track)
+QString scrobbleArtist(const database::TrackRecord& track)
 {
     if (track.Artist.trimmed().isEmpty() || track.Artist == QLatin1String("No Artist"))
         return {};
     return track.Artist;
 }
 
-PlayCollection CollectPlays(const database::Library& library, const std::vector<database::PlayCountRecord>& entries,
+PlayCollection collectPlays(const database::Library& library, const std::vector<database::PlayCountRecord>& entries,
                             const ExportedCounts* exported, const PlayClock& clock)
 {
     PlayCollection result;
@@ -123,7 +123,7 @@ PlayCollection CollectPlays(const database::Library& library, const std::vector<
         if (plays.fresh == 0)
             continue;
         const database::TrackRecord& track = library.Tracks[static_cast<size_t>(i)];
-        if (ScrobbleArtist(track).isEmpty() || track.Title.trimmed().isEmpty()) {
+        if (scrobbleArtist(track).isEmpty() || track.Title.trimmed().isEmpty()) {
             ++result.skippedTracks;
             result.skippedPlays += static_cast<int>(plays.fresh);
             continue;

@@ -33,7 +33,7 @@ struct PlayClock
 
 /// "+HH:MM" or "-HH:MM" (up to 14 hours, minutes 0-59; "+HH" and "UTC" too)
 /// as a fixed offset, "local" as this computer's zone; nullopt otherwise.
-[[nodiscard]] std::optional<PlayClock> ParseUtcOffset(const QString& text);
+[[nodiscard]] std::optional<PlayClock> parseUtcOffset(const QString& text);
 
 /// One play to write.
 struct ScrobblePlay
@@ -69,7 +69,7 @@ inline constexpr quint32 kMaxPlaysPerTrack = 100;
 
 /// A track's artist and title for scrobbling: empty when the database has
 /// none (the library shows "No Artist" for an empty artist string).
-[[nodiscard]] QString ScrobbleArtist(const database::TrackRecord& track);
+[[nodiscard]] QString scrobbleArtist(const database::TrackRecord& track);
 
 /// The plays recorded in `entries` (Play Counts, in database order) that are
 /// new since `exported` (all of them when it is null). Each track's last
@@ -78,7 +78,7 @@ inline constexpr quint32 kMaxPlaysPerTrack = 100;
 /// back past the last play an earlier export wrote. A play count that fell
 /// since that export means the iPod started a new file: every play counts
 /// as new then.
-[[nodiscard]] PlayCollection CollectPlays(const database::Library& library,
+[[nodiscard]] PlayCollection collectPlays(const database::Library& library,
                                           const std::vector<database::PlayCountRecord>& entries,
                                           const ExportedCounts* exported, const PlayClock& clock);
 

@@ -21,8 +21,8 @@ PreparedPlayExport failed(PreparedPlayExport prepared, PlayExportError error, co
 QByteArray format(const database::Library& library, const PreparedPlayExport& prepared)
 {
     if (prepared.format == PlayLogFormat::ListenBrainz)
-        return ListenBrainzJson(library, prepared.collection.plays);
-    return AudioscrobblerLog(library, prepared.collection.plays, prepared.clock.isUtc());
+        return listenBrainzJson(library, prepared.collection.plays);
+    return audioscrobblerLog(library, prepared.collection.plays, prepared.clock.isUtc());
 }
 
 /// The absolute path of `path` with every existing part resolved (links
@@ -51,12 +51,12 @@ QString plural(int count, const char* one, const char* many)
 
 } // namespace
 
-PreparedPlayExport PreparePlayExport(const database::Library& library, const PlayExportRequest& request)
+PreparedPlayExport preparePlayExport(const database::Library& library, const PlayExportRequest& request)
 {
     PreparedPlayExport prepared;
     prepared.format = request.format;
     prepared.clock = request.clock;
-    prepared.statePath = ExportedPlaysPath(request.iPodRoot);
+    prepared.statePath = exportedPlaysPath(request.iPodRoot);
     const QString databaseFile = !request.databaseFile.isEmpty()
         ? request.databaseFile
         : device::DevicePath(request.iPodRoot).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
@@ -67,7 +67,7 @@ PreparedPlayExport PreparePlayExport(const database::Library& library, const Pla
         prepared.content = format(library, prepared);
         return prepared;
     }
-    const database::PlayCountSnapshot snapshot = database::ReadPlayCountEntries(playCountsPath);
+    const database::PlayCountSnapshot snapshot = database::readPlayCountEntries(playCountsPath);
     switch (snapshot.error) {
     case database::PlayCountsReadError::None:
         break;
@@ -90,12 +90,12 @@ PreparedPlayExport PreparePlayExport(const database::Library& library, const Pla
                       QStringLiteral("The iPod's Play Counts file is cut short (%1 of %2 entries).")
                           .arg(snapshot.entries.size())
                           .arg(snapshot.claimedEntries));
-    const QByteArray fingerprint = DatabaseFingerprint(databaseFile);
+    const QByteArray fingerprint = databaseFingerprint(databaseFile);
     if (fingerprint.isEmpty())
         return failed(prepared, PlayExportError::DatabaseUnreadable,
                       QStringLiteral("The iPod's database could not be read: ") + databaseFile);
-    const ExportedPlays before = request.all ? ExportedPlays {} : LoadExportedPlays(prepared.statePath);
-    prepared.collection = CollectPlays(library, snapshot.entries, before.countsFor(fingerprint), request.clock);
+    const ExportedPlays before = request.all ? ExportedPlays {} : loadExportedPlays(prepared.statePath);
+    prepared.collection = collectPlays(library, snapshot.entries, before.countsFor(fingerprint), request.clock);
     prepared.content = format(library, prepared);
     prepared.next.databaseFingerprint = fingerprint;
     for (size_t i = 0; i < snapshot.entries.size(); ++i) {
@@ -106,14 +106,14 @@ PreparedPlayExport PreparePlayExport(const database::Library& library, const Pla
     return prepared;
 }
 
-void RenderPlayLog(const database::Library& library, PreparedPlayExport& prepared, PlayLogFormat format)
+void renderPlayLog(const database::Library& library, PreparedPlayExport& prepared, PlayLogFormat format)
 {
     prepared.format = format;
     if (prepared.error == PlayExportError::None)
         prepared.content = exporting::format(library, prepared);
 }
 
-bool InsideIpodControl(const QString& path, const QString& iPodRoot)
+bool insideIpodControl(const QString& path, const QString& iPodRoot)
 {
     if (iPodRoot.isEmpty())
         return false;
@@ -126,10 +126,10 @@ bool InsideIpodControl(const QString& path, const QString& iPodRoot)
     return target.compare(folder, Qt::CaseInsensitive) == 0 || target.startsWith(folder + u'/', Qt::CaseInsensitive);
 }
 
-PlayExportError WritePlayLog(const QString& path, const QString& iPodRoot, const QByteArray& content,
+PlayExportError writePlayLog(const QString& path, const QString& iPodRoot, const QByteArray& content,
                              QString* errorText)
 {
-    if (InsideIpodControl(path, iPodRoot)) {
+    if (insideIpodControl(path, iPodRoot)) {
         if (errorText)
             *errorText = QStringLiteral("%1 is inside the iPod's iPod_Control folder, where its songs and database "
                                         "are; choose another place.")
@@ -146,14 +146,14 @@ PlayExportError WritePlayLog(const QString& path, const QString& iPodRoot, const
     return PlayExportError::None;
 }
 
-QString RecordPlayExport(const PreparedPlayExport& prepared)
+QString recordPlayExport(const PreparedPlayExport& prepared)
 {
     if (prepared.error != PlayExportError::None || prepared.noPlayCounts)
         return {};
-    return SaveExportedPlays(prepared.statePath, prepared.next);
+    return saveExportedPlays(prepared.statePath, prepared.next);
 }
 
-QStringList PlayExportReport(const PreparedPlayExport& prepared)
+QStringList playExportReport(const PreparedPlayExport& prepared)
 {
     const PlayCollection& c = prepared.collection;
     QStringList lines;

@@ -48,26 +48,26 @@ struct PreparedPlayExport
 
 /// Reads Play Counts (read-only), the state file and the database's
 /// fingerprint, collects the plays and formats them. Writes nothing.
-[[nodiscard]] PreparedPlayExport PreparePlayExport(const database::Library& library, const PlayExportRequest& request);
+[[nodiscard]] PreparedPlayExport preparePlayExport(const database::Library& library, const PlayExportRequest& request);
 
 /// Formats the collected plays anew in `format` (the content follows).
-void RenderPlayLog(const database::Library& library, PreparedPlayExport& prepared, PlayLogFormat format);
+void renderPlayLog(const database::Library& library, PreparedPlayExport& prepared, PlayLogFormat format);
 
 /// Writes the content to `path` atomically (no half-written log is ever
 /// left). A path inside the iPod's iPod_Control folder is refused; the
 /// iPod's root is allowed (uploaders look for ".scrobbler.log" there).
-[[nodiscard]] PlayExportError WritePlayLog(const QString& path, const QString& iPodRoot, const QByteArray& content,
+[[nodiscard]] PlayExportError writePlayLog(const QString& path, const QString& iPodRoot, const QByteArray& content,
                                            QString* errorText);
 
 /// Records the export on the iPod; answers an empty text or the reason it failed.
-[[nodiscard]] QString RecordPlayExport(const PreparedPlayExport& prepared);
+[[nodiscard]] QString recordPlayExport(const PreparedPlayExport& prepared);
 
 /// The report's lines: plays written, plays placed back, what was left out
 /// and why, and how the times were written.
-[[nodiscard]] QStringList PlayExportReport(const PreparedPlayExport& prepared);
+[[nodiscard]] QStringList playExportReport(const PreparedPlayExport& prepared);
 
 /// True when `path` is the iPod's iPod_Control folder or inside it
 /// (symbolic links followed), where songs and the database live.
-[[nodiscard]] bool InsideIpodControl(const QString& path, const QString& iPodRoot);
+[[nodiscard]] bool insideIpodControl(const QString& path, const QString& iPodRoot);
 
 } // namespace quaverly::exporting

@@ -13,7 +13,7 @@ OpenResult handOver(const QString& file, const QString& chosenPlayer, const Play
 {
     OpenResult result;
     result.file = file;
-    result.command = PlayerCommandFor(file, chosenPlayer);
+    result.command = playerCommandFor(file, chosenPlayer);
     if (!start(result.command))
         result.error = OpenError::PlayerNotStarted;
     return result;
@@ -21,19 +21,19 @@ OpenResult handOver(const QString& file, const QString& chosenPlayer, const Play
 
 } // namespace
 
-PlayerCommand PlayerCommandFor(const QString& file, const QString& chosenPlayer)
+PlayerCommand playerCommandFor(const QString& file, const QString& chosenPlayer)
 {
     if (chosenPlayer.isEmpty())
         return { kDesktopOpener.toString(), { file } };
     return { chosenPlayer, { file } };
 }
 
-bool StartPlayer(const PlayerCommand& command)
+bool startPlayer(const PlayerCommand& command)
 {
     return QProcess::startDetached(command.program, command.arguments);
 }
 
-OpenResult OpenInPlayer(const database::Library& library, const std::vector<int>& rowTracks,
+OpenResult openInPlayer(const database::Library& library, const std::vector<int>& rowTracks,
                         const std::vector<int>& selectedRows, const QString& chosenPlayer, const PlayerStarter& start)
 {
     if (selectedRows.empty())
@@ -45,18 +45,18 @@ OpenResult OpenInPlayer(const database::Library& library, const std::vector<int>
     if (index < 0 || index >= library.TrackCount())
         return { OpenError::NothingSelected, {}, {} };
     const QString& path = library.Tracks[static_cast<size_t>(index)].Path;
-    const QString file = device::SongPathForPlayer(library.iPodRoot, path);
+    const QString file = device::songPathForPlayer(library.iPodRoot, path);
     if (file.isEmpty())
         return { OpenError::NothingSelected, {}, {} };
     return handOver(file, chosenPlayer, start);
 }
 
-OpenResult OpenAsPlaylist(M3uWriter& writer, const database::Library& library, const std::vector<int>& rowTracks,
+OpenResult openAsPlaylist(M3uWriter& writer, const database::Library& library, const std::vector<int>& rowTracks,
                           const std::vector<int>& selectedRows, const QString& chosenPlayer, const PlayerStarter& start)
 {
     if (selectedRows.empty())
         return { OpenError::NothingSelected, {}, {} };
-    const QString playlist = writer.WriteTemporary(M3uContent(library, rowTracks));
+    const QString playlist = writer.writeTemporary(m3uContent(library, rowTracks));
     if (playlist.isEmpty())
         return { OpenError::PlaylistNotWritten, {}, {} };
     return handOver(playlist, chosenPlayer, start);

@@ -28,10 +28,10 @@ inline constexpr QStringView kDesktopOpener = u"xdg-open";
 /// How `file` reaches a player: with the associated program when
 /// `chosenPlayer` (the stored default player's path) is empty, otherwise
 /// with that program, the file as its only argument.
-[[nodiscard]] PlayerCommand PlayerCommandFor(const QString& file, const QString& chosenPlayer);
+[[nodiscard]] PlayerCommand playerCommandFor(const QString& file, const QString& chosenPlayer);
 
 /// Starts the command detached; answers false when it could not start.
-[[nodiscard]] bool StartPlayer(const PlayerCommand& command);
+[[nodiscard]] bool startPlayer(const PlayerCommand& command);
 using PlayerStarter = std::function<bool(const PlayerCommand&)>;
 
 enum class OpenError { None, NothingSelected, PlaylistNotWritten, PlayerNotStarted };
@@ -46,15 +46,15 @@ struct OpenResult
 /// The song list's "Open In External Player": hands the song of the first
 /// selected row to the player. `rowTracks` are the list's track indexes in
 /// row order, `selectedRows` the selected row numbers (ascending).
-[[nodiscard]] OpenResult OpenInPlayer(const database::Library& library, const std::vector<int>& rowTracks,
+[[nodiscard]] OpenResult openInPlayer(const database::Library& library, const std::vector<int>& rowTracks,
                                       const std::vector<int>& selectedRows, const QString& chosenPlayer,
-                                      const PlayerStarter& start = StartPlayer);
+                                      const PlayerStarter& start = startPlayer);
 
 /// "Open as Playlist": when a row is selected, writes every row of the list
 /// (not only the selected ones), in row order, to a temporary playlist of
 /// `writer` and hands that to the player.
-[[nodiscard]] OpenResult OpenAsPlaylist(M3uWriter& writer, const database::Library& library,
+[[nodiscard]] OpenResult openAsPlaylist(M3uWriter& writer, const database::Library& library,
                                         const std::vector<int>& rowTracks, const std::vector<int>& selectedRows,
-                                        const QString& chosenPlayer, const PlayerStarter& start = StartPlayer);
+                                        const QString& chosenPlayer, const PlayerStarter& start = startPlayer);
 
 } // namespace quaverly::exporting

@@ -32,7 +32,7 @@ void writeString(rapidjson::Writer<rapidjson::StringBuffer>& writer, const char*
 
 } // namespace
 
-std::optional<PlayLogFormat> ParsePlayLogFormat(const QString& text)
+std::optional<PlayLogFormat> parsePlayLogFormat(const QString& text)
 {
     if (text.compare(QLatin1String("audioscrobbler"), Qt::CaseInsensitive) == 0)
         return PlayLogFormat::Audioscrobbler;
@@ -41,7 +41,7 @@ std::optional<PlayLogFormat> ParsePlayLogFormat(const QString& text)
     return std::nullopt;
 }
 
-QByteArray AudioscrobblerLog(const database::Library& library, const std::vector<ScrobblePlay>& plays, bool utc)
+QByteArray audioscrobblerLog(const database::Library& library, const std::vector<ScrobblePlay>& plays, bool utc)
 {
     QByteArray out = "#AUDIOSCROBBLER/1.1\n";
     out += utc ? "#TZ/UTC\n" : "#TZ/UNKNOWN\n";
@@ -49,7 +49,7 @@ QByteArray AudioscrobblerLog(const database::Library& library, const std::vector
     out.reserve(out.size() + qsizetype(plays.size()) * 96);
     for (const ScrobblePlay& play : plays) {
         const database::TrackRecord& track = library.Tracks[static_cast<size_t>(play.trackIndex)];
-        out += logField(ScrobbleArtist(track)) + '\t' + logField(track.Album) + '\t' + logField(track.Title) + '\t';
+        out += logField(scrobbleArtist(track)) + '\t' + logField(track.Album) + '\t' + logField(track.Title) + '\t';
         if (track.TrackNumber > 0)
             out += QByteArray::number(track.TrackNumber);
         out += '\t' + QByteArray::number(wholeSeconds(track.Length)) + "\tL\t" + QByteArray::number(play.unixTime)
@@ -58,7 +58,7 @@ QByteArray AudioscrobblerLog(const database::Library& library, const std::vector
     return out;
 }
 
-QByteArray ListenBrainzJson(const database::Library& library, const std::vector<ScrobblePlay>& plays)
+QByteArray listenBrainzJson(const database::Library& library, const std::vector<ScrobblePlay>& plays)
 {
     rapidjson::StringBuffer buffer;
     rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
@@ -74,7 +74,7 @@ QByteArray ListenBrainzJson(const database::Library& library, const std::vector<
         writer.Int64(play.unixTime);
         writer.Key("track_metadata");
         writer.StartObject();
-        writeString(writer, "artist_name", ScrobbleArtist(track));
+        writeString(writer, "artist_name", scrobbleArtist(track));
         writeString(writer, "track_name", track.Title);
         if (!track.Album.trimmed().isEmpty())
             writeString(writer, "release_name", track.Album);

@@ -38,7 +38,7 @@ public:
     std::pair<QString, int> claim(const QString& fileName, const QString& extension)
     {
         for (int n = 1;; ++n) {
-            QString destination = canonicalFolders(DestinationName(fileName, extension, numberSuffix(n)));
+            QString destination = canonicalFolders(destinationName(fileName, extension, numberSuffix(n)));
             const QString key = destination.toCaseFolded();
             if (!m_files.contains(key) && !onDisk(destination)) {
                 m_files.insert(key);
@@ -89,17 +89,17 @@ QString cleanTarget(const QString& targetDir)
 // The job's destination with the number `n`, in the folders the plan spelled.
 QString numberedDestination(const ExtractJob& job, int n)
 {
-    const QString name = DestinationName(job.fileName, job.extension, numberSuffix(n));
+    const QString name = destinationName(job.fileName, job.extension, numberSuffix(n));
     const qsizetype planned = job.destination.lastIndexOf(QLatin1Char('/'));
     return job.destination.left(planned + 1) + name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 } // namespace
 
-bool TargetInsideIpod(const QString& iPodRoot, const QString& targetDir)
+bool targetInsideIpod(const QString& iPodRoot, const QString& targetDir)
 {
     const device::DeviceGuard guard(iPodRoot);
-    return !targetDir.trimmed().isEmpty() && guard.containsReal(device::DeviceGuard::RealPath(targetDir));
+    return !targetDir.trimmed().isEmpty() && guard.containsReal(device::DeviceGuard::realPath(targetDir));
 }
 
 SongExtractor::SongExtractor(const database::Library& library)
@@ -114,7 +114,7 @@ ExtractPlan SongExtractor::makePlan(const std::vector<int>& trackIndexes, const 
     plan.targetDir = cleanTarget(targetDir);
     plan.writeCovers = options.writeCovers;
     plan.iPodRoot = m_library.iPodRoot;
-    const bool onIpod = TargetInsideIpod(m_library.iPodRoot, plan.targetDir);
+    const bool onIpod = targetInsideIpod(m_library.iPodRoot, plan.targetDir);
     plan.jobs.reserve(trackIndexes.size());
     device::CachedDevicePath device(m_library.iPodRoot);
     DestinationRegistry destinations(onIpod ? QString() : plan.targetDir);
@@ -128,13 +128,13 @@ ExtractPlan SongExtractor::makePlan(const std::vector<int>& trackIndexes, const 
         const database::TrackRecord& track = m_library.Tracks[static_cast<size_t>(index)];
         job.song = track.Artist + QStringLiteral(" - ") + track.Title;
         const QString name = MakeFileName(nameTemplate, track.Title, track.Artist, track.Album, track.Genre,
-                                          TrackNumberText(track.TrackNumber));
+                                          trackNumberText(track.TrackNumber));
         job.fileName = name;
         job.extension = GetFormat(track.Path);
         std::tie(job.destination, job.number) = destinations.claim(name, job.extension);
         if (options.writeTags) {
             const size_t at = static_cast<size_t>(index);
-            job.tags = TagsForTrack(track, at < options.ratings.size() ? options.ratings[at] : track.Rating);
+            job.tags = tagsForTrack(track, at < options.ratings.size() ? options.ratings[at] : track.Rating);
         }
         job.source = device.existing(track.Path);
         job.sizeBytes = job.source.isEmpty() ? -1 : device.fileSize(track.Path);
@@ -174,7 +174,7 @@ ExtractReport SongExtractor::run(const ExtractPlan& plan, const ExtractProgressF
         if (job.tags) {
             // The copy's kind comes from its final name; the temporary one ends in ".part".
             tagCopy = [&job, &tagged](const QString& temporary) {
-                tagged = media::WriteTags(temporary, *job.tags, GetFormat(job.destination).toLower());
+                tagged = media::writeTags(temporary, *job.tags, GetFormat(job.destination).toLower());
             };
         }
         if (job.error == ExtractError::None) {
@@ -210,7 +210,7 @@ ExtractReport SongExtractor::run(const ExtractPlan& plan, const ExtractProgressF
     }
     report.skipped = report.total - report.copied - static_cast<int>(report.failures.size());
     if (plan.writeCovers && !report.cancelled) {
-        report.covers = WriteAlbumCovers(plan, copied, [&](const QString& folder) {
+        report.covers = writeAlbumCovers(plan, copied, [&](const QString& folder) {
             state.currentSong = QStringLiteral("cover of ") + folder;
             const bool goOn = !progress || progress(state);
             report.cancelled = report.cancelled || !goOn;
@@ -275,7 +275,7 @@ QString describeError(ExtractError error, int systemError)
     return text;
 }
 
-QStringList TagAndCoverLines(const ExtractReport& report)
+QStringList tagAndCoverLines(const ExtractReport& report)
 {
     QStringList lines;
     for (const UntaggedSong& song : report.untagged)
@@ -293,7 +293,7 @@ QStringList TagAndCoverLines(const ExtractReport& report)
     return lines;
 }
 
-QStringList FailureLines(const ExtractReport& report)
+QStringList failureLines(const ExtractReport& report)
 {
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(report.failures.size()));

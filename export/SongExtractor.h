@@ -144,18 +144,18 @@ private:
 
 /// True when `targetDir`, links followed, is the iPod at `iPodRoot` or lies
 /// inside it: copying there would put songs over the iPod's own files.
-[[nodiscard]] bool TargetInsideIpod(const QString& iPodRoot, const QString& targetDir);
+[[nodiscard]] bool targetInsideIpod(const QString& iPodRoot, const QString& targetDir);
 
 /// A short English reason for a report line ("the target disk is full (No space left on device)").
 [[nodiscard]] QString describeError(ExtractError error, int systemError = 0);
 
 /// The songs that were not copied, one line each: "artist - title: reason".
 /// Meant for the details of the end-of-run message and the CLI summary.
-[[nodiscard]] QStringList FailureLines(const ExtractReport& report);
+[[nodiscard]] QStringList failureLines(const ExtractReport& report);
 
 /// What happened to tags and covers, for the same places: the copies left
 /// without tags ("artist - title: copied without tags: reason") and the
 /// covers' counts and failures. Empty when the run asked for neither.
-[[nodiscard]] QStringList TagAndCoverLines(const ExtractReport& report);
+[[nodiscard]] QStringList tagAndCoverLines(const ExtractReport& report);
 
 } // namespace quaverly::exporting

@@ -37,7 +37,7 @@ void checkLibrary(const database::Library& library)
 database::Library parse(database::ByteWindow& window, database::ParseReport* report)
 {
     database::Library library;
-    *report = database::ParseITunesDB(window, library);
+    *report = database::parseITunesDB(window, library);
     checkLibrary(library);
     return library;
 }
@@ -76,7 +76,7 @@ int fuzzITunesDB(const std::uint8_t* data, std::size_t size)
 // memory than a database could need, and the result must parse like any other.
 int fuzzITunesCDB(const std::uint8_t* data, std::size_t size)
 {
-    const auto whole = database::InflateITunesCDB(bytesOf(data, size));
+    const auto whole = database::inflateITunesCDB(bytesOf(data, size));
     if (!whole)
         return 0;
     FUZZ_CHECK(whole->startsWith("mhbd"));

@@ -24,7 +24,7 @@ database::Library fiveTracks()
         track.Rating = static_cast<qint16>(i);
     }
     library.Playlists.emplace_back().Name = QStringLiteral(":: iPod ::");
-    library.BuildTrackIndex();
+    library.buildTrackIndex();
     return library;
 }
 
@@ -70,7 +70,7 @@ int fuzzPlayCounts(const std::uint8_t* data, std::size_t size)
     database::mdlPlayCountEditor editor;
     editor.OpenPlayCounts(scratchFolder());
     FUZZ_CHECK(editor.EntrySize() == -1 || editor.EntrySize() >= 12);
-    const std::vector<int> ratings = editor.GetAllRatings(library);
+    const std::vector<int> ratings = editor.getAllRatings(library);
     FUZZ_CHECK(ratings.size() == library.Tracks.size());
     for (int i = 0; i < library.TrackCount(); ++i) {
         FUZZ_CHECK(ratings[static_cast<size_t>(i)] >= 0 && ratings[static_cast<size_t>(i)] <= 5);

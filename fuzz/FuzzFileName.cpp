@@ -44,7 +44,7 @@ int fuzzFileName(const std::uint8_t* data, std::size_t size)
     for (const QChar c : extension)
         FUZZ_CHECK(c.isLetterOrNumber());
 
-    const QString destination = exporting::DestinationName(name, extension, suffix);
+    const QString destination = exporting::destinationName(name, extension, suffix);
     const QStringList parts = destination.split(QLatin1Char('/'));
     for (const QString& part : parts) {
         FUZZ_CHECK(!part.isEmpty());

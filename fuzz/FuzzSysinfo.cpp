@@ -16,7 +16,7 @@ QByteArray bytesOf(const std::uint8_t* data, std::size_t size)
 // SysInfo: text lines from the device, shown as they stand.
 int fuzzSysinfo(const std::uint8_t* data, std::size_t size)
 {
-    const QStringList lines = devicetools::SplitSysinfo(bytesOf(data, size));
+    const QStringList lines = devicetools::splitSysinfo(bytesOf(data, size));
     FUZZ_CHECK(size == 0 || !lines.isEmpty());
     for (const QString& line : lines)
         FUZZ_CHECK(!line.contains(QLatin1Char('\n')));
@@ -27,7 +27,7 @@ int fuzzSysinfo(const std::uint8_t* data, std::size_t size)
 // one "Name: value" line each.
 int fuzzSysInfoExtended(const std::uint8_t* data, std::size_t size)
 {
-    const QStringList lines = devicetools::SysInfoExtendedLines(bytesOf(data, size));
+    const QStringList lines = devicetools::sysInfoExtendedLines(bytesOf(data, size));
     FUZZ_CHECK(lines.size() <= 6);
     for (const QString& line : lines)
         FUZZ_CHECK(line.contains(QLatin1String(": ")));

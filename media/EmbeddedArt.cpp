@@ -26,7 +26,7 @@ QString CoverImage::extension() const
     return QStringLiteral("img");
 }
 
-QString SniffImageType(const QByteArray& data, const QString& declared)
+QString sniffImageType(const QByteArray& data, const QString& declared)
 {
     if (data.startsWith("\xff\xd8\xff"))
         return QStringLiteral("image/jpeg");
@@ -46,9 +46,9 @@ QString SniffImageType(const QByteArray& data, const QString& declared)
     return lower;
 }
 
-ArtResult ReadEmbeddedArt(const QString& path, const QString& extension)
+ArtResult readEmbeddedArt(const QString& path, const QString& extension)
 {
-    const TagLibApi* api = LoadTagLibModule();
+    const TagLibApi* api = loadTagLibModule();
     if (!api)
         return { ArtError::Unavailable, {} };
     const QString kind = (extension.isEmpty() ? QFileInfo(path).suffix() : extension).toLower();
@@ -57,7 +57,7 @@ ArtResult ReadEmbeddedArt(const QString& path, const QString& extension)
         return { result.error, {} };
     if (result.cover.data.size() > kMaxPictureBytes)
         return { ArtError::NoArt, {} };
-    result.cover.mimeType = SniffImageType(result.cover.data, result.cover.mimeType);
+    result.cover.mimeType = sniffImageType(result.cover.data, result.cover.mimeType);
     return result;
 }
 

@@ -20,7 +20,7 @@ enum class ArtError {
     NoArt,       // the file holds no picture
     Unreadable,  // the file cannot be opened or TagLib cannot read it
     Unsupported, // a kind of file pictures are not read from (by its extension)
-    Unavailable, // the TagLib module could not be opened (TagLibModuleError says why)
+    Unavailable, // the TagLib module could not be opened (tagLibModuleError says why)
 };
 
 struct ArtResult
@@ -35,10 +35,10 @@ struct ArtResult
 /// cover wins, else the first. The file is opened read-only; the kind is
 /// taken from `extension` (the path's own when empty), so a file under a
 /// temporary name can be read too. Pictures over 32 MiB count as damage.
-[[nodiscard]] ArtResult ReadEmbeddedArt(const QString& path, const QString& extension = {});
+[[nodiscard]] ArtResult readEmbeddedArt(const QString& path, const QString& extension = {});
 
 /// The MIME type of picture bytes by their signature; `declared` when the
 /// signature is unknown.
-[[nodiscard]] QString SniffImageType(const QByteArray& data, const QString& declared = {});
+[[nodiscard]] QString sniffImageType(const QByteArray& data, const QString& declared = {});
 
 } // namespace quaverly::media

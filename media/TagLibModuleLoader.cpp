@@ -71,12 +71,12 @@ const Loaded& module()
 
 } // namespace
 
-const TagLibApi* LoadTagLibModule()
+const TagLibApi* loadTagLibModule()
 {
     return module().api;
 }
 
-QString TagLibModuleError()
+QString tagLibModuleError()
 {
     return module().error;
 }

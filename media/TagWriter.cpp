@@ -6,9 +6,9 @@
 
 namespace quaverly::media {
 
-TagResult WriteTags(const QString& path, const SongTags& tags, const QString& extension)
+TagResult writeTags(const QString& path, const SongTags& tags, const QString& extension)
 {
-    const TagLibApi* api = LoadTagLibModule();
+    const TagLibApi* api = loadTagLibModule();
     if (!api)
         return { TagError::Unavailable };
     return api->writeTags(path, tags, (extension.isEmpty() ? QFileInfo(path).suffix() : extension).toLower());
@@ -26,7 +26,7 @@ QString describeTagError(TagError error)
     case TagError::NotSaved:
         return QStringLiteral("the tags could not be saved into the copy");
     case TagError::Unavailable:
-        return QStringLiteral("tags cannot be written here: ") + TagLibModuleError();
+        return QStringLiteral("tags cannot be written here: ") + tagLibModuleError();
     }
     return {};
 }

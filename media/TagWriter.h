@@ -42,7 +42,7 @@ struct TagResult
 /// one (ID3v2 POPM, the MP4 "rate" item, a Vorbis comment RATING). Other
 /// tags of the file are kept. The kind of file comes from `extension` (the
 /// path's own when empty), so a copy under a temporary name can be tagged.
-[[nodiscard]] TagResult WriteTags(const QString& path, const SongTags& tags, const QString& extension = {});
+[[nodiscard]] TagResult writeTags(const QString& path, const SongTags& tags, const QString& extension = {});
 
 /// A short reason for a report line ("this kind of file cannot hold tags").
 [[nodiscard]] QString describeTagError(TagError error);

@@ -161,7 +161,7 @@ void AudioEngine::open(const QString& path, const QString& kind)
     m_opened = true;
     m_failedHere = false;
     m_lastError = PlaybackError::None;
-    m_protected = IsCopyProtected(path, kind);
+    m_protected = isCopyProtected(path, kind);
     m_pending = false;
     if (m_secondActive) {
         m_second->stop();
@@ -191,9 +191,9 @@ void AudioEngine::open(const QString& path, const QString& kind)
 void AudioEngine::route(const QString& path, const QString& kind)
 {
     // A FIFO or device would keep the player waiting forever: such a path is no file to play.
-    if (!IsPlayableFile(path)) {
+    if (!isPlayableFile(path)) {
         failLater(PlaybackError::FileNotFound);
-    } else if (UsesSecondPlayer(path, kind)) {
+    } else if (usesSecondPlayer(path, kind)) {
         if (m_secondReady) {
             m_secondActive = true;
             m_second->open(path);

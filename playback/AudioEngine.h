@@ -12,7 +12,7 @@ namespace quaverly::playback {
 enum class PlayState { NotPlaying, Playing };
 /// The audio engine: plays one song at a time and answers position, length
 /// and state questions about it. Songs go to one of two players by the
-/// routing rule (UsesSecondPlayer): the audio player, or the second player
+/// routing rule (usesSecondPlayer): the audio player, or the second player
 /// for video, protected and Audible files, which can show video in a window
 /// (setVideoWindow). After open() every request goes to the player that
 /// plays; callers never need to know which one it is.

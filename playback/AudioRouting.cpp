@@ -25,13 +25,13 @@ qint64 roundHalfEven(double value)
 
 } // namespace
 
-bool IsCopyProtected(const QString& path, const QString& kind)
+bool isCopyProtected(const QString& path, const QString& kind)
 {
     return kind.contains(QLatin1String("protected"), Qt::CaseInsensitive)
         || endsWithAny(path, { QLatin1String(".m4p") });
 }
 
-bool IsPlayableFile(const QString& path)
+bool isPlayableFile(const QString& path)
 {
     if (path.isEmpty())
         return false;
@@ -39,15 +39,15 @@ bool IsPlayableFile(const QString& path)
     return !info.exists() || info.isFile();
 }
 
-bool UsesSecondPlayer(const QString& path, const QString& kind)
+bool usesSecondPlayer(const QString& path, const QString& kind)
 {
-    if (kind.contains(QLatin1String("video"), Qt::CaseInsensitive) || IsCopyProtected(path, kind))
+    if (kind.contains(QLatin1String("video"), Qt::CaseInsensitive) || isCopyProtected(path, kind))
         return true;
     return path.endsWith(QLatin1String(".aa"), Qt::CaseSensitive)
         || endsWithAny(path, { QLatin1String(".m4v"), QLatin1String(".mp4"), QLatin1String(".mov") });
 }
 
-VideoRoute ChooseVideoRoute(const QString& platform)
+VideoRoute chooseVideoRoute(const QString& platform)
 {
     if (platform == QLatin1String("xcb"))
         return VideoRoute::Embedded;
@@ -56,7 +56,7 @@ VideoRoute ChooseVideoRoute(const QString& platform)
     return VideoRoute::AudioOnly;
 }
 
-qint64 TimeUnitsToMs(double units, double scale)
+qint64 timeUnitsToMs(double units, double scale)
 {
     if (!(scale > 0) || !std::isfinite(units))
         return 0;

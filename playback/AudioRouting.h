@@ -14,7 +14,7 @@ namespace quaverly::playback {
 /// its kind text alone). The extensions count on their own because kind texts
 /// are translated or missing on many databases. Everything else goes to the
 /// audio player.
-[[nodiscard]] bool UsesSecondPlayer(const QString& path, const QString& kind);
+[[nodiscard]] bool usesSecondPlayer(const QString& path, const QString& kind);
 
 /// Where the second player shows the picture of a video.
 enum class VideoRoute {
@@ -25,21 +25,21 @@ enum class VideoRoute {
 
 /// The route for the windowing platform `platform` (Qt's platform name:
 /// "xcb", "wayland", "wayland-egl", "offscreen"...).
-[[nodiscard]] VideoRoute ChooseVideoRoute(const QString& platform);
+[[nodiscard]] VideoRoute chooseVideoRoute(const QString& platform);
 
 /// True for a protected (DRM) song: a kind text containing "Protected" (any
 /// case) or a ".m4p" name. Such songs cannot be decoded here.
-[[nodiscard]] bool IsCopyProtected(const QString& path, const QString& kind);
+[[nodiscard]] bool isCopyProtected(const QString& path, const QString& kind);
 
 /// False for a path no player may open: empty, or an existing entry that is
 /// not a regular file (a folder, a device, or a FIFO, which would keep the
 /// player waiting for a writer forever). A missing file passes: the player
 /// then reports it missing.
-[[nodiscard]] bool IsPlayableFile(const QString& path);
+[[nodiscard]] bool isPlayableFile(const QString& path);
 
 /// Milliseconds of a time given in units of a time scale (units per second):
 /// |units / scale × 1000|, rounded to the nearest, ties to even. 0 for a
 /// scale of 0 or less.
-[[nodiscard]] qint64 TimeUnitsToMs(double units, double scale);
+[[nodiscard]] qint64 timeUnitsToMs(double units, double scale);
 
 } // namespace quaverly::playback

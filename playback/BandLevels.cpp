@@ -6,7 +6,7 @@ namespace {
 constexpr int kFirstBandChannel = 3; // channels 1 and 2 are the stereo pair
 }
 
-QByteArray BandFilterGraph()
+QByteArray bandFilterGraph()
 {
     static constexpr int kCentresHz[kBandCount] = { 63, 125, 250, 500, 1000, 2000, 4000, 8000 };
     // The sample format is fixed around the merge: without it lavfi cannot
@@ -28,7 +28,7 @@ QByteArray BandFilterGraph()
     return graph;
 }
 
-QList<double> BandLevelsFromStats(const BandStats& stats)
+QList<double> bandLevelsFromStats(const BandStats& stats)
 {
     static const QByteArray kPrefix = "lavfi.astats.";
     static const QByteArray kSuffix = ".RMS_level";

@@ -16,13 +16,13 @@ inline constexpr double kSilenceDb = -120.0;
 /// unchanged: a mono copy of the audio is split into the bands, merged as
 /// channels 3 to 10 after the stereo pair, measured per channel with astats,
 /// and panned back to the stereo pair.
-[[nodiscard]] QByteArray BandFilterGraph();
+[[nodiscard]] QByteArray bandFilterGraph();
 
 /// Metadata keys and values as the graph's astats reports them.
 using BandStats = std::vector<std::pair<QByteArray, QByteArray>>;
 
 /// The eight band levels from "lavfi.astats.<channel>.RMS_level" entries;
 /// other keys are ignored.
-[[nodiscard]] QList<double> BandLevelsFromStats(const BandStats& stats);
+[[nodiscard]] QList<double> bandLevelsFromStats(const BandStats& stats);
 
 } // namespace quaverly::playback

@@ -65,7 +65,7 @@ QString execProgram(const QString& exec)
 
 } // namespace
 
-QStringList LoadPlayerList(const settings::mdlOptions& options)
+QStringList loadPlayerList(const settings::mdlOptions& options)
 {
     const int count = options.get(prefs::kPlayerCount);
     QStringList players;
@@ -74,7 +74,7 @@ QStringList LoadPlayerList(const settings::mdlOptions& options)
     return players;
 }
 
-bool SavePlayerList(settings::mdlOptions& options, const QStringList& players)
+bool savePlayerList(settings::mdlOptions& options, const QStringList& players)
 {
     // The count is written only up to what a later read accepts.
     const int count = static_cast<int>(std::min<qsizetype>(players.size(), prefs::kMaxPlayers));
@@ -84,12 +84,12 @@ bool SavePlayerList(settings::mdlOptions& options, const QStringList& players)
     return saved;
 }
 
-QString DefaultPlayer(const settings::mdlOptions& options)
+QString defaultPlayer(const settings::mdlOptions& options)
 {
     return options.get(prefs::kDefaultPlayer);
 }
 
-bool SetDefaultPlayerPath(settings::mdlOptions& options, const QString& path)
+bool setDefaultPlayerPath(settings::mdlOptions& options, const QString& path)
 {
     return options.set(prefs::kDefaultPlayer, path);
 }
@@ -116,7 +116,7 @@ QString GetProductName(const QString& path, const QStringList& applicationDirs)
     return QFileInfo(path).fileName();
 }
 
-bool IsPlayerProgram(const QString& path)
+bool isPlayerProgram(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.isFile())
@@ -124,7 +124,7 @@ bool IsPlayerProgram(const QString& path)
     return isDesktopEntry(path) || info.isExecutable();
 }
 
-PlayerLaunch LaunchFor(const QString& player, const QString& file)
+PlayerLaunch launchFor(const QString& player, const QString& file)
 {
     if (!isDesktopEntry(player))
         return { player, { file } };

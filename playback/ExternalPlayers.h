@@ -12,16 +12,16 @@ namespace quaverly::playback {
 /// "PlayerPlayer1" ... "PlayerPlayerN" (full paths; a missing key reads as an
 /// empty line). A missing or non-numeric count, or one over
 /// settings::prefs::kMaxPlayers, reads as no players.
-[[nodiscard]] QStringList LoadPlayerList(const settings::mdlOptions& options);
+[[nodiscard]] QStringList loadPlayerList(const settings::mdlOptions& options);
 /// Writes the count and one key per entry, the first kMaxPlayers at most.
 /// Keys of a former, larger count stay in the store, unread. False when the
 /// store could not be written.
-bool SavePlayerList(settings::mdlOptions& options, const QStringList& players);
+bool savePlayerList(settings::mdlOptions& options, const QStringList& players);
 
 /// The stored default player's path ("PlayerDefaultPlayer"); empty means the
 /// associated program ("[Default Player]").
-[[nodiscard]] QString DefaultPlayer(const settings::mdlOptions& options);
-bool SetDefaultPlayerPath(settings::mdlOptions& options, const QString& path);
+[[nodiscard]] QString defaultPlayer(const settings::mdlOptions& options);
+bool setDefaultPlayerPath(settings::mdlOptions& options, const QString& path);
 
 /// The display name of a player program: the Name of the desktop entry that
 /// starts it (or of the entry itself, for a .desktop file), else its file
@@ -29,7 +29,7 @@ bool SetDefaultPlayerPath(settings::mdlOptions& options, const QString& path);
 [[nodiscard]] QString GetProductName(const QString& path, const QStringList& applicationDirs);
 
 /// True for what the players window accepts: an executable file or a desktop entry.
-[[nodiscard]] bool IsPlayerProgram(const QString& path);
+[[nodiscard]] bool isPlayerProgram(const QString& path);
 
 /// The program and arguments that hand `file` to `player`: for a desktop
 /// entry its Exec line with the file for %f/%F/%u/%U (appended when there
@@ -40,6 +40,6 @@ struct PlayerLaunch
     QString program;
     QStringList arguments;
 };
-[[nodiscard]] PlayerLaunch LaunchFor(const QString& player, const QString& file);
+[[nodiscard]] PlayerLaunch launchFor(const QString& player, const QString& file);
 
 } // namespace quaverly::playback

@@ -30,7 +30,7 @@ QList<double> bandLevels(const mpv_node& node)
                 stats.emplace_back(QByteArray(map.keys[i]), QByteArray(map.values[i].u.string));
         }
     }
-    return BandLevelsFromStats(stats);
+    return bandLevelsFromStats(stats);
 }
 
 PlaybackError errorOf(int mpvError, const QString& path)
@@ -108,7 +108,7 @@ MpvBackend::~MpvBackend()
 bool MpvBackend::loadLibraries()
 {
     if (m_mpv == nullptr)
-        m_mpv = LoadMpv(&m_errorText);
+        m_mpv = loadMpv(&m_errorText);
     return m_mpv != nullptr;
 }
 
@@ -263,10 +263,10 @@ void MpvBackend::handleProperty(const mpv_event& event)
     switch (event.reply_userdata) {
     case kTimePos:
         if (has)
-            m_positionMs = TimeUnitsToMs(*static_cast<const double*>(property->data), 1.0);
+            m_positionMs = timeUnitsToMs(*static_cast<const double*>(property->data), 1.0);
         break;
     case kDuration:
-        m_durationMs = has ? TimeUnitsToMs(*static_cast<const double*>(property->data), 1.0) : 0;
+        m_durationMs = has ? timeUnitsToMs(*static_cast<const double*>(property->data), 1.0) : 0;
         break;
     case kPause:
         if (has) {
@@ -385,7 +385,7 @@ void MpvBackend::setBandLevelsEnabled(bool enabled)
     if (m_handle == nullptr)
         return;
     if (enabled) {
-        setProperty("af", "@bands:lavfi=[" + BandFilterGraph() + ']');
+        setProperty("af", "@bands:lavfi=[" + bandFilterGraph() + ']');
         m_mpv->observe_property(m_handle, kBands, "af-metadata/bands", MPV_FORMAT_NODE);
     } else {
         m_mpv->unobserve_property(m_handle, kBands);

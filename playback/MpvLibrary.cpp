@@ -56,7 +56,7 @@ struct LoadedMpv
 
 } // namespace
 
-const MpvApi* LoadMpv(QString* error)
+const MpvApi* loadMpv(QString* error)
 {
     static const LoadedMpv loaded; // initialised once, even when threads race for it
     if (error != nullptr)

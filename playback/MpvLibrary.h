@@ -30,6 +30,6 @@ struct MpvApi
 /// 0.33 or later; QUAVERLY_LIBMPV names another file). Thread-safe: the first
 /// call maps the library while later callers wait for it. Null when libmpv is
 /// missing or too old; `error` then says so in the user's words.
-[[nodiscard]] const MpvApi* LoadMpv(QString* error = nullptr);
+[[nodiscard]] const MpvApi* loadMpv(QString* error = nullptr);
 
 } // namespace quaverly::playback

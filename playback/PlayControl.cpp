@@ -9,7 +9,7 @@
 
 namespace quaverly::playback {
 
-QString FailureText(PlaybackError error)
+QString failureText(PlaybackError error)
 {
     switch (error) {
     case PlaybackError::None:
@@ -48,7 +48,7 @@ QString PlayControl::devicePath(const QString& relative) const
 {
     // A location that leaves the iPod (by "..", or through a link) or names no
     // regular file gives no path: the engine reports the song as not found.
-    return device::SongPathForPlayer(m_library.iPodRoot, relative);
+    return device::songPathForPlayer(m_library.iPodRoot, relative);
 }
 
 void PlayControl::setPlaying(bool playing)
@@ -152,7 +152,7 @@ void PlayControl::advance()
         return;
     }
     m_songs.setRowSelected(current, false);
-    const int next = m_shuffle ? ShuffleRow(ShuffleSeed(m_shuffleTick, m_now.uin), rows) : current + 1;
+    const int next = m_shuffle ? shuffleRow(shuffleSeed(m_shuffleTick, m_now.uin), rows) : current + 1;
     m_songs.setRowSelected(next, true);
     playSelected(false);
 }
@@ -270,7 +270,7 @@ void PlayControl::onSongEnded(EndReason reason, PlaybackError error, const QStri
     } else {
         ++m_failuresInRow;
         m_counted = true; // a failed start never counts
-        Q_EMIT playbackFailed(FailureText(error), error);
+        Q_EMIT playbackFailed(failureText(error), error);
         if (m_failuresInRow >= kMaxFailuresInRow) {
             m_autoAdvance = false;
             setPlaying(false);

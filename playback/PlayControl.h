@@ -153,6 +153,6 @@ private:
 };
 
 /// The user's words for a playback failure.
-[[nodiscard]] QString FailureText(PlaybackError error);
+[[nodiscard]] QString failureText(PlaybackError error);
 
 } // namespace quaverly::playback

@@ -34,7 +34,7 @@ qint64 secondsOf(const QString& text)
 
 } // namespace
 
-QString RemainingText(const QString& lengthText, const QString& elapsedText)
+QString remainingText(const QString& lengthText, const QString& elapsedText)
 {
     QString length = lengthText;
     length.remove(QStringLiteral("Length: "), Qt::CaseInsensitive);
@@ -49,7 +49,7 @@ QString RemainingText(const QString& lengthText, const QString& elapsedText)
         + QString::number(left % 60).rightJustified(2, QLatin1Char('0'));
 }
 
-qint64 ShuffleSeed(qint64 startTick, qint64 uin)
+qint64 shuffleSeed(qint64 startTick, qint64 uin)
 {
     constexpr qint64 kTickModulus = 24564;
     constexpr qint64 kSeedModulus = 23455;
@@ -58,7 +58,7 @@ qint64 ShuffleSeed(qint64 startTick, qint64 uin)
     return ((tickPart * uinPart) % kSeedModulus + kSeedModulus) % kSeedModulus;
 }
 
-int ShuffleRow(qint64 seed, int rowCount)
+int shuffleRow(qint64 seed, int rowCount)
 {
     if (rowCount <= 0)
         return -1;

@@ -16,15 +16,15 @@ namespace quaverly::playback {
 /// the difference as M:SS. Length 3:05 at 1:10 elapsed gives "-1:55". Empty
 /// when either text is empty or not a time; "-0:00" when the elapsed time is
 /// past the length.
-[[nodiscard]] QString RemainingText(const QString& lengthText, const QString& elapsedText);
+[[nodiscard]] QString remainingText(const QString& lengthText, const QString& elapsedText);
 
 /// The shuffle seed: ((startTick mod 24564) × uin) mod 23455, formed in 64 bits
 /// so that large UINs do not overflow; never negative.
-[[nodiscard]] qint64 ShuffleSeed(qint64 startTick, qint64 uin);
+[[nodiscard]] qint64 shuffleSeed(qint64 startTick, qint64 uin);
 
 /// The row shuffle picks for a seed: a generator reset to its fixed initial
 /// state and reseeded with `seed` draws r in [0, 1); the row is
 /// floor(r × rowCount). Equal seeds always give equal rows. -1 for no rows.
-[[nodiscard]] int ShuffleRow(qint64 seed, int rowCount);
+[[nodiscard]] int shuffleRow(qint64 seed, int rowCount);
 
 } // namespace quaverly::playback

@@ -26,7 +26,7 @@ void VolumeControl::settle()
         return;
     std::unique_ptr<clsVolume> mixer = m_makeMixer ? m_makeMixer() : nullptr;
     const int wave = static_cast<int>(VolumeLine::Wave);
-    if (mixer != nullptr && mixer->MixerFound() && mixer->VolumeAvailable(wave)
+    if (mixer != nullptr && mixer->mixerFound() && mixer->VolumeAvailable(wave)
         && mixer->MaxWaveVolume() > mixer->MinWaveVolume()) {
         m_mixer = std::move(mixer);
         m_source = Source::SystemMixer;

@@ -14,7 +14,7 @@ enum class VolumeLine { Wave = 1, Micro = 2, WaveIn = 4, LineIn = 8, CD = 16, MI
 ///
 /// On creation it opens the mixer and looks up each line's volume control and
 /// then its mute control; line-in falls back to the auxiliary source when the
-/// line source has no volume control. When no mixer opens, MixerFound() is
+/// line source has no volume control. When no mixer opens, mixerFound() is
 /// false (the window then says "No mixer found!") and every read gives 0 and
 /// every write does nothing. A line without a volume control has bounds 0 and
 /// reads 0. Level writes are clamped: first raised to the minimum, then cut to
@@ -27,7 +27,7 @@ public:
     clsVolume(const clsVolume&) = delete;
     clsVolume& operator=(const clsVolume&) = delete;
 
-    [[nodiscard]] bool MixerFound() const { return m_open; }
+    [[nodiscard]] bool mixerFound() const { return m_open; }
     /// True when the line (its mask bit) has a volume / a mute control.
     [[nodiscard]] bool VolumeAvailable(int maskBit) const { return (m_volumeMask & maskBit) != 0; }
     [[nodiscard]] bool MuteAvailable(int maskBit) const { return (m_muteMask & maskBit) != 0; }

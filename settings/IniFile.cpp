@@ -85,7 +85,7 @@ IniFile IniFile::load(const QString& path, IniError* error)
     if (!file.exists())
         return {};
     // Only a regular file: reading a FIFO would wait for a writer forever, a device might never end.
-    const device::OpenedFile opened = device::OpenRegularFile(path);
+    const device::OpenedFile opened = device::openRegularFile(path);
     if (!opened.ok() || !file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (opened.ok())
             ::close(opened.fd);

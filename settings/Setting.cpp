@@ -4,7 +4,7 @@
 
 namespace quaverly::settings {
 
-std::optional<bool> ParseBool(QStringView text)
+std::optional<bool> parseBool(QStringView text)
 {
     const QStringView t = text.trimmed();
     if (t.compare(u"True", Qt::CaseInsensitive) == 0)
@@ -20,7 +20,7 @@ std::optional<bool> ParseBool(QStringView text)
 
 std::optional<bool> parseValue(const Setting<bool>&, const QString& text)
 {
-    return ParseBool(text);
+    return parseBool(text);
 }
 
 std::optional<int> parseValue(const Setting<int>& setting, const QString& text)

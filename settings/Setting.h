@@ -13,7 +13,7 @@
 
 namespace quaverly::settings {
 
-/// How a Boolean is written. Every spelling is read (see ParseBool).
+/// How a Boolean is written. Every spelling is read (see parseBool).
 enum class BoolText {
     TrueFalse, ///< "True" / "False", as menu ticks are stored
     ZeroOne,   ///< "0" / "1", a check box's value
@@ -21,7 +21,7 @@ enum class BoolText {
 
 template <typename T> struct Setting;
 
-/// A Boolean. Read: see ParseBool; anything else reads as the default.
+/// A Boolean. Read: see parseBool; anything else reads as the default.
 template <> struct Setting<bool>
 {
     using Value = bool;
@@ -84,7 +84,7 @@ template <typename S> struct Family
 /// A stored Boolean in every spelling found in preference files: "True" and
 /// "False" in any letter case, or a number, 0 meaning false ("1", "-1").
 /// nullopt for anything else ("yes", "", "on").
-[[nodiscard]] std::optional<bool> ParseBool(QStringView text);
+[[nodiscard]] std::optional<bool> parseBool(QStringView text);
 
 [[nodiscard]] std::optional<bool> parseValue(const Setting<bool>& setting, const QString& text);
 [[nodiscard]] std::optional<int> parseValue(const Setting<int>& setting, const QString& text);

@@ -16,7 +16,7 @@ Q_LOGGING_CATEGORY(lcUpdates, "quaverly.updates")
 
 } // namespace
 
-QString UpdaterFileName()
+QString updaterFileName()
 {
 #ifdef Q_OS_WIN
     return QStringLiteral("updater.exe");
@@ -25,7 +25,7 @@ QString UpdaterFileName()
 #endif
 }
 
-QStringList PendingUpdates(const QString& programDir)
+QStringList pendingUpdates(const QString& programDir)
 {
     if (programDir.isEmpty())
         return {};
@@ -38,9 +38,9 @@ QStringList PendingUpdates(const QString& programDir)
     return files;
 }
 
-bool HasPendingUpdates(const QString& programDir)
+bool hasPendingUpdates(const QString& programDir)
 {
-    return !PendingUpdates(programDir).isEmpty();
+    return !pendingUpdates(programDir).isEmpty();
 }
 
 UpdateContext UpdateContext::currentProgram()
@@ -51,13 +51,13 @@ UpdateContext UpdateContext::currentProgram()
 UpdateResult InstallUpdates(const UpdateContext& context, ui::PromptService& prompts)
 {
     UpdateResult result;
-    const QString updater = QDir(context.programDir).filePath(UpdaterFileName());
+    const QString updater = QDir(context.programDir).filePath(updaterFileName());
     if (!QFileInfo(updater).isFile()) {
         prompts.show(QStringLiteral("Updater Missing!"),
                      QStringLiteral("The Quaverly Updater feature has been deleted! Please go to the website and "
                                     "download the latest version of Quaverly..."),
                      ui::PromptIcon::Information);
-        for (const QString& file : PendingUpdates(context.programDir))
+        for (const QString& file : pendingUpdates(context.programDir))
             (QFile::remove(file) ? result.removed : result.notRemoved).append(file);
         result.error = UpdateError::UpdaterMissing;
         return result;

@@ -9,12 +9,12 @@ class PromptService;
 namespace quaverly::updates {
 
 /// The installer, by file name in the program folder (updater.exe on Windows).
-[[nodiscard]] QString UpdaterFileName();
+[[nodiscard]] QString updaterFileName();
 
 /// The files of `programDir` whose names end in ".new" (downloaded updates
 /// waiting to be installed), sorted by name.
-[[nodiscard]] QStringList PendingUpdates(const QString& programDir);
-[[nodiscard]] bool HasPendingUpdates(const QString& programDir);
+[[nodiscard]] QStringList pendingUpdates(const QString& programDir);
+[[nodiscard]] bool hasPendingUpdates(const QString& programDir);
 
 enum class UpdateError {
     None,

@@ -52,7 +52,7 @@ void BM_FileSizes(benchmark::State& state)
 {
     database::LoadResult loaded = database::LoadiTunesDB(dbPath(), QString());
     for (auto _ : state) {
-        database::FillFileSizes(loaded.library, fixtureRoot());
+        database::fillFileSizes(loaded.library, fixtureRoot());
         if (loaded.library.Tracks.back().FileSize <= 0)
             state.SkipWithError("song files missing");
     }

@@ -50,7 +50,7 @@ void BM_MakeFileName(benchmark::State& state)
         for (const database::TrackRecord& track : songs.Tracks) {
             benchmark::DoNotOptimize(exporting::MakeFileName(nameTemplate, track.Title, track.Artist, track.Album,
                                                              track.Genre,
-                                                             exporting::TrackNumberText(track.TrackNumber)));
+                                                             exporting::trackNumberText(track.TrackNumber)));
         }
     }
     state.SetItemsProcessed(state.iterations() * kTracks);

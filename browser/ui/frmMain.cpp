@@ -172,7 +172,7 @@ void frmMain::LoadOptions()
 void frmMain::SaveOptions()
 {
     for (int column = 0; column < m_ui->lstSong->ColumnCount(); ++column)
-        m_options.set(prefs::kColumnWidth, ColumnHeader(column), m_ui->lstSong->ColumnWidth(column));
+        m_options.set(prefs::kColumnWidth, columnHeader(column), m_ui->lstSong->ColumnWidth(column));
     m_options.set(prefs::kDefaultOpen, m_menus->mnuDefaultOpen->isChecked());
     m_options.set(prefs::kEmbedded, m_menus->mnuEmbedded->isChecked());
     m_options.set(prefs::kMinToTray, m_menus->mnuTrayMinYes->isChecked());
@@ -198,7 +198,7 @@ void frmMain::restoreColumnWidths()
 {
     ui::ucListView* list = m_ui->lstSong;
     for (int column = 0; column < list->ColumnCount(); ++column) {
-        const int width = m_options.get(prefs::kColumnWidth, ColumnHeader(column));
+        const int width = m_options.get(prefs::kColumnWidth, columnHeader(column));
         if (width != prefs::kAutomaticWidth)
             list->setColumnWidthPx(column, width);
         else

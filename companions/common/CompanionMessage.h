@@ -19,7 +19,7 @@ inline bool hasDisplay()
 /// object may be alive. QUAVERLY_COMPANION_MESSAGES (for tests only) names a
 /// file that gets the title and the text; the box then closes as soon as it
 /// is shown.
-inline void ShowMessageBox(int& argc, char** argv, const QString& title, const QString& text,
+inline void showMessageBox(int& argc, char** argv, const QString& title, const QString& text,
                            QMessageBox::Icon icon = QMessageBox::NoIcon)
 {
     QApplication app(argc, argv);

@@ -5,7 +5,7 @@
 
 namespace deveject {
 
-QString UnescapeField(const QByteArray& field)
+QString unescapeField(const QByteArray& field)
 {
     QByteArray plain;
     plain.reserve(field.size());
@@ -22,7 +22,7 @@ QString UnescapeField(const QByteArray& field)
     return QFile::decodeName(plain);
 }
 
-std::optional<Mount> FindMount(const QByteArray& mountInfo, const QString& mountPoint)
+std::optional<Mount> findMount(const QByteArray& mountInfo, const QString& mountPoint)
 {
     std::optional<Mount> found;
     for (const QByteArray& line : mountInfo.split('\n')) {
@@ -31,9 +31,9 @@ std::optional<Mount> FindMount(const QByteArray& mountInfo, const QString& mount
         const qsizetype dash = fields.indexOf(QByteArrayLiteral("-"));
         if (fields.size() < 5 || dash < 6 || dash + 2 >= fields.size())
             continue;
-        if (UnescapeField(fields[4]) != mountPoint)
+        if (unescapeField(fields[4]) != mountPoint)
             continue;
-        found = Mount { mountPoint, UnescapeField(fields[dash + 2]), UnescapeField(fields[dash + 1]) };
+        found = Mount { mountPoint, unescapeField(fields[dash + 2]), unescapeField(fields[dash + 1]) };
     }
     return found;
 }

@@ -17,9 +17,9 @@ struct Mount
 /// The mount of `mountPoint` itself (not of a folder above it) in a mountinfo
 /// text; when it was mounted over several times, the top one. nullopt when
 /// `mountPoint` is no mount point.
-[[nodiscard]] std::optional<Mount> FindMount(const QByteArray& mountInfo, const QString& mountPoint);
+[[nodiscard]] std::optional<Mount> findMount(const QByteArray& mountInfo, const QString& mountPoint);
 
 /// Undoes the octal escapes (\040 for a blank) of a mountinfo field.
-[[nodiscard]] QString UnescapeField(const QByteArray& field);
+[[nodiscard]] QString unescapeField(const QByteArray& field);
 
 } // namespace deveject

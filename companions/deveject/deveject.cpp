@@ -95,7 +95,7 @@ Result ejectRoot(const QString& root)
     const QString mountPoint = QFileInfo(root).canonicalFilePath();
     if (mountPoint.isEmpty())
         return failure(root + QStringLiteral(": no such folder"), 1);
-    const auto mount = FindMount(mountTable(), mountPoint);
+    const auto mount = findMount(mountTable(), mountPoint);
     if (!mount)
         return failure(mountPoint + QStringLiteral(" is not a mount point"), 1);
     if (mountPoint == QLatin1String("/") || !mount->source.startsWith(QLatin1String("/dev/")))
@@ -137,7 +137,7 @@ int main(int argc, char* argv[])
     // No notification could be shown: a message box, which needs the
     // graphical application object in place of the core one.
     if (showBox)
-        companion::ShowMessageBox(argc, argv, QStringLiteral("iPod not ejected"),
+        companion::showMessageBox(argc, argv, QStringLiteral("iPod not ejected"),
                                   QStringLiteral("The iPod was not ejected:\n") + outcome.message,
                                   QMessageBox::Warning);
     return outcome.status;

@@ -48,7 +48,7 @@ QString findProgram(const QString& program, const QString& folder)
 int report(int& argc, char** argv, const QString& text)
 {
     if (companion::hasDisplay())
-        companion::ShowMessageBox(argc, argv, QStringLiteral("wait"), text);
+        companion::showMessageBox(argc, argv, QStringLiteral("wait"), text);
     else
         std::fprintf(stderr, "wait: %s\n", qUtf8Printable(text));
     return 1;

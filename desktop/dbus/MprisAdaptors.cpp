@@ -8,7 +8,7 @@
 
 namespace quaverly::desktop {
 
-QVariantMap ForBus(QVariantMap metadata)
+QVariantMap forBus(QVariantMap metadata)
 {
     const QString key = QStringLiteral("mpris:trackid");
     metadata.insert(key, QVariant::fromValue(QDBusObjectPath(metadata.value(key).toString())));
@@ -51,17 +51,17 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService& service, QObject* object)
 
 QString MprisPlayerAdaptor::playbackStatus() const
 {
-    return StatusText(m_service.m_player.status());
+    return statusText(m_service.m_player.status());
 }
 
 QString MprisPlayerAdaptor::loopStatus() const
 {
-    return LoopText(m_service.m_player.loopStatus());
+    return loopText(m_service.m_player.loopStatus());
 }
 
 void MprisPlayerAdaptor::setLoopStatus(const QString& loop)
 {
-    if (const std::optional<LoopStatus> parsed = LoopFromText(loop))
+    if (const std::optional<LoopStatus> parsed = loopFromText(loop))
         m_service.m_player.setLoopStatus(*parsed);
 }
 
@@ -77,7 +77,7 @@ void MprisPlayerAdaptor::setShuffle(bool shuffle)
 
 QVariantMap MprisPlayerAdaptor::metadata() const
 {
-    return ForBus(MetadataOf(m_service.m_player.track()));
+    return forBus(metadataOf(m_service.m_player.track()));
 }
 
 double MprisPlayerAdaptor::volume() const
@@ -155,7 +155,7 @@ void MprisPlayerAdaptor::Seek(qlonglong offset)
     MediaPlayerControl& player = m_service.m_player;
     if (!player.canSeek())
         return;
-    const std::optional<qint64> target = SeekTargetUs(player.positionMs() * 1000, offset, player.lengthMs() * 1000);
+    const std::optional<qint64> target = seekTargetUs(player.positionMs() * 1000, offset, player.lengthMs() * 1000);
     if (target)
         player.seekTo(*target / 1000);
     else
@@ -167,7 +167,7 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong p
     MediaPlayerControl& player = m_service.m_player;
     const TrackInfo track = player.track();
     // A stale track id (the song changed meanwhile) or a position outside the song is ignored.
-    if (!player.canSeek() || trackId.path() != TrackIdPath(track.trackIndex) || position < 0
+    if (!player.canSeek() || trackId.path() != trackIdPath(track.trackIndex) || position < 0
         || position > player.lengthMs() * 1000)
         return;
     player.seekTo(position / 1000);

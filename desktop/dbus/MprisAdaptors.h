@@ -100,6 +100,6 @@ private:
 };
 
 /// The metadata map as D-Bus sends it: the track id as an object path.
-[[nodiscard]] QVariantMap ForBus(QVariantMap metadata);
+[[nodiscard]] QVariantMap forBus(QVariantMap metadata);
 
 } // namespace quaverly::desktop

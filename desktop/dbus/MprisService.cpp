@@ -25,7 +25,7 @@ QVariantMap announcedProperties(const MprisPlayerAdaptor& adaptor, const MediaPl
         { QStringLiteral("PlaybackStatus"), adaptor.playbackStatus() },
         { QStringLiteral("LoopStatus"), adaptor.loopStatus() },
         { QStringLiteral("Shuffle"), adaptor.shuffle() },
-        { QStringLiteral("Metadata"), MetadataOf(player.track()) },
+        { QStringLiteral("Metadata"), metadataOf(player.track()) },
         { QStringLiteral("Volume"), adaptor.volume() },
         { QStringLiteral("CanGoNext"), adaptor.canGoNext() },
         { QStringLiteral("CanGoPrevious"), adaptor.canGoPrevious() },
@@ -71,7 +71,7 @@ bool MprisService::registerOn(const QDBusConnection& bus)
         qCWarning(lcDesktop) << "MPRIS: the object path is taken on this connection";
         return false;
     }
-    for (const QString& name : { MprisServiceName(), MprisServiceName(QCoreApplication::applicationPid()) }) {
+    for (const QString& name : { mprisServiceName(), mprisServiceName(QCoreApplication::applicationPid()) }) {
         if (claimName(m_bus.interface(), name)) {
             m_serviceName = name;
             break;
@@ -141,7 +141,7 @@ void MprisService::announceChanges()
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
         if (m_announced.value(it.key()) != it.value())
             changed.insert(it.key(),
-                           it.key() == QLatin1String("Metadata") ? QVariant(ForBus(it.value().toMap())) : it.value());
+                           it.key() == QLatin1String("Metadata") ? QVariant(forBus(it.value().toMap())) : it.value());
     }
     m_announced = now;
     if (changed.isEmpty())

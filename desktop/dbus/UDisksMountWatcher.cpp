@@ -41,7 +41,7 @@ QVariantMap propertiesOf(const QVariant& value)
 
 } // namespace
 
-QStringList MountPointsFromVariant(const QVariant& value)
+QStringList mountPointsFromVariant(const QVariant& value)
 {
     QByteArrayList raw;
     if (value.userType() == qMetaTypeId<QDBusArgument>())
@@ -107,7 +107,7 @@ void UDisksMountWatcher::managedObjectsArrived(QDBusPendingCallWatcher* call)
         objects.endMapEntry();
         const auto fs = interfaces.constFind(filesystem());
         if (fs != interfaces.cend())
-            found.insert(path.path(), MountPointsFromVariant(fs->value(kMountPoints)));
+            found.insert(path.path(), mountPointsFromVariant(fs->value(kMountPoints)));
     }
     objects.endMap();
     m_mounts = found;
@@ -130,7 +130,7 @@ void UDisksMountWatcher::setMountPoints(const QString& objectPath, const QString
         m_mounts.remove(objectPath);
     else
         m_mounts.insert(objectPath, mountPoints);
-    const MountChange change = DiffMounts(before, mountPoints);
+    const MountChange change = diffMounts(before, mountPoints);
     if (m_ready && !change.isEmpty())
         Q_EMIT mountsChanged(change.added, change.removed);
 }
@@ -143,7 +143,7 @@ void UDisksMountWatcher::interfacesAdded(const QDBusMessage& message)
     const InterfaceMap interfaces = interfacesOf(args.at(1));
     const auto fs = interfaces.constFind(filesystem());
     if (fs != interfaces.cend())
-        setMountPoints(args.at(0).value<QDBusObjectPath>().path(), MountPointsFromVariant(fs->value(kMountPoints)));
+        setMountPoints(args.at(0).value<QDBusObjectPath>().path(), mountPointsFromVariant(fs->value(kMountPoints)));
 }
 
 void UDisksMountWatcher::interfacesRemoved(const QDBusMessage& message)
@@ -162,7 +162,7 @@ void UDisksMountWatcher::propertiesChanged(const QDBusMessage& message)
     const QVariantMap changed = propertiesOf(args.at(1));
     const auto points = changed.constFind(kMountPoints);
     if (points != changed.cend())
-        setMountPoints(message.path(), MountPointsFromVariant(points.value()));
+        setMountPoints(message.path(), mountPointsFromVariant(points.value()));
 }
 
 } // namespace quaverly::desktop

@@ -51,6 +51,6 @@ private:
 };
 
 /// The mount points of a MountPoints value (aay: NUL-terminated byte strings).
-[[nodiscard]] QStringList MountPointsFromVariant(const QVariant& value);
+[[nodiscard]] QStringList mountPointsFromVariant(const QVariant& value);
 
 } // namespace quaverly::desktop

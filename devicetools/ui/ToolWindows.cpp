@@ -121,14 +121,14 @@ void ToolWindows::ScanForDuplicates()
         WaitCursor wait;
         const browser::DuplicateReport report = browser::ScanForDuplicates(library);
         if (report.foundCount > 0)
-            reportText = browser::ReportText(library, report);
+            reportText = browser::reportText(library, report);
     }
     if (reportText.isEmpty()) {
         m_prompts.show(QStringLiteral("Duplicate!"), QStringLiteral("There are no duplicates in your library!"),
                        ui::PromptIcon::Information);
         return;
     }
-    const browser::WriteResult written = browser::WriteDuplicatesFile(root(), reportText);
+    const browser::WriteResult written = browser::writeDuplicatesFile(root(), reportText);
     ui::PromptRequest request;
     request.title = QStringLiteral("Duplicates Found!");
     request.icon = ui::PromptIcon::Information;
@@ -159,7 +159,7 @@ void ToolWindows::ScanForMissing()
     request.title = QStringLiteral("Missing Files!");
     request.text = QStringLiteral("The following files were missing on your iPod: ");
     request.icon = ui::PromptIcon::Information;
-    request.details = reportDetails(browser::ReportText(library, report.missing));
+    request.details = reportDetails(browser::reportText(library, report.missing));
     (void)m_prompts.ask(request);
 }
 

@@ -55,7 +55,7 @@ frmiPodHacks::frmiPodHacks(QString iPodRoot, ui::PromptService& prompts, QWidget
 
 void frmiPodHacks::Form_Load()
 {
-    const std::array<bool, kFlagCount> on = LoadFlags(m_root);
+    const std::array<bool, kFlagCount> on = loadFlags(m_root);
     for (std::size_t i = 0; i < kFlagCount; ++i)
         checkBoxes[i]->setChecked(on[i]);
 }
@@ -80,7 +80,7 @@ void frmiPodHacks::cmdApply_Click()
         const Qt::CheckState state = checkBoxes[i]->checkState();
         states[i] = state == Qt::Checked ? FlagState::On : state == Qt::Unchecked ? FlagState::Off : FlagState::Leave;
     }
-    if (!reportFailures(ApplyFlags(m_root, states)))
+    if (!reportFailures(applyFlags(m_root, states)))
         Form_Load(); // show what the iPod really has now
 }
 
@@ -92,7 +92,7 @@ void frmiPodHacks::cmdOK_Click()
 
 void frmiPodHacks::cmdReset_Click()
 {
-    const FlagReport report = ResetFlags(m_root);
+    const FlagReport report = resetFlags(m_root);
     for (QCheckBox* box : checkBoxes)
         box->setChecked(false);
     if (!reportFailures(report))

@@ -39,9 +39,9 @@ iPodInfo::iPodInfo(const QString& iPodRoot, QWidget* parent)
 
 void iPodInfo::Form_Load(const QString& iPodRoot)
 {
-    List1->addItems(ReadSysinfo(iPodRoot));
-    List1->addItems(ReadSysInfoExtended(iPodRoot));
-    lblSpace->setText(SpaceText(DiskSpaceOf(iPodRoot)));
+    List1->addItems(readSysinfo(iPodRoot));
+    List1->addItems(readSysInfoExtended(iPodRoot));
+    lblSpace->setText(spaceText(diskSpaceOf(iPodRoot)));
 }
 
 } // namespace quaverly::devicetools

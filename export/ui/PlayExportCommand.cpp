@@ -88,13 +88,13 @@ void PlayExportCommand::run()
     request.iPodRoot = m_library.iPodRoot;
     request.databaseFile = m_databaseFile;
     request.clock.mode = PlayClock::Mode::LocalZone;
-    PreparedPlayExport prepared = PreparePlayExport(m_library, request);
+    PreparedPlayExport prepared = preparePlayExport(m_library, request);
     if (prepared.error != PlayExportError::None) {
         m_prompts.show(QStringLiteral("Export Failed"), prepared.errorText, ui::PromptIcon::Critical);
         return;
     }
     if (prepared.collection.plays.empty()) {
-        m_prompts.show(kTitle, PlayExportReport(prepared).join(u'\n'), ui::PromptIcon::Information);
+        m_prompts.show(kTitle, playExportReport(prepared).join(u'\n'), ui::PromptIcon::Information);
         return;
     }
     bool listenBrainz = false;
@@ -106,14 +106,14 @@ void PlayExportCommand::run()
                           ui::PromptIcon::Question, ui::PromptButtons::YesNo)
             != ui::PromptAnswer::Yes)
         return;
-    RenderPlayLog(m_library, prepared, listenBrainz ? PlayLogFormat::ListenBrainz : PlayLogFormat::Audioscrobbler);
+    renderPlayLog(m_library, prepared, listenBrainz ? PlayLogFormat::ListenBrainz : PlayLogFormat::Audioscrobbler);
     QString error;
-    if (WritePlayLog(path, m_library.iPodRoot, prepared.content, &error) != PlayExportError::None) {
+    if (writePlayLog(path, m_library.iPodRoot, prepared.content, &error) != PlayExportError::None) {
         m_prompts.show(QStringLiteral("Export Failed"), error, ui::PromptIcon::Critical);
         return;
     }
-    QStringList lines = PlayExportReport(prepared);
-    const QString notRecorded = RecordPlayExport(prepared);
+    QStringList lines = playExportReport(prepared);
+    const QString notRecorded = recordPlayExport(prepared);
     if (!notRecorded.isEmpty())
         lines << QStringLiteral("The export could not be recorded on the iPod (%1): the next export writes these "
                                 "plays again.")

@@ -172,7 +172,7 @@ void frmExtract::cmdRemovePlayer_Click()
     positions.reserve(static_cast<size_t>(selected.size()));
     for (const QModelIndex& index : selected)
         positions.push_back(index.row());
-    m_pending.Remove(positions);
+    m_pending.remove(positions);
     const int keep = lstSongs->currentRow() - static_cast<int>(positions.size());
     lstSongs->clear();
     lstSongs->addItems(m_pending.lines(m_library));
@@ -192,8 +192,8 @@ void frmExtract::updatePreview()
             continue;
         const database::TrackRecord& t = m_library.Tracks[static_cast<size_t>(index)];
         const QString name = MakeFileName(txtFormat->text(), t.Title, t.Artist, t.Album, t.Genre,
-                                          TrackNumberText(t.TrackNumber));
-        lines.append(QDir::toNativeSeparators(target.filePath(DestinationName(name, GetFormat(t.Path)))));
+                                          trackNumberText(t.TrackNumber));
+        lines.append(QDir::toNativeSeparators(target.filePath(destinationName(name, GetFormat(t.Path)))));
     }
     if (m_pending.size() > shown)
         lines.append(QStringLiteral("... and %1 more").arg(m_pending.size() - shown));
@@ -211,7 +211,7 @@ void frmExtract::cmdExtract_Click()
                        QStringLiteral("Please choose the folder to extract the songs to."), ui::PromptIcon::Warning);
         return;
     }
-    if (TargetInsideIpod(m_library.iPodRoot, dir)) {
+    if (targetInsideIpod(m_library.iPodRoot, dir)) {
         m_prompts.show(QStringLiteral("Folder On The iPod!"),
                        QStringLiteral("The folder %1 is on your iPod: songs copied there would land among the iPod's "
                                       "own files. Please choose a folder on your computer.")
@@ -242,7 +242,7 @@ void frmExtract::StartExtract(const QString& targetDir, const QString& nameTempl
     m_watcher.setFuture(QtConcurrent::run([run = m_run, library, indexes = m_pending.indexes(), targetDir, nameTemplate,
                                            options, playCounts = m_playCounts]() mutable {
         if (options.writeTags && playCounts)
-            options.ratings = playCounts->GetAllRatings(*library); // the iPod's file, read off the window's thread
+            options.ratings = playCounts->getAllRatings(*library); // the iPod's file, read off the window's thread
         const ExtractPlan plan = SongExtractor(*library).makePlan(indexes, targetDir, nameTemplate, options);
         return SongExtractor::run(plan, [run](const ExtractProgress& progress) {
             {
@@ -312,7 +312,7 @@ void frmExtract::runFinished()
 
 void frmExtract::showReport(const ExtractReport& report)
 {
-    const QStringList extras = TagAndCoverLines(report);
+    const QStringList extras = tagAndCoverLines(report);
     if (report.allCopied() && !report.cancelled) {
         ui::PromptRequest request;
         request.title = QStringLiteral("Extracted!");
@@ -324,7 +324,7 @@ void frmExtract::showReport(const ExtractReport& report)
     }
     const QString where = QDir::toNativeSeparators(txtDir->text());
     ui::PromptRequest request;
-    request.details = (FailureLines(report) + extras).join(QLatin1Char('\n'));
+    request.details = (failureLines(report) + extras).join(QLatin1Char('\n'));
     if (report.cancelled) {
         request.title = QStringLiteral("Extract Cancelled");
         request.text = QStringLiteral("The extraction was stopped. %1 of %2 songs were extracted to %3.")

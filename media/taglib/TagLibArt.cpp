@@ -123,9 +123,9 @@ CoverImage coverOf(TagLib::File* file)
 
 } // namespace
 
-ArtResult ReadArtWithTagLib(const QString& path, const QString& extension)
+ArtResult readArtWithTagLib(const QString& path, const QString& extension)
 {
-    const TagLibFile opened = OpenTagLibFile(path, extension, true);
+    const TagLibFile opened = openTagLibFile(path, extension, true);
     if (!opened.file)
         return { opened.stream && opened.stream->isOpen() ? ArtError::Unsupported : ArtError::Unreadable, {} };
     if (!opened.file->isValid())

@@ -55,7 +55,7 @@ bool TagLibFile::valid() const
     return file && file->isValid();
 }
 
-TagLibFile OpenTagLibFile(const QString& path, const QString& extension, bool readOnly)
+TagLibFile openTagLibFile(const QString& path, const QString& extension, bool readOnly)
 {
     TagLibFile opened;
     // Opened here rather than by TagLib: never blocking (a FIFO would wait

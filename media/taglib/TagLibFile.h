@@ -25,6 +25,6 @@ struct TagLibFile
 /// `readOnly` the file is never opened for writing, so songs on the iPod are
 /// read safely. Answers an invalid file for any other kind, or when TagLib
 /// cannot make sense of it.
-[[nodiscard]] TagLibFile OpenTagLibFile(const QString& path, const QString& extension, bool readOnly);
+[[nodiscard]] TagLibFile openTagLibFile(const QString& path, const QString& extension, bool readOnly);
 
 } // namespace quaverly::media

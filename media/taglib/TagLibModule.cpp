@@ -4,7 +4,7 @@
 extern "C" Q_DECL_EXPORT const quaverly::media::TagLibApi* quaverly_taglib_api()
 {
     static const quaverly::media::TagLibApi api { quaverly::media::kTagLibAbiVersion,
-                                                  &quaverly::media::ReadArtWithTagLib,
-                                                  &quaverly::media::WriteTagsWithTagLib };
+                                                  &quaverly::media::readArtWithTagLib,
+                                                  &quaverly::media::writeTagsWithTagLib };
     return &api;
 }

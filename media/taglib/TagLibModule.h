@@ -29,12 +29,12 @@ inline constexpr const char* kTagLibEntryPoint = "quaverly_taglib_api";
 /// run. It is looked for in QUAVERLY_TAGLIB_MODULE (a path), beside the
 /// program, in the install's module folder (lib/quaverly, relative to the
 /// program's bin), then on the library path.
-/// Null when it cannot be opened; TagLibModuleError() says why.
-[[nodiscard]] const TagLibApi* LoadTagLibModule();
-[[nodiscard]] QString TagLibModuleError();
+/// Null when it cannot be opened; tagLibModuleError() says why.
+[[nodiscard]] const TagLibApi* loadTagLibModule();
+[[nodiscard]] QString tagLibModuleError();
 
 // Inside the module.
-[[nodiscard]] ArtResult ReadArtWithTagLib(const QString& path, const QString& extension);
-[[nodiscard]] TagResult WriteTagsWithTagLib(const QString& path, const SongTags& tags, const QString& extension);
+[[nodiscard]] ArtResult readArtWithTagLib(const QString& path, const QString& extension);
+[[nodiscard]] TagResult writeTagsWithTagLib(const QString& path, const SongTags& tags, const QString& extension);
 
 } // namespace quaverly::media

@@ -76,9 +76,9 @@ void writeOwnRating(TagLib::File* file, int stars)
 
 } // namespace
 
-TagResult WriteTagsWithTagLib(const QString& path, const SongTags& tags, const QString& extension)
+TagResult writeTagsWithTagLib(const QString& path, const SongTags& tags, const QString& extension)
 {
-    const TagLibFile opened = OpenTagLibFile(path, extension, false);
+    const TagLibFile opened = openTagLibFile(path, extension, false);
     if (!opened.stream || !opened.stream->isOpen() || opened.stream->readOnly())
         return { TagError::Unreadable };
     if (!opened.file)

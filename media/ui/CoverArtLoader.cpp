@@ -42,7 +42,7 @@ CoverArtLoader::Result readCover(const QString& root, const QString& relativePat
     const QString file = device::DevicePath(root).existing(relativePath);
     if (file.isEmpty())
         return result;
-    const ArtResult art = ReadEmbeddedArt(file);
+    const ArtResult art = readEmbeddedArt(file);
     if (art.error != ArtError::None)
         return result;
     QImage image = QImage::fromData(art.cover.data);

@@ -151,7 +151,7 @@ PlaybackController* PlaybackController::attach(const PlaybackWindow& window, con
                                                settings::mdlOptions& options, ui::PromptService& prompts)
 {
     const QString audioOut = audioOutFromEnvironment();
-    const VideoRoute route = ChooseVideoRoute(QGuiApplication::platformName());
+    const VideoRoute route = chooseVideoRoute(QGuiApplication::platformName());
     const MpvOptions second { audioOut, false, route != VideoRoute::AudioOnly, route == VideoRoute::OwnWindow };
     auto engine = std::make_unique<AudioEngine>(std::make_unique<MpvBackend>(MpvOptions { audioOut, false, false }),
                                                 std::make_unique<MpvBackend>(second));
@@ -171,7 +171,7 @@ PlaybackController* PlaybackController::attach(const PlaybackWindow& window, con
 
 std::vector<int> PlaybackController::allRatings() const
 {
-    return m_control->playCounts().GetAllRatings(m_library);
+    return m_control->playCounts().getAllRatings(m_library);
 }
 
 QString PlaybackController::statusText() const
@@ -250,7 +250,7 @@ void PlaybackController::connectEngine()
     // out of the iPod) is said in the status line; the music goes on.
     connect(m_control, &PlayControl::playCounted, this, [this](int, database::PlayCountError error) {
         if (error == database::PlayCountError::Locked || error == database::PlayCountError::OutsideIpod)
-            showStatus(m_control->playCounts().UpdateFailureText(error), true);
+            showStatus(m_control->playCounts().updateFailureText(error), true);
     });
     connect(m_engine.get(), &AudioEngine::trayMenuChanged, this,
             [this](bool pauseEnabled, bool playEnabled) { Q_EMIT transportChanged(playEnabled, pauseEnabled); });
@@ -311,7 +311,7 @@ void PlaybackController::tmrPosition_Timer()
     const qint64 elapsed = length >= 1 ? m_engine->positionMs() : 0;
     const QString elapsedText = ConvertToTime(elapsed);
     m_view.setPosition(length >= 1 ? double(elapsed) / double(length) : 0.0, elapsedText,
-                       RemainingText(m_lengthText, elapsedText));
+                       remainingText(m_lengthText, elapsedText));
 }
 
 void PlaybackController::seek(double fraction)
@@ -360,7 +360,7 @@ void PlaybackController::Ratings_Click(int index)
     }
     case database::PlayCountError::Locked:
     case database::PlayCountError::OutsideIpod:
-        m_prompts.show(QStringLiteral("Quaverly"), playCounts.UpdateFailureText(error), ui::PromptIcon::Warning);
+        m_prompts.show(QStringLiteral("Quaverly"), playCounts.updateFailureText(error), ui::PromptIcon::Warning);
         break;
     default:
         m_prompts.show(QStringLiteral("Quaverly"),

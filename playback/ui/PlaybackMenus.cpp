@@ -28,9 +28,9 @@ namespace {
 
 /// Starts a player without a shell: a desktop entry by its Exec line, a
 /// program file directly (the associated program: see connectMenus).
-bool startPlayer(const exporting::PlayerCommand& command)
+bool launchDetached(const exporting::PlayerCommand& command)
 {
-    const PlayerLaunch launch = LaunchFor(command.program, command.arguments.value(0));
+    const PlayerLaunch launch = launchFor(command.program, command.arguments.value(0));
     return !launch.program.isEmpty() && QProcess::startDetached(launch.program, launch.arguments);
 }
 
@@ -47,7 +47,7 @@ void PlaybackController::prepareMenus()
 {
     m_start = [this](const exporting::PlayerCommand& command) {
         if (command.program != exporting::kDesktopOpener)
-            return startPlayer(command);
+            return launchDetached(command);
         // "[Default Player]": the desktop's opener, which tells later when it
         // found no program for the file.
         ui::OpenOrReport(m_prompts, QStringLiteral("Quaverly"), command.arguments.value(0), this);
@@ -61,7 +61,7 @@ void PlaybackController::prepareMenus()
 void PlaybackController::LoadPlayers()
 {
     const QStringList applicationDirs = QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
-    m_playerPaths = LoadPlayerList(m_options);
+    m_playerPaths = loadPlayerList(m_options);
     QStringList names;
     for (const QString& path : std::as_const(m_playerPaths)) {
         const QString name = GetProductName(path, applicationDirs);
@@ -73,7 +73,7 @@ void PlaybackController::LoadPlayers()
 
 void PlaybackController::SetDefaultPlayer()
 {
-    m_defaultPlayer = DefaultPlayer(m_options);
+    m_defaultPlayer = defaultPlayer(m_options);
     if (m_defaultPlayer.isEmpty()) {
         Q_EMIT playerChecked(0);
         return;
@@ -89,7 +89,7 @@ void PlaybackController::mnuPlayer_Click(int index)
 {
     // "[Default Player]" makes the associated program the choice again.
     const QString path = index <= 0 ? QString() : m_playerPaths.value(index - 1);
-    (void)SetDefaultPlayerPath(m_options, path);
+    (void)setDefaultPlayerPath(m_options, path);
     SetDefaultPlayer();
 }
 
@@ -118,14 +118,14 @@ void PlaybackController::showOpenError(int error, const QString& what)
 
 void PlaybackController::cmdOpen_Click()
 {
-    const exporting::OpenResult result = exporting::OpenInPlayer(
+    const exporting::OpenResult result = exporting::openInPlayer(
         m_library, rowTracks(), m_songList.GetLstSongSelected(), m_defaultPlayer, m_start);
     showOpenError(int(result.error), result.file);
 }
 
 void PlaybackController::cmdMakeM3u_Click()
 {
-    const exporting::OpenResult result = exporting::OpenAsPlaylist(
+    const exporting::OpenResult result = exporting::openAsPlaylist(
         *m_m3u, m_library, rowTracks(), m_songList.GetLstSongSelected(), m_defaultPlayer, m_start);
     showOpenError(int(result.error), result.file);
 }

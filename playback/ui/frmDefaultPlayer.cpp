@@ -68,7 +68,7 @@ public:
     {
         const QStringList chosen = selectedFiles();
         const QFileInfo info(chosen.value(0));
-        if (chosen.size() == 1 && info.isFile() && !IsPlayerProgram(info.filePath())) {
+        if (chosen.size() == 1 && info.isFile() && !isPlayerProgram(info.filePath())) {
             RefusePlayer(m_prompts, info.filePath());
             return;
         }
@@ -138,7 +138,7 @@ frmDefaultPlayer::frmDefaultPlayer(settings::mdlOptions& options, ui::PromptServ
     connect(cmdAdd, &QPushButton::clicked, this, &frmDefaultPlayer::cmdAdd_Click);
     connect(cmdRemovePlayer, &QPushButton::clicked, this, &frmDefaultPlayer::cmdRemovePlayer_Click);
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    lstPlayers->addItems(LoadPlayerList(m_options));
+    lstPlayers->addItems(loadPlayerList(m_options));
 }
 
 QStringList frmDefaultPlayer::players() const
@@ -154,7 +154,7 @@ void frmDefaultPlayer::cmdAdd_Click()
     const QString chosen = m_choose ? m_choose(this) : QString();
     if (chosen.isEmpty())
         return;
-    if (!IsPlayerProgram(chosen)) {
+    if (!isPlayerProgram(chosen)) {
         RefusePlayer(m_prompts, chosen);
         return;
     }
@@ -170,7 +170,7 @@ void frmDefaultPlayer::cmdRemovePlayer_Click()
 
 void frmDefaultPlayer::SaveOptions()
 {
-    (void)SavePlayerList(m_options, players());
+    (void)savePlayerList(m_options, players());
     if (m_onSaved)
         m_onSaved();
 }

@@ -8,7 +8,7 @@
 namespace quaverly::playback {
 
 frmQuicktime::frmQuicktime(AudioEngine& engine, QWidget* parent)
-    : frmQuicktime(engine, ChooseVideoRoute(QGuiApplication::platformName()), parent)
+    : frmQuicktime(engine, chooseVideoRoute(QGuiApplication::platformName()), parent)
 {
 }
 

@@ -18,7 +18,7 @@ class frmQuicktime : public QWidget
 {
     Q_OBJECT
 public:
-    /// The route of the running platform (ChooseVideoRoute).
+    /// The route of the running platform (chooseVideoRoute).
     explicit frmQuicktime(AudioEngine& engine, QWidget* parent = nullptr);
     frmQuicktime(AudioEngine& engine, VideoRoute route, QWidget* parent = nullptr);
     ~frmQuicktime() override;

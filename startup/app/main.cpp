@@ -119,7 +119,7 @@ int runConsoleOption(int argc, char* argv[])
         std::printf("quaverly %s\n", QUAVERLY_VERSION);
         return 0;
     }
-    const device::ProgramLayout layout = device::CurrentProgramLayout();
+    const device::ProgramLayout layout = device::currentProgramLayout();
     const QString help = ui::links::ProgramDocument(QLatin1String(ui::links::kHelpFileName));
     std::printf("program: %s\ncompanions: %s\nhelp: %s\n", qPrintable(layout.programDir),
                 qPrintable(layout.companionDir), qPrintable(help));
@@ -222,7 +222,7 @@ int main(int argc, char* argv[])
                          });
     }
     QTimer::singleShot(0, &flow, [&flow, &args] {
-        flow.start(args.commandLine, device::ScanCandidates(), QCoreApplication::applicationDirPath());
+        flow.start(args.commandLine, device::scanCandidates(), QCoreApplication::applicationDirPath());
     });
     return QApplication::exec();
 }

@@ -13,9 +13,9 @@
 
 namespace quaverly::startup {
 
-bool HasPendingUpdates(const QString& programDir)
+bool hasPendingUpdates(const QString& programDir)
 {
-    return updates::HasPendingUpdates(programDir); // the same files the installer is handed
+    return updates::hasPendingUpdates(programDir); // the same files the installer is handed
 }
 
 QString NoIpodText()
@@ -59,7 +59,7 @@ void frmInit::Form_Load(const QString& commandLine, std::vector<QString> roots, 
                         const std::function<void()>& installUpdates)
 {
     show();
-    if (HasPendingUpdates(programDir)) {
+    if (hasPendingUpdates(programDir)) {
         const ui::PromptAnswer answer = m_prompts.show(
             QStringLiteral("Update to latest?"),
             QStringLiteral(

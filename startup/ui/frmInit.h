@@ -51,7 +51,7 @@ private:
 };
 
 /// True when `programDir` holds at least one file named "*.new".
-[[nodiscard]] bool HasPendingUpdates(const QString& programDir);
+[[nodiscard]] bool hasPendingUpdates(const QString& programDir);
 /// The "No iPod Found!" text.
 [[nodiscard]] QString NoIpodText();
 

@@ -46,7 +46,7 @@ inline database::Library makeLibrary(std::initializer_list<Song> songs)
         master.IndexList.push_back(index);
     }
     library.Playlists.push_back(master);
-    library.BuildTrackIndex();
+    library.buildTrackIndex();
     return library;
 }
 

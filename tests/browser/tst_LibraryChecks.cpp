@@ -34,7 +34,7 @@ private Q_SLOTS:
         const DuplicateReport report = ScanForDuplicates(library);
         QCOMPARE(report.foundCount, 0);
         QVERIFY(report.lines.empty());
-        QVERIFY(ReportText(library, report).isEmpty());
+        QVERIFY(reportText(library, report).isEmpty());
     }
 
     void duplicates_reportOrder()
@@ -52,7 +52,7 @@ private Q_SLOTS:
         QCOMPARE(report.error, CheckError::None);
         QCOMPARE(report.entries(), (std::vector<int> { 1, 1, 3, 5 }));
         QCOMPARE(report.foundCount, 4);
-        QCOMPARE(ReportText(library, report), u"\r\nBand - A\r\nBand - A\r\nBand - Bee\r\nBand - A"_qs);
+        QCOMPARE(reportText(library, report), u"\r\nBand - A\r\nBand - A\r\nBand - Bee\r\nBand - A"_qs);
     }
 
     void duplicates_manyCopiesAreOneGroupLine_data()
@@ -84,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(report.lines.front().copies, grouped ? copies : 0);
         QCOMPARE(report.copiesOf(report.lines.front()), grouped ? expectedCopies : std::vector<int>());
         // The pair of "Z" keeps its place in library order.
-        const QString withoutZ = ReportText(library, report).remove(u"\r\nBand - Z"_qs);
+        const QString withoutZ = reportText(library, report).remove(u"\r\nBand - Z"_qs);
         QCOMPARE(withoutZ, text);
         QCOMPARE(report.foundCount, qint64(report.entries().size()));
     }
@@ -142,8 +142,8 @@ private Q_SLOTS:
                                               song(u"jÓga"_qs, u"björk"_qs, u"homogenic"_qs),
                                               song(u"戦場のメリークリスマス"_qs, u"坂本龍一"_qs, u"x"_qs),
                                               song(u"戦場のメリークリスマス"_qs, u"坂本龍一"_qs, u"X"_qs) });
-        const QString text = ReportText(library, ScanForDuplicates(library));
-        const WriteResult result = WriteDuplicatesFile(root.path(), text);
+        const QString text = reportText(library, ScanForDuplicates(library));
+        const WriteResult result = writeDuplicatesFile(root.path(), text);
         QCOMPARE(result.error, WriteError::None);
         // The existing file is found ignoring letter case and replaced, not doubled.
         QCOMPARE(QDir(root.path()).entryList(QDir::Files), QStringList { u"DUPLICATES.TXT"_qs });
@@ -163,9 +163,9 @@ private Q_SLOTS:
             database_add(library, u"Many"_qs, u"Bånd"_qs);
         const DuplicateReport report = ScanForDuplicates(library);
         QCOMPARE(report.lines.size(), size_t(5001));
-        const QByteArray expected = (ReportText(library, report) + u"\r\n"_qs).toUtf8();
+        const QByteArray expected = (reportText(library, report) + u"\r\n"_qs).toUtf8();
         QVERIFY(expected.size() > 3 * 64 * 1024);
-        const WriteResult result = WriteDuplicatesFile(root.path(), library, report);
+        const WriteResult result = writeDuplicatesFile(root.path(), library, report);
         QCOMPARE(result.error, WriteError::None);
         QCOMPARE(readAll(root.filePath(u"duplicates.txt"_qs)), expected);
         QVERIFY(expected.endsWith(u"\r\nBånd - Many (5 copies)\r\n"_qs.toUtf8()));
@@ -180,7 +180,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(root + u"/iPod_Control/Notes/list.txt"_qs, "old list"));
         QVERIFY(QFile::link(dir.filePath(u"outside.txt"_qs), root + u"/duplicates.txt"_qs));
 
-        WriteResult result = WriteDuplicatesFile(root, u"\r\nA - B"_qs);
+        WriteResult result = writeDuplicatesFile(root, u"\r\nA - B"_qs);
         QCOMPARE(result.error, WriteError::OutsideIpod);
         QVERIFY(!result.errorText.isEmpty());
         QCOMPARE(readAll(dir.filePath(u"outside.txt"_qs)), QByteArray("the user's notes"));
@@ -189,7 +189,7 @@ private Q_SLOTS:
         // A link to a file on the iPod is written where it points, still on the iPod.
         QVERIFY(QFile::remove(root + u"/duplicates.txt"_qs));
         QVERIFY(QFile::link(root + u"/iPod_Control/Notes/list.txt"_qs, root + u"/duplicates.txt"_qs));
-        result = WriteDuplicatesFile(root, u"\r\nA - B"_qs);
+        result = writeDuplicatesFile(root, u"\r\nA - B"_qs);
         QCOMPARE(result.error, WriteError::None);
         QCOMPARE(readAll(root + u"/iPod_Control/Notes/list.txt"_qs), QByteArray("\r\nA - B\r\n"));
         QVERIFY(QFileInfo(root + u"/duplicates.txt"_qs).isSymLink());
@@ -211,7 +211,7 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         QVERIFY(writeFile(dir.filePath(u"FILE"_qs)));
         const QString path = root.isEmpty() ? root : dir.filePath(root);
-        const WriteResult result = WriteDuplicatesFile(path, u"\r\nA - B"_qs);
+        const WriteResult result = writeDuplicatesFile(path, u"\r\nA - B"_qs);
         QCOMPARE(int(result.error), error);
         if (result.error == WriteError::CannotWrite)
             QVERIFY(!result.errorText.isEmpty());

@@ -19,11 +19,11 @@ private Q_SLOTS:
                                      u"Genre"_qs, u"Path"_qs,   u"Type"_qs,     u"Rating"_qs,
                                      u"UIN"_qs,   u"Length"_qs, u"Filesize"_qs, u"Track Number"_qs };
         for (int c = 0; c < kColumnCount; ++c)
-            QCOMPARE(ColumnHeader(c), expected[c]);
-        QVERIFY(ColumnHeader(12).isEmpty());
-        QCOMPARE(ColumnWidthKey(1), u"Column:Title size"_qs);
-        QCOMPARE(ColumnWidthKey(0), u"Column:  size"_qs);
-        QCOMPARE(ColumnWidthKey(11), u"Column:Track Number size"_qs);
+            QCOMPARE(columnHeader(c), expected[c]);
+        QVERIFY(columnHeader(12).isEmpty());
+        QCOMPARE(columnWidthKey(1), u"Column:Title size"_qs);
+        QCOMPARE(columnWidthKey(0), u"Column:  size"_qs);
+        QCOMPARE(columnWidthKey(11), u"Column:Track Number size"_qs);
     }
 
     void cells()
@@ -36,16 +36,16 @@ private Q_SLOTS:
         track.Length = 95000;
         track.FileSize = 5000000000LL; // beyond 32 bits
         track.TrackNumber = 7;
-        QCOMPARE(SongCell(track, Column::Mark, false), u" "_qs);
-        QCOMPARE(SongCell(track, Column::Mark, true), u"#"_qs);
-        QCOMPARE(SongCell(track, Column::Title, false), u"Song"_qs);
-        QCOMPARE(SongCell(track, Column::UIN, false), u"-12"_qs);
-        QCOMPARE(SongCell(track, Column::Rating, false), u"3"_qs);
-        QCOMPARE(SongCell(track, Column::Rating, false, 5), u"5"_qs); // the stars shown win
-        QCOMPARE(SongCell(track, Column::Rating, false, 0), u"0"_qs);
-        QCOMPARE(SongCell(track, Column::Filesize, false), u"5000000000"_qs);
-        QCOMPARE(SongCell(track, Column::TrackNumber, false), u"7"_qs);
-        QVERIFY(SongCell(track, static_cast<Column>(12), false).isEmpty());
+        QCOMPARE(songCell(track, Column::Mark, false), u" "_qs);
+        QCOMPARE(songCell(track, Column::Mark, true), u"#"_qs);
+        QCOMPARE(songCell(track, Column::Title, false), u"Song"_qs);
+        QCOMPARE(songCell(track, Column::UIN, false), u"-12"_qs);
+        QCOMPARE(songCell(track, Column::Rating, false), u"3"_qs);
+        QCOMPARE(songCell(track, Column::Rating, false, 5), u"5"_qs); // the stars shown win
+        QCOMPARE(songCell(track, Column::Rating, false, 0), u"0"_qs);
+        QCOMPARE(songCell(track, Column::Filesize, false), u"5000000000"_qs);
+        QCOMPARE(songCell(track, Column::TrackNumber, false), u"7"_qs);
+        QVERIFY(songCell(track, static_cast<Column>(12), false).isEmpty());
     }
 
     void playingMark_data()
@@ -69,7 +69,7 @@ private Q_SLOTS:
         QFETCH(bool, marked);
         quaverly::database::TrackRecord track;
         track.Path = path;
-        QCOMPARE(IsPlayingTrack(track, playing), marked);
+        QCOMPARE(isPlayingTrack(track, playing), marked);
     }
 
     void defaultSort_stableByArtistAlbumTrack()
@@ -86,12 +86,12 @@ private Q_SLOTS:
         });
         const TrackKeys keys(library);
         Rows rows { 0, 1, 2, 3, 4, 5, 6, 7 };
-        SortDefault(library, keys, rows);
+        sortDefault(library, keys, rows);
         // Case ignored for artist and album; no track number first; equal keys
         // (0 and 4) keep their order.
         QCOMPARE(rows, (Rows { 7, 3, 1, 5, 2, 0, 4, 6 }));
         Rows reversed { 7, 6, 5, 4, 3, 2, 1, 0 };
-        SortDefault(library, keys, reversed);
+        sortDefault(library, keys, reversed);
         QCOMPARE(reversed, (Rows { 7, 3, 1, 5, 2, 4, 0, 6 }));
     }
 
@@ -125,7 +125,7 @@ private Q_SLOTS:
         });
         library.Tracks[2].FileSize = 999;
         Rows rows { 0, 1, 2, 3, 4 };
-        SortByColumn(library, rows, column, ascending, u"/mnt/iPod_Control/Music/F00/T1.mp3"_qs);
+        sortByColumn(library, rows, column, ascending, u"/mnt/iPod_Control/Music/F00/T1.mp3"_qs);
         QCOMPARE(rows, Rows(expected.begin(), expected.end()));
     }
 
@@ -175,7 +175,7 @@ private Q_SLOTS:
             const int order = QString::compare(library.Tracks[size_t(a)].Title, library.Tracks[size_t(b)].Title);
             return ascending ? order < 0 : order > 0;
         });
-        SortByColumn(library, rows, int(Column::Title), ascending);
+        sortByColumn(library, rows, int(Column::Title), ascending);
         QCOMPARE(rows, expected);
     }
 

@@ -75,9 +75,9 @@ private Q_SLOTS:
         for (int i = library.TrackCount() - 1; i >= 0; i -= rowStep) // the song list's order is not the library's
             rows.push_back(i);
         const QString playing = u"/media/ipod/iPod_Control/Music/F3/S10.mp3"_qs;
-        const QStringList words = SplitSearchWords(query);
-        const Rows expected = FilterRows(library, rows, words, playing);
-        QCOMPARE(FilterRows(library, index, rows, words, playing), expected);
+        const QStringList words = splitSearchWords(query);
+        const Rows expected = filterRows(library, rows, words, playing);
+        QCOMPARE(filterRows(library, index, rows, words, playing), expected);
         if (query == u"#"_qs)
             QCOMPARE(expected, rowStep == 1 ? Rows { 10 } : Rows {});
         else if (query == u"zzz"_qs || query == u"linesrock"_qs)

@@ -23,7 +23,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, field);
         QFETCH(QString, plain);
-        QCOMPARE(UnescapeField(field), plain);
+        QCOMPARE(unescapeField(field), plain);
     }
 
     void findsOnlyTheMountPointItself()
@@ -34,30 +34,30 @@ private Q_SLOTS:
               "\n"
               "90 22 8:33 / /media/u/My\\040iPod rw,nosuid - vfat /dev/sdb1 rw\n"
               "91 22 8:34 / /media/u/Other rw shared:1 master:2 propagate_from:3 - vfat /dev/sdc1 rw\n";
-        const auto ipod = FindMount(table, u"/media/u/My iPod"_s);
+        const auto ipod = findMount(table, u"/media/u/My iPod"_s);
         QVERIFY(ipod);
         QCOMPARE(ipod->source, u"/dev/sdb1"_s);
         QCOMPARE(ipod->fsType, u"vfat"_s);
-        const auto other = FindMount(table, u"/media/u/Other"_s); // several optional fields
+        const auto other = findMount(table, u"/media/u/Other"_s); // several optional fields
         QVERIFY(other);
         QCOMPARE(other->source, u"/dev/sdc1"_s);
-        QVERIFY(!FindMount(table, u"/media/u/My iPod/iPod_Control"_s));
-        QVERIFY(!FindMount(table, u"/media/u"_s));
-        QVERIFY(!FindMount(QByteArray(), u"/"_s));
+        QVERIFY(!findMount(table, u"/media/u/My iPod/iPod_Control"_s));
+        QVERIFY(!findMount(table, u"/media/u"_s));
+        QVERIFY(!findMount(QByteArray(), u"/"_s));
     }
 
     void theTopOfStackedMountsWins()
     {
         const QByteArray table = "90 1 8:33 / /media/x rw - vfat /dev/sdb1 rw\n"
                                  "95 90 8:49 / /media/x rw - vfat /dev/sdd1 rw\n";
-        QCOMPARE(FindMount(table, u"/media/x"_s)->source, u"/dev/sdd1"_s);
+        QCOMPARE(findMount(table, u"/media/x"_s)->source, u"/dev/sdd1"_s);
     }
 
     void readsTheRealTable()
     {
         QFile file(u"/proc/self/mountinfo"_s);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const auto root = FindMount(file.readAll(), u"/"_s);
+        const auto root = findMount(file.readAll(), u"/"_s);
         QVERIFY(root);
         QVERIFY(!root->fsType.isEmpty());
     }

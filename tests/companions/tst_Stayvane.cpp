@@ -7,7 +7,7 @@
 
 using namespace companiontest;
 using namespace Qt::StringLiterals;
-using quaverly::devicetools::QuoteArgument;
+using quaverly::devicetools::quoteArgument;
 
 namespace {
 
@@ -15,7 +15,7 @@ QString commandText(const QStringList& command)
 {
     QStringList quoted;
     for (const QString& part : command)
-        quoted.append(QuoteArgument(part));
+        quoted.append(quoteArgument(part));
     return quoted.join(u' ');
 }
 
@@ -59,7 +59,7 @@ private Q_SLOTS:
         QFETCH(int, form);
         const QString player = fresh(u"Player Dummy "_s);
         QVERIFY(QFile::copy(m_sleep, player));
-        const QString names[] = { player, QFileInfo(player).fileName().toUpper(), QuoteArgument(player) };
+        const QString names[] = { player, QFileInfo(player).fileName().toUpper(), quoteArgument(player) };
         QProcess playing;
         playing.start(player, { u"60"_s });
         QVERIFY(playing.waitForStarted());
@@ -132,7 +132,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(own + u"/helper-7f3c"_s, "#!/bin/sh\necho helped > \"$1\"\n", true));
         const QString marker = fresh(u"marker"_s);
         QProcess stayvane;
-        start(stayvane, u"no-such-program-7f3c;helper-7f3c "_s + QuoteArgument(marker), own + u"/stayvane"_s);
+        start(stayvane, u"no-such-program-7f3c;helper-7f3c "_s + quoteArgument(marker), own + u"/stayvane"_s);
         QVERIFY(stayvane.waitForFinished(10000));
         QCOMPARE(stayvane.exitCode(), 0);
         QTRY_COMPARE(readFile(marker), u"helped\n"_s);

@@ -6,7 +6,7 @@
 #include <QTest>
 
 using namespace companiontest;
-using quaverly::devicetools::QuoteArgument;
+using quaverly::devicetools::quoteArgument;
 using namespace Qt::StringLiterals;
 
 class tst_Wait : public QObject
@@ -23,7 +23,7 @@ class tst_Wait : public QObject
     {
         QStringList quoted;
         for (const QString& word : words)
-            quoted.append(QuoteArgument(word));
+            quoted.append(quoteArgument(word));
         return quoted.join(u' ');
     }
 

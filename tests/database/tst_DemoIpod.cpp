@@ -34,7 +34,7 @@ private Q_SLOTS:
         QVERIFY(lib.PlaylistCount() >= 4);
         QCOMPARE(lib.Playlists.back().Name, u"On-The-Go"_s);
         QVERIFY(!lib.Playlists.back().IndexList.empty());
-        QCOMPARE(result.playCounts.EntryCount(), qint64(lib.TrackCount()));
+        QCOMPARE(result.playCounts.entryCount(), qint64(lib.TrackCount()));
 
         QSet<QString> genres;
         QSet<QString> titleAndArtist;
@@ -68,7 +68,7 @@ private Q_SLOTS:
         QHash<QString, QByteArray> coverOfAlbum;
         int withCover = 0;
         for (const TrackRecord& t : result.library.Tracks) {
-            const quaverly::media::ArtResult art = quaverly::media::ReadEmbeddedArt(dir.path() + t.Path);
+            const quaverly::media::ArtResult art = quaverly::media::readEmbeddedArt(dir.path() + t.Path);
             if (art.error == quaverly::media::ArtError::None) {
                 ++withCover;
                 QCOMPARE(art.cover.mimeType, u"image/png"_s);

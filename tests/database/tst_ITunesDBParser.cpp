@@ -50,7 +50,7 @@ Parsed parse(const QByteArray& bytes)
 {
     Parsed parsed;
     ByteWindow window(bytes);
-    parsed.report = ParseITunesDB(window, parsed.library);
+    parsed.report = parseITunesDB(window, parsed.library);
     return parsed;
 }
 

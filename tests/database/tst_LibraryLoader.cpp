@@ -248,7 +248,7 @@ private Q_SLOTS:
         noFolder.Path = u"/iPod_Control/Music/F99/NONE.mp3"_s;
         library.Tracks.push_back(noFolder);
 
-        FillFileSizes(library, dir.path());
+        fillFileSizes(library, dir.path());
         for (int i = 0; i < 600; ++i)
             QCOMPARE(library.Tracks[size_t(i)].FileSize, i % 13 ? qint64(i + 1) : qint64(0));
         QCOMPARE(library.Tracks.back().FileSize, qint64(0));

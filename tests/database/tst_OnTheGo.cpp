@@ -20,7 +20,7 @@ Library threeTracks()
         t.UIN = uin;
     }
     lib.Playlists.emplace_back().Name = u":: Pod ::"_s;
-    lib.BuildTrackIndex();
+    lib.buildTrackIndex();
     return lib;
 }
 

@@ -39,7 +39,7 @@ class tst_PlayCountEntries : public QObject
         const QString path = m_dir.filePath(u"Play Counts"_s);
         if (!WriteFileBytes(path, bytes))
             return {};
-        return ReadPlayCountEntries(path);
+        return readPlayCountEntries(path);
     }
 
 private Q_SLOTS:
@@ -81,8 +81,8 @@ private Q_SLOTS:
 
     void whatIsNoPlayCountsFileSaysSo()
     {
-        QCOMPARE(ReadPlayCountEntries(m_dir.filePath(u"absent"_s)).error, PlayCountsReadError::NotFound);
-        QCOMPARE(ReadPlayCountEntries({}).error, PlayCountsReadError::NotFound);
+        QCOMPARE(readPlayCountEntries(m_dir.filePath(u"absent"_s)).error, PlayCountsReadError::NotFound);
+        QCOMPARE(readPlayCountEntries({}).error, PlayCountsReadError::NotFound);
         QCOMPARE(read("mhdp").error, PlayCountsReadError::NotPlayCounts); // shorter than a header
         QByteArray wrongMagic = WritePlayCounts(16, { { 1, 1, 0 } });
         wrongMagic[0] = 'x';
@@ -92,7 +92,7 @@ private Q_SLOTS:
         qToLittleEndian<quint32>(0x7fffffff, huge.data() + 8);
         QCOMPARE(read(huge).error, PlayCountsReadError::NotPlayCounts);
         QVERIFY(QDir(m_dir.path()).mkdir(u"folder"_s));
-        QCOMPARE(ReadPlayCountEntries(m_dir.filePath(u"folder"_s)).error, PlayCountsReadError::Unreadable);
+        QCOMPARE(readPlayCountEntries(m_dir.filePath(u"folder"_s)).error, PlayCountsReadError::Unreadable);
     }
 };
 

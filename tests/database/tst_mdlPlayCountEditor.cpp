@@ -57,7 +57,7 @@ private Q_SLOTS:
         QFETCH(int, entrySize);
         mdlPlayCountEditor editor = open(WritePlayCounts(entrySize, { { 5, 0, 0 }, { 9, 0, 0 }, { 0, 0, 0 } }));
         QCOMPARE(editor.EntrySize(), entrySize);
-        QCOMPARE(editor.EntryCount(), qint64(3));
+        QCOMPARE(editor.entryCount(), qint64(3));
         const bool hasRating = entrySize >= 16;
         QCOMPARE(editor.StampLastPlayed(1, kNow), hasRating ? PlayCountError::None : PlayCountError::NotSupported);
         QCOMPARE(editor.IncrementPlayCount(1), PlayCountError::None);
@@ -67,7 +67,7 @@ private Q_SLOTS:
         const qsizetype entry = 96 + entrySize;
         QCOMPARE(at32(after, 96), 5u); // entry 0 untouched, and it starts at byte 96
         QCOMPARE(at32(after, entry), 10u);
-        QCOMPARE(at32(after, entry + 4), hasRating ? quint32(mdlPlayCountEditor::MacTime(kNow)) : 0u);
+        QCOMPARE(at32(after, entry + 4), hasRating ? quint32(mdlPlayCountEditor::macTime(kNow)) : 0u);
         if (hasRating) {
             QCOMPARE(at32(after, entry + 12), 60u);
             QCOMPARE(editor.GetRating(1, 1), 3);
@@ -127,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(editor.GetRating(0, database), expected);
         Library lib;
         lib.Tracks.emplace_back().Rating = static_cast<qint16>(database);
-        QCOMPARE(editor.GetAllRatings(lib), std::vector<int> { expected });
+        QCOMPARE(editor.getAllRatings(lib), std::vector<int> { expected });
     }
 
     void zeroStarsBringsBackTheDatabaseRating()
@@ -180,7 +180,7 @@ private Q_SLOTS:
         // Three entries for four tracks: the file was made for an older database.
         const std::vector<PlayCountEntry> entries { { 2, 0, 0, 5 }, { 0, 0, 0, 0 }, { 1, 3800000000u, 0, 1 } };
         mdlPlayCountEditor editor = open(WritePlayCounts(entrySize, entries));
-        const std::vector<PlayStats> stats = editor.GetAllPlayStats(library);
+        const std::vector<PlayStats> stats = editor.getAllPlayStats(library);
         QCOMPARE(stats.size(), size_t(4));
         QCOMPARE(stats[0].playCount, qint64(2));
         QCOMPARE(stats[0].skipCount, qint64(skips ? 5 : 0));
@@ -195,7 +195,7 @@ private Q_SLOTS:
 
         // Without a usable file, the database's own numbers.
         mdlPlayCountEditor none;
-        QCOMPARE(none.GetAllPlayStats(library)[2].playCount, qint64(20));
+        QCOMPARE(none.getAllPlayStats(library)[2].playCount, qint64(20));
     }
 
     void macTimeAsText()
@@ -204,24 +204,24 @@ private Q_SLOTS:
         const QByteArray zone = qgetenv("TZ");
         for (const char* tz : { "UTC", "Europe/Berlin", "America/New_York" }) {
             qputenv("TZ", tz);
-            QCOMPARE(mdlPlayCountEditor::MacTimeText(3787034400u), u"2024-01-02T10:00:00"_s);
-            QCOMPARE(mdlPlayCountEditor::MacTimeText(0), QString());
-            // Unix time reads it on this computer's clock, undoing MacTime.
+            QCOMPARE(mdlPlayCountEditor::macTimeText(3787034400u), u"2024-01-02T10:00:00"_s);
+            QCOMPARE(mdlPlayCountEditor::macTimeText(0), QString());
+            // Unix time reads it on this computer's clock, undoing macTime.
             const QDateTime local(QDate(2024, 7, 1), QTime(23, 59, 58), Qt::LocalTime);
-            const qint64 mac = mdlPlayCountEditor::MacTime(local);
-            QCOMPARE(mdlPlayCountEditor::MacTimeToUnix(quint32(mac)), local.toSecsSinceEpoch());
-            QCOMPARE(mdlPlayCountEditor::MacTimeText(quint32(mac)), u"2024-07-01T23:59:58"_s);
+            const qint64 mac = mdlPlayCountEditor::macTime(local);
+            QCOMPARE(mdlPlayCountEditor::macTimeToUnix(quint32(mac)), local.toSecsSinceEpoch());
+            QCOMPARE(mdlPlayCountEditor::macTimeText(quint32(mac)), u"2024-07-01T23:59:58"_s);
         }
         qputenv("TZ", zone);
-        QCOMPARE(mdlPlayCountEditor::MacTimeToUnix(0), qint64(0));
+        QCOMPARE(mdlPlayCountEditor::macTimeToUnix(0), qint64(0));
     }
 
-    void macTime()
+    void macTimeCases()
     {
         const QDateTime utc(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC);
-        QCOMPARE(mdlPlayCountEditor::MacTime(utc), qint64(2082844800));
-        QCOMPARE(mdlPlayCountEditor::MacTime(QDateTime(QDate(1903, 12, 31), QTime(0, 0), Qt::UTC)), qint64(-1));
-        QCOMPARE(mdlPlayCountEditor::MacTime(QDateTime(QDate(2041, 1, 1), QTime(0, 0), Qt::UTC)), qint64(-1));
+        QCOMPARE(mdlPlayCountEditor::macTime(utc), qint64(2082844800));
+        QCOMPARE(mdlPlayCountEditor::macTime(QDateTime(QDate(1903, 12, 31), QTime(0, 0), Qt::UTC)), qint64(-1));
+        QCOMPARE(mdlPlayCountEditor::macTime(QDateTime(QDate(2041, 1, 1), QTime(0, 0), Qt::UTC)), qint64(-1));
     }
 };
 

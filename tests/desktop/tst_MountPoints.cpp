@@ -21,7 +21,7 @@ private Q_SLOTS:
                                  "100 98 8:17 / /media/u/MY\\040IPOD rw - vfat /dev/sdb1 rw\n" // mounted over
                                  "\n"
                                  "garbage\n";
-        QCOMPARE(ParseMountPoints(table),
+        QCOMPARE(parseMountPoints(table),
                  QStringList({ u"/"_s, u"/media/u/MY IPOD"_s, u"/media/u/tab\tand\\slash"_s, u"/proc"_s }));
     }
 
@@ -31,22 +31,22 @@ private Q_SLOTS:
         // it is not turned into another name either.
         const QByteArray table = "98 22 8:17 / /media/u/\xe9t\xe9 rw - vfat /dev/sdb1 rw\n"
                                  "99 22 8:18 / /media/u/\303\251t\303\251 rw - vfat /dev/sdc1 rw\n";
-        QCOMPARE(ParseMountPoints(table), QStringList { u"/media/u/\u00e9t\u00e9"_s });
+        QCOMPARE(parseMountPoints(table), QStringList { u"/media/u/\u00e9t\u00e9"_s });
     }
 
     void badEscapesStayAsTheyAre()
     {
         const QByteArray table = "1 1 8:1 / /mnt/a\\09x\\1 rw - ext4 /dev/x rw\n";
-        QCOMPARE(ParseMountPoints(table), QStringList { u"/mnt/a\\09x\\1"_s });
+        QCOMPARE(parseMountPoints(table), QStringList { u"/mnt/a\\09x\\1"_s });
     }
 
     void diff()
     {
-        const MountChange change = DiffMounts({ u"/"_s, u"/media/old"_s, u"/media/kept"_s },
+        const MountChange change = diffMounts({ u"/"_s, u"/media/old"_s, u"/media/kept"_s },
                                               { u"/"_s, u"/media/kept"_s, u"/media/new"_s, u"/media/new"_s });
         QCOMPARE(change.added, QStringList { u"/media/new"_s });
         QCOMPARE(change.removed, QStringList { u"/media/old"_s });
-        QVERIFY(DiffMounts({ u"/a"_s }, { u"/a"_s }).isEmpty());
+        QVERIFY(diffMounts({ u"/a"_s }, { u"/a"_s }).isEmpty());
     }
 };
 

@@ -16,8 +16,8 @@ class tst_MprisMetadata : public QObject
 private Q_SLOTS:
     void serviceNames()
     {
-        QCOMPARE(MprisServiceName(), u"org.mpris.MediaPlayer2.quaverly"_s);
-        QCOMPARE(MprisServiceName(4242), u"org.mpris.MediaPlayer2.quaverly.instance4242"_s);
+        QCOMPARE(mprisServiceName(), u"org.mpris.MediaPlayer2.quaverly"_s);
+        QCOMPARE(mprisServiceName(4242), u"org.mpris.MediaPlayer2.quaverly.instance4242"_s);
     }
 
     void fullMetadata()
@@ -32,7 +32,7 @@ private Q_SLOTS:
         track.lengthMs = 215'250;
         track.filePath = u"/media/u/MY IPOD/iPod_Control/Music/F01/ABCD.mp3"_s;
         track.artUrl = u"file:///home/u/.cache/quaverly/covers/17.jpg"_s;
-        const QVariantMap map = MetadataOf(track);
+        const QVariantMap map = metadataOf(track);
         QCOMPARE(map.value(u"mpris:trackid"_s).toString(), u"/org/quaverly/track/17"_s);
         QCOMPARE(map.value(u"mpris:length"_s).userType(), QMetaType::LongLong); // D-Bus type x
         QCOMPARE(map.value(u"mpris:length"_s).toLongLong(), 215'250'000LL);
@@ -54,7 +54,7 @@ private Q_SLOTS:
         TrackInfo track;
         track.trackIndex = 0; // index 0 is a real track
         track.title = u"Untitled"_s;
-        const QVariantMap map = MetadataOf(track);
+        const QVariantMap map = metadataOf(track);
         QCOMPARE(map.value(u"mpris:trackid"_s).toString(), u"/org/quaverly/track/0"_s);
         QCOMPARE(QSet<QString>(map.keyBegin(), map.keyEnd()), QSet<QString>({ u"mpris:trackid"_s, u"xesam:title"_s }));
     }
@@ -63,20 +63,20 @@ private Q_SLOTS:
     {
         TrackInfo none;
         none.title = u"left over"_s;
-        const QVariantMap map = MetadataOf(none);
+        const QVariantMap map = metadataOf(none);
         QCOMPARE(map.size(), 1);
         QCOMPARE(map.value(u"mpris:trackid"_s).toString(), u"/org/mpris/MediaPlayer2/TrackList/NoTrack"_s);
     }
 
     void statusAndLoopTexts()
     {
-        QCOMPARE(StatusText(PlaybackStatus::Playing), u"Playing"_s);
-        QCOMPARE(StatusText(PlaybackStatus::Paused), u"Paused"_s);
-        QCOMPARE(StatusText(PlaybackStatus::Stopped), u"Stopped"_s);
+        QCOMPARE(statusText(PlaybackStatus::Playing), u"Playing"_s);
+        QCOMPARE(statusText(PlaybackStatus::Paused), u"Paused"_s);
+        QCOMPARE(statusText(PlaybackStatus::Stopped), u"Stopped"_s);
         for (const LoopStatus loop : { LoopStatus::None, LoopStatus::Track, LoopStatus::Playlist })
-            QCOMPARE(LoopFromText(LoopText(loop)), std::optional<LoopStatus>(loop));
-        QCOMPARE(LoopFromText(u"track"_s), std::nullopt); // MPRIS spells them exactly
-        QCOMPARE(LoopFromText(QString()), std::nullopt);
+            QCOMPARE(loopFromText(loopText(loop)), std::optional<LoopStatus>(loop));
+        QCOMPARE(loopFromText(u"track"_s), std::nullopt); // MPRIS spells them exactly
+        QCOMPARE(loopFromText(QString()), std::nullopt);
     }
 
     void seekTarget_data()
@@ -101,7 +101,7 @@ private Q_SLOTS:
         QFETCH(qint64, offset);
         QFETCH(qint64, length);
         QFETCH(qint64, target);
-        const std::optional<qint64> found = SeekTargetUs(position, offset, length);
+        const std::optional<qint64> found = seekTargetUs(position, offset, length);
         QCOMPARE(found.value_or(-1), target);
     }
 };

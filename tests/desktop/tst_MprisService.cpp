@@ -71,7 +71,7 @@ private:
 struct Client
 {
     QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"mpris-client"_s);
-    QString service = MprisServiceName();
+    QString service = mprisServiceName();
 
     ~Client() { QDBusConnection::disconnectFromBus(u"mpris-client"_s); }
 
@@ -181,9 +181,9 @@ private Q_SLOTS:
     {
         Rig rig;
         QVERIFY(rig.make());
-        QCOMPARE(rig.desktop->mpris().serviceName(), MprisServiceName());
+        QCOMPARE(rig.desktop->mpris().serviceName(), mprisServiceName());
         Client client;
-        QVERIFY(client.bus.interface()->isServiceRegistered(MprisServiceName()));
+        QVERIFY(client.bus.interface()->isServiceRegistered(mprisServiceName()));
         QCOMPARE(client.get(kRoot, u"Identity"_s).toString(), u"Quaverly"_s);
         QCOMPARE(client.get(kRoot, u"DesktopEntry"_s).toString(), QStringLiteral(QUAVERLY_APP_ID));
         QCOMPARE(client.get(kRoot, u"CanQuit"_s).toBool(), true);
@@ -205,12 +205,12 @@ private Q_SLOTS:
         {
             Rig second; // another program on its own connection
             QVERIFY(second.make(QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"second"_s)));
-            QCOMPARE(second.desktop->mpris().serviceName(), MprisServiceName(QCoreApplication::applicationPid()));
+            QCOMPARE(second.desktop->mpris().serviceName(), mprisServiceName(QCoreApplication::applicationPid()));
         }
         QDBusConnection::disconnectFromBus(u"second"_s);
         Client client;
-        QVERIFY(client.bus.interface()->isServiceRegistered(MprisServiceName())); // the first keeps its name
-        QTRY_VERIFY(!client.bus.interface()->isServiceRegistered(MprisServiceName(QCoreApplication::applicationPid())));
+        QVERIFY(client.bus.interface()->isServiceRegistered(mprisServiceName())); // the first keeps its name
+        QTRY_VERIFY(!client.bus.interface()->isServiceRegistered(mprisServiceName(QCoreApplication::applicationPid())));
     }
 
     void noBusLeavesTheFeatureOffSilently()
@@ -249,7 +249,7 @@ private Q_SLOTS:
 
         const QVariantMap metadata = client.metadata();
         const int track = rig.window->songModel().trackAt(2);
-        QCOMPARE(metadata.value(u"mpris:trackid"_s).value<QDBusObjectPath>().path(), TrackIdPath(track));
+        QCOMPARE(metadata.value(u"mpris:trackid"_s).value<QDBusObjectPath>().path(), trackIdPath(track));
         QCOMPARE(metadata.value(u"xesam:title"_s).toString(), song.Title);
         QCOMPARE(metadata.value(u"xesam:artist"_s).toStringList(), QStringList { song.Artist });
         QCOMPARE(metadata.value(u"xesam:album"_s).toString(), song.Album);
@@ -260,7 +260,7 @@ private Q_SLOTS:
         QTRY_COMPARE(recorder.last(u"PlaybackStatus"_s).toString(), u"Playing"_s);
         const QVariantMap announced = qdbus_cast<QVariantMap>(recorder.last(u"Metadata"_s).value<QDBusArgument>());
         QCOMPARE(announced.value(u"xesam:title"_s).toString(), song.Title);
-        QCOMPARE(announced.value(u"mpris:trackid"_s).value<QDBusObjectPath>().path(), TrackIdPath(track));
+        QCOMPARE(announced.value(u"mpris:trackid"_s).value<QDBusObjectPath>().path(), trackIdPath(track));
         QVERIFY(!recorder.last(u"Position"_s).isValid()); // never announced
     }
 
@@ -320,11 +320,11 @@ private Q_SLOTS:
         QCOMPARE(rig.fake->calls().constLast(), u"seek:0"_s);
 
         const int track = rig.window->songModel().trackAt(0);
-        const auto id = QVariant::fromValue(QDBusObjectPath(TrackIdPath(track)));
+        const auto id = QVariant::fromValue(QDBusObjectPath(trackIdPath(track)));
         QVERIFY(client.player(u"SetPosition"_s, { id, qlonglong(1'200'000) }));
         QCOMPARE(rig.fake->calls().constLast(), u"seek:1200"_s);
         // A stale track id, a negative position or one past the end: ignored.
-        const auto other = QVariant::fromValue(QDBusObjectPath(TrackIdPath(track + 1)));
+        const auto other = QVariant::fromValue(QDBusObjectPath(trackIdPath(track + 1)));
         QVERIFY(client.player(u"SetPosition"_s, { other, qlonglong(100'000) }));
         QVERIFY(client.player(u"SetPosition"_s, { id, qlonglong(-1) }));
         QVERIFY(client.player(u"SetPosition"_s, { id, qlonglong((lengthMs + 1) * 1000) }));

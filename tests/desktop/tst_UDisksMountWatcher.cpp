@@ -76,9 +76,9 @@ private Q_SLOTS:
 
     void mountPointValues()
     {
-        QCOMPARE(MountPointsFromVariant(QVariant::fromValue(QByteArrayList { QByteArray("/x\0", 3), QByteArray() })),
+        QCOMPARE(mountPointsFromVariant(QVariant::fromValue(QByteArrayList { QByteArray("/x\0", 3), QByteArray() })),
                  QStringList { u"/x"_s });
-        QVERIFY(MountPointsFromVariant(QVariant()).isEmpty());
+        QVERIFY(mountPointsFromVariant(QVariant()).isEmpty());
     }
 };
 

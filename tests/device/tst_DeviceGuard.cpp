@@ -49,16 +49,16 @@ private Q_SLOTS:
     {
         Layout l;
         QVERIFY(l.make());
-        QCOMPARE(DeviceGuard::RealPath(l.root + u"/new/deeper/file.txt"_s), l.root + u"/new/deeper/file.txt"_s);
-        QCOMPARE(DeviceGuard::RealPath(l.root + u"/iPod_Control/./Music//F00/"_s),
+        QCOMPARE(DeviceGuard::realPath(l.root + u"/new/deeper/file.txt"_s), l.root + u"/new/deeper/file.txt"_s);
+        QCOMPARE(DeviceGuard::realPath(l.root + u"/iPod_Control/./Music//F00/"_s),
                  l.root + u"/iPod_Control/Music/F00"_s);
         // ".." after a folder that is not there cannot be resolved, so it is refused.
-        QCOMPARE(DeviceGuard::RealPath(l.root + u"/missing/../../outside/x"_s), QString());
+        QCOMPARE(DeviceGuard::realPath(l.root + u"/missing/../../outside/x"_s), QString());
         // A link to nothing is followed to where a write would land.
         QVERIFY(l.link(l.outside + u"/later.txt"_s, u"dangling"_s));
-        QCOMPARE(DeviceGuard::RealPath(l.root + u"/dangling"_s), l.outside + u"/later.txt"_s);
+        QCOMPARE(DeviceGuard::realPath(l.root + u"/dangling"_s), l.outside + u"/later.txt"_s);
         QVERIFY(l.link(l.root + u"/loop"_s, u"loop"_s));
-        QCOMPARE(DeviceGuard::RealPath(l.root + u"/loop"_s), QString());
+        QCOMPARE(DeviceGuard::realPath(l.root + u"/loop"_s), QString());
     }
 
     void insideAndOutside_data()
@@ -148,15 +148,15 @@ private Q_SLOTS:
         QVERIFY(l.link(l.outside + u"/secret.mp3"_s, u"out.mp3"_s));
         const DeviceGuard guard(l.root);
         // A FIFO with no writer would block an open for reading forever.
-        QCOMPARE(OpenRegularFile(l.root + u"/fifo.mp3"_s).refusal, FileRefusal::NotRegular);
-        QCOMPARE(OpenRegularFile(l.root + u"/link-to-fifo.mp3"_s, &guard).refusal, FileRefusal::NotRegular);
-        QCOMPARE(OpenRegularFile(l.root + u"/out.mp3"_s, &guard).refusal, FileRefusal::Outside);
+        QCOMPARE(openRegularFile(l.root + u"/fifo.mp3"_s).refusal, FileRefusal::NotRegular);
+        QCOMPARE(openRegularFile(l.root + u"/link-to-fifo.mp3"_s, &guard).refusal, FileRefusal::NotRegular);
+        QCOMPARE(openRegularFile(l.root + u"/out.mp3"_s, &guard).refusal, FileRefusal::Outside);
         // Without a guard the caller decides where files may lie.
-        const OpenedFile anywhere = OpenRegularFile(l.root + u"/out.mp3"_s);
+        const OpenedFile anywhere = openRegularFile(l.root + u"/out.mp3"_s);
         QVERIFY(anywhere.ok());
         ::close(anywhere.fd);
 
-        const OpenedFile song = OpenRegularFile(l.root + u"/iPod_Control/Music/F00/A.mp3"_s, &guard);
+        const OpenedFile song = openRegularFile(l.root + u"/iPod_Control/Music/F00/A.mp3"_s, &guard);
         QVERIFY(song.ok());
         char bytes[8] = {};
         QCOMPARE(::read(song.fd, bytes, sizeof bytes), ssize_t(4)); // blocking mode again, reads as usual
@@ -164,7 +164,7 @@ private Q_SLOTS:
         ::close(song.fd);
     }
 
-    void songPathForPlayer_data()
+    void songPathForPlayerCases_data()
     {
         QTest::addColumn<QString>("location");
         QTest::addColumn<int>("refusal");
@@ -178,7 +178,7 @@ private Q_SLOTS:
                                         << false;
         QTest::newRow("a folder") << u":iPod_Control:Music:F00"_s << int(FileRefusal::NotRegular) << false;
     }
-    void songPathForPlayer()
+    void songPathForPlayerCases()
     {
         QFETCH(QString, location);
         QFETCH(int, refusal);
@@ -187,7 +187,7 @@ private Q_SLOTS:
         QVERIFY(l.make());
         QVERIFY(l.link(l.outside, u"iPod_Control/Music/F01"_s));
         FileRefusal why = FileRefusal::Unreadable;
-        const QString found = SongPathForPlayer(l.root, location, &why);
+        const QString found = songPathForPlayer(l.root, location, &why);
         QCOMPARE(int(why), refusal);
         QCOMPARE(!found.isEmpty(), path);
         if (path)
@@ -196,11 +196,11 @@ private Q_SLOTS:
 
     void faithfulNames()
     {
-        QVERIFY(IsFaithfulFileName("/media/ipod/Musique/Été"));
-        QVERIFY(IsFaithfulFileName(QByteArray()));
-        QVERIFY(!IsFaithfulFileName("/media/bad\xff"
+        QVERIFY(isFaithfulFileName("/media/ipod/Musique/Été"));
+        QVERIFY(isFaithfulFileName(QByteArray()));
+        QVERIFY(!isFaithfulFileName("/media/bad\xff"
                                     "name"));
-        QVERIFY(!IsFaithfulFileName("caf\xe9.m3u")); // Latin-1, not UTF-8
+        QVERIFY(!isFaithfulFileName("caf\xe9.m3u")); // Latin-1, not UTF-8
     }
 };
 

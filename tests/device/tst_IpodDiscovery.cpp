@@ -90,7 +90,7 @@ private Q_SLOTS:
 
     void scanCandidatesAreSortedRealVolumes()
     {
-        const auto roots = ScanCandidates();
+        const auto roots = scanCandidates();
         QVERIFY(std::is_sorted(roots.begin(), roots.end()));
         for (const QString& root : roots)
             QVERIFY2(!root.startsWith(QLatin1String("/proc")) && !root.startsWith(QLatin1String("/sys")),

@@ -53,7 +53,7 @@ private Q_SLOTS:
     {
         Prefix prefix;
         QVERIFY(prefix.makeInstalled());
-        const ProgramLayout layout = FindProgramLayout(prefix.bin());
+        const ProgramLayout layout = findProgramLayout(prefix.bin());
         QCOMPARE(layout.programDir, prefix.bin());
         QCOMPARE(layout.companionDir, prefix.libexec());
     }
@@ -67,7 +67,7 @@ private Q_SLOTS:
         const QString moved = elsewhere.path() + u"/opt/quaverly"_s;
         QVERIFY(QDir().mkpath(QFileInfo(moved).absolutePath()));
         QVERIFY(QDir().rename(prefix.dir.path(), moved));
-        const ProgramLayout layout = FindProgramLayout(moved + u'/' + QLatin1String(QUAVERLY_INSTALL_BINDIR));
+        const ProgramLayout layout = findProgramLayout(moved + u'/' + QLatin1String(QUAVERLY_INSTALL_BINDIR));
         QCOMPARE(layout.companionDir, QDir::cleanPath(moved + u'/' + QLatin1String(QUAVERLY_INSTALL_LIBEXECDIR)));
     }
 
@@ -76,7 +76,7 @@ private Q_SLOTS:
         Prefix prefix;
         QVERIFY(prefix.makeInstalled());
         QVERIFY(makeCompanions(prefix.bin()));
-        const ProgramLayout layout = FindProgramLayout(prefix.bin() + u"/"_s); // a trailing slash too
+        const ProgramLayout layout = findProgramLayout(prefix.bin() + u"/"_s); // a trailing slash too
         QCOMPARE(layout.companionDir, prefix.bin());
     }
 
@@ -96,7 +96,7 @@ private Q_SLOTS:
         QVERIFY(makeCompanions(prefix.bin(), beside.mid(0, 2)));
         if (beside.size() > 2)
             QVERIFY(makeFile(prefix.bin() + u'/' + beside.at(2), lastExecutable));
-        QCOMPARE(FindProgramLayout(prefix.bin()).companionDir, prefix.libexec());
+        QCOMPARE(findProgramLayout(prefix.bin()).companionDir, prefix.libexec());
     }
 
     void folderNamedLikeACompanionIsNoProgram()
@@ -105,14 +105,14 @@ private Q_SLOTS:
         QVERIFY(prefix.makeInstalled());
         QVERIFY(makeCompanions(prefix.bin(), { u"stayvane"_s, u"wait"_s }));
         QVERIFY(QDir().mkpath(prefix.bin() + u"/deveject"_s));
-        QCOMPARE(FindProgramLayout(prefix.bin()).companionDir, prefix.libexec());
+        QCOMPARE(findProgramLayout(prefix.bin()).companionDir, prefix.libexec());
     }
 
     void nothingFoundNamesTheProgramFolder()
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QCOMPARE(FindProgramLayout(dir.path()).companionDir, dir.path());
+        QCOMPARE(findProgramLayout(dir.path()).companionDir, dir.path());
     }
 };
 

@@ -44,22 +44,22 @@ private Q_SLOTS:
         QVERIFY(touch(root + QStringLiteral("/ipod_control/device/_short_deepsleep.txt")));
         QVERIFY(touch(root + QStringLiteral("/ipod_control/device/_SHOW_SPEED")));
         QVERIFY(QDir().mkpath(root + QStringLiteral("/ipod_control/device/_disable_cache"))); // a folder is no flag
-        QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { true, false, false, true }));
-        QCOMPARE(LoadFlags(m_dir.filePath(QStringLiteral("missing"))), (std::array<bool, kFlagCount> {}));
-        QCOMPARE(LoadFlags(QString()), (std::array<bool, kFlagCount> {}));
+        QCOMPARE(loadFlags(root), (std::array<bool, kFlagCount> { true, false, false, true }));
+        QCOMPARE(loadFlags(m_dir.filePath(QStringLiteral("missing"))), (std::array<bool, kFlagCount> {}));
+        QCOMPARE(loadFlags(QString()), (std::array<bool, kFlagCount> {}));
     }
 
     void applyCreatesBareFilesAndLeavesNoTxt()
     {
         const QString root = makeIpod();
         QVERIFY(touch(device(root) + QStringLiteral("SysInfo")));
-        const FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::On, FlagState::Off, FlagState::On));
+        const FlagReport report = applyFlags(root, states(FlagState::On, FlagState::On, FlagState::Off, FlagState::On));
         QVERIFY(report.ok());
         QCOMPARE(entries(root),
                  (QStringList { QStringLiteral("SysInfo"), QStringLiteral("_short_deepsleep"),
                                 QStringLiteral("_show_speed"), QStringLiteral("_show_voltage") }));
         QCOMPARE(QFileInfo(device(root) + QStringLiteral("_show_voltage")).size(), 0);
-        QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { true, true, false, true }));
+        QCOMPARE(loadFlags(root), (std::array<bool, kFlagCount> { true, true, false, true }));
     }
 
     void applyOnAnExistingFlagKeepsItAndOffRemovesBothFiles()
@@ -69,12 +69,12 @@ private Q_SLOTS:
         QVERIFY(touch(device(root) + QStringLiteral("_disable_cache")));
         QVERIFY(touch(device(root) + QStringLiteral("_disable_cache.txt"))); // left by an earlier tool
         QVERIFY(touch(device(root) + QStringLiteral("_show_speed.txt")));
-        FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::Leave, FlagState::On, FlagState::Leave));
+        FlagReport report = applyFlags(root, states(FlagState::On, FlagState::Leave, FlagState::On, FlagState::Leave));
         QVERIFY2(report.ok(), qPrintable(report.failedFiles.join(u',')));
         QCOMPARE(entries(root),
                  (QStringList { QStringLiteral("_disable_cache"), QStringLiteral("_disable_cache.txt"),
                                 QStringLiteral("_show_speed.txt"), QStringLiteral("_show_voltage") }));
-        report = ApplyFlags(root, states(FlagState::Off, FlagState::Off, FlagState::Off, FlagState::Off));
+        report = applyFlags(root, states(FlagState::Off, FlagState::Off, FlagState::Off, FlagState::Off));
         QVERIFY(report.ok());
         QVERIFY(entries(root).isEmpty());
     }
@@ -87,9 +87,9 @@ private Q_SLOTS:
             QVERIFY(touch(device(root) + QLatin1String(flag.fileName) + QStringLiteral(".txt")));
         }
         QVERIFY(touch(device(root) + QStringLiteral("SysInfo")));
-        QVERIFY(ResetFlags(root).ok());
+        QVERIFY(resetFlags(root).ok());
         QCOMPARE(entries(root), QStringList { QStringLiteral("SysInfo") });
-        QVERIFY(ResetFlags(root).ok()); // nothing left to delete is no failure
+        QVERIFY(resetFlags(root).ok()); // nothing left to delete is no failure
     }
 
     void failuresAreReportedAndTheRestIsApplied()
@@ -98,11 +98,11 @@ private Q_SLOTS:
         // "_show_voltage.txt" cannot be created over a folder; "_disable_cache" cannot be deleted as a file.
         QVERIFY(QDir().mkpath(device(root) + QStringLiteral("_show_voltage.txt")));
         QVERIFY(QDir().mkpath(device(root) + QStringLiteral("_disable_cache/inside")));
-        const FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::On, FlagState::Off, FlagState::On));
+        const FlagReport report = applyFlags(root, states(FlagState::On, FlagState::On, FlagState::Off, FlagState::On));
         QCOMPARE(report.firstError, FlagError::CreateFailed);
         QCOMPARE(report.failedFiles,
                  (QStringList { QStringLiteral("_show_voltage.txt"), QStringLiteral("_disable_cache") }));
-        QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { false, true, false, true }));
+        QCOMPARE(loadFlags(root), (std::array<bool, kFlagCount> { false, true, false, true }));
     }
 
     void linksOutOfTheIpodAreNeverWrittenThrough()
@@ -117,19 +117,19 @@ private Q_SLOTS:
         // A ".txt" linked out: setting the flag would have emptied the outside file.
         const QString root = makeIpod();
         QVERIFY(QFile::link(victim.fileName(), device(root) + QStringLiteral("_show_voltage.txt")));
-        FlagReport report = ApplyFlags(root, states(FlagState::On, FlagState::On, FlagState::Leave, FlagState::Leave));
+        FlagReport report = applyFlags(root, states(FlagState::On, FlagState::On, FlagState::Leave, FlagState::Leave));
         QCOMPARE(report.firstError, FlagError::OutsideIpod);
         QCOMPARE(report.failedFiles, QStringList { QStringLiteral("_show_voltage.txt") });
-        QCOMPARE(LoadFlags(root), (std::array<bool, kFlagCount> { false, true, false, false }));
+        QCOMPARE(loadFlags(root), (std::array<bool, kFlagCount> { false, true, false, false }));
         // Turning it off removes the link itself, never what it points to.
-        QVERIFY(ApplyFlags(root, states(FlagState::Off, FlagState::Leave, FlagState::Leave, FlagState::Leave)).ok());
+        QVERIFY(applyFlags(root, states(FlagState::Off, FlagState::Leave, FlagState::Leave, FlagState::Leave)).ok());
         QVERIFY(!QFileInfo(device(root) + QStringLiteral("_show_voltage.txt")).isSymLink());
 
         // A ".txt" linked to another file of the iPod: replaced, the other file kept.
         QVERIFY(touch(root + QStringLiteral("/iPod_Control/keep")));
         QVERIFY(
             QFile::link(root + QStringLiteral("/iPod_Control/keep"), device(root) + QStringLiteral("_show_speed.txt")));
-        QVERIFY(ApplyFlags(root, states(FlagState::Leave, FlagState::Leave, FlagState::Leave, FlagState::On)).ok());
+        QVERIFY(applyFlags(root, states(FlagState::Leave, FlagState::Leave, FlagState::Leave, FlagState::On)).ok());
         QVERIFY(QFileInfo(root + QStringLiteral("/iPod_Control/keep")).isFile());
         QVERIFY(!QFileInfo(device(root) + QStringLiteral("_show_speed")).isSymLink());
 
@@ -138,12 +138,12 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(linked + QStringLiteral("/iPod_Control")));
         QVERIFY(touch(outside + QStringLiteral("/_show_speed")));
         QVERIFY(QFile::link(outside, linked + QStringLiteral("/iPod_Control/Device")));
-        report = ResetFlags(linked);
+        report = resetFlags(linked);
         QCOMPARE(report.firstError, FlagError::OutsideIpod);
         QCOMPARE(report.failedFiles.size(), int(kFlagCount));
         QVERIFY(QFileInfo::exists(outside + QStringLiteral("/_show_speed")));
         QCOMPARE(
-            ApplyFlags(linked, states(FlagState::On, FlagState::Leave, FlagState::Leave, FlagState::Leave)).firstError,
+            applyFlags(linked, states(FlagState::On, FlagState::Leave, FlagState::Leave, FlagState::Leave)).firstError,
             FlagError::OutsideIpod);
         QVERIFY(!QFileInfo::exists(outside + QStringLiteral("/_show_voltage")));
         QVERIFY(victim.open(QIODevice::ReadOnly));
@@ -154,13 +154,13 @@ private Q_SLOTS:
     {
         const QString root = m_dir.filePath(QStringLiteral("nodevice"));
         QVERIFY(QDir().mkpath(root + QStringLiteral("/iPod_Control/iTunes")));
-        const FlagReport report = ApplyFlags(root,
+        const FlagReport report = applyFlags(root,
                                              states(FlagState::Off, FlagState::On, FlagState::Off, FlagState::Leave));
         QCOMPARE(report.firstError, FlagError::NoDeviceFolder);
         QCOMPARE(report.failedFiles, QStringList { QStringLiteral("_short_deepsleep") });
         QVERIFY(
             !QFileInfo::exists(root + QStringLiteral("/iPod_Control/Device"))); // never created behind the user's back
-        QVERIFY(ResetFlags(root).ok());
+        QVERIFY(resetFlags(root).ok());
     }
 };
 

@@ -43,7 +43,7 @@ class tst_DeviceInfo : public QObject
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
-    void splitSysinfo_data()
+    void splitSysinfoCases_data()
     {
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QStringList>("lines");
@@ -56,11 +56,11 @@ private Q_SLOTS:
         QTest::newRow("trailing blanks kept") << QByteArray("Rev: JB100B  \n") << QStringList { u"Rev: JB100B  "_s };
         QTest::newRow("empty file") << QByteArray() << QStringList();
     }
-    void splitSysinfo()
+    void splitSysinfoCases()
     {
         QFETCH(QByteArray, contents);
         QFETCH(QStringList, lines);
-        QCOMPARE(SplitSysinfo(contents), lines);
+        QCOMPARE(splitSysinfo(contents), lines);
     }
 
     void readsRealSysinfoFilesWithEitherLineEnd_data()
@@ -83,19 +83,19 @@ private Q_SLOTS:
         const QString lfRoot = makeIpod(file + QStringLiteral("-lf"), { { u"SysInfo"_s, lf } });
         const QString crlfRoot = makeIpod(file + QStringLiteral("-crlf"), { { u"SYSINFO"_s, crlf } });
         QVERIFY(!lfRoot.isEmpty() && !crlfRoot.isEmpty());
-        const QStringList lines = ReadSysinfo(lfRoot);
+        const QStringList lines = readSysinfo(lfRoot);
         QCOMPARE(lines.size(), lf.count('\n')); // each line ends in a line feed
         QVERIFY(lines.first().startsWith(u"BoardHwName: iPod "_s));
         QCOMPARE(lines.at(2), model);
         QCOMPARE(lines.last(), QString()); // the three empty lines at the end are the device's
-        QCOMPARE(ReadSysinfo(crlfRoot), lines);
+        QCOMPARE(readSysinfo(crlfRoot), lines);
     }
 
     void missingSysinfoGivesNoLines()
     {
-        QVERIFY(ReadSysinfo(makeIpod(u"nosysinfo"_s, {})).isEmpty());
-        QVERIFY(ReadSysinfo(QString()).isEmpty());
-        QVERIFY(ReadSysInfoExtended(makeIpod(u"noextended"_s, {})).isEmpty());
+        QVERIFY(readSysinfo(makeIpod(u"nosysinfo"_s, {})).isEmpty());
+        QVERIFY(readSysinfo(QString()).isEmpty());
+        QVERIFY(readSysInfoExtended(makeIpod(u"noextended"_s, {})).isEmpty());
     }
 
     void sysInfoExtendedFacts_data()
@@ -117,7 +117,7 @@ private Q_SLOTS:
         QVERIFY(!plist.isEmpty());
         const QString root = makeIpod(file, { { u"SysInfoExtended"_s, plist } });
         QVERIFY(!root.isEmpty());
-        QCOMPARE(ReadSysInfoExtended(root), lines);
+        QCOMPARE(readSysInfoExtended(root), lines);
     }
 
     void sysInfoExtendedIgnoresNestedKeysAndJunk()
@@ -126,13 +126,13 @@ private Q_SLOTS:
             = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
               "<key>PowerInformation</key><dict><key>SerialNumber</key><string>NESTED</string></dict>"
               "<key>ModelNumStr</key><string>xA623</string></dict></plist>";
-        QCOMPARE(SysInfoExtendedLines(nested), QStringList { u"Model Number: xA623"_s });
-        QVERIFY(SysInfoExtendedLines("BoardHwName: iPod Q14\n").isEmpty());
+        QCOMPARE(sysInfoExtendedLines(nested), QStringList { u"Model Number: xA623"_s });
+        QVERIFY(sysInfoExtendedLines("BoardHwName: iPod Q14\n").isEmpty());
         // A cut-off file must not crash; what it yields does not matter.
-        (void)SysInfoExtendedLines("<plist><dict><key>SerialNumber</key><string>X");
+        (void)sysInfoExtendedLines("<plist><dict><key>SerialNumber</key><string>X");
     }
 
-    void spaceText_data()
+    void spaceTextCases_data()
     {
         QTest::addColumn<qint64>("freeBytes");
         QTest::addColumn<qint64>("totalBytes");
@@ -146,16 +146,16 @@ private Q_SLOTS:
         QTest::newRow("no thousands separator")
             << 1500 * kGiB << 2000 * kGiB << u"Space On iPod: 1500GB out of 2000GB"_s;
     }
-    void spaceText()
+    void spaceTextCases()
     {
         QFETCH(qint64, freeBytes);
         QFETCH(qint64, totalBytes);
         QFETCH(QString, text);
-        QCOMPARE(SpaceText(DiskSpace { freeBytes, totalBytes }), text);
+        QCOMPARE(spaceText(DiskSpace { freeBytes, totalBytes }), text);
     }
-    void spaceTextWithoutAnAnswer() { QCOMPARE(SpaceText(std::nullopt), u"Space On iPod: unknown"_s); }
+    void spaceTextWithoutAnAnswer() { QCOMPARE(spaceText(std::nullopt), u"Space On iPod: unknown"_s); }
 
-    void formatGigaBytes_data()
+    void formatGigaBytesCases_data()
     {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
@@ -166,16 +166,16 @@ private Q_SLOTS:
         QTest::newRow("below one") << 0.54 << u"0.5"_s;
         QTest::newRow("nothing") << 0.0 << u"0"_s;
     }
-    void formatGigaBytes()
+    void formatGigaBytesCases()
     {
         QFETCH(double, value);
         QFETCH(QString, text);
-        QCOMPARE(FormatGigaBytes(value), text);
+        QCOMPARE(formatGigaBytes(value), text);
     }
 
     void freeSpaceOfARealDisk()
     {
-        const auto space = DiskSpaceOf(m_dir.path());
+        const auto space = diskSpaceOf(m_dir.path());
         QVERIFY(space);
         QVERIFY(space->totalBytes > 0);
         QVERIFY(space->freeBytes >= 0 && space->freeBytes <= space->totalBytes);
@@ -185,11 +185,11 @@ private Q_SLOTS:
     void freeSpaceOfNothingIsUnknown()
     {
         const QString missing = m_dir.filePath(u"no/such/folder"_s);
-        QVERIFY(!DiskSpaceOf(missing));
+        QVERIFY(!diskSpaceOf(missing));
         QCOMPARE(FreeBytesOnDisk(missing), -1.0);
         QCOMPARE(FreeKiloBytesOnDisk(missing), -1.0);
         QCOMPARE(FreeGigaBytesOnDisk(missing), QString());
-        QVERIFY(!DiskSpaceOf(QString()));
+        QVERIFY(!diskSpaceOf(QString()));
     }
 };
 

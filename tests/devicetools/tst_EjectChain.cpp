@@ -49,13 +49,13 @@ private Q_SLOTS:
     void quotedArgumentsSurviveTheCompanionsSplit()
     {
         QFETCH(QString, argument);
-        const QString line = QuoteArgument(argument) + u' ' + QuoteArgument(u"next"_s);
+        const QString line = quoteArgument(argument) + u' ' + quoteArgument(u"next"_s);
         QCOMPARE(QProcess::splitCommand(line), (QStringList { argument, u"next"_s }));
     }
 
     void stayvaneArgumentNamesEveryPathQuoted()
     {
-        const QString text = StayvaneArgument(u"/media/u/IPOD/quaverly"_s, u"/media/u/IPOD/wait"_s,
+        const QString text = stayvaneArgument(u"/media/u/IPOD/quaverly"_s, u"/media/u/IPOD/wait"_s,
                                               u"/tmp/iTunesDBTempAb12"_s, u"/media/u/My iPod"_s);
         const QStringList pieces = text.split(u';');
         QCOMPARE(pieces.size(), 2);

@@ -159,7 +159,7 @@ private Q_SLOTS:
         QCOMPARE(report.untagged[1].error, media::TagError::Unreadable);
         QCOMPARE(contents(target.filePath(u"Book.aa"_s)), QByteArray("audible book"));
         QCOMPARE(contents(target.filePath(u"Junk.m4a"_s)), QByteArray(500, 'j'));
-        const QStringList lines = TagAndCoverLines(report);
+        const QStringList lines = tagAndCoverLines(report);
         QCOMPARE(lines.size(), 2);
         QVERIFY(lines[0].startsWith(u"Les Étoiles Filantes - Book: copied without tags"_s));
     }

@@ -105,7 +105,7 @@ private Q_SLOTS:
         QCOMPARE(GetFormat(path), expected);
     }
 
-    void destinationName_data()
+    void destinationNameCases_data()
     {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("suffix");
@@ -122,12 +122,12 @@ private Q_SLOTS:
             wide += u"𠀋"_s;
         QTest::newRow("surrogate pairs") << wide << u" (2)"_s << wide;
     }
-    void destinationName()
+    void destinationNameCases()
     {
         QFETCH(QString, fileName);
         QFETCH(QString, suffix);
         QFETCH(QString, longPart);
-        const QString name = DestinationName(fileName, u"mp3"_s, suffix);
+        const QString name = destinationName(fileName, u"mp3"_s, suffix);
         const QString last = name.section(u'/', -1);
         QVERIFY2(utf8Bytes(last) <= kMaxNameBytes, qPrintable(last));
         QVERIFY(utf8Bytes(last) > kMaxNameBytes - 8); // cut, not emptied
@@ -142,7 +142,7 @@ private Q_SLOTS:
     void destinationNameCutsFoldersAndTrims()
     {
         const QString folder = QString(254, u'b') + u"  cc"_s;
-        const QString name = DestinationName(folder + u"\\Song "_s, u"m4a"_s);
+        const QString name = destinationName(folder + u"\\Song "_s, u"m4a"_s);
         QCOMPARE(name, QString(254, u'b') + u"/Song.m4a"_s);
     }
 };

@@ -35,7 +35,7 @@ private Q_SLOTS:
     // and the length instead of the scrambled file names.
     void oneSongPerRowInListOrderWithItsNames()
     {
-        const QByteArray content = M3uContent(m_ipod.library, { 2, 0, 1, 0 });
+        const QByteArray content = m3uContent(m_ipod.library, { 2, 0, 1, 0 });
         const QByteArray expected = "#EXTM3U\n"
                                     "#EXTINF:-1,Band - Three\n"
             + m_files[2].toUtf8() + "\n#EXTINF:-1,Band - One\n" + m_files[0].toUtf8() + "\n#EXTINF:-1,Band - Two\n"
@@ -67,7 +67,7 @@ private Q_SLOTS:
         library.Tracks[0].Length = lengthMs;
         library.Tracks[0].Artist = artist;
         library.Tracks[0].Title = title;
-        const QList<QByteArray> lines = M3uContent(library, { 0 }).split('\n');
+        const QList<QByteArray> lines = m3uContent(library, { 0 }).split('\n');
         QCOMPARE(lines.size(), 4); // header, info, path, the empty text after the last line end
         QCOMPARE(lines[1], line);
         QCOMPARE(lines[2], m_files[0].toUtf8());
@@ -75,7 +75,7 @@ private Q_SLOTS:
 
     void missingFilesKeepTheirLineUnsafePathsDoNot()
     {
-        QList<QByteArray> lines = M3uContent(m_ipod.library, { 3, 4, 5, 0 }).split('\n');
+        QList<QByteArray> lines = m3uContent(m_ipod.library, { 3, 4, 5, 0 }).split('\n');
         lines.removeIf([](const QByteArray& line) { return line.startsWith('#'); });
         QCOMPARE(lines.size(), 3); // two songs and the empty text after the last line end
         QCOMPARE(lines[0], m_ipod.root.filePath(u"ipod_control/music/F03/GONE.mp3"_s).toUtf8());
@@ -89,8 +89,8 @@ private Q_SLOTS:
         QString first;
         {
             M3uWriter writer(folder.path());
-            first = writer.WriteTemporary("a\n");
-            const QString second = writer.WriteTemporary("b\n");
+            first = writer.writeTemporary("a\n");
+            const QString second = writer.writeTemporary("b\n");
             QVERIFY(!first.isEmpty() && !second.isEmpty() && first != second);
             QVERIFY(QFileInfo(first).fileName().startsWith(u"iTunesDBTemp"_s));
             QVERIFY(first.endsWith(u".m3u"_s));
@@ -116,12 +116,12 @@ private Q_SLOTS:
             return true;
         };
 
-        const OpenResult none = OpenAsPlaylist(writer, m_ipod.library, rows, {}, QString(), start);
+        const OpenResult none = openAsPlaylist(writer, m_ipod.library, rows, {}, QString(), start);
         QCOMPARE(none.error, OpenError::NothingSelected);
         QVERIFY(started.isEmpty());
         QVERIFY(writer.files().isEmpty());
 
-        const OpenResult result = OpenAsPlaylist(writer, m_ipod.library, rows, { 7 }, u"/opt/My Player/play"_s, start);
+        const OpenResult result = openAsPlaylist(writer, m_ipod.library, rows, { 7 }, u"/opt/My Player/play"_s, start);
         QCOMPARE(result.error, OpenError::None);
         QCOMPARE(contents(result.file).count("\n/"), 200); // one path line per row
         QVERIFY(contents(result.file).startsWith("#EXTM3U\n"));
@@ -137,10 +137,10 @@ private Q_SLOTS:
             return false;
         };
         const std::vector<int> rows { 0, 1, 2 };
-        QCOMPARE(OpenInPlayer(m_ipod.library, rows, {}, QString(), start).error, OpenError::NothingSelected);
+        QCOMPARE(openInPlayer(m_ipod.library, rows, {}, QString(), start).error, OpenError::NothingSelected);
         QVERIFY(started.isEmpty());
 
-        const OpenResult result = OpenInPlayer(m_ipod.library, rows, { 1, 2 }, QString(), start);
+        const OpenResult result = openInPlayer(m_ipod.library, rows, { 1, 2 }, QString(), start);
         QCOMPARE(result.error, OpenError::PlayerNotStarted); // reported, not hidden
         QCOMPARE(started.size(), 1);
         QCOMPARE(started[0], (PlayerCommand { kDesktopOpener.toString(), { m_files[1] } }));

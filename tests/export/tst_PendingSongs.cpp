@@ -34,7 +34,7 @@ private Q_SLOTS:
         QFETCH(std::vector<int>, left);
         PendingSongs pending;
         pending.AddSongs({ 10, 11, 12, 13, 14 });
-        pending.Remove(selected);
+        pending.remove(selected);
         QCOMPARE(pending.indexes(), left);
     }
 };

@@ -51,7 +51,7 @@ private Q_SLOTS:
     {
         const Library lib = library(3);
         const std::vector<PlayCountRecord> entries { { 0, 0 }, { 3, kMac2024 + 1000 }, { 1, kMac2024 } };
-        const PlayCollection c = CollectPlays(lib, entries, nullptr, {});
+        const PlayCollection c = collectPlays(lib, entries, nullptr, {});
         QCOMPARE(c.plays.size(), size_t(4));
         QCOMPARE(c.tracksWithPlays, 2);
         QCOMPARE(c.placedBack, 2);
@@ -68,7 +68,7 @@ private Q_SLOTS:
     {
         Library lib = library(1);
         lib.Tracks[0].Length = 0;
-        const PlayCollection c = CollectPlays(lib, { { 3, kMac2024 } }, nullptr, {});
+        const PlayCollection c = collectPlays(lib, { { 3, kMac2024 } }, nullptr, {});
         const std::vector<qint64> expected { kUnix2024 - 2, kUnix2024 - 1, kUnix2024 };
         QCOMPARE(timesOf(c, 0), expected);
     }
@@ -87,7 +87,7 @@ private Q_SLOTS:
             { 0x80000000u, kMac2024 }, // a negative count: damage
             { 250, kMac2024 + 90000 }, // far more than one export takes
         };
-        const PlayCollection c = CollectPlays(lib, entries, nullptr, {});
+        const PlayCollection c = collectPlays(lib, entries, nullptr, {});
         QCOMPARE(c.skippedTracks, 3);
         QCOMPARE(c.skippedPlays, 7);
         QCOMPARE(c.untimedPlays, 5);
@@ -101,7 +101,7 @@ private Q_SLOTS:
 
     void entriesBeyondTheLibraryAreIgnored()
     {
-        const PlayCollection c = CollectPlays(library(1), { { 1, kMac2024 }, { 4, kMac2024 } }, nullptr, {});
+        const PlayCollection c = collectPlays(library(1), { { 1, kMac2024 }, { 4, kMac2024 } }, nullptr, {});
         QCOMPARE(c.plays.size(), size_t(1));
         QCOMPARE(c.unmatchedEntries, 1);
     }
@@ -116,7 +116,7 @@ private Q_SLOTS:
             { 1, kMac2024 + 9000 },   // fewer plays than exported: the iPod made a new file after a sync
             { 1, kMac2024 + 7000 },   // a song the earlier export did not know
         };
-        const PlayCollection c = CollectPlays(lib, now, &before, {});
+        const PlayCollection c = collectPlays(lib, now, &before, {});
         QCOMPARE(timesOf(c, 0), (std::vector<qint64> { kUnix2024 + 100000 - 180, kUnix2024 + 100000 }));
         QVERIFY(timesOf(c, 1).empty());
         QCOMPARE(timesOf(c, 2).size(), size_t(1));
@@ -129,7 +129,7 @@ private Q_SLOTS:
         const Library lib = library(1);
         // Four new plays within 100 seconds of the last exported play: they cannot be 180 s apart.
         const ExportedCounts before { { 0, { 1, kMac2024 } } };
-        const PlayCollection c = CollectPlays(lib, { { 5, kMac2024 + 100 } }, &before, {});
+        const PlayCollection c = collectPlays(lib, { { 5, kMac2024 + 100 } }, &before, {});
         const std::vector<qint64> times = timesOf(c, 0);
         QCOMPARE(times.size(), size_t(4));
         QVERIFY(times.front() > kUnix2024);
@@ -159,7 +159,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(bool, valid);
         QFETCH(int, seconds);
-        const auto clock = ParseUtcOffset(text);
+        const auto clock = parseUtcOffset(text);
         QCOMPARE(clock.has_value(), valid);
         if (!valid)
             return;
@@ -167,14 +167,14 @@ private Q_SLOTS:
         QCOMPARE(clock->offsetSeconds, seconds);
         QCOMPARE(clock->toUnix(kMac2024), kUnix2024 - seconds);
         QVERIFY(clock->isUtc());
-        QCOMPARE(ParseUtcOffset(clock->describe())->offsetSeconds, seconds); // describe() reads back
+        QCOMPARE(parseUtcOffset(clock->describe())->offsetSeconds, seconds); // describe() reads back
     }
 
     void theClockModes()
     {
         QCOMPARE(PlayClock {}.toUnix(kMac2024), kUnix2024); // as found: the wall time as if it were UTC
         QVERIFY(!PlayClock {}.isUtc());
-        const auto local = ParseUtcOffset(u"local"_s);
+        const auto local = parseUtcOffset(u"local"_s);
         QVERIFY(local && local->mode == PlayClock::Mode::LocalZone);
         const QDateTime wall(QDate(2024, 1, 1), QTime(0, 0), QTimeZone::systemTimeZone());
         QCOMPARE(local->toUnix(kMac2024), wall.toSecsSinceEpoch());

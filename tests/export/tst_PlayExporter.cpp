@@ -64,7 +64,7 @@ class tst_PlayExporter : public QObject
         request.databaseFile = m_load.databaseFile;
         request.format = format;
         request.all = all;
-        return PreparePlayExport(m_load.library, request);
+        return preparePlayExport(m_load.library, request);
     }
 
     /// Prepares, writes and records, as the command does; the log's play lines.
@@ -73,8 +73,8 @@ class tst_PlayExporter : public QObject
         const PreparedPlayExport prepared = prepare(all);
         const QString log = m_dir->filePath(u"plays.scrobbler.log"_s);
         if (prepared.error != PlayExportError::None
-            || WritePlayLog(log, m_root, prepared.content, nullptr) != PlayExportError::None
-            || !RecordPlayExport(prepared).isEmpty())
+            || writePlayLog(log, m_root, prepared.content, nullptr) != PlayExportError::None
+            || !recordPlayExport(prepared).isEmpty())
             return { "failed" };
         QList<QByteArray> lines = readAll(log).split('\n');
         lines.removeIf([](const QByteArray& line) { return line.isEmpty() || line.startsWith('#'); });
@@ -110,7 +110,7 @@ private Q_SLOTS:
         // The iPod's database side is only read.
         QCOMPARE(readAll(m_db), dbBefore);
         QCOMPARE(readAll(m_playCounts), countsBefore);
-        QVERIFY(QFile::exists(ExportedPlaysPath(m_root)));
+        QVERIFY(QFile::exists(exportedPlaysPath(m_root)));
     }
 
     void eachExportWritesOnlyWhatIsNew()
@@ -140,10 +140,10 @@ private Q_SLOTS:
         QVERIFY(setUp(20, somePlays()));
         PlayExportRequest request;
         request.iPodRoot = m_root;
-        const PreparedPlayExport prepared = PreparePlayExport(m_load.library, request);
+        const PreparedPlayExport prepared = preparePlayExport(m_load.library, request);
         QCOMPARE(prepared.error, PlayExportError::None);
         QCOMPARE(prepared.collection.plays.size(), size_t(7));
-        QCOMPARE(prepared.next.databaseFingerprint, DatabaseFingerprint(m_db));
+        QCOMPARE(prepared.next.databaseFingerprint, databaseFingerprint(m_db));
     }
 
     void aNewDatabaseMakesEveryPlayNew()
@@ -161,7 +161,7 @@ private Q_SLOTS:
     {
         QVERIFY(setUp(16, somePlays()));
         QCOMPARE(exportOnce().size(), 7);
-        const QString state = ExportedPlaysPath(m_root);
+        const QString state = exportedPlaysPath(m_root);
         for (const QByteArray& text : { QByteArray("version 2\ndatabase abc\n"), QByteArray("garbage\x01\x02"),
                                         QByteArray("version 1\n5 x 7\n"), QByteArray() }) {
             QVERIFY(writeFile(state, text));
@@ -176,8 +176,8 @@ private Q_SLOTS:
         ExportedPlays state;
         state.databaseFingerprint = "0123abcd";
         state.tracks = { { 7, { 3, 99 } }, { 0, { 1, 0xffffffffu } } };
-        QVERIFY(SaveExportedPlays(path, state).isEmpty());
-        const ExportedPlays back = LoadExportedPlays(path);
+        QVERIFY(saveExportedPlays(path, state).isEmpty());
+        const ExportedPlays back = loadExportedPlays(path);
         QCOMPARE(back.databaseFingerprint, QByteArray("0123abcd"));
         QCOMPARE(back.tracks.size(), size_t(2));
         QCOMPARE(back.tracks.at(7).playCount, 3u);
@@ -186,8 +186,8 @@ private Q_SLOTS:
         QVERIFY(!back.countsFor("ffff"));
         QVERIFY(!back.countsFor({}));
         QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
-        QVERIFY(!SaveExportedPlays(dir.filePath(u"folder"_s), state).isEmpty()); // a folder in its place
-        QVERIFY(!SaveExportedPlays({}, state).isEmpty());
+        QVERIFY(!saveExportedPlays(dir.filePath(u"folder"_s), state).isEmpty()); // a folder in its place
+        QVERIFY(!saveExportedPlays({}, state).isEmpty());
     }
 
     void filesThatDoNotBelongTogetherAreRefused()
@@ -216,30 +216,30 @@ private Q_SLOTS:
         QCOMPARE(prepared.error, PlayExportError::None);
         QVERIFY(prepared.noPlayCounts);
         QVERIFY(prepared.content.startsWith("#AUDIOSCROBBLER/1.1\n"));
-        QVERIFY(RecordPlayExport(prepared).isEmpty());
-        QVERIFY(!QFile::exists(ExportedPlaysPath(m_root)));
-        QVERIFY(PlayExportReport(prepared).first().contains(u"no Play Counts file"_s));
+        QVERIFY(recordPlayExport(prepared).isEmpty());
+        QVERIFY(!QFile::exists(exportedPlaysPath(m_root)));
+        QVERIFY(playExportReport(prepared).first().contains(u"no Play Counts file"_s));
     }
 
     void theLogNeverGoesIntoTheIpodsOwnFolders()
     {
         QVERIFY(setUp(16, somePlays()));
         QString error;
-        QCOMPARE(WritePlayLog(m_root + u"/iPod_Control/iTunes/plays.log"_s, m_root, "x", &error),
+        QCOMPARE(writePlayLog(m_root + u"/iPod_Control/iTunes/plays.log"_s, m_root, "x", &error),
                  PlayExportError::TargetRefused);
         QVERIFY(error.contains(u"iPod_Control"_s));
-        QCOMPARE(WritePlayLog(m_root + u"/IPOD_CONTROL/new/plays.log"_s, m_root, "x", nullptr),
+        QCOMPARE(writePlayLog(m_root + u"/IPOD_CONTROL/new/plays.log"_s, m_root, "x", nullptr),
                  PlayExportError::TargetRefused); // the iPod's disk ignores letter case
         const QString link = m_dir->filePath(u"link"_s);
         QVERIFY(QFile::link(m_root + u"/iPod_Control/iTunes"_s, link));
-        QCOMPARE(WritePlayLog(link + u"/plays.log"_s, m_root, "x", nullptr), PlayExportError::TargetRefused);
+        QCOMPARE(writePlayLog(link + u"/plays.log"_s, m_root, "x", nullptr), PlayExportError::TargetRefused);
         QVERIFY(!QFile::exists(m_root + u"/iPod_Control/iTunes/plays.log"_s));
         // The root is where uploaders look for ".scrobbler.log".
-        QCOMPARE(WritePlayLog(m_root + u"/.scrobbler.log"_s, m_root, "log", nullptr), PlayExportError::None);
+        QCOMPARE(writePlayLog(m_root + u"/.scrobbler.log"_s, m_root, "log", nullptr), PlayExportError::None);
         QCOMPARE(readAll(m_root + u"/.scrobbler.log"_s), QByteArray("log"));
-        QCOMPARE(WritePlayLog(m_root + u"/.scrobbler.log"_s, m_root, "new", nullptr), PlayExportError::None);
+        QCOMPARE(writePlayLog(m_root + u"/.scrobbler.log"_s, m_root, "new", nullptr), PlayExportError::None);
         QCOMPARE(readAll(m_root + u"/.scrobbler.log"_s), QByteArray("new"));
-        QCOMPARE(WritePlayLog(m_dir->filePath(u"no/such/folder/x.log"_s), m_root, "x", &error),
+        QCOMPARE(writePlayLog(m_dir->filePath(u"no/such/folder/x.log"_s), m_root, "x", &error),
                  PlayExportError::TargetNotWritable);
     }
 
@@ -249,7 +249,7 @@ private Q_SLOTS:
         entries[5] = { 500, kMac2024, 0 };
         entries[6] = { 2, 0, 0 };
         QVERIFY(setUp(16, entries));
-        const QString report = PlayExportReport(prepare(false, PlayLogFormat::ListenBrainz)).join(u'\n');
+        const QString report = playExportReport(prepare(false, PlayLogFormat::ListenBrainz)).join(u'\n');
         QVERIFY2(report.contains(u"400 plays over the limit of 100 per song left out (1 song)"_s), qPrintable(report));
         QVERIFY2(report.contains(u"2 plays without a time on the iPod left out"_s), qPrintable(report));
         QVERIFY2(report.contains(u"placed back"_s), qPrintable(report));

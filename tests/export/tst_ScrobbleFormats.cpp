@@ -42,7 +42,7 @@ class tst_ScrobbleFormats : public QObject
 private Q_SLOTS:
     void theLogHasItsHeaderAndOneLinePerPlay()
     {
-        const QByteArray log = AudioscrobblerLog(songs(), kPlays, false);
+        const QByteArray log = audioscrobblerLog(songs(), kPlays, false);
         const QList<QByteArray> lines = log.split('\n');
         QCOMPARE(lines.size(), 6); // three header lines, two plays, the empty rest after the last "\n"
         QCOMPARE(lines[0], QByteArray("#AUDIOSCROBBLER/1.1"));
@@ -53,14 +53,14 @@ private Q_SLOTS:
         QCOMPARE(lines[4].split('\t'),
                  (QList<QByteArray> { "青い猫", "", "夜明けの歌", "", "0", "L", "1704067500", "" }));
         QVERIFY(lines[5].isEmpty());
-        QCOMPARE(AudioscrobblerLog(songs(), kPlays, true).split('\n')[1], QByteArray("#TZ/UTC"));
+        QCOMPARE(audioscrobblerLog(songs(), kPlays, true).split('\n')[1], QByteArray("#TZ/UTC"));
     }
 
     void anEmptyExportIsJustTheHeader()
     {
-        QCOMPARE(AudioscrobblerLog(songs(), {}, true),
+        QCOMPARE(audioscrobblerLog(songs(), {}, true),
                  QByteArray("#AUDIOSCROBBLER/1.1\n#TZ/UTC\n#CLIENT/Quaverly " QUAVERLY_VERSION "\n"));
-        const QJsonObject empty = QJsonDocument::fromJson(ListenBrainzJson(songs(), {})).object();
+        const QJsonObject empty = QJsonDocument::fromJson(listenBrainzJson(songs(), {})).object();
         QCOMPARE(empty[u"listen_type"_s].toString(), u"import"_s);
         QVERIFY(empty[u"payload"_s].toArray().isEmpty());
     }
@@ -68,7 +68,7 @@ private Q_SLOTS:
     void listenBrainzImport()
     {
         QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(ListenBrainzJson(songs(), kPlays), &error);
+        const QJsonDocument document = QJsonDocument::fromJson(listenBrainzJson(songs(), kPlays), &error);
         QCOMPARE(error.error, QJsonParseError::NoError);
         const QJsonObject root = document.object();
         QCOMPARE(root[u"listen_type"_s].toString(), u"import"_s);
@@ -96,9 +96,9 @@ private Q_SLOTS:
 
     void formatNames()
     {
-        QCOMPARE(ParsePlayLogFormat(u"ListenBrainz"_s), PlayLogFormat::ListenBrainz);
-        QCOMPARE(ParsePlayLogFormat(u"audioscrobbler"_s), PlayLogFormat::Audioscrobbler);
-        QVERIFY(!ParsePlayLogFormat(u"lastfm"_s));
+        QCOMPARE(parsePlayLogFormat(u"ListenBrainz"_s), PlayLogFormat::ListenBrainz);
+        QCOMPARE(parsePlayLogFormat(u"audioscrobbler"_s), PlayLogFormat::Audioscrobbler);
+        QVERIFY(!parsePlayLogFormat(u"lastfm"_s));
     }
 };
 

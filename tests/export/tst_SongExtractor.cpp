@@ -130,7 +130,7 @@ private Q_SLOTS:
         QCOMPARE(report.failures[1].error, ExtractError::SourceMissing);
         QCOMPARE(report.failures[2].error, ExtractError::InvalidTrack);
         QCOMPARE(report.failures[3].trackIndex, -1);
-        const QStringList lines = FailureLines(report);
+        const QStringList lines = failureLines(report);
         QCOMPARE(lines.size(), 4);
         QVERIFY(lines[0].startsWith(u"Band - Gone: "_s));
         QCOMPARE(filesBelow(target.path()), QStringList { u"Good.mp3"_s });

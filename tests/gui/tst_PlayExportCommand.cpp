@@ -85,7 +85,7 @@ class tst_PlayExportCommand : public QObject
         m_window->menus().mnuExportPlays->trigger();
         return seen;
     }
-    QString statePath() const { return exporting::ExportedPlaysPath(m_ipod->dir.path()); }
+    QString statePath() const { return exporting::exportedPlaysPath(m_ipod->dir.path()); }
 
 private Q_SLOTS:
     void init()

@@ -658,7 +658,7 @@ private Q_SLOTS:
         rig.playback->tmrPosition_Timer();
         QCOMPARE(rig.ui().lblElapsed->text(), QStringLiteral("1:05"));
         QCOMPARE(rig.ui().lblTime->text(), QStringLiteral("Length: ") + ConvertToTime(t.Length));
-        QCOMPARE(rig.ui().lblRemaining->text(), RemainingText(rig.ui().lblTime->text(), QStringLiteral("1:05")));
+        QCOMPARE(rig.ui().lblRemaining->text(), remainingText(rig.ui().lblTime->text(), QStringLiteral("1:05")));
 
         ui::BarControl* bar = rig.ui().PicPosition;
         QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));

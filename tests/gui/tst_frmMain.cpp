@@ -79,7 +79,7 @@ private Q_SLOTS:
         QVERIFY(window.ui().lstGenre->isVisible() || !window.isVisible());
         // Nothing stored yet: every column was fitted to its contents.
         for (int column = 1; column < kColumnCount; ++column)
-            QVERIFY2(window.ui().lstSong->ColumnWidth(column) > 0, qPrintable(ColumnHeader(column)));
+            QVERIFY2(window.ui().lstSong->ColumnWidth(column) > 0, qPrintable(columnHeader(column)));
         QCOMPARE(window.ui().fraNow->title(), u"Playing from "_s + m_pod->load.library.iPodName);
     }
 
@@ -282,7 +282,7 @@ private Q_SLOTS:
         QCOMPARE(list->columnWidth(int(Column::Length)), own[size_t(Column::Length)]); // numbers keep theirs
         window.SaveOptions();
         for (int column = 0; column < list->ColumnCount(); ++column)
-            QCOMPARE(m_pod->options->GetOption(ColumnWidthKey(column), {}), QString::number(own[size_t(column)]));
+            QCOMPARE(m_pod->options->GetOption(columnWidthKey(column), {}), QString::number(own[size_t(column)]));
         window.resize(1120, 780);
         int ownSum = 0;
         for (int width : own)

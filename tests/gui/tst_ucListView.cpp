@@ -27,7 +27,7 @@ private Q_SLOTS:
             m_library.Tracks.push_back(t);
         }
         m_library.Tracks[2].Title = QString(300, u'x') + u"end"_s;
-        m_library.BuildTrackIndex();
+        m_library.buildTrackIndex();
         m_model = std::make_unique<browser::SongListModel>(m_library);
         m_model->setRows({ 0, 1, 2, 3, 4, 5 });
         m_view = std::make_unique<ui::ucListView>();

@@ -71,7 +71,7 @@ private Q_SLOTS:
         const std::vector<int> copies = report.copiesOf(report.lines[0]);
         QCOMPARE(copies.size(), size_t(kCopies));
         QCOMPARE(copies.back(), kCopies - 1);
-        QCOMPARE(browser::ReportText(m_load.library, report), u"\r\n -  (30000 copies)"_s);
+        QCOMPARE(browser::reportText(m_load.library, report), u"\r\n -  (30000 copies)"_s);
     }
 
     void commandLineOutputStaysSmall()

@@ -46,7 +46,7 @@ struct Ipod
                 || out.write(QByteArray(kSongBytes, char('a' + i))) != kSongBytes)
                 return false;
         }
-        library.BuildTrackIndex();
+        library.buildTrackIndex();
         return true;
     }
     [[nodiscard]] std::vector<int> all() const { return { 0, 1, 2, 3 }; }

@@ -135,7 +135,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
         database::ByteWindow window(file, 4096);
         database::Library library;
-        const database::ParseReport report = database::ParseITunesDB(window, library);
+        const database::ParseReport report = database::parseITunesDB(window, library);
         QVERIFY(report.readFailed);
         QVERIFY(!report.damaged);
         QVERIFY(library.TrackCount() > 0);

@@ -96,7 +96,7 @@ private Q_SLOTS:
         // Opened again, the editor works on whatever is there now.
         editor.OpenPlayCounts(folder);
         if (Change(change) == Change::FileShrunk) {
-            QCOMPARE(editor.EntryCount(), qint64(2));
+            QCOMPARE(editor.entryCount(), qint64(2));
             QCOMPARE(editor.IncrementPlayCount(1), PlayCountError::None);
         } else {
             QCOMPARE(editor.EntrySize(), -1);
@@ -142,14 +142,14 @@ private Q_SLOTS:
         const QByteArray before = tools::WritePlayCounts(16, kEntries);
         QVERIFY(tools::WriteFileBytes(path, before));
         database::mdlPlayCountEditor editor;
-        editor.OpenPlayCountsFile(path, root.path());
+        editor.openPlayCountsFile(path, root.path());
         editor.setLockTimeoutMs(300);
         QFile other(path);
         QVERIFY(other.open(QIODevice::ReadOnly));
         QCOMPARE(::flock(other.handle(), LOCK_EX | LOCK_NB), 0);
         for (const PlayCountError error : updateLastEntry(editor))
             QCOMPARE(error, PlayCountError::Locked);
-        QVERIFY(editor.UpdateFailureText(PlayCountError::Locked).contains(QStringLiteral("locked")));
+        QVERIFY(editor.updateFailureText(PlayCountError::Locked).contains(QStringLiteral("locked")));
         QCOMPARE(readAll(path), before);
         QCOMPARE(editor.GetRating(4, 0), 5); // reading does not wait for the lock
         other.close();
@@ -187,7 +187,7 @@ private Q_SLOTS:
         if (atLoad) {
             QVERIFY(linkOut());
             editor.OpenPlayCounts(folder, root);
-            QVERIFY(editor.IsOutsideIpod());
+            QVERIFY(editor.isOutsideIpod());
             QCOMPARE(editor.EntrySize(), -1);
         } else {
             QVERIFY(tools::WriteFileBytes(folder + QStringLiteral("/Play Counts"), before));
@@ -208,7 +208,7 @@ private Q_SLOTS:
         QCOMPARE(::mkfifo(QFile::encodeName(folder + QStringLiteral("/Play Counts")).constData(), 0600), 0);
         editor.OpenPlayCounts(folder, root);
         QCOMPARE(editor.EntrySize(), -1);
-        QVERIFY(!editor.IsOutsideIpod());
+        QVERIFY(!editor.isOutsideIpod());
     }
 
     // A FAT iPod turns read-only after an I/O error (errors=remount-ro):

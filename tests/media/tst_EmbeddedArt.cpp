@@ -75,7 +75,7 @@ private Q_SLOTS:
         QVERIFY(!path.isEmpty());
         QVERIFY(addPicture(path, kind, picture, declared.constData()));
         const QByteArray before = bytesOf(path);
-        const ArtResult art = ReadEmbeddedArt(path);
+        const ArtResult art = readEmbeddedArt(path);
         QCOMPARE(art.error, ArtError::None);
         QCOMPARE(art.cover.data, picture);
         QTEST(art.cover.mimeType, "mime");
@@ -88,24 +88,24 @@ private Q_SLOTS:
             const QString path = song(u"two-pictures"_s, kind);
             QVERIFY(addPicture(path, kind, fakePng('a'), "image/png", false)); // the band's photo first
             QVERIFY(addPicture(path, kind, fakeJpeg('f'), "image/jpeg", true));
-            QCOMPARE(ReadEmbeddedArt(path).cover.data, fakeJpeg('f'));
+            QCOMPARE(readEmbeddedArt(path).cover.data, fakeJpeg('f'));
         }
         // Without a front cover the first picture stands in.
         const QString other = song(u"artist-only"_s, u"mp3"_s);
         QVERIFY(addPicture(other, u"mp3"_s, fakePng('a'), "image/png", false));
-        QCOMPARE(ReadEmbeddedArt(other).cover.data, fakePng('a'));
+        QCOMPARE(readEmbeddedArt(other).cover.data, fakePng('a'));
     }
 
     void whatHasNoCoverSaysWhy()
     {
-        QCOMPARE(ReadEmbeddedArt(song(u"plain"_s, u"mp3"_s)).error, ArtError::NoArt);
-        QCOMPARE(ReadEmbeddedArt(song(u"plain"_s, u"m4a"_s)).error, ArtError::NoArt);
-        QCOMPARE(ReadEmbeddedArt(song(u"plain"_s, u"wav"_s)).error, ArtError::NoArt);
-        QCOMPARE(ReadEmbeddedArt(m_dir.filePath(u"missing.mp3"_s)).error, ArtError::Unreadable);
+        QCOMPARE(readEmbeddedArt(song(u"plain"_s, u"mp3"_s)).error, ArtError::NoArt);
+        QCOMPARE(readEmbeddedArt(song(u"plain"_s, u"m4a"_s)).error, ArtError::NoArt);
+        QCOMPARE(readEmbeddedArt(song(u"plain"_s, u"wav"_s)).error, ArtError::NoArt);
+        QCOMPARE(readEmbeddedArt(m_dir.filePath(u"missing.mp3"_s)).error, ArtError::Unreadable);
         QVERIFY(writeBytes(m_dir.filePath(u"book.aa"_s), "audible"));
-        QCOMPARE(ReadEmbeddedArt(m_dir.filePath(u"book.aa"_s)).error, ArtError::Unsupported);
+        QCOMPARE(readEmbeddedArt(m_dir.filePath(u"book.aa"_s)).error, ArtError::Unsupported);
         QVERIFY(writeBytes(m_dir.filePath(u"junk.m4a"_s), QByteArray(300, 'x')));
-        QCOMPARE(ReadEmbeddedArt(m_dir.filePath(u"junk.m4a"_s)).error, ArtError::Unreadable);
+        QCOMPARE(readEmbeddedArt(m_dir.filePath(u"junk.m4a"_s)).error, ArtError::Unreadable);
     }
 
     void aTemporaryNameIsReadByTheGivenKind()
@@ -114,29 +114,29 @@ private Q_SLOTS:
         QVERIFY(addPicture(path, u"m4a"_s, fakeJpeg(), "image/jpeg"));
         const QString part = m_dir.filePath(u".quaverly-123.part"_s);
         QVERIFY(QFile::copy(path, part));
-        QCOMPARE(ReadEmbeddedArt(part).error, ArtError::Unsupported);
-        QCOMPARE(ReadEmbeddedArt(part, u"M4A"_s).cover.data, fakeJpeg());
+        QCOMPARE(readEmbeddedArt(part).error, ArtError::Unsupported);
+        QCOMPARE(readEmbeddedArt(part, u"M4A"_s).cover.data, fakeJpeg());
     }
 
     void songsOnTheIpodAreOpenedReadOnly()
     {
         const QString path = song(u"ipod"_s, u"mp3"_s);
-        const TagLibFile opened = OpenTagLibFile(path, u"mp3"_s, true);
+        const TagLibFile opened = openTagLibFile(path, u"mp3"_s, true);
         QVERIFY(opened.valid());
         QVERIFY(opened.stream->readOnly());
         // A file nobody may write still gives its cover (a read-only iPod).
         QVERIFY(addPicture(path, u"mp3"_s, fakeJpeg(), "image/jpeg"));
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser));
-        QCOMPARE(ReadEmbeddedArt(path).cover.data, fakeJpeg());
+        QCOMPARE(readEmbeddedArt(path).cover.data, fakeJpeg());
     }
 
     void aFifoOrAFolderIsNoSongAndNeverBlocks()
     {
         const QString fifo = m_dir.filePath(u"pipe.mp3"_s);
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QCOMPARE(ReadEmbeddedArt(fifo).error, ArtError::Unreadable); // returns: nobody writes to the pipe
+        QCOMPARE(readEmbeddedArt(fifo).error, ArtError::Unreadable); // returns: nobody writes to the pipe
         QVERIFY(QDir(m_dir.path()).mkdir(u"folder.mp3"_s));
-        QCOMPARE(ReadEmbeddedArt(m_dir.filePath(u"folder.mp3"_s)).error, ArtError::Unreadable);
+        QCOMPARE(readEmbeddedArt(m_dir.filePath(u"folder.mp3"_s)).error, ArtError::Unreadable);
     }
 
     void extensionsFollowTheType()
@@ -144,8 +144,8 @@ private Q_SLOTS:
         QCOMPARE((CoverImage { fakeJpeg(), u"image/jpeg"_s }).extension(), u"jpg"_s);
         QCOMPARE((CoverImage { fakePng(), u"image/png"_s }).extension(), u"png"_s);
         QCOMPARE((CoverImage { "x", u"application/octet-stream"_s }).extension(), u"img"_s);
-        QCOMPARE(SniffImageType("GIF89a...", {}), u"image/gif"_s);
-        QCOMPARE(SniffImageType("????", u"PNG"_s), u"image/png"_s);
+        QCOMPARE(sniffImageType("GIF89a...", {}), u"image/gif"_s);
+        QCOMPARE(sniffImageType("????", u"PNG"_s), u"image/png"_s);
     }
 };
 

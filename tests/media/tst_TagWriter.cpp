@@ -84,7 +84,7 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         const QString path = song(u"full"_s, kind);
         QVERIFY(!path.isEmpty());
-        QVERIFY(WriteTags(path, fullTags()).ok());
+        QVERIFY(writeTags(path, fullTags()).ok());
         const TagLib::PropertyMap map = propertiesOf(path, kind);
         QCOMPARE(value(map, "TITLE"), u"夜明けの歌"_s);
         QCOMPARE(value(map, "ARTIST"), u"Les Étoiles Filantes"_s);
@@ -103,7 +103,7 @@ private Q_SLOTS:
     void theRatingGoesWhereEachKindKeepsIt()
     {
         const QString mp3 = song(u"rated"_s, u"mp3"_s);
-        QVERIFY(WriteTags(mp3, fullTags()).ok());
+        QVERIFY(writeTags(mp3, fullTags()).ok());
         {
             TagLib::MPEG::File file(QFile::encodeName(mp3).constData(), false);
             const auto frames = file.ID3v2Tag()->frameList("POPM");
@@ -113,7 +113,7 @@ private Q_SLOTS:
         // Writing again replaces its own rating instead of adding one.
         SongTags five = fullTags();
         five.stars = 5;
-        QVERIFY(WriteTags(mp3, five).ok());
+        QVERIFY(writeTags(mp3, five).ok());
         {
             TagLib::MPEG::File file(QFile::encodeName(mp3).constData(), false);
             const auto frames = file.ID3v2Tag()->frameList("POPM");
@@ -122,11 +122,11 @@ private Q_SLOTS:
             QVERIFY(file.ID3v2Tag()->frameList("TXXX").isEmpty()); // no stray RATING text frame
         }
         const QString m4a = song(u"rated"_s, u"m4a"_s);
-        QVERIFY(WriteTags(m4a, fullTags()).ok());
+        QVERIFY(writeTags(m4a, fullTags()).ok());
         TagLib::MP4::File mp4(QFile::encodeName(m4a).constData(), false);
         QCOMPARE(mp4.tag()->item("rate").toStringList().toString().to8Bit(), std::string("80"));
         const QString flac = song(u"rated"_s, u"flac"_s);
-        QVERIFY(WriteTags(flac, fullTags()).ok());
+        QVERIFY(writeTags(flac, fullTags()).ok());
         QCOMPARE(value(propertiesOf(flac, u"flac"_s), "RATING"), u"4"_s);
     }
 
@@ -134,10 +134,10 @@ private Q_SLOTS:
     {
         const QString path = song(u"keep"_s, u"mp3"_s);
         SongTags first = fullTags();
-        QVERIFY(WriteTags(path, first).ok());
+        QVERIFY(writeTags(path, first).ok());
         SongTags sparse;
         sparse.title = u"New Title"_s;
-        QVERIFY(WriteTags(path, sparse).ok());
+        QVERIFY(writeTags(path, sparse).ok());
         const TagLib::PropertyMap map = propertiesOf(path, u"mp3"_s);
         QCOMPARE(value(map, "TITLE"), u"New Title"_s);
         QCOMPARE(value(map, "COMPOSER"), u"Ólafur Arnalds"_s);
@@ -150,7 +150,7 @@ private Q_SLOTS:
         SongTags tags;
         tags.trackNumber = 7;
         tags.discNumber = 1;
-        QVERIFY(WriteTags(path, tags).ok());
+        QVERIFY(writeTags(path, tags).ok());
         const TagLib::PropertyMap map = propertiesOf(path, u"flac"_s);
         QCOMPARE(value(map, "TRACKNUMBER"), u"7"_s);
         QCOMPARE(value(map, "DISCNUMBER"), u"1"_s);
@@ -160,8 +160,8 @@ private Q_SLOTS:
     {
         const QString part = m_dir.filePath(u".quaverly-9f.part"_s);
         QVERIFY(writeBytes(part, m4aBytes()));
-        QCOMPARE(WriteTags(part, fullTags()).error, TagError::Unsupported);
-        QVERIFY(WriteTags(part, fullTags(), u"m4a"_s).ok());
+        QCOMPARE(writeTags(part, fullTags()).error, TagError::Unsupported);
+        QVERIFY(writeTags(part, fullTags(), u"m4a"_s).ok());
         TagLib::MP4::File file(QFile::encodeName(part).constData(), false);
         QCOMPARE(QString::fromStdString(file.tag()->title().to8Bit(true)), u"夜明けの歌"_s);
     }
@@ -169,14 +169,14 @@ private Q_SLOTS:
     void whatCannotBeTaggedSaysWhy()
     {
         QVERIFY(writeBytes(m_dir.filePath(u"book.aa"_s), "audible"));
-        QCOMPARE(WriteTags(m_dir.filePath(u"book.aa"_s), fullTags()).error, TagError::Unsupported);
+        QCOMPARE(writeTags(m_dir.filePath(u"book.aa"_s), fullTags()).error, TagError::Unsupported);
         QVERIFY(writeBytes(m_dir.filePath(u"junk.m4a"_s), QByteArray(200, 'x')));
-        QCOMPARE(WriteTags(m_dir.filePath(u"junk.m4a"_s), fullTags()).error, TagError::Unreadable);
-        QCOMPARE(WriteTags(m_dir.filePath(u"missing.mp3"_s), fullTags()).error, TagError::Unreadable);
+        QCOMPARE(writeTags(m_dir.filePath(u"junk.m4a"_s), fullTags()).error, TagError::Unreadable);
+        QCOMPARE(writeTags(m_dir.filePath(u"missing.mp3"_s), fullTags()).error, TagError::Unreadable);
         QVERIFY(!describeTagError(TagError::Unsupported).isEmpty());
         const QString fifo = m_dir.filePath(u"pipe.flac"_s);
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QCOMPARE(WriteTags(fifo, fullTags()).error, TagError::Unreadable); // never waits for a writer
+        QCOMPARE(writeTags(fifo, fullTags()).error, TagError::Unreadable); // never waits for a writer
     }
 };
 

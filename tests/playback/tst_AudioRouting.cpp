@@ -10,7 +10,7 @@ class tst_AudioRouting : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void usesSecondPlayer_data()
+    void usesSecondPlayerCases_data()
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("kind");
@@ -35,14 +35,14 @@ private Q_SLOTS:
         QTest::newRow("aac is not aa") << u"/m/F03/song.aac"_s << QString() << false << false;
         QTest::newRow("m4p folder, mp3 file") << u"/m/x.m4p/song.mp3"_s << QString() << false << false;
     }
-    void usesSecondPlayer()
+    void usesSecondPlayerCases()
     {
         QFETCH(QString, path);
         QFETCH(QString, kind);
         QFETCH(bool, second);
         QFETCH(bool, isProtected);
-        QCOMPARE(UsesSecondPlayer(path, kind), second);
-        QCOMPARE(IsCopyProtected(path, kind), isProtected);
+        QCOMPARE(usesSecondPlayer(path, kind), second);
+        QCOMPARE(isCopyProtected(path, kind), isProtected);
     }
 
     void videoRoute_data()
@@ -60,7 +60,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, platform);
         QFETCH(VideoRoute, route);
-        QCOMPARE(ChooseVideoRoute(platform), route);
+        QCOMPARE(chooseVideoRoute(platform), route);
     }
 
     void timeScale_data()
@@ -80,7 +80,7 @@ private Q_SLOTS:
         QFETCH(double, units);
         QFETCH(double, scale);
         QFETCH(qint64, ms);
-        QCOMPARE(TimeUnitsToMs(units, scale), ms);
+        QCOMPARE(timeUnitsToMs(units, scale), ms);
     }
 };
 

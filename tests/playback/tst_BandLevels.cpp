@@ -24,8 +24,8 @@ private Q_SLOTS:
         };
         const QList<double> expected = { -40.5,      kSilenceDb, kSilenceDb, -12.25,
                                          kSilenceDb, kSilenceDb, kSilenceDb, kSilenceDb };
-        QCOMPARE(BandLevelsFromStats(stats), expected);
-        QCOMPARE(BandLevelsFromStats({}), QList<double>(kBandCount, kSilenceDb));
+        QCOMPARE(bandLevelsFromStats(stats), expected);
+        QCOMPARE(bandLevelsFromStats({}), QList<double>(kBandCount, kSilenceDb));
     }
 };
 

@@ -49,7 +49,7 @@ private Q_SLOTS:
         settings::mdlOptions options(dir.path());
         QVERIFY(options.SaveOption(QStringLiteral("PlayerCount"), count));
         QVERIFY(options.SaveOption(QStringLiteral("PlayerPlayer1"), QStringLiteral("/usr/bin/one")));
-        QCOMPARE(LoadPlayerList(options), expected);
+        QCOMPARE(loadPlayerList(options), expected);
     }
 
     void shorterListLeavesOldKeysUnread()
@@ -58,10 +58,10 @@ private Q_SLOTS:
         QVERIFY(dir.isValid() && QDir(dir.path()).mkpath(QStringLiteral("iPod_Control/iTunes")));
         settings::mdlOptions options(dir.path());
         const QStringList three { QStringLiteral("/a b/one"), QStringLiteral("/two"), QStringLiteral("/three") };
-        QVERIFY(SavePlayerList(options, three));
-        QCOMPARE(LoadPlayerList(options), three);
-        QVERIFY(SavePlayerList(options, three.mid(0, 2)));
-        QCOMPARE(LoadPlayerList(options), three.mid(0, 2));
+        QVERIFY(savePlayerList(options, three));
+        QCOMPARE(loadPlayerList(options), three);
+        QVERIFY(savePlayerList(options, three.mid(0, 2)));
+        QCOMPARE(loadPlayerList(options), three.mid(0, 2));
         QCOMPARE(options.GetOption(QStringLiteral("PlayerPlayer3"), QString()), QStringLiteral("/three"));
     }
 
@@ -81,10 +81,10 @@ private Q_SLOTS:
         QCOMPARE(GetProductName(apps + QStringLiteral("/tunez.desktop"), {}), QStringLiteral("Tunez Player"));
         QCOMPARE(GetProductName(program, {}), QStringLiteral("tunez")); // no entry: the file name
         QCOMPARE(GetProductName(QString(), { apps }), QString());
-        QVERIFY(IsPlayerProgram(program));
-        QVERIFY(IsPlayerProgram(apps + QStringLiteral("/tunez.desktop")));
-        QVERIFY(!IsPlayerProgram(dir.path()));
-        QVERIFY(!IsPlayerProgram(dir.filePath(QStringLiteral("missing"))));
+        QVERIFY(isPlayerProgram(program));
+        QVERIFY(isPlayerProgram(apps + QStringLiteral("/tunez.desktop")));
+        QVERIFY(!isPlayerProgram(dir.path()));
+        QVERIFY(!isPlayerProgram(dir.filePath(QStringLiteral("missing"))));
     }
 
     void launch_data()
@@ -115,7 +115,7 @@ private Q_SLOTS:
             player = dir.filePath(QStringLiteral("p.desktop"));
             QVERIFY(writeText(player, "[Desktop Entry]\nName=P\nExec=" + exec + "\n"));
         }
-        const PlayerLaunch launch = LaunchFor(player, arguments.constLast());
+        const PlayerLaunch launch = launchFor(player, arguments.constLast());
         QCOMPARE(launch.program, program);
         QCOMPARE(launch.arguments, arguments);
     }

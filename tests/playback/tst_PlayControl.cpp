@@ -77,11 +77,11 @@ struct Rig
             entries[size_t(i)].playCount = 5;
         }
         library.iPodRoot = dir.path();
-        library.BuildTrackIndex();
+        library.buildTrackIndex();
         if (!tools::WriteFileBytes(playCountsPath(), tools::WritePlayCounts(entrySize, entries)))
             return false;
         database::mdlPlayCountEditor playCounts;
-        playCounts.OpenPlayCountsFile(playCountsPath());
+        playCounts.openPlayCountsFile(playCountsPath());
         auto backend = std::make_unique<FakeBackend>();
         fake = backend.get();
         if (!libraryMissing.isEmpty())
@@ -197,16 +197,16 @@ private Q_SLOTS:
 
     void shuffleDependsOnlyOnTickAndSong()
     {
-        QCOMPARE(ShuffleSeed(100, 7), 700);
-        QCOMPARE(ShuffleSeed(24563, 2147483647), 8591); // the product exceeds 32 bits
-        QCOMPARE(ShuffleSeed(123456789, 987654), 21516);
-        QVERIFY(ShuffleSeed(-5, 77) >= 0);
+        QCOMPARE(shuffleSeed(100, 7), 700);
+        QCOMPARE(shuffleSeed(24563, 2147483647), 8591); // the product exceeds 32 bits
+        QCOMPARE(shuffleSeed(123456789, 987654), 21516);
+        QVERIFY(shuffleSeed(-5, 77) >= 0);
         for (qint64 seed : { 0, 1, 8591, 23454 }) {
-            const int row = ShuffleRow(seed, 40);
+            const int row = shuffleRow(seed, 40);
             QVERIFY(row >= 0 && row < 40);
-            QCOMPARE(ShuffleRow(seed, 40), row);
+            QCOMPARE(shuffleRow(seed, 40), row);
         }
-        QCOMPARE(ShuffleRow(5, 0), -1);
+        QCOMPARE(shuffleRow(5, 0), -1);
 
         Rig a;
         Rig b;
@@ -218,7 +218,7 @@ private Q_SLOTS:
             rig->play(10);
             rig->control->next();
         }
-        const int expected = ShuffleRow(ShuffleSeed(987654, 110), 40);
+        const int expected = shuffleRow(shuffleSeed(987654, 110), 40);
         QCOMPARE(a.engine->currentFile(), a.songFile(expected));
         QCOMPARE(b.engine->currentFile(), b.songFile(expected));
     }

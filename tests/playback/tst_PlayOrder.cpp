@@ -53,7 +53,7 @@ private Q_SLOTS:
         QFETCH(QString, length);
         QFETCH(QString, elapsed);
         QFETCH(QString, expected);
-        QCOMPARE(RemainingText(length, elapsed), expected);
+        QCOMPARE(remainingText(length, elapsed), expected);
     }
 };
 

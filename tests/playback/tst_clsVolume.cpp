@@ -97,7 +97,7 @@ private Q_SLOTS:
         QFETCH(qint32, written);
         QFETCH(qint32, stored);
         clsVolume volume(mixer({ { MixerLine::Speakers, { minimum, maximum, true } } }));
-        QVERIFY(volume.MixerFound());
+        QVERIFY(volume.mixerFound());
         QCOMPARE(volume.MinWaveVolume(), minimum);
         QCOMPARE(volume.MaxWaveVolume(), maximum);
         volume.setWaveVolume(written);
@@ -169,7 +169,7 @@ private Q_SLOTS:
         auto m = mixer({ { MixerLine::Speakers, { 0, 100, true } } });
         m->opens = false;
         clsVolume volume(std::move(m));
-        QVERIFY(!volume.MixerFound());
+        QVERIFY(!volume.mixerFound());
         volume.setWaveVolume(50);
         volume.setWaveMute(1);
         QVERIFY(m_writes.empty());
@@ -178,7 +178,7 @@ private Q_SLOTS:
         QVERIFY(!volume.VolumeAvailable(1));
 
         clsVolume none(nullptr);
-        QVERIFY(!none.MixerFound());
+        QVERIFY(!none.mixerFound());
         QCOMPARE(none.WaveVolume(), 0);
     }
 
@@ -186,7 +186,7 @@ private Q_SLOTS:
     {
         qputenv("QUAVERLY_AUDIO_OUT", "null");
         clsVolume volume(makeSystemMixer());
-        QVERIFY(!volume.MixerFound());
+        QVERIFY(!volume.mixerFound());
         QCOMPARE(volume.WaveVolume(), 0);
     }
 

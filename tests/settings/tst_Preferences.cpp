@@ -245,7 +245,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(int, expected);
-        const auto value = ParseBool(text);
+        const auto value = parseBool(text);
         QCOMPARE(value ? int(*value) : -1, expected);
     }
 };

@@ -51,11 +51,11 @@ private Q_SLOTS:
             { u"quaverly.new"_s, u"stayvane.NEW"_s, u"notes.new.txt"_s, u"new"_s, u"quaverly"_s });
         QVERIFY(!dir.isEmpty());
         QVERIFY(QDir().mkpath(dir + u"/skins.new"_s)); // a folder is no update
-        const QStringList pending = PendingUpdates(dir);
+        const QStringList pending = pendingUpdates(dir);
         QCOMPARE(pending, (QStringList { dir + u"/quaverly.new"_s, dir + u"/stayvane.NEW"_s }));
-        QVERIFY(HasPendingUpdates(dir));
-        QVERIFY(!HasPendingUpdates(makeProgramDir({ u"quaverly"_s })));
-        QVERIFY(!HasPendingUpdates(QString()));
+        QVERIFY(hasPendingUpdates(dir));
+        QVERIFY(!hasPendingUpdates(makeProgramDir({ u"quaverly"_s })));
+        QVERIFY(!hasPendingUpdates(QString()));
     }
 
     void missingUpdaterDiscardsTheUpdatesAfterOneMessage()
@@ -78,7 +78,7 @@ private Q_SLOTS:
         const QString dir = makeProgramDir({ u"a.new"_s });
         QVERIFY(!dir.isEmpty());
         const QString record = dir + u"/arguments.txt"_s;
-        QVERIFY(writeFile(dir + u'/' + UpdaterFileName(),
+        QVERIFY(writeFile(dir + u'/' + updaterFileName(),
                           "#!/bin/sh\necho \"$# $*\" > '" + QFile::encodeName(record) + "'\n", true));
         RecordingPromptService prompts;
         const UpdateResult result = InstallUpdates({ dir, 4242 }, prompts);
@@ -91,7 +91,7 @@ private Q_SLOTS:
 
     void anUpdaterThatCannotStartIsReported()
     {
-        const QString dir = makeProgramDir({ u"a.new"_s, UpdaterFileName() }); // not executable
+        const QString dir = makeProgramDir({ u"a.new"_s, updaterFileName() }); // not executable
         QVERIFY(!dir.isEmpty());
         RecordingPromptService prompts;
         QCOMPARE(InstallUpdates({ dir, 4242 }, prompts).error, UpdateError::StartFailed);
