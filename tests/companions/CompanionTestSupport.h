@@ -26,6 +26,22 @@ inline QString readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+/// How many processes have `text` in their command line (from /proc; a
+/// process that has ended shows none, even before it is reaped).
+inline int processesWith(const QString& text)
+{
+    const QByteArray needle = QFile::encodeName(text);
+    int count = 0;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isPid = false;
+        (void)entry.toLongLong(&isPid);
+        QFile cmdline(QStringLiteral("/proc/") + entry + QStringLiteral("/cmdline"));
+        if (isPid && cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(needle))
+            ++count;
+    }
+    return count;
+}
+
 /// The environment of a companion under test: no display (so nothing ever
 /// shows a dialog), PATH as given when not empty.
 inline QProcessEnvironment environment(const QString& path = {})

@@ -68,6 +68,7 @@ private Q_SLOTS:
         QProcess stayvane;
         start(stayvane, names[form] + u';' + commandText(markerCommand(marker)));
         QVERIFY(stayvane.waitForStarted());
+        // Kept bounded: nothing marks "still waiting"; polling ten times a second, it would have ended by then.
         QVERIFY(!stayvane.waitForFinished(1500));
         QVERIFY(!QFile::exists(marker));
 
@@ -99,9 +100,11 @@ private Q_SLOTS:
         const QString marker = fresh(u"marker"_s);
         QProcess stayvane;
         start(stayvane, (withSemicolon ? u";"_s : QString()) + commandText(markerCommand(marker)));
-        QVERIFY(stayvane.waitForFinished(5000));
+        QVERIFY(stayvane.waitForFinished(10000));
         QCOMPARE(stayvane.exitCode(), 0);
-        QTest::qWait(300);
+        // A detached start returns only once the command runs, so a command it
+        // had started would now be running or, having ended, have left its marker.
+        QCOMPARE(processesWith(marker), 0);
         QVERIFY(!QFile::exists(marker));
     }
 

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -17,6 +18,12 @@ namespace {
 QStringList tempCopies(const QString& dir)
 {
     return QDir(dir).entryList({ u"iTunesDBTemp*"_s }, QDir::Files);
+}
+
+// A process that has ended has no executable any more, even before it is reaped.
+bool running(qint64 pid)
+{
+    return QFileInfo::exists(u"/proc/%1/exe"_s.arg(pid));
 }
 
 } // namespace
@@ -150,7 +157,11 @@ private Q_SLOTS:
         QVERIFY(!chain.begin());
         QCOMPARE(tempCopies(temp).size(), 1);
 
-        QTest::qWait(2500); // stayvane polls ten times a second; wait pauses one second
+        // stayvane, the first link, ends as soon as it starts the rest of the chain. Kept bounded:
+        // nothing marks "still waiting"; polling ten times a second, it would have ended by then.
+        QVERIFY(running(result.pid));
+        const bool stayvaneEnded = QTest::qWaitFor([&] { return !running(result.pid); }, 1500);
+        QVERIFY2(!stayvaneEnded, "the chain went on while the player was still running");
         QVERIFY2(!QFile::exists(log), "ejected while the player was still running");
         playing.kill();
         QVERIFY(playing.waitForFinished());

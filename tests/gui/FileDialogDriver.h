@@ -81,7 +81,7 @@ inline QStringList shownEntries(QFileDialog* dialog)
                 return false;
             if (!list->selectionModel()->isSelected(entry))
                 QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(entry).center());
-            QTest::qWait(50);
+            QCoreApplication::processEvents(); // a pending sort or filter runs before the selection is looked at
             return list->selectionModel()->isSelected(shownEntry(dialog, name));
         },
         5000);

@@ -26,6 +26,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Whether process `pid` has `path` open.
+bool holdsOpen(qint64 pid, const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    const QString fds = u"/proc/%1/fd"_s.arg(pid);
+    for (const QString& fd : QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFileInfo(fds + u'/' + fd).symLinkTarget() == target)
+            return true;
+    }
+    return false;
+}
+
 const QString kCli = QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli");
 
 struct Song
@@ -288,6 +300,11 @@ private Q_SLOTS:
         QCOMPARE(::flock(holder.handle(), LOCK_EX | LOCK_NB), 0);
         QProcess waiting;
         waiting.start(kCli, { u"count-play"_s, ipod.root, u"1"_s });
+        QVERIFY(waiting.waitForStarted());
+        // It has come as far as the lock once it holds the file open.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            holdsOpen(waiting.processId(), ipod.playCounts()) || waiting.state() != QProcess::Running, 30000);
+        // Kept bounded: nothing marks "still waiting"; a run that ignored the lock would end by then.
         QVERIFY(!waiting.waitForFinished(1500));
         holder.close();
         QVERIFY(waiting.waitForFinished(30000));

@@ -6,6 +6,7 @@
 #include "playback/MpvBackend.h"
 #include "tests/support/FakeBackend.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -187,7 +188,7 @@ private Q_SLOTS:
         QCOMPARE(f.engine->currentFile(), path);
         QCOMPARE(tray.count(), 1);
         QCOMPARE(tray.at(0), (QList<QVariant> { true, false })); // Pause enabled, as for any opened song
-        QVERIFY(ended.wait(1000));
+        QVERIFY(ended.wait(10000));
         QCOMPARE(ended.count(), 1);
         QCOMPARE(ended.at(0), endOf(EndReason::Failed, expected, path));
         QCOMPARE(f.engine->playState(), PlayState::NotPlaying);
@@ -203,7 +204,12 @@ private Q_SLOTS:
         f.engine->open(u"/v/c.m4v"_s, QString()); // would fail: no second player
         f.engine->open(u"/a/bad.mp3"_s, QString());
         f.engine->open(u"/a/good.mp3"_s, QString());
-        QTest::qWait(50);
+        // Players and engine announce failures through posted events: once one
+        // posted after the opens has run, theirs have run too.
+        bool drained = false;
+        QMetaObject::invokeMethod(
+            this, [&drained] { drained = true; }, Qt::QueuedConnection);
+        QTRY_VERIFY(drained);
         QCOMPARE(ended.count(), 0);
         QCOMPARE(f.engine->playState(), PlayState::Playing);
     }
@@ -261,7 +267,7 @@ private Q_SLOTS:
         QVERIFY(!engine.secondPlayerReady());
         QSignalSpy ended(&engine, &AudioEngine::songEnded);
         engine.open(u"/v/c.mov"_s, QString());
-        QVERIFY(ended.wait(1000));
+        QVERIFY(ended.wait(10000));
         QCOMPARE(ended.at(0).at(1).value<PlaybackError>(), PlaybackError::PlayerUnavailable);
     }
 
@@ -461,22 +467,26 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        const QString path = dir.filePath(u"three.wav"_s);
-        QVERIFY(writeSineWav(path, 3000));
+        const QString path = dir.filePath(u"ten.wav"_s);
+        QVERIFY(writeSineWav(path, 10000));
         AudioEngine engine(std::make_unique<MpvBackend>(MpvOptions { u"null"_s, false, false }), nullptr);
         QVERIFY(engine.initialise());
         QVERIFY(!engine.secondPlayerReady());
         engine.open(path, QString());
-        QTRY_COMPARE_WITH_TIMEOUT(engine.lengthMs(), 3000, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(engine.lengthMs(), 10000, 10000);
         engine.pause();
         QCOMPARE(engine.playState(), PlayState::NotPlaying);
-        engine.seek(2500);
-        QCOMPARE(engine.positionMs(), 2500);
+        engine.seek(9500);
+        QCOMPARE(engine.positionMs(), 9500);
+        QElapsedTimer resumed;
+        resumed.start();
         engine.resume();
         QCOMPARE(engine.playState(), PlayState::Playing);
         QSignalSpy ended(&engine, &AudioEngine::songEnded);
-        QVERIFY(ended.wait(3000)); // half a second was left
+        QVERIFY(ended.wait(15000));
         QCOMPARE(ended.at(0).at(0).value<EndReason>(), EndReason::EndOfFile);
+        // Half a second was left; from anywhere near the start, the real-time player would need over nine.
+        QVERIFY2(resumed.elapsed() < 5000, qPrintable(QString::number(resumed.elapsed())));
     }
 };
 

@@ -2,6 +2,8 @@
 #include "WavFile.h"
 #include "playback/MpvBackend.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +29,21 @@ MpvOptions realTime()
 }
 
 constexpr int kWaitMs = 10000;
+
+// Opens a file that is not there and waits for its failure. mpv reports the
+// events of each file in order, after all of the file before it: once this
+// failure is in, nothing more can come for the files opened earlier.
+[[nodiscard]] bool markerFailureCame(MpvBackend& backend, QSignalSpy& finished, const QString& missing)
+{
+    const qsizetype before = finished.count();
+    backend.open(missing);
+    return QTest::qWaitFor(
+        [&] {
+            return finished.count() > before
+                && finished.last().at(0).value<PlaybackError>() == PlaybackError::FileNotFound;
+        },
+        kWaitMs);
+}
 
 } // namespace
 
@@ -68,8 +85,9 @@ private Q_SLOTS:
         QCOMPARE(finished.at(0).at(0).value<PlaybackError>(), PlaybackError::None);
         QCOMPARE(backend.state(), BackendState::Ended);
         QVERIFY(states.contains(QVariantList { QVariant::fromValue(BackendState::Playing) }));
-        QTest::qWait(100); // nothing more may come for the same file
-        QCOMPARE(finished.count(), 1);
+        QVERIFY(markerFailureCame(backend, finished, path("marker.mp3")));
+        QCOMPARE(finished.count(), 2); // nothing more came for the same file
+        QCOMPARE(finished.at(0).at(0).value<PlaybackError>(), PlaybackError::None);
     }
 
     void failures_data()
@@ -119,8 +137,8 @@ private Q_SLOTS:
         backend.open(path("garbage.mp3"));
         backend.open(path("short.wav"));
         QVERIFY(finished.wait(kWaitMs));
-        QTest::qWait(200);
-        QCOMPARE(finished.count(), 1);
+        QVERIFY(markerFailureCame(backend, finished, path("marker.mp3")));
+        QCOMPARE(finished.count(), 2);
         QCOMPARE(finished.at(0).at(0).value<PlaybackError>(), PlaybackError::None);
     }
 
@@ -147,10 +165,10 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(backend.state(), BackendState::Playing, kWaitMs);
         backend.stop();
         QCOMPARE(backend.state(), BackendState::Idle);
-        QTest::qWait(300);
-        QCOMPARE(finished.count(), 0);
         QCOMPARE(backend.positionMs(), 0);
         QCOMPARE(backend.durationMs(), 0);
+        QVERIFY(markerFailureCame(backend, finished, path("marker.mp3")));
+        QCOMPARE(finished.count(), 1); // only the marker's: the stopped file announced nothing
     }
 
     void pauseSeekResume()
@@ -165,15 +183,14 @@ private Q_SLOTS:
 
         backend.pause();
         QCOMPARE(backend.state(), BackendState::Paused);
-        QTest::qWait(150);
         const qint64 pausedAt = backend.positionMs();
         QVERIFY(pausedAt > 0);
-        QTest::qWait(400);
+        QTest::qWait(400); // kept: nothing marks "did not move"; a running clock would show by then
         QCOMPARE(backend.positionMs(), pausedAt);
 
         backend.seek(2000);
         QCOMPARE(backend.positionMs(), 2000); // the target, at once
-        QTest::qWait(300);
+        QTest::qWait(300); // kept: the seek's end is not observable; a paused player must hold the target
         QCOMPARE(backend.positionMs(), 2000); // still there while paused
         QCOMPARE(backend.state(), BackendState::Paused);
 
@@ -189,10 +206,15 @@ private Q_SLOTS:
         QVERIFY(backend.initialise());
         backend.open(path("ten.wav"));
         QTRY_COMPARE_WITH_TIMEOUT(backend.state(), BackendState::Playing, kWaitMs);
+        QElapsedTimer playing;
+        playing.start();
         backend.seek(6000);
-        QTest::qWait(250);
-        QVERIFY2(backend.positionMs() >= 6000 && backend.positionMs() < 9000,
-                 qPrintable(QString::number(backend.positionMs())));
+        // Until the seek is done the target itself is answered; past it, the player got there and plays on.
+        QTRY_VERIFY_WITH_TIMEOUT(backend.positionMs() > 6000, kWaitMs);
+        const qint64 at = backend.positionMs();
+        QVERIFY2(at < 9000, qPrintable(QString::number(at)));
+        // Playing on from the start could not have got this far in the time that passed.
+        QVERIFY2(at > playing.elapsed() + 1000, qPrintable(u"%1 after %2 ms"_s.arg(at).arg(playing.elapsed())));
     }
 
     void pauseWhileLoadingStartsPaused()
@@ -202,7 +224,7 @@ private Q_SLOTS:
         backend.open(path("three.wav"));
         backend.pause();
         QTRY_COMPARE_WITH_TIMEOUT(backend.state(), BackendState::Paused, kWaitMs);
-        QTest::qWait(300);
+        QTest::qWait(300); // kept: nothing marks "did not play"; a player that did would have moved by then
         QCOMPARE(backend.positionMs(), 0);
         backend.resume();
         QCOMPARE(backend.state(), BackendState::Playing);
@@ -215,8 +237,12 @@ private Q_SLOTS:
         backend.open(path("ten.wav"));
         backend.seek(6000);
         QTRY_COMPARE_WITH_TIMEOUT(backend.state(), BackendState::Playing, kWaitMs);
-        QTest::qWait(200);
-        QVERIFY2(backend.positionMs() >= 6000, qPrintable(QString::number(backend.positionMs())));
+        QElapsedTimer playing; // nothing plays while it loads
+        playing.start();
+        QTRY_VERIFY_WITH_TIMEOUT(backend.positionMs() > 6000, kWaitMs); // the seek is done and it plays on
+        const qint64 at = backend.positionMs();
+        QVERIFY2(at < 9000, qPrintable(QString::number(at)));
+        QVERIFY2(at > playing.elapsed() + 1000, qPrintable(u"%1 after %2 ms"_s.arg(at).arg(playing.elapsed())));
     }
 
     void bandLevelsPeakAtTheTonesOctave_data()
@@ -263,7 +289,8 @@ private Q_SLOTS:
         backend.pause();
         backend.seek(100);
         QCOMPARE(backend.state(), BackendState::Idle);
-        QTest::qWait(50);
+        // Without mpv no thread exists that could emit later: anything queued runs here.
+        QCoreApplication::processEvents();
         QCOMPARE(finished.count(), 0);
     }
 
