@@ -11,7 +11,7 @@ inline constexpr const char* kCompanionNames[] = { "stayvane", "wait", "deveject
 /// program. An installed program (`cmake --install`) keeps them in
 /// libexec/quaverly of the same prefix, found relative to the program's
 /// folder, so an installed tree may be moved as a whole. Beside the program
-/// wins. (The help file and README: ui::links::ProgramDocument.)
+/// wins. (The help file and README: ui::links::programDocument.)
 struct ProgramLayout
 {
     QString programDir;   // the folder of the running executable

@@ -120,7 +120,7 @@ void runOpener(const QString& openerCommand, const QString& target, const std::s
 
 } // namespace
 
-QStringList DesktopOpeners()
+QStringList desktopOpeners()
 {
     return { QStringLiteral("xdg-open"), QStringLiteral("gio open") };
 }
@@ -153,7 +153,7 @@ void OpenWithShell(const QString& target, const QStringList& arguments, QObject*
         }
     }
     const QString opened = isAddress ? target : QFileInfo(local).absoluteFilePath();
-    for (const QString& opener : DesktopOpeners()) {
+    for (const QString& opener : desktopOpeners()) {
         if (!QStandardPaths::findExecutable(opener.section(QLatin1Char(' '), 0, 0)).isEmpty()) {
             runOpener(opener, opened, watch);
             return;
@@ -163,16 +163,16 @@ void OpenWithShell(const QString& target, const QStringList& arguments, QObject*
                                "(xdg-open, from the package xdg-utils, is not installed)."));
 }
 
-QString OpenFailureText(const QString& target, const QString& reason)
+QString openFailureText(const QString& target, const QString& reason)
 {
     return QStringLiteral("Quaverly could not open\n%1\n\n%2").arg(target, reason);
 }
 
-void OpenOrReport(PromptService& prompts, const QString& title, const QString& target, QObject* context,
+void openOrReport(PromptService& prompts, const QString& title, const QString& target, QObject* context,
                   const QStringList& arguments)
 {
     OpenWithShell(target, arguments, context, [&prompts, title, target](const QString& reason) {
-        prompts.show(title, OpenFailureText(target, reason), PromptIcon::Warning);
+        prompts.show(title, openFailureText(target, reason), PromptIcon::Warning);
     });
 }
 

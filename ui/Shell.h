@@ -14,7 +14,7 @@ class PromptService;
 using OpenFailed = std::function<void(const QString& reason)>;
 
 /// The desktop's openers, tried in this order: the first one installed is used.
-[[nodiscard]] QStringList DesktopOpeners();
+[[nodiscard]] QStringList desktopOpeners();
 
 /// Opens a document, folder or web address with the desktop's opener
 /// (xdg-open, else gio open), or starts a program with `arguments` (each
@@ -31,10 +31,10 @@ inline constexpr int kOpenerWatchMs = 15000;
 
 /// OpenWithShell that shows a failure as a warning titled `title`, naming
 /// `target` and the reason. `prompts` must outlive `context`.
-void OpenOrReport(PromptService& prompts, const QString& title, const QString& target, QObject* context,
+void openOrReport(PromptService& prompts, const QString& title, const QString& target, QObject* context,
                   const QStringList& arguments = {});
 
 /// The text of that warning.
-[[nodiscard]] QString OpenFailureText(const QString& target, const QString& reason);
+[[nodiscard]] QString openFailureText(const QString& target, const QString& reason);
 
 } // namespace quaverly::ui

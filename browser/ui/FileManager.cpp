@@ -9,7 +9,7 @@
 
 namespace quaverly::browser {
 
-void ShowFileInFileManager(const QString& fullPath, QObject* context, ui::OpenFailed failed)
+void showFileInFileManager(const QString& fullPath, QObject* context, ui::OpenFailed failed)
 {
     const QFileInfo info(fullPath);
     QString folder = info.absolutePath();

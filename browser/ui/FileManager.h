@@ -12,6 +12,6 @@ namespace quaverly::browser {
 /// service); otherwise the folder alone is opened with the desktop's opener.
 /// Returns at once; `failed` gets the reason when neither worked (never once
 /// `context` is gone).
-void ShowFileInFileManager(const QString& fullPath, QObject* context, ui::OpenFailed failed);
+void showFileInFileManager(const QString& fullPath, QObject* context, ui::OpenFailed failed);
 
 } // namespace quaverly::browser

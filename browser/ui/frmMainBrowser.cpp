@@ -295,8 +295,8 @@ void frmMain::mnuShowFile_Click()
                        ui::PromptIcon::Warning);
         return;
     }
-    ShowFileInFileManager(full, this, [this, full](const QString& reason) {
-        m_prompts.show(QStringLiteral("Show File"), ui::OpenFailureText(QFileInfo(full).absolutePath(), reason),
+    showFileInFileManager(full, this, [this, full](const QString& reason) {
+        m_prompts.show(QStringLiteral("Show File"), ui::openFailureText(QFileInfo(full).absolutePath(), reason),
                        ui::PromptIcon::Warning);
     });
 }

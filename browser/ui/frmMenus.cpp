@@ -156,10 +156,10 @@ void frmMenus::buildHelpMenu(QWidget* parent)
     mnuAbout = addItem(mnuHelp, "mnuAbout", QStringLiteral("&About"));
     connect(mnuShowHelp, &QAction::triggered, this, &frmMenus::mnuShowHelp_Click);
     connect(mnuDonate, &QAction::triggered, this,
-            [this] { ui::links::OpenProjectPage(m_prompts, QStringLiteral("Donate"), this); });
+            [this] { ui::links::openProjectPage(m_prompts, QStringLiteral("Donate"), this); });
     connect(mnuWebsite, &QAction::triggered, this, [this] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        ui::links::OpenProjectPage(m_prompts, QStringLiteral("Website"), this);
+        ui::links::openProjectPage(m_prompts, QStringLiteral("Website"), this);
         QApplication::restoreOverrideCursor();
     });
     connect(mnuAbout, &QAction::triggered, this, &frmMenus::mnuAbout_Click);
@@ -301,13 +301,13 @@ void frmMenus::disableDeviceCommands()
 
 void frmMenus::mnuAbout_Click()
 {
-    m_prompts.show(AboutTitle(QStringLiteral("Quaverly")), AboutText(QStringLiteral(QUAVERLY_VERSION)),
+    m_prompts.show(aboutTitle(QStringLiteral("Quaverly")), aboutText(QStringLiteral(QUAVERLY_VERSION)),
                    ui::PromptIcon::Information);
 }
 
 void frmMenus::mnuShowHelp_Click()
 {
-    const QString path = HelpFilePath();
+    const QString path = helpFilePath();
     if (path.isEmpty()) {
         m_prompts.show(QStringLiteral("Help"),
                        QStringLiteral("The help file QuaverlyHelp.txt was not found. It belongs beside the Quaverly "
@@ -316,24 +316,24 @@ void frmMenus::mnuShowHelp_Click()
                        ui::PromptIcon::Warning);
         return;
     }
-    ui::OpenOrReport(m_prompts, QStringLiteral("Help"), path, this);
+    ui::openOrReport(m_prompts, QStringLiteral("Help"), path, this);
 }
 
-QString AboutTitle(const QString& mainCaption)
+QString aboutTitle(const QString& mainCaption)
 {
     return QStringLiteral("Oxtarra : ") + mainCaption;
 }
 
-QString AboutText(const QString& version)
+QString aboutText(const QString& version)
 {
     return QStringLiteral("Quaverly version: ") + version + QStringLiteral("\r\nA part of Oxtarra")
         + QStringLiteral("\r\nWritten by the Quaverly developers, with thanks to everyone who reported problems.")
         + QStringLiteral("\r\nDonations are very welcome, please go to Help -> Donate!");
 }
 
-QString HelpFilePath()
+QString helpFilePath()
 {
-    return ui::links::ProgramDocument(QLatin1String(ui::links::kHelpFileName));
+    return ui::links::programDocument(QLatin1String(ui::links::kHelpFileName));
 }
 
 } // namespace quaverly::browser

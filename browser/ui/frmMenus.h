@@ -176,10 +176,10 @@ private:
 };
 
 /// The About box's title and text.
-[[nodiscard]] QString AboutTitle(const QString& mainCaption);
-[[nodiscard]] QString AboutText(const QString& version);
+[[nodiscard]] QString aboutTitle(const QString& mainCaption);
+[[nodiscard]] QString aboutText(const QString& version);
 /// Where the help file lies: beside the program, in the installed documentation
 /// folder, else in the shared data folder.
-[[nodiscard]] QString HelpFilePath();
+[[nodiscard]] QString helpFilePath();
 
 } // namespace quaverly::browser

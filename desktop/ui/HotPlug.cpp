@@ -43,7 +43,7 @@ HotPlug::HotPlug(DesktopPlace window, settings::mdlOptions& options, ui::PromptS
 
 HotPlug::~HotPlug() = default;
 
-QString HotPlug::OfferText(const QString& mountPoint, bool openIpodGone)
+QString HotPlug::offerText(const QString& mountPoint, bool openIpodGone)
 {
     QString text = QStringLiteral("An iPod was mounted at %1.\r\nWould you like to open it in Quaverly?")
                        .arg(mountPoint);
@@ -52,7 +52,7 @@ QString HotPlug::OfferText(const QString& mountPoint, bool openIpodGone)
     return text;
 }
 
-QString HotPlug::UnmountedText(const QString& root)
+QString HotPlug::unmountedText(const QString& root)
 {
     return QStringLiteral("The iPod at %1 was unmounted. Playback has stopped, and Quaverly reads and writes nothing "
                           "more on it. Mount it again to open it anew.")
@@ -109,7 +109,7 @@ void HotPlug::askNext()
     while (!m_offers.isEmpty() && !m_opening) {
         const QString mountPoint = m_offers.takeFirst();
         const ui::PromptAnswer answer = m_prompts.show(QStringLiteral("iPod Found"),
-                                                       OfferText(mountPoint, m_tracker->openIpodGone()),
+                                                       offerText(mountPoint, m_tracker->openIpodGone()),
                                                        ui::PromptIcon::Question, ui::PromptButtons::YesNo);
         if (answer != ui::PromptAnswer::Yes)
             continue;
@@ -133,7 +133,7 @@ void HotPlug::openIpodUnmounted()
     // Eject on close would run on a volume that is not mounted; an extraction
     // under way stops (closing its window cancels it) and reports what it copied.
     Q_EMIT ipodGone();
-    m_banner->setText(UnmountedText(root));
+    m_banner->setText(unmountedText(root));
     m_banner->show();
 }
 

@@ -61,8 +61,8 @@ public:
     [[nodiscard]] QLabel* banner() const { return m_banner; }
 
     /// What the user is asked when an iPod turns up.
-    [[nodiscard]] static QString OfferText(const QString& mountPoint, bool openIpodGone);
-    [[nodiscard]] static QString UnmountedText(const QString& root);
+    [[nodiscard]] static QString offerText(const QString& mountPoint, bool openIpodGone);
+    [[nodiscard]] static QString unmountedText(const QString& root);
 
 Q_SIGNALS:
     /// Watching started (from `source()`); for tests and logs.

@@ -59,7 +59,7 @@ Window* raiseOrCreate(QPointer<Window>& slot, const std::function<Window*()>& cr
 
 } // namespace
 
-QString EjectErrorText(EjectError error)
+QString ejectErrorText(EjectError error)
 {
     switch (error) {
     case EjectError::None:
@@ -101,13 +101,13 @@ QString ToolWindows::root() const
     return m_library.iPodRoot;
 }
 
-frmiPodHacks* ToolWindows::ShowHacks()
+frmiPodHacks* ToolWindows::showHacks()
 {
     return raiseOrCreate<frmiPodHacks>(
         m_hacks, [this] { return new frmiPodHacks(root(), m_prompts, &m_window); }, &m_window);
 }
 
-iPodInfo* ToolWindows::ShowInfo()
+iPodInfo* ToolWindows::showInfo()
 {
     return raiseOrCreate<iPodInfo>(
         m_info, [this] { return new iPodInfo(root(), &m_window); }, &m_window);
@@ -194,7 +194,7 @@ void ToolWindows::startEject()
 {
     m_ejectTried = true;
     const EjectResult result = m_eject.start(root());
-    const QString problem = EjectErrorText(result.error);
+    const QString problem = ejectErrorText(result.error);
     if (!problem.isEmpty())
         m_prompts.show(QStringLiteral("Eject Failed!"), problem, ui::PromptIcon::Critical);
 }

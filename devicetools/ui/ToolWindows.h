@@ -50,8 +50,8 @@ public:
     static ToolWindows* attach(ToolWindowsPlace window, settings::mdlOptions& options, ui::PromptService& prompts);
 
     /// "&iPod Hacks" and "iPod Information": shown modally, owned by the main window.
-    frmiPodHacks* ShowHacks();
-    iPodInfo* ShowInfo();
+    frmiPodHacks* showHacks();
+    iPodInfo* showInfo();
     /// "Check For &Duplicates": the report, also written to duplicates.txt.
     void ScanForDuplicates();
     /// "Check for &Missing Files".
@@ -84,6 +84,6 @@ private:
 };
 
 /// The message for an eject that could not be started; empty for None.
-[[nodiscard]] QString EjectErrorText(EjectError error);
+[[nodiscard]] QString ejectErrorText(EjectError error);
 
 } // namespace quaverly::devicetools

@@ -29,7 +29,7 @@ frmExtract* ExportWindows::extractWindow() const
     return m_extract;
 }
 
-frmExtract* ExportWindows::ShowExtract(const std::vector<int>& trackIndexes)
+frmExtract* ExportWindows::showExtract(const std::vector<int>& trackIndexes)
 {
     if (m_extract && m_extract->isExtracting()) {
         m_extract->raise(); // one run at a time
@@ -46,7 +46,7 @@ frmExtract* ExportWindows::ShowExtract(const std::vector<int>& trackIndexes)
     return m_extract;
 }
 
-void ExportWindows::ExportPlays()
+void ExportWindows::exportPlays()
 {
     PlayExportCommand command(&m_window, m_library, m_databaseFile, m_options, m_prompts);
     command.run();

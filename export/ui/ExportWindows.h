@@ -42,9 +42,9 @@ public:
 
     /// The extraction window with these tracks (0-based), over the middle of
     /// the main window; one run at a time.
-    frmExtract* ShowExtract(const std::vector<int>& trackIndexes);
+    frmExtract* showExtract(const std::vector<int>& trackIndexes);
     /// "Export plays...": the iPod's plays for a scrobbler (PlayExportCommand).
-    void ExportPlays();
+    void exportPlays();
     /// Closes the extraction window (a run under way stops and reports what it copied).
     void closeWindows();
 

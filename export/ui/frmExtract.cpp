@@ -49,7 +49,7 @@ QString defaultTargetDir()
 
 } // namespace
 
-QString ProgressText(const ExtractProgress& progress, qint64 elapsedMs)
+QString progressText(const ExtractProgress& progress, qint64 elapsedMs)
 {
     const QLocale locale;
     QString text = QStringLiteral("%1 of %2 songs").arg(progress.songsDone).arg(progress.songsTotal);
@@ -268,7 +268,7 @@ void frmExtract::showProgress()
         fraction = static_cast<double>(progress.songsDone) / progress.songsTotal;
     shpProgress->setValue(static_cast<int>(qBound(0.0, fraction, 1.0) * kProgressSteps));
     lblCurrent->setText(progress.currentSong);
-    lblProgress->setText(ProgressText(progress, m_clock.isValid() ? m_clock.elapsed() : 0));
+    lblProgress->setText(progressText(progress, m_clock.isValid() ? m_clock.elapsed() : 0));
 }
 
 void frmExtract::cmdStop_Click()

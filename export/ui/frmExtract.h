@@ -120,6 +120,6 @@ private:
 /// "12 of 340 songs, 45.2 MB of 1.2 GB, about 3 min left": the progress line.
 /// The time left is estimated from the bytes copied in `elapsedMs`; it is left
 /// out until there is enough to go on.
-[[nodiscard]] QString ProgressText(const ExtractProgress& progress, qint64 elapsedMs);
+[[nodiscard]] QString progressText(const ExtractProgress& progress, qint64 elapsedMs);
 
 } // namespace quaverly::exporting

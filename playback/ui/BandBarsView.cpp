@@ -12,13 +12,13 @@ namespace {
 constexpr double kFallPerFrame = 0.06; // of the full height
 }
 
-QColor ColorFromValue(qint64 value)
+QColor colorFromValue(qint64 value)
 {
     const auto v = static_cast<quint32>(value & 0xFFFFFF);
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 
-qint64 ValueFromColor(const QColor& colour)
+qint64 valueFromColor(const QColor& colour)
 {
     return qint64(colour.red()) | (qint64(colour.green()) << 8) | (qint64(colour.blue()) << 16);
 }

@@ -10,8 +10,8 @@ class QTimer;
 namespace quaverly::playback {
 
 /// A colour stored as a 32-bit value 0x00BBGGRR (red in the low byte), and back.
-[[nodiscard]] QColor ColorFromValue(qint64 value);
-[[nodiscard]] qint64 ValueFromColor(const QColor& colour);
+[[nodiscard]] QColor colorFromValue(qint64 value);
+[[nodiscard]] qint64 valueFromColor(const QColor& colour);
 
 /// The spectrum area: bars of the playing audio's band levels in the chosen
 /// colour on black. It redraws about 30 times a second, and only while it is

@@ -128,7 +128,7 @@ PlaybackController::PlaybackController(const PlaybackWindow& window, settings::m
     m_view.setSpectrumView(m_spectrum);
     const int colour = m_options.get(prefs::kSpectrumColor);
     m_view.setSpectrumColourValue(colour);
-    m_spectrum->setColour(ColorFromValue(colour));
+    m_spectrum->setColour(colorFromValue(colour));
 
     connectControls();
     prepareMenus();

@@ -50,10 +50,10 @@ void PlaybackController::prepareMenus()
             return launchDetached(command);
         // "[Default Player]": the desktop's opener, which tells later when it
         // found no program for the file.
-        ui::OpenOrReport(m_prompts, QStringLiteral("Quaverly"), command.arguments.value(0), this);
+        ui::openOrReport(m_prompts, QStringLiteral("Quaverly"), command.arguments.value(0), this);
         return true;
     };
-    m_choosePlayer = [this](QWidget* owner) { return ChoosePlayerFile(owner, m_prompts); };
+    m_choosePlayer = [this](QWidget* owner) { return choosePlayerFile(owner, m_prompts); };
     m_chooseColour = &chooseColour;
     connect(m_spectrum, &BandBarsView::colourRequested, this, [this] { PicSpectrum_MouseUp(Qt::RightButton); });
 }
@@ -135,13 +135,13 @@ void PlaybackController::PicSpectrum_MouseUp(Qt::MouseButton button)
     if (button != Qt::RightButton)
         return;
     int value = m_options.get(prefs::kSpectrumColor);
-    const QColor chosen = m_chooseColour ? m_chooseColour(&m_window, ColorFromValue(value)) : QColor();
+    const QColor chosen = m_chooseColour ? m_chooseColour(&m_window, colorFromValue(value)) : QColor();
     if (chosen.isValid()) {
-        value = static_cast<int>(ValueFromColor(chosen));
+        value = static_cast<int>(valueFromColor(chosen));
         m_options.set(prefs::kSpectrumColor, value);
     }
     m_view.setSpectrumColourValue(value);
-    m_spectrum->setColour(ColorFromValue(value));
+    m_spectrum->setColour(colorFromValue(value));
 }
 
 } // namespace quaverly::playback

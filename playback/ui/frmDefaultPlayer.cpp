@@ -69,7 +69,7 @@ public:
         const QStringList chosen = selectedFiles();
         const QFileInfo info(chosen.value(0));
         if (chosen.size() == 1 && info.isFile() && !isPlayerProgram(info.filePath())) {
-            RefusePlayer(m_prompts, info.filePath());
+            refusePlayer(m_prompts, info.filePath());
             return;
         }
         QFileDialog::accept();
@@ -81,7 +81,7 @@ private:
 
 } // namespace
 
-void RefusePlayer(ui::PromptService& prompts, const QString& path)
+void refusePlayer(ui::PromptService& prompts, const QString& path)
 {
     prompts.show(QStringLiteral("Select Media Player"),
                  QStringLiteral("%1 cannot be added as a player: it is not a program that may be run (the file is "
@@ -92,7 +92,7 @@ void RefusePlayer(ui::PromptService& prompts, const QString& path)
                  ui::PromptIcon::Warning);
 }
 
-QString ChoosePlayerFile(QWidget* owner, ui::PromptService& prompts)
+QString choosePlayerFile(QWidget* owner, ui::PromptService& prompts)
 {
     PlayerFileDialog dialog(owner, prompts);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true); // the filter below needs the Qt dialog
@@ -113,7 +113,7 @@ frmDefaultPlayer::frmDefaultPlayer(settings::mdlOptions& options, ui::PromptServ
     , m_options(options)
     , m_prompts(prompts)
     , m_onSaved(std::move(onSaved))
-    , m_choose([this](QWidget* owner) { return ChoosePlayerFile(owner, m_prompts); })
+    , m_choose([this](QWidget* owner) { return choosePlayerFile(owner, m_prompts); })
 {
     setObjectName(QStringLiteral("frmDefaultPlayer"));
     setWindowTitle(QStringLiteral("Players"));
@@ -155,7 +155,7 @@ void frmDefaultPlayer::cmdAdd_Click()
     if (chosen.isEmpty())
         return;
     if (!isPlayerProgram(chosen)) {
-        RefusePlayer(m_prompts, chosen);
+        refusePlayer(m_prompts, chosen);
         return;
     }
     lstPlayers->addItem(chosen);

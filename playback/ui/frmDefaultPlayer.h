@@ -56,8 +56,8 @@ private:
 /// run, and folders), "All files (*)" or "Applications (*.desktop)". A chosen
 /// file that is neither a program nor a desktop entry is refused with a
 /// message and the dialog stays open. "" when cancelled.
-[[nodiscard]] QString ChoosePlayerFile(QWidget* owner, ui::PromptService& prompts);
+[[nodiscard]] QString choosePlayerFile(QWidget* owner, ui::PromptService& prompts);
 /// The message that refuses `path` as a player.
-void RefusePlayer(ui::PromptService& prompts, const QString& path);
+void refusePlayer(ui::PromptService& prompts, const QString& path);
 
 } // namespace quaverly::playback

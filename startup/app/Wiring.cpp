@@ -80,8 +80,8 @@ devicetools::ToolWindowsPlace toolWindowsPlace(browser::frmMain& window)
 void wireExportWindows(browser::frmMain& window, exporting::ExportWindows& exports)
 {
     using exporting::ExportWindows;
-    QObject::connect(&window, &browser::frmMain::extractRequested, &exports, &ExportWindows::ShowExtract);
-    QObject::connect(&window.menus(), &browser::frmMenus::exportPlaysRequested, &exports, &ExportWindows::ExportPlays);
+    QObject::connect(&window, &browser::frmMain::extractRequested, &exports, &ExportWindows::showExtract);
+    QObject::connect(&window.menus(), &browser::frmMenus::exportPlaysRequested, &exports, &ExportWindows::exportPlays);
     QObject::connect(&window, &browser::frmMain::closing, &exports, &ExportWindows::closeWindows);
 }
 
@@ -90,8 +90,8 @@ void wireToolWindows(browser::frmMain& window, devicetools::ToolWindows& tools)
     using browser::frmMenus;
     using devicetools::ToolWindows;
     frmMenus* menus = &window.menus();
-    QObject::connect(menus, &frmMenus::hacksRequested, &tools, &ToolWindows::ShowHacks);
-    QObject::connect(menus, &frmMenus::iPodInfoRequested, &tools, &ToolWindows::ShowInfo);
+    QObject::connect(menus, &frmMenus::hacksRequested, &tools, &ToolWindows::showHacks);
+    QObject::connect(menus, &frmMenus::iPodInfoRequested, &tools, &ToolWindows::showInfo);
     QObject::connect(menus, &frmMenus::duplicatesCheckRequested, &tools, &ToolWindows::ScanForDuplicates);
     QObject::connect(menus, &frmMenus::missingCheckRequested, &tools, &ToolWindows::ScanForMissing);
     QObject::connect(menus, &frmMenus::ejectRequested, &tools, &ToolWindows::ProcessEject);

@@ -120,7 +120,7 @@ int runConsoleOption(int argc, char* argv[])
         return 0;
     }
     const device::ProgramLayout layout = device::currentProgramLayout();
-    const QString help = ui::links::ProgramDocument(QLatin1String(ui::links::kHelpFileName));
+    const QString help = ui::links::programDocument(QLatin1String(ui::links::kHelpFileName));
     std::printf("program: %s\ncompanions: %s\nhelp: %s\n", qPrintable(layout.programDir),
                 qPrintable(layout.companionDir), qPrintable(help));
     int missing = 0;

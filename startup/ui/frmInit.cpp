@@ -18,7 +18,7 @@ bool hasPendingUpdates(const QString& programDir)
     return updates::hasPendingUpdates(programDir); // the same files the installer is handed
 }
 
-QString NoIpodText()
+QString noIpodText()
 {
     return QStringLiteral("No iPod was found on your computer. This program cannot be run as your iPod has not been "
                           "recognised. Make sure that your iPod is mounted (it shows up as a drive in your file "
@@ -94,7 +94,7 @@ void frmInit::searchFinished()
         return;
     }
     lblScanDrive->setText(QStringLiteral("Scanning Drive : None!"));
-    m_prompts.show(QStringLiteral("No iPod Found!"), NoIpodText(), ui::PromptIcon::Information);
+    m_prompts.show(QStringLiteral("No iPod Found!"), noIpodText(), ui::PromptIcon::Information);
     close();
     Q_EMIT notFound();
 }

@@ -53,6 +53,6 @@ private:
 /// True when `programDir` holds at least one file named "*.new".
 [[nodiscard]] bool hasPendingUpdates(const QString& programDir);
 /// The "No iPod Found!" text.
-[[nodiscard]] QString NoIpodText();
+[[nodiscard]] QString noIpodText();
 
 } // namespace quaverly::startup

@@ -17,7 +17,7 @@ Q_LOGGING_CATEGORY(lcStartup, "quaverly.startup", QtWarningMsg)
 
 namespace quaverly::startup {
 
-bool WasteTimeTick(int& counter, bool loaded)
+bool wasteTimeTick(int& counter, bool loaded)
 {
     const bool keepRunning = counter <= 5;
     if (loaded)
@@ -141,7 +141,7 @@ void frmLoadingDB::mainWindowLoaded()
 
 void frmLoadingDB::tmrWasteTime_Timer()
 {
-    if (!WasteTimeTick(m_ticks, m_loaded)) {
+    if (!wasteTimeTick(m_ticks, m_loaded)) {
         tmrWasteTime.stop();
         finishWhenHeld();
     }
@@ -160,7 +160,7 @@ void frmLoadingDB::finishWhenHeld()
 void frmLoadingDB::OpenDonationPage()
 {
     // The program outlives this window, so a late failure is still shown.
-    ui::links::OpenProjectPage(m_prompts, QStringLiteral("Donate"), qApp);
+    ui::links::openProjectPage(m_prompts, QStringLiteral("Donate"), qApp);
 }
 
 void frmLoadingDB::reportProblems(const database::LoadResult& result)

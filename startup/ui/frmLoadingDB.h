@@ -21,7 +21,7 @@ namespace quaverly::startup {
 /// One tick of the hold timer: ticks count only once the database is loaded,
 /// and the seventh counted tick stops the timer (about 1.4 s at 200 ms).
 /// Answers whether the timer keeps running.
-[[nodiscard]] bool WasteTimeTick(int& counter, bool loaded);
+[[nodiscard]] bool wasteTimeTick(int& counter, bool loaded);
 
 /// The loading window: shows what the load is doing while the database is
 /// read on a worker thread, reports what went wrong in message boxes, and

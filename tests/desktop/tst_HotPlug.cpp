@@ -133,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(rig.promptTitles(), QStringList { u"iPod Found"_s }); // the stick was not offered
         const ui::PromptRequest& offer = rig.prompts.requests.front();
         QCOMPARE(offer.buttons, ui::PromptButtons::YesNo);
-        QCOMPARE(offer.text, HotPlug::OfferText(other.dir.path(), false));
+        QCOMPARE(offer.text, HotPlug::offerText(other.dir.path(), false));
         QVERIFY(offer.text.contains(u"will be closed"_s));
         // The window's options stay with the iPod that is closed.
         QVERIFY(rig.ipod.prefsText().contains(u"mnuEmbedded=True"_s));
@@ -187,7 +187,7 @@ private Q_SLOTS:
         QVERIFY(!rig.playback->control().autoAdvance());
         QLabel* banner = rig.desktop->hotPlug().banner();
         QVERIFY(banner->isVisibleTo(rig.window.get()));
-        QCOMPARE(banner->text(), HotPlug::UnmountedText(rig.ipod.dir.path()));
+        QCOMPARE(banner->text(), HotPlug::unmountedText(rig.ipod.dir.path()));
         QTRY_VERIFY(hacks.isNull() || !hacks->isVisible()); // its tool windows closed
         QTRY_VERIFY(extract.isNull() || !extract->isVisible());
         const browser::frmMenus& m = rig.window->menus();
@@ -228,7 +228,7 @@ private Q_SLOTS:
         rig.prompts.answers = { ui::PromptAnswer::Yes };
         udisks.add(u"sdb1"_s, { rig.ipod.dir.path() });
         QTRY_COMPARE(rig.opened, QStringList { rig.ipod.dir.path() });
-        QCOMPARE(rig.prompts.requests.front().text, HotPlug::OfferText(rig.ipod.dir.path(), true));
+        QCOMPARE(rig.prompts.requests.front().text, HotPlug::offerText(rig.ipod.dir.path(), true));
         QVERIFY(!rig.prompts.requests.front().text.contains(u"will be closed"_s));
     }
 

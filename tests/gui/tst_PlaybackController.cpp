@@ -470,7 +470,7 @@ private Q_SLOTS:
         QVERIFY(!rig.ui().picVolume->isHidden());
         QVERIFY(!rig.playback->spectrum()->animating());
 
-        QCOMPARE(ColorFromValue(16711680), QColor(0, 0, 255)); // the stored default is blue
+        QCOMPARE(colorFromValue(16711680), QColor(0, 0, 255)); // the stored default is blue
         QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), QStringLiteral("16711680"));
         rig.playback->setColourChooser([](QWidget*, const QColor&) { return QColor(255, 128, 0); });
         rig.playback->PicSpectrum_MouseUp(Qt::RightButton);

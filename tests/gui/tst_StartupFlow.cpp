@@ -194,10 +194,10 @@ private Q_SLOTS:
     {
         int counter = 0;
         for (int i = 0; i < 20; ++i)
-            QVERIFY(WasteTimeTick(counter, false)); // loading: nothing counts
+            QVERIFY(wasteTimeTick(counter, false)); // loading: nothing counts
         QCOMPARE(counter, 0);
         int ticks = 0;
-        while (WasteTimeTick(counter, true))
+        while (wasteTimeTick(counter, true))
             ++ticks;
         QCOMPARE(ticks + 1, 7); // the seventh counted tick stops the timer: about 1.4 s
     }

@@ -465,7 +465,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(target.filePath(u"Untitled Jam (2).wav"_s)).size() > 1000);
     }
 
-    void progressText_data()
+    void progressTextCases_data()
     {
         QTest::addColumn<int>("done");
         QTest::addColumn<qint64>("bytesDone");
@@ -478,7 +478,7 @@ private Q_SLOTS:
                                       << u"1 of 4 songs, 1.0 MB of 4.0 MB, about 3 min left"_s;
         QTest::newRow("nothing copied yet") << 0 << qint64(0) << qint64(9000) << u"0 of 4 songs, 0 bytes of 4.0 MB"_s;
     }
-    void progressText()
+    void progressTextCases()
     {
         QFETCH(int, done);
         QFETCH(qint64, bytesDone);
@@ -489,7 +489,7 @@ private Q_SLOTS:
         progress.songsTotal = 4;
         progress.bytesDone = bytesDone;
         progress.bytesTotal = 4 * 1024 * 1024;
-        QCOMPARE(ProgressText(progress, elapsedMs), expected);
+        QCOMPARE(progressText(progress, elapsedMs), expected);
     }
 };
 

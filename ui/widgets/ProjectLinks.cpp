@@ -10,7 +10,7 @@
 
 namespace quaverly::ui::links {
 
-QString ProgramDocument(const QString& name)
+QString programDocument(const QString& name)
 {
     const QDir programDir(QCoreApplication::applicationDirPath());
     const QString candidates[] = {
@@ -27,9 +27,9 @@ QString ProgramDocument(const QString& name)
     return {};
 }
 
-void OpenProjectPage(PromptService& prompts, const QString& title, QObject* context)
+void openProjectPage(PromptService& prompts, const QString& title, QObject* context)
 {
-    const QString readme = ReadmePath();
+    const QString readme = readmePath();
     if (readme.isEmpty()) {
         prompts.show(title,
                      QStringLiteral("The README that comes with Quaverly, which tells how to support its development "
@@ -38,7 +38,7 @@ void OpenProjectPage(PromptService& prompts, const QString& title, QObject* cont
                      PromptIcon::Warning);
         return;
     }
-    OpenOrReport(prompts, title, readme, context);
+    openOrReport(prompts, title, readme, context);
 }
 
 } // namespace quaverly::ui::links

@@ -19,18 +19,18 @@ inline constexpr const char* kHelpFileName = "QuaverlyHelp.txt";
 /// copy run from the iPod), else in the shared data or documentation folder of
 /// an installed copy (quaverly/NAME or doc/quaverly/NAME under the data
 /// folders, or share/... beside the program's bin folder). "" when none is there.
-[[nodiscard]] QString ProgramDocument(const QString& name);
+[[nodiscard]] QString programDocument(const QString& name);
 
 /// The README: what Quaverly is, how to use it, how to report a problem and
 /// how to support its development (the website and donation links open it).
-[[nodiscard]] inline QString ReadmePath()
+[[nodiscard]] inline QString readmePath()
 {
-    return ProgramDocument(QLatin1String(kReadmeName));
+    return programDocument(QLatin1String(kReadmeName));
 }
 
 /// "&Donate", "&Website - Oxtarra" and the loading window's links: opens the
 /// README (how to support and reach the project) with the desktop's opener;
 /// says what failed, in a warning titled `title`, when it cannot.
-void OpenProjectPage(PromptService& prompts, const QString& title, QObject* context);
+void openProjectPage(PromptService& prompts, const QString& title, QObject* context);
 
 } // namespace quaverly::ui::links
