@@ -39,7 +39,7 @@ WriterDatabase sampleDatabase()
 
 bool write(const QString& folder, const QString& name, const QByteArray& bytes)
 {
-    return WriteFileBytes(folder + QLatin1Char('/') + name, bytes);
+    return writeFileBytes(folder + QLatin1Char('/') + name, bytes);
 }
 
 } // namespace
@@ -61,26 +61,26 @@ int main(int argc, char** argv)
     newer.layout = WriterLayout::ITunesNew;
     newer.version = 0x73;
     newer.utf8 = true;
-    const QByteArray libgpod = WriteITunesDB(db);
+    const QByteArray libgpod = writeITunesDB(db);
     bool ok = write(corpus + QStringLiteral("/ITunesDB"), QStringLiteral("writer-libgpod"), libgpod)
-        && write(corpus + QStringLiteral("/ITunesDB"), QStringLiteral("writer-old"), WriteITunesDB(db, old))
-        && write(corpus + QStringLiteral("/ITunesDB"), QStringLiteral("writer-itunes-utf8"), WriteITunesDB(db, newer))
-        && write(corpus + QStringLiteral("/ITunesCDB"), QStringLiteral("writer-libgpod"), CompressITunesDB(libgpod))
+        && write(corpus + QStringLiteral("/ITunesDB"), QStringLiteral("writer-old"), writeITunesDB(db, old))
+        && write(corpus + QStringLiteral("/ITunesDB"), QStringLiteral("writer-itunes-utf8"), writeITunesDB(db, newer))
+        && write(corpus + QStringLiteral("/ITunesCDB"), QStringLiteral("writer-libgpod"), compressITunesDB(libgpod))
         && write(corpus + QStringLiteral("/ITunesCDB"), QStringLiteral("writer-itunes-utf8"),
-                 CompressITunesDB(WriteITunesDB(db, newer)))
-        && write(corpus + QStringLiteral("/OnTheGo"), QStringLiteral("three"), WriteOTGPlaylistInfo({ 0, 4, 2 }))
-        && write(corpus + QStringLiteral("/OnTheGo"), QStringLiteral("empty"), WriteOTGPlaylistInfo({}))
-        && write(corpus + QStringLiteral("/OnTheGo"), QStringLiteral("out-of-range"), WriteOTGPlaylistInfo({ 1, 5 }));
+                 compressITunesDB(writeITunesDB(db, newer)))
+        && write(corpus + QStringLiteral("/OnTheGo"), QStringLiteral("three"), writeOTGPlaylistInfo({ 0, 4, 2 }))
+        && write(corpus + QStringLiteral("/OnTheGo"), QStringLiteral("empty"), writeOTGPlaylistInfo({}))
+        && write(corpus + QStringLiteral("/OnTheGo"), QStringLiteral("out-of-range"), writeOTGPlaylistInfo({ 1, 5 }));
     const std::vector<PlayCountEntry> entries = {
         { 3, 3700000000u, 60 }, { 0, 0, 0 }, { 1, 3600000000u, 100 }, { 7, 0, 40 }, { 2, 3500000000u, 20 }
     };
     for (const int entrySize : { 12, 16, 20, 28, 40 }) {
         ok = ok
             && write(corpus + QStringLiteral("/PlayCounts"), QStringLiteral("entries-%1").arg(entrySize),
-                     WritePlayCounts(entrySize, entries));
+                     writePlayCounts(entrySize, entries));
     }
     ok = ok
         && write(corpus + QStringLiteral("/PlayCounts"), QStringLiteral("count-beyond-file"),
-                 WritePlayCounts(16, entries, 1000));
+                 writePlayCounts(16, entries, 1000));
     return ok ? 0 : 1;
 }

@@ -54,7 +54,7 @@ int main(int argc, char* argv[])
     QString overview;
     if (!helpOf(cli, {}, overview))
         return 1;
-    std::vector<CliCommand> commands = ParseCommandList(overview);
+    std::vector<CliCommand> commands = parseCommandList(overview);
     if (commands.empty()) {
         std::fputs("make-cli-docs: no commands in quaverly-cli --help\n", stderr);
         return 1;
@@ -63,7 +63,7 @@ int main(int argc, char* argv[])
         QString help;
         if (!helpOf(cli, { command.name }, help))
             return 1;
-        if (!ParseCommandHelp(help, command)) {
+        if (!parseCommandHelp(help, command)) {
             std::fprintf(stderr, "make-cli-docs: the help of %s has no usage line\n", qPrintable(command.name));
             return 1;
         }
@@ -73,6 +73,6 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "make-cli-docs: cannot read %s\n", qPrintable(args.at(2)));
         return 1;
     }
-    const QString page = ManPage(commands, QString::fromUtf8(manTemplate.readAll()), args.at(3));
-    return save(args.at(4), page) && save(args.at(5), BashCompletion(commands)) ? 0 : 1;
+    const QString page = manPage(commands, QString::fromUtf8(manTemplate.readAll()), args.at(3));
+    return save(args.at(4), page) && save(args.at(5), bashCompletion(commands)) ? 0 : 1;
 }

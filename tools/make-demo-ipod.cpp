@@ -37,7 +37,7 @@ int main(int argc, char* argv[])
         }
     }
     QString error;
-    if (!quaverly::tools::MakeDemoIpod(parser.positionalArguments().at(0), options, &error)) {
+    if (!quaverly::tools::makeDemoIpod(parser.positionalArguments().at(0), options, &error)) {
         std::fprintf(stderr, "%s\n", error.toUtf8().constData());
         return 1;
     }

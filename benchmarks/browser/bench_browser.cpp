@@ -26,7 +26,7 @@ using browser::BrowserState;
 
 namespace {
 
-const int kTracks = benchmarks::BenchTracks();
+const int kTracks = benchmarks::benchTracks();
 
 struct Fixture
 {
@@ -39,7 +39,7 @@ const Fixture& fixture()
     static const std::unique_ptr<Fixture> made = [] {
         auto f = std::make_unique<Fixture>();
         QString error;
-        if (!f->dir.isValid() || !tools::MakeDemoIpod(f->dir.path(), { kTracks, false }, &error)) {
+        if (!f->dir.isValid() || !tools::makeDemoIpod(f->dir.path(), { kTracks, false }, &error)) {
             std::fprintf(stderr, "cannot make the demo iPod: %s\n", qPrintable(error));
             std::abort();
         }

@@ -7,7 +7,7 @@
 
 namespace quaverly::benchmarks {
 
-inline int BenchTracks()
+inline int benchTracks()
 {
     bool ok = false;
     const int tracks = qEnvironmentVariableIntValue("QUAVERLY_BENCH_TRACKS", &ok);

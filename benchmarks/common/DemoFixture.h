@@ -26,7 +26,7 @@ inline QString DemoFixture(const QString& name, int tracks)
     options.tracks = tracks;
     QString error;
     QFile marker(done);
-    if (!tools::MakeDemoIpod(dir, options, &error) || !marker.open(QIODevice::WriteOnly)) {
+    if (!tools::makeDemoIpod(dir, options, &error) || !marker.open(QIODevice::WriteOnly)) {
         std::fprintf(stderr, "cannot make the benchmark's demo iPod %s: %s\n", qPrintable(dir), qPrintable(error));
         std::_Exit(1);
     }

@@ -19,7 +19,7 @@ using namespace quaverly;
 
 namespace {
 
-const int kTracks = benchmarks::BenchTracks();
+const int kTracks = benchmarks::benchTracks();
 
 const QString& fixtureRoot()
 {

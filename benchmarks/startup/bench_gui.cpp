@@ -28,7 +28,7 @@ using namespace quaverly;
 
 namespace {
 
-const int kTracks = benchmarks::BenchTracks();
+const int kTracks = benchmarks::benchTracks();
 
 // Made once for the whole run; empty when it could not be made.
 QString bigIpod()
@@ -39,7 +39,7 @@ QString bigIpod()
         options.tracks = kTracks;
         options.audio = false;
         QString error;
-        return dir.isValid() && tools::MakeDemoIpod(dir.path(), options, &error) ? dir.path() : QString();
+        return dir.isValid() && tools::makeDemoIpod(dir.path(), options, &error) ? dir.path() : QString();
     }();
     return path;
 }

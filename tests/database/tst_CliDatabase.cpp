@@ -77,11 +77,11 @@ private Q_SLOTS:
                          { u"Ghosts"_s, 2, false, { { 42, {} }, { 7, {} } } },
                          { u"Empty"_s, 3, false, {} } };
         const QString iTunes = m_dir.filePath(u"iPod_Control/iTunes/"_s);
-        QVERIFY(WriteFileBytes(iTunes + u"iTunesDB", WriteITunesDB(db)));
-        QVERIFY(WriteFileBytes(iTunes + u"OTGPlaylistInfo", WriteOTGPlaylistInfo({ 1 })));
+        QVERIFY(writeFileBytes(iTunes + u"iTunesDB", writeITunesDB(db)));
+        QVERIFY(writeFileBytes(iTunes + u"OTGPlaylistInfo", writeOTGPlaylistInfo({ 1 })));
         m_counts = iTunes + u"Play Counts";
-        QVERIFY(WriteFileBytes(m_counts, WritePlayCounts(0x1c, { { 0, 0, 0, 0 }, { 4, kJan2At10 + 86400, 60, 3 } })));
-        QVERIFY(WriteFileBytes(m_dir.filePath(u"iPod_Control/Music/F00/ABCD.mp3"_s), QByteArray(321, 'x')));
+        QVERIFY(writeFileBytes(m_counts, writePlayCounts(0x1c, { { 0, 0, 0, 0 }, { 4, kJan2At10 + 86400, 60, 3 } })));
+        QVERIFY(writeFileBytes(m_dir.filePath(u"iPod_Control/Music/F00/ABCD.mp3"_s), QByteArray(321, 'x')));
     }
 
     void tracksJson()
@@ -168,8 +168,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QByteArray whole = readAll(m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s));
-        QVERIFY(WriteFileBytes(dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s), whole.left(whole.size() - 100)));
-        QVERIFY(WriteFileBytes(dir.filePath(u"iPod_Control/iTunes/OTGPlaylistInfo"_s), WriteOTGPlaylistInfo({ 9 })));
+        QVERIFY(writeFileBytes(dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s), whole.left(whole.size() - 100)));
+        QVERIFY(writeFileBytes(dir.filePath(u"iPod_Control/iTunes/OTGPlaylistInfo"_s), writeOTGPlaylistInfo({ 9 })));
         const Run run = runCli({ u"info"_s, u"--json"_s, dir.path() });
         QCOMPARE(run.status, 0);
         const QList<QByteArray> lines = run.err.trimmed().split('\n');

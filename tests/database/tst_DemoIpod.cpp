@@ -24,7 +24,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QString error;
-        QVERIFY2(MakeDemoIpod(dir.path(), {}, &error), qPrintable(error));
+        QVERIFY2(makeDemoIpod(dir.path(), {}, &error), qPrintable(error));
         QVERIFY(QFile::exists(dir.filePath(u"iPod_Control/Device/SysInfo"_s)));
         const LoadResult result = LoadiTunesDB(dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s), dir.path());
         QCOMPARE(result.error, LoadError::None);
@@ -63,7 +63,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QVERIFY(MakeDemoIpod(dir.path(), {}, nullptr));
+        QVERIFY(makeDemoIpod(dir.path(), {}, nullptr));
         const LoadResult result = LoadiTunesDB(dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s), dir.path());
         QHash<QString, QByteArray> coverOfAlbum;
         int withCover = 0;
@@ -83,8 +83,8 @@ private Q_SLOTS:
         QVERIFY(withCover > result.library.TrackCount() / 2);
         QVERIFY(withCover < result.library.TrackCount()); // the placeholder has songs to show too
         QCOMPARE(QSet<QByteArray>(coverOfAlbum.begin(), coverOfAlbum.end()).size(), coverOfAlbum.size());
-        QCOMPARE(MakeCoverPng(7), MakeCoverPng(7)); // the same demo every time
-        QVERIFY(MakeCoverPng(7).startsWith("\x89PNG\r\n\x1a\n"));
+        QCOMPARE(makeCoverPng(7), makeCoverPng(7)); // the same demo every time
+        QVERIFY(makeCoverPng(7).startsWith("\x89PNG\r\n\x1a\n"));
     }
 
     void largeLibraryWithoutAudio()
@@ -94,7 +94,7 @@ private Q_SLOTS:
         DemoOptions options;
         options.tracks = 2500;
         options.audio = false;
-        QVERIFY(MakeDemoIpod(dir.path(), options, nullptr));
+        QVERIFY(makeDemoIpod(dir.path(), options, nullptr));
         const LoadResult result = LoadiTunesDB(dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s), dir.path());
         QCOMPARE(result.warnings, QStringList());
         QCOMPARE(result.library.TrackCount(), 2500);
@@ -117,7 +117,7 @@ private Q_SLOTS:
     {
         QFETCH(int, count);
         QFETCH(int, letters);
-        const std::vector<QString> names = ScrambledNames(count, 50000);
+        const std::vector<QString> names = scrambledNames(count, 50000);
         QCOMPARE(names.size(), size_t(count));
         QSet<QString> distinct;
         distinct.reserve(count);
@@ -128,8 +128,8 @@ private Q_SLOTS:
         QCOMPARE(distinct.size(), qsizetype(count));
         // The same seed gives the same names: the libraries made before stay as they were.
         if (letters == 4)
-            QCOMPARE(ScrambledNames(3, 50000), std::vector<QString>(names.begin(), names.begin() + 3));
-        QCOMPARE(ScrambledNames(1, 20061), std::vector<QString> { u"NJNS"_s }); // the demo's first song
+            QCOMPARE(scrambledNames(3, 50000), std::vector<QString>(names.begin(), names.begin() + 3));
+        QCOMPARE(scrambledNames(1, 20061), std::vector<QString> { u"NJNS"_s }); // the demo's first song
     }
 
     void tooLargeIsRefused()
@@ -139,7 +139,7 @@ private Q_SLOTS:
         DemoOptions options;
         options.tracks = kMaxDemoTracks + 1;
         QString error;
-        QVERIFY(!MakeDemoIpod(dir.path(), options, &error));
+        QVERIFY(!makeDemoIpod(dir.path(), options, &error));
         QVERIFY(error.contains(QString::number(kMaxDemoTracks)));
         QVERIFY(QDir(dir.path()).isEmpty());
     }

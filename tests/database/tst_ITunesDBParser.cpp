@@ -106,7 +106,7 @@ private Q_SLOTS:
         options.mhypHeader = mhyp;
         options.mhipHeader = mhip;
         options.mhipLengthIsHeader = quirk;
-        const Parsed parsed = parse(WriteITunesDB(threeSongs(), options));
+        const Parsed parsed = parse(writeITunesDB(threeSongs(), options));
         QCOMPARE(parsed.report.unknownChunks, 0);
         QVERIFY(!parsed.report.damaged);
         const Library& lib = parsed.library;
@@ -145,7 +145,7 @@ private Q_SLOTS:
             db.playlists[1].name = text;
             WriterOptions options;
             options.utf8 = utf8;
-            const Parsed parsed = parse(WriteITunesDB(db, options));
+            const Parsed parsed = parse(writeITunesDB(db, options));
             QCOMPARE(parsed.library.Tracks[0].Title, text);
             QCOMPARE(parsed.library.Playlists[1].Name, text);
         }
@@ -155,7 +155,7 @@ private Q_SLOTS:
     {
         WriterDatabase db = threeSongs();
         db.tracks[0].title = u"ab"_s;
-        QByteArray bytes = WriteITunesDB(db, { WriterLayout::Old, 0x0a, 0x68 });
+        QByteArray bytes = writeITunesDB(db, { WriterLayout::Old, 0x0a, 0x68 });
         const qsizetype at = bytes.indexOf(QByteArray("a\0b\0", 4));
         QVERIFY(at > 0);
         bytes[at] = char(0x00); // 'a' -> a lone high surrogate U+D800
@@ -172,7 +172,7 @@ private Q_SLOTS:
         db.tracks[0].genre = QString();
         db.tracks[1].artist.reset();
         db.tracks[1].genre.reset();
-        const Library lib = parse(WriteITunesDB(db)).library;
+        const Library lib = parse(writeITunesDB(db)).library;
         QCOMPARE(lib.Tracks[0].Artist, u"No Artist"_s);
         QCOMPARE(lib.Tracks[0].Genre, u"No Genre"_s);
         QVERIFY(lib.Tracks[1].Artist.isEmpty());
@@ -193,7 +193,7 @@ private Q_SLOTS:
         for (const qint32 header : { 0x9c, 0x248 }) {
             WriterOptions options;
             options.mhitHeader = header;
-            const Library lib = parse(WriteITunesDB(db, options)).library;
+            const Library lib = parse(writeITunesDB(db, options)).library;
             const TrackRecord& first = lib.Tracks[0];
             QCOMPARE(first.albumArtist(), u"Various Artists"_s);
             QCOMPARE(first.composer(), u"Ólafur"_s);
@@ -214,7 +214,7 @@ private Q_SLOTS:
             WriterDatabase album = threeSongs();
             for (WriterTrack& track : album.tracks)
                 track.extraStrings = { { 22, u"Various Artists"_s }, { 12, u"Bach"_s } };
-            const Library lib = parse(WriteITunesDB(album)).library;
+            const Library lib = parse(writeITunesDB(album)).library;
             QVERIFY(lib.Tracks[0].Credits);
             QCOMPARE(lib.Tracks[0].Credits, lib.Tracks[2].Credits);
             QCOMPARE(lib.Tracks[1].composer(), u"Bach"_s);
@@ -222,7 +222,7 @@ private Q_SLOTS:
         // A header too short for the details leaves them 0 instead of reading the strings after it.
         WriterOptions tiny;
         tiny.mhitHeader = 0x60;
-        const Library lib = parse(WriteITunesDB(db, tiny)).library;
+        const Library lib = parse(writeITunesDB(db, tiny)).library;
         QCOMPARE(lib.Tracks[0].Year, 0);
         QCOMPARE(lib.Tracks[0].composer(), u"Ólafur"_s);
     }
@@ -245,7 +245,7 @@ private Q_SLOTS:
         QFETCH(int, stars);
         WriterDatabase db = threeSongs();
         db.tracks[0].ratingRaw = static_cast<quint8>(raw);
-        QCOMPARE(int(parse(WriteITunesDB(db)).library.Tracks[0].Rating), stars);
+        QCOMPARE(int(parse(writeITunesDB(db)).library.Tracks[0].Rating), stars);
     }
 
     void playsAsFarAsTheTrackHeaderReaches_data()
@@ -275,7 +275,7 @@ private Q_SLOTS:
         WriterOptions options;
         options.mhitHeader = header;
         // Past a short header lie the track's strings, never read as plays.
-        const Parsed parsed = parse(WriteITunesDB(db, options));
+        const Parsed parsed = parse(writeITunesDB(db, options));
         QCOMPARE(parsed.library.TrackCount(), 3);
         for (const TrackRecord& track : parsed.library.Tracks) {
             QCOMPARE(int(track.PlayCount), plays);
@@ -291,7 +291,7 @@ private Q_SLOTS:
         db.playlists.push_back({ u"Zero A"_s, 0, false, {} });
         db.playlists.push_back({ u"Zero B"_s, 0, false, {} });
         db.playlists.push_back({ u"High half differs"_s, 0x300000001ULL, false, {} });
-        const Library lib = parse(WriteITunesDB(db, { WriterLayout::Old })).library;
+        const Library lib = parse(writeITunesDB(db, { WriterLayout::Old })).library;
         QCOMPARE(lib.PlaylistCount(), 5);
         QCOMPARE(lib.Playlists[1].Name, u"Mix"_s);
         QCOMPARE(lib.Playlists[1].UINList.size(), size_t(2));
@@ -308,7 +308,7 @@ private Q_SLOTS:
                                  true,
                                  { { 0, u"Show One"_s }, { 20, {} }, { 0, u"Show Two"_s }, { 30, {} } } });
         for (const WriterLayout layout : { WriterLayout::Libgpod, WriterLayout::ITunesNew }) {
-            const Library lib = parse(WriteITunesDB(db, { layout })).library;
+            const Library lib = parse(writeITunesDB(db, { layout })).library;
             QCOMPARE(lib.PlaylistCount(), 3);
             QCOMPARE(lib.Playlists[2].Name, u"Podcasts"_s);
             QCOMPARE(lib.Playlists[2].UINList, (std::vector<qint32> { 20, 30 }));
@@ -321,7 +321,7 @@ private Q_SLOTS:
         WriterDatabase db = threeSongs();
         db.tracks.push_back(song(20, u"Second twenty"_s));
         db.playlists[1].members = { { 99, {} }, { 20, {} } };
-        const Library lib = parse(WriteITunesDB(db)).library;
+        const Library lib = parse(writeITunesDB(db)).library;
         QCOMPARE(lib.Playlists[1].UINList, (std::vector<qint32> { 99, 20 }));
         QCOMPARE(lib.Playlists[1].IndexList, (std::vector<int> { 1 })); // the first track with UIN 20
         QCOMPARE(lib.indexOfUIN(20), 1);
@@ -333,7 +333,7 @@ private Q_SLOTS:
     {
         WriterDatabase db = threeSongs();
         db.playlists[0].name.reset();
-        const Parsed parsed = parse(WriteITunesDB(db));
+        const Parsed parsed = parse(writeITunesDB(db));
         QVERIFY(!parsed.report.masterHasTitle);
         QCOMPARE(parsed.library.PlaylistCount(), 2);
         QCOMPARE(parsed.library.Playlists[1].Name, u"Mix"_s); // the next playlist does not become the master
@@ -342,7 +342,7 @@ private Q_SLOTS:
 
     void unknownChunkResynchronises()
     {
-        QByteArray bytes = WriteITunesDB(threeSongs(), { WriterLayout::Old });
+        QByteArray bytes = writeITunesDB(threeSongs(), { WriterLayout::Old });
         const qsizetype second = bytes.indexOf("mhit", bytes.indexOf("mhit") + 4);
         QVERIFY(second > 0);
         bytes.replace(second, 4, "xhit"); // the second track's head is unknown; its strings go to track one
@@ -372,7 +372,7 @@ private Q_SLOTS:
         QFETCH(int, field);
         QFETCH(qint64, value);
         // Sets 1 3 2 4 ...: the second track is damaged, or (for mhsd) the album list set.
-        QByteArray bytes = WriteITunesDB(threeSongs(), { WriterLayout::Libgpod });
+        QByteArray bytes = writeITunesDB(threeSongs(), { WriterLayout::Libgpod });
         qsizetype at = bytes.indexOf("mhit", bytes.indexOf("mhit") + 4);
         if (tag == "mhod")
             at = bytes.indexOf("mhod", at);
@@ -388,7 +388,7 @@ private Q_SLOTS:
 
     void truncationNeverCrashes()
     {
-        const QByteArray whole = WriteITunesDB(threeSongs());
+        const QByteArray whole = writeITunesDB(threeSongs());
         for (qsizetype cut = 0; cut < whole.size(); cut += 7) {
             const Parsed parsed = parse(whole.left(cut));
             QVERIFY(parsed.library.TrackCount() <= 3);
@@ -400,7 +400,7 @@ private Q_SLOTS:
     {
         WriterDatabase db = threeSongs();
         db.playlists.push_back({ u"Podcasts"_s, 9, true, { { 0, u"Show"_s }, { 20, {} } } });
-        const QByteArray whole = WriteITunesDB(db);
+        const QByteArray whole = writeITunesDB(db);
         std::mt19937 random(1234);
         std::uniform_int_distribution<qsizetype> position(0, whole.size() - 1);
         std::uniform_int_distribution<int> byte(0, 255);

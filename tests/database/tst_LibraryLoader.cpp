@@ -136,7 +136,7 @@ private Q_SLOTS:
             const QByteArray whole = readAll(realDb(folder));
             QVERIFY(!whole.isEmpty());
             for (const double part : { 0.1, 0.37, 0.5, 0.81, 0.99 }) {
-                QVERIFY(WriteFileBytes(copy, whole.left(qsizetype(whole.size() * part))));
+                QVERIFY(writeFileBytes(copy, whole.left(qsizetype(whole.size() * part))));
                 const LoadResult cut = LoadiTunesDB(copy, dir.path());
                 QCOMPARE(cut.error, LoadError::None);
                 QVERIFY2(cut.damaged, qPrintable(folder));
@@ -146,7 +146,7 @@ private Q_SLOTS:
             QByteArray garbled = whole;
             for (qsizetype i = whole.size() / 3; i < whole.size() / 3 + 64 && i < whole.size(); ++i)
                 garbled[i] = char(0xff);
-            QVERIFY(WriteFileBytes(copy, garbled));
+            QVERIFY(writeFileBytes(copy, garbled));
             const LoadResult bad = LoadiTunesDB(copy, dir.path());
             QCOMPARE(bad.error, LoadError::None);
             QVERIFY(bad.library.TrackCount() <= qMax(1, LoadiTunesDB(realDb(folder), {}).library.TrackCount()));
@@ -162,16 +162,16 @@ private Q_SLOTS:
         QCOMPARE(none.error, LoadError::NotFound);
         QVERIFY(none.errorText.contains(u"iTunesDB"_s));
 
-        QVERIFY(WriteFileBytes(missing, "not a database at all"));
+        QVERIFY(writeFileBytes(missing, "not a database at all"));
         const LoadResult wrong = LoadiTunesDB(missing, dir.path());
         QCOMPARE(wrong.error, LoadError::NotADatabase);
         QVERIFY(wrong.errorText.contains(missing));
         QCOMPARE(wrong.library.TrackCount(), 0);
 
-        QVERIFY(WriteFileBytes(missing, QByteArray()));
+        QVERIFY(writeFileBytes(missing, QByteArray()));
         QCOMPARE(LoadiTunesDB(missing, dir.path()).error, LoadError::NotADatabase);
 
-        QVERIFY(WriteFileBytes(missing, WriteITunesDB(twoSongs())));
+        QVERIFY(writeFileBytes(missing, writeITunesDB(twoSongs())));
         QVERIFY(QFile::setPermissions(missing, QFileDevice::WriteOwner));
         if (::geteuid() != 0)
             QCOMPARE(LoadiTunesDB(missing, dir.path()).error, LoadError::Unreadable);
@@ -186,8 +186,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString folder = dir.filePath(u"iPod_Control/iTunes/"_s);
-        QVERIFY(WriteFileBytes(folder + u"iTunesDB", QByteArray()));
-        QVERIFY(WriteFileBytes(folder + u"iTunesCDB", CompressITunesDB(WriteITunesDB(twoSongs()))));
+        QVERIFY(writeFileBytes(folder + u"iTunesDB", QByteArray()));
+        QVERIFY(writeFileBytes(folder + u"iTunesCDB", compressITunesDB(writeITunesDB(twoSongs()))));
         const LoadResult result = LoadiTunesDB(folder + u"iTunesDB", dir.path());
         QCOMPARE(result.error, LoadError::None);
         QCOMPARE(result.warnings, QStringList());
@@ -196,15 +196,15 @@ private Q_SLOTS:
         QCOMPARE(result.library.TrackCount(), 2);
         QCOMPARE(result.library.Tracks[1].Title, u"Beta"_s);
 
-        QByteArray broken = CompressITunesDB(WriteITunesDB(twoSongs()));
+        QByteArray broken = compressITunesDB(writeITunesDB(twoSongs()));
         broken.chop(20);
-        QVERIFY(WriteFileBytes(folder + u"iTunesCDB", broken));
+        QVERIFY(writeFileBytes(folder + u"iTunesCDB", broken));
         QCOMPARE(LoadiTunesDB(folder + u"iTunesDB", dir.path()).error, LoadError::NotADatabase);
 
         // A stream that inflates a thousand times its size is refused, not inflated until memory runs out.
-        const QByteArray bomb = CompressITunesDB(WriteITunesDB(twoSongs()) + QByteArray(40 << 20, '\0'));
+        const QByteArray bomb = compressITunesDB(writeITunesDB(twoSongs()) + QByteArray(40 << 20, '\0'));
         QVERIFY(qint64(bomb.size()) * 64 + (16 << 20) < (40 << 20));
-        QVERIFY(WriteFileBytes(folder + u"iTunesCDB", bomb));
+        QVERIFY(writeFileBytes(folder + u"iTunesCDB", bomb));
         QCOMPARE(LoadiTunesDB(folder + u"iTunesDB", dir.path()).error, LoadError::NotADatabase);
     }
 
@@ -213,10 +213,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString folder = dir.filePath(u"ipod_control/itunes/"_s);
-        QVERIFY(WriteFileBytes(folder + u"itunesdb", WriteITunesDB(twoSongs())));
-        QVERIFY(WriteFileBytes(folder + u"otgplaylistinfo", WriteOTGPlaylistInfo({ 1 })));
-        QVERIFY(WriteFileBytes(folder + u"PLAY COUNTS", WritePlayCounts(16, { {}, {} })));
-        QVERIFY(WriteFileBytes(dir.filePath(u"ipod_control/music/f00/abcd.MP3"_s), QByteArray(1234, 'x')));
+        QVERIFY(writeFileBytes(folder + u"itunesdb", writeITunesDB(twoSongs())));
+        QVERIFY(writeFileBytes(folder + u"otgplaylistinfo", writeOTGPlaylistInfo({ 1 })));
+        QVERIFY(writeFileBytes(folder + u"PLAY COUNTS", writePlayCounts(16, { {}, {} })));
+        QVERIFY(writeFileBytes(dir.filePath(u"ipod_control/music/f00/abcd.MP3"_s), QByteArray(1234, 'x')));
         const LoadResult result = LoadiTunesDB(folder + u"itunesdb", dir.path());
         QCOMPARE(result.error, LoadError::None);
         QCOMPARE(result.library.Tracks[0].FileSize, qint64(1234)); // from the disk
@@ -240,7 +240,7 @@ private Q_SLOTS:
             if (i % 13 != 0) { // every 13th song is missing from the disk
                 const QString onDisk = u"ipod_control/music/f%1/"_s.arg(folder, 2, 10, QLatin1Char('0'))
                     + (i % 2 ? name.toUpper() : name.toLower());
-                QVERIFY(WriteFileBytes(dir.filePath(onDisk), QByteArray(i + 1, 'x')));
+                QVERIFY(writeFileBytes(dir.filePath(onDisk), QByteArray(i + 1, 'x')));
             }
             library.Tracks.push_back(track);
         }
@@ -261,12 +261,12 @@ private Q_SLOTS:
         const QString root = dir.filePath(u"MY IPOD"_s);
         WriterDatabase db = twoSongs();
         db.playlists[0].name.reset();
-        QVERIFY(WriteFileBytes(root + u"/iPod_Control/iTunes/iTunesDB", WriteITunesDB(db)));
+        QVERIFY(writeFileBytes(root + u"/iPod_Control/iTunes/iTunesDB", writeITunesDB(db)));
         const LoadResult result = LoadiTunesDB(root + u"/iPod_Control/iTunes/iTunesDB", root);
         QCOMPARE(result.library.iPodName, u"MY IPOD"_s);
         QCOMPARE(result.library.Playlists[0].Name, u":: MY IPOD ::"_s);
         db.playlists.clear(); // no playlist at all: still a name, but no master is made up
-        QVERIFY(WriteFileBytes(root + u"/iPod_Control/iTunes/iTunesDB", WriteITunesDB(db)));
+        QVERIFY(writeFileBytes(root + u"/iPod_Control/iTunes/iTunesDB", writeITunesDB(db)));
         const LoadResult bare = LoadiTunesDB(root + u"/iPod_Control/iTunes/iTunesDB", root);
         QCOMPARE(bare.library.iPodName, u"MY IPOD"_s);
         QCOMPARE(bare.library.PlaylistCount(), 0);

@@ -36,16 +36,16 @@ private Q_SLOTS:
         QTest::addColumn<std::vector<qint32>>("uins");
         QTest::addColumn<std::vector<int>>("indexes");
         QTest::addColumn<bool>("error");
-        QTest::newRow("no entries") << WriteOTGPlaylistInfo({}) << std::vector<qint32> {} << std::vector<int> {}
+        QTest::newRow("no entries") << writeOTGPlaylistInfo({}) << std::vector<qint32> {} << std::vector<int> {}
                                     << false;
-        QTest::newRow("indexes, not ids") << WriteOTGPlaylistInfo({ 2, 0, 2 }) << std::vector<qint32> { 90, 70, 90 }
+        QTest::newRow("indexes, not ids") << writeOTGPlaylistInfo({ 2, 0, 2 }) << std::vector<qint32> { 90, 70, 90 }
                                           << std::vector<int> { 2, 0, 2 } << false;
         QTest::newRow("index = track count stops the file")
-            << WriteOTGPlaylistInfo({ 1, 3, 0 }) << std::vector<qint32> { 80 } << std::vector<int> { 1 } << true;
-        QTest::newRow("negative index") << WriteOTGPlaylistInfo({ -1 }) << std::vector<qint32> {} << std::vector<int> {}
+            << writeOTGPlaylistInfo({ 1, 3, 0 }) << std::vector<qint32> { 80 } << std::vector<int> { 1 } << true;
+        QTest::newRow("negative index") << writeOTGPlaylistInfo({ -1 }) << std::vector<qint32> {} << std::vector<int> {}
                                         << true;
         QTest::newRow("count beyond the file")
-            << WriteOTGPlaylistInfo({ 0, 1 }).left(24) << std::vector<qint32> { 70 } << std::vector<int> { 0 } << true;
+            << writeOTGPlaylistInfo({ 0, 1 }).left(24) << std::vector<qint32> { 70 } << std::vector<int> { 0 } << true;
         QTest::newRow("too short for a count")
             << QByteArray("mhpo") << std::vector<qint32> {} << std::vector<int> {} << true;
     }
@@ -57,7 +57,7 @@ private Q_SLOTS:
         QFETCH(bool, error);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QVERIFY(WriteFileBytes(dir.filePath(u"OTGPlaylistInfo"_s), file));
+        QVERIFY(writeFileBytes(dir.filePath(u"OTGPlaylistInfo"_s), file));
         Library lib = threeTracks();
         const OnTheGoReport report = LoadOnTheGo(lib, dir.path());
         QCOMPARE(report.playlistsAdded, 1);
@@ -84,10 +84,10 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QVERIFY(WriteFileBytes(dir.filePath(u"OTGPlaylistInfo"_s), WriteOTGPlaylistInfo({ 0 })));
-        QVERIFY(WriteFileBytes(dir.filePath(u"otgplaylistinfo_1"_s), WriteOTGPlaylistInfo({ 5 }))); // bad entry
-        QVERIFY(WriteFileBytes(dir.filePath(u"OTGPlaylistInfo_2"_s), WriteOTGPlaylistInfo({ 2, 1 })));
-        QVERIFY(WriteFileBytes(dir.filePath(u"OTGPlaylistInfo_4"_s), WriteOTGPlaylistInfo({ 1 }))); // after the gap
+        QVERIFY(writeFileBytes(dir.filePath(u"OTGPlaylistInfo"_s), writeOTGPlaylistInfo({ 0 })));
+        QVERIFY(writeFileBytes(dir.filePath(u"otgplaylistinfo_1"_s), writeOTGPlaylistInfo({ 5 }))); // bad entry
+        QVERIFY(writeFileBytes(dir.filePath(u"OTGPlaylistInfo_2"_s), writeOTGPlaylistInfo({ 2, 1 })));
+        QVERIFY(writeFileBytes(dir.filePath(u"OTGPlaylistInfo_4"_s), writeOTGPlaylistInfo({ 1 }))); // after the gap
         Library lib = threeTracks();
         const OnTheGoReport report = LoadOnTheGo(lib, dir.path());
         QCOMPARE(report.playlistsAdded, 3);

@@ -37,7 +37,7 @@ class tst_PlayCountEntries : public QObject
     PlayCountSnapshot read(const QByteArray& bytes)
     {
         const QString path = m_dir.filePath(u"Play Counts"_s);
-        if (!WriteFileBytes(path, bytes))
+        if (!writeFileBytes(path, bytes))
             return {};
         return readPlayCountEntries(path);
     }
@@ -55,7 +55,7 @@ private Q_SLOTS:
     {
         QFETCH(int, entrySize);
         const std::vector<PlayCountEntry> entries { { 0, 0, 0 }, { 3, 3786912000u, 60 }, { 0xffffffffu, 1, 0 } };
-        const PlayCountSnapshot snapshot = read(withOtherFields(WritePlayCounts(entrySize, entries), entrySize, 3));
+        const PlayCountSnapshot snapshot = read(withOtherFields(writePlayCounts(entrySize, entries), entrySize, 3));
         QCOMPARE(snapshot.error, PlayCountsReadError::None);
         QCOMPARE(snapshot.entrySize, entrySize);
         QCOMPARE(snapshot.claimedEntries, qint64(3));
@@ -68,15 +68,15 @@ private Q_SLOTS:
 
     void aCutFileGivesTheWholeEntriesItHolds()
     {
-        QByteArray bytes = WritePlayCounts(16, { { 1, 10, 0 }, { 2, 20, 0 }, { 3, 30, 0 } });
+        QByteArray bytes = writePlayCounts(16, { { 1, 10, 0 }, { 2, 20, 0 }, { 3, 30, 0 } });
         bytes.chop(5); // the last entry is cut
         const PlayCountSnapshot snapshot = read(bytes);
         QCOMPARE(snapshot.error, PlayCountsReadError::None);
         QCOMPARE(snapshot.claimedEntries, qint64(3));
         QCOMPARE(snapshot.entries.size(), size_t(2));
         // A header that claims fewer entries than the file holds is believed.
-        QCOMPARE(read(WritePlayCounts(16, { { 1, 10, 0 }, { 2, 20, 0 } }, 1)).entries.size(), size_t(1));
-        QCOMPARE(read(WritePlayCounts(16, { { 1, 10, 0 } }, -4)).entries.size(), size_t(0));
+        QCOMPARE(read(writePlayCounts(16, { { 1, 10, 0 }, { 2, 20, 0 } }, 1)).entries.size(), size_t(1));
+        QCOMPARE(read(writePlayCounts(16, { { 1, 10, 0 } }, -4)).entries.size(), size_t(0));
     }
 
     void whatIsNoPlayCountsFileSaysSo()
@@ -84,11 +84,11 @@ private Q_SLOTS:
         QCOMPARE(readPlayCountEntries(m_dir.filePath(u"absent"_s)).error, PlayCountsReadError::NotFound);
         QCOMPARE(readPlayCountEntries({}).error, PlayCountsReadError::NotFound);
         QCOMPARE(read("mhdp").error, PlayCountsReadError::NotPlayCounts); // shorter than a header
-        QByteArray wrongMagic = WritePlayCounts(16, { { 1, 1, 0 } });
+        QByteArray wrongMagic = writePlayCounts(16, { { 1, 1, 0 } });
         wrongMagic[0] = 'x';
         QCOMPARE(read(wrongMagic).error, PlayCountsReadError::NotPlayCounts);
-        QCOMPARE(read(WritePlayCounts(8, { { 1, 1, 0 } })).error, PlayCountsReadError::NotPlayCounts);
-        QByteArray huge = WritePlayCounts(16, { { 1, 1, 0 } });
+        QCOMPARE(read(writePlayCounts(8, { { 1, 1, 0 } })).error, PlayCountsReadError::NotPlayCounts);
+        QByteArray huge = writePlayCounts(16, { { 1, 1, 0 } });
         qToLittleEndian<quint32>(0x7fffffff, huge.data() + 8);
         QCOMPARE(read(huge).error, PlayCountsReadError::NotPlayCounts);
         QVERIFY(QDir(m_dir.path()).mkdir(u"folder"_s));

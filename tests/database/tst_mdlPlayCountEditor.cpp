@@ -37,7 +37,7 @@ private:
     mdlPlayCountEditor open(const QByteArray& bytes)
     {
         m_path = m_dir.filePath(u"Play Counts"_s);
-        WriteFileBytes(m_path, bytes);
+        writeFileBytes(m_path, bytes);
         mdlPlayCountEditor editor;
         editor.OpenPlayCounts(m_dir.path());
         return editor;
@@ -55,7 +55,7 @@ private Q_SLOTS:
     void updatesAtEveryEntrySize()
     {
         QFETCH(int, entrySize);
-        mdlPlayCountEditor editor = open(WritePlayCounts(entrySize, { { 5, 0, 0 }, { 9, 0, 0 }, { 0, 0, 0 } }));
+        mdlPlayCountEditor editor = open(writePlayCounts(entrySize, { { 5, 0, 0 }, { 9, 0, 0 }, { 0, 0, 0 } }));
         QCOMPARE(editor.EntrySize(), entrySize);
         QCOMPARE(editor.entryCount(), qint64(3));
         const bool hasRating = entrySize >= 16;
@@ -88,7 +88,7 @@ private Q_SLOTS:
     void refusedIndexesWriteNothing()
     {
         QFETCH(int, index);
-        const QByteArray before = WritePlayCounts(16, { {}, {} });
+        const QByteArray before = writePlayCounts(16, { {}, {} });
         mdlPlayCountEditor editor = open(before);
         QCOMPARE(editor.IncrementPlayCount(index), PlayCountError::BadIndex);
         QCOMPARE(editor.StampLastPlayed(index, kNow), PlayCountError::BadIndex);
@@ -99,11 +99,11 @@ private Q_SLOTS:
     void entryCountFieldIsTheLimit()
     {
         // Three entries on disk, but the file says two: the third is refused.
-        const QByteArray before = WritePlayCounts(16, { {}, {}, {} }, 2);
+        const QByteArray before = writePlayCounts(16, { {}, {}, {} }, 2);
         mdlPlayCountEditor editor = open(before);
         QCOMPARE(editor.IncrementPlayCount(2), PlayCountError::BadIndex);
         // Says five, holds two: entries past the end of the file are refused too.
-        mdlPlayCountEditor longer = open(WritePlayCounts(16, { {}, {} }, 5));
+        mdlPlayCountEditor longer = open(writePlayCounts(16, { {}, {} }, 5));
         QCOMPARE(longer.IncrementPlayCount(3), PlayCountError::BadIndex);
         QCOMPARE(longer.IncrementPlayCount(1), PlayCountError::None);
     }
@@ -123,7 +123,7 @@ private Q_SLOTS:
         QFETCH(quint32, stored);
         QFETCH(int, database);
         QFETCH(int, expected);
-        mdlPlayCountEditor editor = open(WritePlayCounts(20, { { 0, 0, stored } }));
+        mdlPlayCountEditor editor = open(writePlayCounts(20, { { 0, 0, stored } }));
         QCOMPARE(editor.GetRating(0, database), expected);
         Library lib;
         lib.Tracks.emplace_back().Rating = static_cast<qint16>(database);
@@ -132,7 +132,7 @@ private Q_SLOTS:
 
     void zeroStarsBringsBackTheDatabaseRating()
     {
-        mdlPlayCountEditor editor = open(WritePlayCounts(16, { { 0, 0, 80 } }));
+        mdlPlayCountEditor editor = open(writePlayCounts(16, { { 0, 0, 80 } }));
         QCOMPARE(editor.SetRating(0, 0), PlayCountError::None);
         QCOMPARE(editor.GetRating(0, 2), 2);
         QCOMPARE(editor.SetRating(0, 6), PlayCountError::BadValue);
@@ -141,11 +141,11 @@ private Q_SLOTS:
     void unusableFiles_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QByteArray wrongMagic = WritePlayCounts(16, { {} });
+        QByteArray wrongMagic = writePlayCounts(16, { {} });
         wrongMagic[0] = 'x';
         QTest::newRow("not mhdp") << wrongMagic;
-        QTest::newRow("entry size 8") << WritePlayCounts(8, { {} });
-        QTest::newRow("header only half there") << WritePlayCounts(16, { {} }).left(10);
+        QTest::newRow("entry size 8") << writePlayCounts(8, { {} });
+        QTest::newRow("header only half there") << writePlayCounts(16, { {} }).left(10);
     }
     void unusableFiles()
     {
@@ -179,7 +179,7 @@ private Q_SLOTS:
         }
         // Three entries for four tracks: the file was made for an older database.
         const std::vector<PlayCountEntry> entries { { 2, 0, 0, 5 }, { 0, 0, 0, 0 }, { 1, 3800000000u, 0, 1 } };
-        mdlPlayCountEditor editor = open(WritePlayCounts(entrySize, entries));
+        mdlPlayCountEditor editor = open(writePlayCounts(entrySize, entries));
         const std::vector<PlayStats> stats = editor.getAllPlayStats(library);
         QCOMPARE(stats.size(), size_t(4));
         QCOMPARE(stats[0].playCount, qint64(2));

@@ -38,7 +38,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(QStringLiteral(QUAVERLY_BIN_DIR "/quaverly-cli")).isExecutable());
         m_ipod = m_dir.filePath(u"ipod"_s);
         QString error;
-        QVERIFY2(quaverly::tools::MakeDemoIpod(m_ipod, {}, &error), qPrintable(error));
+        QVERIFY2(quaverly::tools::makeDemoIpod(m_ipod, {}, &error), qPrintable(error));
     }
 
     void extractCopiesTheSelectionAndSaysSo()
@@ -66,7 +66,7 @@ private Q_SLOTS:
     {
         const QString ipod = m_dir.filePath(u"broken"_s);
         QString error;
-        QVERIFY2(quaverly::tools::MakeDemoIpod(ipod, {}, &error), qPrintable(error));
+        QVERIFY2(quaverly::tools::makeDemoIpod(ipod, {}, &error), qPrintable(error));
         const QJsonArray plan = QJsonDocument::fromJson(
                                     runCli({ u"extract"_s, ipod, u"--to"_s, u"x"_s, u"--dry-run"_s, u"--json"_s }).out)
                                     .array();
@@ -120,8 +120,8 @@ private Q_SLOTS:
         QCOMPARE(report[u"tagged"_s].toInt(), report[u"copied"_s].toInt());
         QCOMPARE(report[u"covers"_s][u"written"_s].toInt(), 2); // "Late Set" and "Rive Gauche"
         // The demo's covers in the order of its albums: "Late Set" is the third, "Rive Gauche" the fourth.
-        QCOMPARE(contents(target + u"/Late Set/cover.png"_s), quaverly::tools::MakeCoverPng(3));
-        QCOMPARE(contents(target + u"/Rive Gauche/cover.png"_s), quaverly::tools::MakeCoverPng(4));
+        QCOMPARE(contents(target + u"/Late Set/cover.png"_s), quaverly::tools::makeCoverPng(3));
+        QCOMPARE(contents(target + u"/Rive Gauche/cover.png"_s), quaverly::tools::makeCoverPng(4));
         TagLib::RIFF::WAV::File copy(QFile::encodeName(target + u"/Rive Gauche/Café Society.wav"_s).constData(), false);
         QVERIFY(copy.isValid());
         QCOMPARE(QString::fromStdString(copy.ID3v2Tag()->artist().to8Bit(true)), u"Les Étoiles Filantes"_s);

@@ -51,7 +51,7 @@ class tst_PlayExporter : public QObject
         m_root = m_dir->path();
         m_db = m_root + u"/iPod_Control/iTunes/iTunesDB"_s;
         m_playCounts = m_root + u"/iPod_Control/iTunes/Play Counts"_s;
-        if (!writeFile(m_db, readAll(kRealDb)) || !WriteFileBytes(m_playCounts, WritePlayCounts(entrySize, entries)))
+        if (!writeFile(m_db, readAll(kRealDb)) || !writeFileBytes(m_playCounts, writePlayCounts(entrySize, entries)))
             return false;
         m_load = LoadiTunesDB(m_db, m_root);
         return m_load.error == LoadError::None && m_load.library.TrackCount() == kTracks;

@@ -39,7 +39,7 @@ private Q_SLOTS:
         QVERIFY(m_dir->isValid());
         m_ipod = m_dir->filePath(u"ipod"_s);
         QString error;
-        QVERIFY2(quaverly::tools::MakeDemoIpod(m_ipod, {}, &error), qPrintable(error));
+        QVERIFY2(quaverly::tools::makeDemoIpod(m_ipod, {}, &error), qPrintable(error));
     }
 
     void theLogGoesToStdoutAndTheReportToStderr()
@@ -113,9 +113,9 @@ private Q_SLOTS:
         const CliRun run = runCli({ u"art"_s, m_ipod, u"0"_s, u"--out"_s, out });
         QCOMPARE(run.status, 0);
         QVERIFY(run.out.contains("image/png"));
-        QCOMPARE(readAll(out), quaverly::tools::MakeCoverPng(1));
+        QCOMPARE(readAll(out), quaverly::tools::makeCoverPng(1));
         const CliRun piped = runCli({ u"art"_s, m_ipod, u"0"_s, u"--out"_s, u"-"_s });
-        QCOMPARE(piped.out, quaverly::tools::MakeCoverPng(1));
+        QCOMPARE(piped.out, quaverly::tools::makeCoverPng(1));
     }
 
     void noCoverFailsClearly()

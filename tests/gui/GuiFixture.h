@@ -28,7 +28,7 @@ struct DemoIpod
         tools::DemoOptions demo;
         demo.tracks = tracks;
         demo.audio = false;
-        if (!tools::MakeDemoIpod(dir.path(), demo, &error)) {
+        if (!tools::makeDemoIpod(dir.path(), demo, &error)) {
             qWarning("demo iPod: %s", qPrintable(error));
             return false;
         }

@@ -33,7 +33,7 @@ namespace {
 
 QImage coverImage(int seed)
 {
-    return QImage::fromData(tools::MakeCoverPng(seed)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return QImage::fromData(tools::makeCoverPng(seed)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 /// The demo iPod with its song files, the main window, playback on a scripted
@@ -52,7 +52,7 @@ struct Rig
     bool make(const std::function<void(const QString& root)>& change = {})
     {
         QString error;
-        if (!dir.isValid() || !cache.isValid() || !tools::MakeDemoIpod(dir.path(), {}, &error))
+        if (!dir.isValid() || !cache.isValid() || !tools::makeDemoIpod(dir.path(), {}, &error))
             return false;
         if (change)
             change(dir.path());
@@ -171,7 +171,7 @@ private Q_SLOTS:
         QVERIFY(file.endsWith(u".png"_s));
         QFile saved(file);
         QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), tools::MakeCoverPng(3)); // as stored in the song
+        QCOMPARE(saved.readAll(), tools::makeCoverPng(3)); // as stored in the song
         // For the desktop's media controls: a file URL, for the playing song only.
         const int playing = rig.playback->control().currentTrack();
         QCOMPARE(rig.covers->coverUrlFor(playing), QUrl::fromLocalFile(file).toString());

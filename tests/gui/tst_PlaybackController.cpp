@@ -71,7 +71,7 @@ struct Rig
         QString error;
         tools::DemoOptions demo;
         demo.audio = audio;
-        if (!dir.isValid() || !tools::MakeDemoIpod(dir.path(), demo, &error))
+        if (!dir.isValid() || !tools::makeDemoIpod(dir.path(), demo, &error))
             return false;
         options = std::make_unique<settings::mdlOptions>(dir.path());
         return reload(realPlayer);
@@ -238,8 +238,8 @@ private Q_SLOTS:
         if (entrySize == 0)
             QVERIFY(QFile::remove(path));
         else
-            QVERIFY(tools::WriteFileBytes(
-                path, tools::WritePlayCounts(entrySize, std::vector<tools::PlayCountEntry>(size_t(tracks)))));
+            QVERIFY(tools::writeFileBytes(
+                path, tools::writePlayCounts(entrySize, std::vector<tools::PlayCountEntry>(size_t(tracks)))));
         QVERIFY(rig.reload(false));
 
         rig.playback->Ratings_Click(2); // nothing plays: nothing happens
@@ -275,7 +275,7 @@ private Q_SLOTS:
         const int databaseStars = rig.load.library.Tracks[size_t(rated)].Rating;
         entries[size_t(rated)].rating = databaseStars == 1 ? 40 : 20; // one or two stars on the iPod
         const int iPodStars = databaseStars == 1 ? 2 : 1;
-        QVERIFY(tools::WriteFileBytes(rig.playCountsPath(), tools::WritePlayCounts(16, entries)));
+        QVERIFY(tools::writeFileBytes(rig.playCountsPath(), tools::writePlayCounts(16, entries)));
         const QString db = device::DevicePath(rig.dir.path()).existing(QStringLiteral("iPod_Control/iTunes/iTunesDB"));
         const QByteArray database = test::readAll(db);
         QVERIFY(rig.reload(false));

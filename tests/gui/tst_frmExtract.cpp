@@ -57,7 +57,7 @@ struct AudioIpod
         tools::DemoOptions demo;
         demo.tracks = tracks;
         demo.audio = true;
-        if (!dir.isValid() || !tools::MakeDemoIpod(dir.path(), demo, &error))
+        if (!dir.isValid() || !tools::makeDemoIpod(dir.path(), demo, &error))
             return false;
         const QString db = device::DevicePath(dir.path()).existing(u"iPod_Control/iTunes/iTunesDB"_s);
         load = database::LoadiTunesDB(db, dir.path());
@@ -181,7 +181,7 @@ private Q_SLOTS:
                                 u"Sketches/Field Recording 1.wav"_s }));
         QFile cover(target.filePath(u"Late Set/cover.png"_s));
         QVERIFY(cover.open(QIODevice::ReadOnly));
-        QCOMPARE(cover.readAll(), tools::MakeCoverPng(3));
+        QCOMPARE(cover.readAll(), tools::makeCoverPng(3));
         TagLib::RIFF::WAV::File copy(QFile::encodeName(target.filePath(u"Late Set/Half Past Two.wav"_s)).constData(),
                                      false);
         QCOMPARE(QString::fromStdString(copy.ID3v2Tag()->album().to8Bit(true)), u"Late Set"_s);

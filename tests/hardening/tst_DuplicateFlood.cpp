@@ -55,7 +55,7 @@ private Q_SLOTS:
         tools::WriterOptions options;
         options.mhitHeader = 0x9c;
         const QString dbPath = m_dir.filePath(u"iPod_Control/iTunes/iTunesDB"_s);
-        QVERIFY(tools::WriteFileBytes(dbPath, tools::WriteITunesDB(db, options)));
+        QVERIFY(tools::writeFileBytes(dbPath, tools::writeITunesDB(db, options)));
         m_load = database::LoadiTunesDB(dbPath, m_dir.path());
         QCOMPARE(m_load.error, database::LoadError::None);
         QCOMPARE(m_load.library.TrackCount(), kCopies);

@@ -88,13 +88,13 @@ struct Ipod
             db.tracks.push_back(track);
             master.members.push_back({ track.uin, {} });
             const QByteArray bytes = songBytes > 0 ? QByteArray(songBytes, char('a' + i))
-                                                   : tools::MakeWavTone(kSongs[i].toneHz, 300);
+                                                   : tools::makeWavTone(kSongs[i].toneHz, 300);
             if (!writeFile(songPath(i), bytes))
                 return false;
         }
         db.playlists.push_back(master);
-        return tools::WriteFileBytes(root + u"/iPod_Control/iTunes/iTunesDB"_s, tools::WriteITunesDB(db))
-            && tools::WriteFileBytes(playCounts(), tools::WritePlayCounts(16, std::vector<tools::PlayCountEntry>(5)))
+        return tools::writeFileBytes(root + u"/iPod_Control/iTunes/iTunesDB"_s, tools::writeITunesDB(db))
+            && tools::writeFileBytes(playCounts(), tools::writePlayCounts(16, std::vector<tools::PlayCountEntry>(5)))
             && QDir().mkpath(target) && writeFile(outside + u"/notes.txt"_s, "the user's own notes");
     }
 
@@ -429,7 +429,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString song = dir.filePath(u"long.wav"_s);
-        QVERIFY(writeFile(song, tools::MakeWavTone(440, 30000, 8000)));
+        QVERIFY(writeFile(song, tools::makeWavTone(440, 30000, 8000)));
         QProcess play;
         play.start(kCli, { u"play"_s, u"--file"_s, song, u"--audio-out"_s, u"null"_s });
         QByteArray out;
@@ -449,7 +449,7 @@ private Q_SLOTS:
         QByteArray garbage = "mhbd";
         for (int i = 0; i < 2000; ++i)
             garbage.append(char((i * 7919 + 13) % 251));
-        QVERIFY(tools::WriteFileBytes(ipod.root + u"/iPod_Control/iTunes/iTunesDB"_s, garbage));
+        QVERIFY(tools::writeFileBytes(ipod.root + u"/iPod_Control/iTunes/iTunesDB"_s, garbage));
         const QList<QStringList> commands {
             { u"info"_s, u"@"_s },
             { u"tracks"_s, u"@"_s },
@@ -477,7 +477,7 @@ private Q_SLOTS:
         const QString db = ipod.root + u"/iPod_Control/iTunes/iTunesDB"_s;
         QByteArray bytes = readAll(db);
         bytes.chop(bytes.size() / 8); // cut in the playlists, after the tracks
-        QVERIFY(tools::WriteFileBytes(db, bytes));
+        QVERIFY(tools::writeFileBytes(db, bytes));
         const CliRun run = runCli({ u"info"_s, ipod.root });
         QCOMPARE(run.status, 0);
         QVERIFY(run.out.contains("Tracks: 5"));

@@ -71,11 +71,11 @@ bool makeIpod(const QString& root)
     }
     db.playlists.push_back({ QStringLiteral("Pod"), 1, false, { { 7, {} }, { 8, {} }, { 9, {} } } });
     const QString itunes = root + QStringLiteral("/iPod_Control/iTunes/");
-    bool ok = tools::WriteFileBytes(itunes + QStringLiteral("iTunesDB"), tools::WriteITunesDB(db))
-        && tools::WriteFileBytes(itunes + QStringLiteral("Play Counts"), tools::WritePlayCounts(16, { {}, {}, {} }));
+    bool ok = tools::writeFileBytes(itunes + QStringLiteral("iTunesDB"), tools::writeITunesDB(db))
+        && tools::writeFileBytes(itunes + QStringLiteral("Play Counts"), tools::writePlayCounts(16, { {}, {}, {} }));
     for (int i = 0; i < 3; ++i) {
         ok = ok
-            && tools::WriteFileBytes(root + QStringLiteral("/iPod_Control/Music/F00/S%1.mp3").arg(i),
+            && tools::writeFileBytes(root + QStringLiteral("/iPod_Control/Music/F00/S%1.mp3").arg(i),
                                      QByteArray(1000, 'x'));
     }
     return ok;
@@ -113,7 +113,7 @@ private Q_SLOTS:
         QVERIFY2(whole.size() > 200000, qPrintable(kRealDb));
         QTemporaryDir root;
         const QString db = root.path() + QStringLiteral("/iPod_Control/iTunes/iTunesDB");
-        QVERIFY(tools::WriteFileBytes(db, whole.left(keep < 0 ? whole.size() - 1 : keep)));
+        QVERIFY(tools::writeFileBytes(db, whole.left(keep < 0 ? whole.size() - 1 : keep)));
 
         const database::LoadResult result = database::LoadiTunesDB(db, root.path());
         QCOMPARE(int(result.error), error);

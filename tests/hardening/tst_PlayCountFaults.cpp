@@ -58,7 +58,7 @@ private Q_SLOTS:
         QTemporaryDir root;
         const QString folder = root.path() + QStringLiteral("/iPod_Control/iTunes");
         const QString path = folder + QStringLiteral("/Play Counts");
-        QVERIFY(tools::WriteFileBytes(path, tools::WritePlayCounts(16, kEntries)));
+        QVERIFY(tools::writeFileBytes(path, tools::writePlayCounts(16, kEntries)));
         database::mdlPlayCountEditor editor;
         editor.OpenPlayCounts(folder);
         QCOMPARE(editor.EntrySize(), 16);
@@ -72,9 +72,9 @@ private Q_SLOTS:
             QVERIFY(QDir(root.path() + QStringLiteral("/iPod_Control")).removeRecursively());
             break;
         case Change::FileShrunk:
-            expected = tools::WritePlayCounts(16, { kEntries[0], kEntries[1] });
+            expected = tools::writePlayCounts(16, { kEntries[0], kEntries[1] });
             QVERIFY(QFile::remove(path));
-            QVERIFY(tools::WriteFileBytes(path, expected));
+            QVERIFY(tools::writeFileBytes(path, expected));
             break;
         case Change::FileReplacedByFolder:
             QVERIFY(QFile::remove(path));
@@ -110,7 +110,7 @@ private Q_SLOTS:
     {
         QTemporaryDir root;
         const QString folder = root.path() + QStringLiteral("/iPod_Control/iTunes");
-        QVERIFY(tools::WriteFileBytes(folder + QStringLiteral("/Play Counts"), tools::WritePlayCounts(16, kEntries)));
+        QVERIFY(tools::writeFileBytes(folder + QStringLiteral("/Play Counts"), tools::writePlayCounts(16, kEntries)));
         constexpr int kWriters = 4;
         constexpr int kPlays = 400;
         std::vector<std::thread> writers;
@@ -139,8 +139,8 @@ private Q_SLOTS:
     {
         QTemporaryDir root;
         const QString path = root.path() + QStringLiteral("/iPod_Control/iTunes/Play Counts");
-        const QByteArray before = tools::WritePlayCounts(16, kEntries);
-        QVERIFY(tools::WriteFileBytes(path, before));
+        const QByteArray before = tools::writePlayCounts(16, kEntries);
+        QVERIFY(tools::writeFileBytes(path, before));
         database::mdlPlayCountEditor editor;
         editor.openPlayCountsFile(path, root.path());
         editor.setLockTimeoutMs(300);
@@ -175,8 +175,8 @@ private Q_SLOTS:
         const QString root = tmp.path() + QStringLiteral("/ipod");
         const QString outside = tmp.path() + QStringLiteral("/outside");
         const QString folder = root + QStringLiteral("/iPod_Control/iTunes");
-        const QByteArray before = tools::WritePlayCounts(16, kEntries);
-        QVERIFY(tools::WriteFileBytes(outside + QStringLiteral("/Play Counts"), before));
+        const QByteArray before = tools::writePlayCounts(16, kEntries);
+        QVERIFY(tools::writeFileBytes(outside + QStringLiteral("/Play Counts"), before));
         QVERIFY(QDir().mkpath(linkFolder ? root + QStringLiteral("/iPod_Control") : folder));
         const auto linkOut = [&] {
             return linkFolder
@@ -190,7 +190,7 @@ private Q_SLOTS:
             QVERIFY(editor.isOutsideIpod());
             QCOMPARE(editor.EntrySize(), -1);
         } else {
-            QVERIFY(tools::WriteFileBytes(folder + QStringLiteral("/Play Counts"), before));
+            QVERIFY(tools::writeFileBytes(folder + QStringLiteral("/Play Counts"), before));
             editor.OpenPlayCounts(folder, root);
             QCOMPARE(editor.EntrySize(), 16);
             QVERIFY(QFile::remove(folder + QStringLiteral("/Play Counts")));
@@ -221,8 +221,8 @@ private Q_SLOTS:
         if (!mount.isMounted())
             QSKIP("a remountable file system needs root and a kernel that allows tmpfs mounts");
         const QString folder = root + QStringLiteral("/iPod_Control/iTunes");
-        const QByteArray before = tools::WritePlayCounts(20, kEntries);
-        QVERIFY(tools::WriteFileBytes(folder + QStringLiteral("/Play Counts"), before));
+        const QByteArray before = tools::writePlayCounts(20, kEntries);
+        QVERIFY(tools::writeFileBytes(folder + QStringLiteral("/Play Counts"), before));
         database::mdlPlayCountEditor editor;
         editor.OpenPlayCounts(folder);
         QCOMPARE(editor.IncrementPlayCount(0), PlayCountError::None);

@@ -57,10 +57,10 @@ private Q_SLOTS:
         m_ipod = m_dir.filePath(u"ipod"_s);
         m_silentIpod = m_dir.filePath(u"silent"_s);
         QString error;
-        QVERIFY2(quaverly::tools::MakeDemoIpod(m_ipod, {}, &error), qPrintable(error));
+        QVERIFY2(quaverly::tools::makeDemoIpod(m_ipod, {}, &error), qPrintable(error));
         quaverly::tools::DemoOptions noAudio;
         noAudio.audio = false;
-        QVERIFY2(quaverly::tools::MakeDemoIpod(m_silentIpod, noAudio, &error), qPrintable(error));
+        QVERIFY2(quaverly::tools::makeDemoIpod(m_silentIpod, noAudio, &error), qPrintable(error));
         QVERIFY(writeGarbage(m_dir.filePath(u"garbage.mp3"_s)));
     }
 

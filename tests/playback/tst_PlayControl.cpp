@@ -78,7 +78,7 @@ struct Rig
         }
         library.iPodRoot = dir.path();
         library.buildTrackIndex();
-        if (!tools::WriteFileBytes(playCountsPath(), tools::WritePlayCounts(entrySize, entries)))
+        if (!tools::writeFileBytes(playCountsPath(), tools::writePlayCounts(entrySize, entries)))
             return false;
         database::mdlPlayCountEditor playCounts;
         playCounts.openPlayCountsFile(playCountsPath());

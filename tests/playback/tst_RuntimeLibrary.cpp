@@ -86,7 +86,7 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         const QString ipod = m_dir.filePath(u"ipod"_s);
         QString error;
-        QVERIFY2(quaverly::tools::MakeDemoIpod(ipod, {}, &error), qPrintable(error));
+        QVERIFY2(quaverly::tools::makeDemoIpod(ipod, {}, &error), qPrintable(error));
         QCOMPARE(audioLibrariesMapped(u"quaverly-cli"_s, { u"--version"_s }), QStringList());
         QCOMPARE(audioLibrariesMapped(u"quaverly-cli"_s, { u"info"_s, ipod }), QStringList());
         QCOMPARE(audioLibrariesMapped(u"quaverly-cli"_s, { u"songs"_s, u"--json"_s, ipod }), QStringList());
@@ -100,7 +100,7 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         const QString ipod = m_dir.filePath(u"window"_s);
         QString error;
-        QVERIFY2(quaverly::tools::MakeDemoIpod(ipod, {}, &error), qPrintable(error));
+        QVERIFY2(quaverly::tools::makeDemoIpod(ipod, {}, &error), qPrintable(error));
         // The screenshot run ends 200 ms after the main window is shown.
         QCOMPARE(audioLibrariesMapped(u"quaverly"_s, { u"--screenshot"_s, m_dir.filePath(u"shot.png"_s), ipod }),
                  QStringList());

@@ -57,18 +57,18 @@ class tst_CliDocs : public QObject
 private Q_SLOTS:
     void commandListIsReadFromTheOverview()
     {
-        const std::vector<CliCommand> commands = ParseCommandList(kOverview);
+        const std::vector<CliCommand> commands = parseCommandList(kOverview);
         QCOMPARE(commands.size(), size_t(3));
         QCOMPARE(commands.at(0).name, u"find"_s);
         QCOMPARE(commands.at(2).name, u"count-play"_s);
         QCOMPARE(commands.at(2).summary, u"Count a play in Play Counts."_s);
-        QVERIFY(ParseCommandList(u"Usage: something else\n"_s).empty());
+        QVERIFY(parseCommandList(u"Usage: something else\n"_s).empty());
     }
 
     void commandHelpIsRead()
     {
         CliCommand command = extractCommand();
-        QVERIFY(ParseCommandHelp(kExtract, command));
+        QVERIFY(parseCommandHelp(kExtract, command));
         QCOMPARE(command.usage, u"[options] ROOT"_s);
         QCOMPARE(command.details,
                  QStringList({ u"Copies the selected songs (default: all) off the iPod."_s,
@@ -95,10 +95,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, help);
         CliCommand command = extractCommand();
-        QVERIFY(!ParseCommandHelp(help, command));
+        QVERIFY(!parseCommandHelp(help, command));
     }
 
-    void roffEscape_data()
+    void roffEscapeCases_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
@@ -108,21 +108,21 @@ private Q_SLOTS:
         QTest::newRow("leading apostrophe") << u"'quoted'"_s << u"\\&'quoted'"_s;
         QTest::newRow("plain") << u"The iPod folder."_s << u"The iPod folder."_s;
     }
-    void roffEscape()
+    void roffEscapeCases()
     {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        QCOMPARE(RoffEscape(text), expected);
+        QCOMPARE(roffEscape(text), expected);
     }
 
     void manPageDescribesEveryCommand()
     {
         CliCommand command = extractCommand();
-        QVERIFY(ParseCommandHelp(kExtract, command));
+        QVERIFY(parseCommandHelp(kExtract, command));
         CliCommand find;
         find.name = u"find"_s;
         find.summary = u"Find the attached iPod."_s;
-        const QString page = ManPage({ command, find },
+        const QString page = manPage({ command, find },
                                      u".TH X 1 \"\" \"Quaverly @VERSION@\"\n.SH COMMANDS\n"
                                      "@COMMANDS@\n.SH SEE ALSO\n"_s,
                                      u"1.2.3"_s);
@@ -141,8 +141,8 @@ private Q_SLOTS:
         if (QStandardPaths::findExecutable(u"bash"_s).isEmpty())
             QSKIP("bash is not installed");
         CliCommand command = extractCommand();
-        QVERIFY(ParseCommandHelp(kExtract, command));
-        std::vector<CliCommand> commands = ParseCommandList(kOverview);
+        QVERIFY(parseCommandHelp(kExtract, command));
+        std::vector<CliCommand> commands = parseCommandList(kOverview);
         commands.at(1) = command;
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
@@ -158,7 +158,7 @@ private Q_SLOTS:
                                  "c quaverly-cli extract --to Music Mo\n"
                                  "c quaverly-cli extract --to Music --dry-run /media/IPOD ''\n"
                                  "c quaverly-cli nosuch ''\n"_s;
-        const QStringList lines = runBash(BashCompletion(commands), complete, folder.path()).split(u'\n');
+        const QStringList lines = runBash(bashCompletion(commands), complete, folder.path()).split(u'\n');
         QCOMPARE(lines.value(0), u"find extract count-play --help --version"_s);
         QCOMPARE(lines.value(1), u"count-play"_s);
         QCOMPARE(lines.value(2), u"--to --template --dry-run --help"_s); // "-h" does not start with "--"
@@ -176,10 +176,10 @@ private Q_SLOTS:
         CliCommand hostile;
         hostile.name = u"x;touch pwned"_s;
         CliCommand command = extractCommand();
-        QVERIFY(ParseCommandHelp(kExtract, command));
+        QVERIFY(parseCommandHelp(kExtract, command));
         command.options.push_back(CliOption { { u"--$(touch pwned)"_s }, u"`x`"_s, {} });
         command.options.push_back(CliOption { { u"--out"_s }, u"F$ILE"_s, {} });
-        const QString script = BashCompletion({ hostile, command });
+        const QString script = bashCompletion({ hostile, command });
         QVERIFY(!script.contains(u"pwned"_s));
         QVERIFY(!script.contains(u"F$ILE"_s));
         QVERIFY(script.contains(u"--out"_s)); // the option stays, without its odd value name

@@ -66,40 +66,40 @@ QString roffUsage(const QString& usage)
         if (word == QLatin1String("[options]"))
             words.append(QStringLiteral("[\\fIoptions\\fR]"));
         else
-            words.append(QStringLiteral("\\fI") + RoffEscape(word) + QStringLiteral("\\fR"));
+            words.append(QStringLiteral("\\fI") + roffEscape(word) + QStringLiteral("\\fR"));
     }
     return words.join(QLatin1Char(' '));
 }
 
 QString roffCommand(const CliCommand& command)
 {
-    QString text = QStringLiteral(".SS ") + RoffEscape(command.name) + QLatin1Char('\n');
-    text += QStringLiteral("\\fB") + RoffEscape(kProgram + QLatin1Char(' ') + command.name) + QStringLiteral("\\fR");
+    QString text = QStringLiteral(".SS ") + roffEscape(command.name) + QLatin1Char('\n');
+    text += QStringLiteral("\\fB") + roffEscape(kProgram + QLatin1Char(' ') + command.name) + QStringLiteral("\\fR");
     if (!command.usage.isEmpty())
         text += QLatin1Char(' ') + roffUsage(command.usage);
     text += QStringLiteral("\n.br\n");
     const QStringList details = command.details.isEmpty() ? QStringList { command.summary } : command.details;
-    text += RoffEscape(details.join(QLatin1Char(' '))) + QLatin1Char('\n');
+    text += roffEscape(details.join(QLatin1Char(' '))) + QLatin1Char('\n');
     bool indented = false;
     const auto item = [&text, &indented](const QString& term, const QString& description) {
         if (!indented)
             text += QStringLiteral(".RS\n");
         indented = true;
-        text += QStringLiteral(".TP\n") + term + QLatin1Char('\n') + RoffEscape(description) + QLatin1Char('\n');
+        text += QStringLiteral(".TP\n") + term + QLatin1Char('\n') + roffEscape(description) + QLatin1Char('\n');
     };
     for (const CliOption& option : command.options) {
         if (isHelp(option))
             continue; // every command has it; the page says so once
         QStringList names;
         for (const QString& name : option.names)
-            names.append(QStringLiteral("\\fB") + RoffEscape(name) + QStringLiteral("\\fR"));
+            names.append(QStringLiteral("\\fB") + roffEscape(name) + QStringLiteral("\\fR"));
         QString term = names.join(QStringLiteral(", "));
         if (!option.valueName.isEmpty())
-            term += QStringLiteral(" \\fI") + RoffEscape(option.valueName) + QStringLiteral("\\fR");
+            term += QStringLiteral(" \\fI") + roffEscape(option.valueName) + QStringLiteral("\\fR");
         item(term, option.description);
     }
     for (const CliArgument& argument : command.arguments)
-        item(QStringLiteral("\\fI") + RoffEscape(argument.name) + QStringLiteral("\\fR"), argument.description);
+        item(QStringLiteral("\\fI") + roffEscape(argument.name) + QStringLiteral("\\fR"), argument.description);
     if (indented)
         text += QStringLiteral(".RE\n");
     return text;
@@ -112,7 +112,7 @@ bool isWord(const QString& text, const QRegularExpression& pattern)
 
 } // namespace
 
-std::vector<CliCommand> ParseCommandList(const QString& help)
+std::vector<CliCommand> parseCommandList(const QString& help)
 {
     std::vector<CliCommand> commands;
     for (const auto& [name, summary] : rows(block(help.split(QLatin1Char('\n')), QStringLiteral("Commands:")))) {
@@ -124,7 +124,7 @@ std::vector<CliCommand> ParseCommandList(const QString& help)
     return commands;
 }
 
-bool ParseCommandHelp(const QString& help, CliCommand& command)
+bool parseCommandHelp(const QString& help, CliCommand& command)
 {
     const QStringList lines = help.split(QLatin1Char('\n'));
     const QString usagePrefix = QStringLiteral("Usage: ") + kProgram + QLatin1Char(' ') + command.name;
@@ -143,7 +143,7 @@ bool ParseCommandHelp(const QString& help, CliCommand& command)
     return true;
 }
 
-QString RoffEscape(const QString& text)
+QString roffEscape(const QString& text)
 {
     QString escaped;
     escaped.reserve(text.size() + 8);
@@ -160,18 +160,18 @@ QString RoffEscape(const QString& text)
     return escaped;
 }
 
-QString ManPage(const std::vector<CliCommand>& commands, const QString& manTemplate, const QString& version)
+QString manPage(const std::vector<CliCommand>& commands, const QString& manTemplate, const QString& version)
 {
     QString section;
     for (const CliCommand& command : commands)
         section += roffCommand(command);
     QString page = manTemplate;
-    page.replace(QStringLiteral("@VERSION@"), RoffEscape(version));
+    page.replace(QStringLiteral("@VERSION@"), roffEscape(version));
     page.replace(QStringLiteral("@COMMANDS@\n"), section);
     return page;
 }
 
-QString BashCompletion(const std::vector<CliCommand>& commands)
+QString bashCompletion(const std::vector<CliCommand>& commands)
 {
     // Only plain words reach the script, so no help text can inject shell code.
     static const QRegularExpression commandWord(QStringLiteral("^[a-z][a-z0-9-]*$"));

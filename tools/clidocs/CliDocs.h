@@ -34,24 +34,24 @@ struct CliCommand
 
 /// The commands listed under "Commands:" in the help of quaverly-cli
 /// (name and summary only); empty when there is no such list.
-[[nodiscard]] std::vector<CliCommand> ParseCommandList(const QString& help);
+[[nodiscard]] std::vector<CliCommand> parseCommandList(const QString& help);
 
 /// Fills `command`'s usage, details, options and arguments from its --help.
 /// False when the text does not look like a command's help (no usage line
 /// naming quaverly-cli and the command).
-[[nodiscard]] bool ParseCommandHelp(const QString& help, CliCommand& command);
+[[nodiscard]] bool parseCommandHelp(const QString& help, CliCommand& command);
 
 /// Text for a roff (man) page: backslashes and hyphens escaped, and a line
 /// starting with "." or "'" kept from being read as a request.
-[[nodiscard]] QString RoffEscape(const QString& text);
+[[nodiscard]] QString roffEscape(const QString& text);
 
 /// The manual page: `manTemplate` with @VERSION@ and @COMMANDS@ (a section
 /// describing every command, its options and arguments) filled in.
-[[nodiscard]] QString ManPage(const std::vector<CliCommand>& commands, const QString& manTemplate,
+[[nodiscard]] QString manPage(const std::vector<CliCommand>& commands, const QString& manTemplate,
                               const QString& version);
 
 /// A bash completion script for quaverly-cli: the commands, each command's
 /// options, folders and files for paths, nothing for other values.
-[[nodiscard]] QString BashCompletion(const std::vector<CliCommand>& commands);
+[[nodiscard]] QString bashCompletion(const std::vector<CliCommand>& commands);
 
 } // namespace quaverly::tools

@@ -75,7 +75,7 @@ void chunk(QByteArray& png, const char* type, const QByteArray& data)
 
 } // namespace
 
-QByteArray MakeCoverPng(int seed, int sizePx)
+QByteArray makeCoverPng(int seed, int sizePx)
 {
     const int rowBytes = sizePx * 3;
     QByteArray raw;
@@ -113,7 +113,7 @@ QByteArray MakeCoverPng(int seed, int sizePx)
     return png;
 }
 
-bool EmbedWavCover(const QString& path, const QByteArray& png, const QString& title, const QString& artist,
+bool embedWavCover(const QString& path, const QByteArray& png, const QString& title, const QString& artist,
                    const QString& album)
 {
     const QByteArray name = QFile::encodeName(path);

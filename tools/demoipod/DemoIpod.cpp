@@ -120,7 +120,7 @@ WriterPlaylist playlistOf(const QString& name, quint64 id, const Built& built, c
 Built buildDemo()
 {
     Built built;
-    const std::vector<QString> names = ScrambledNames(static_cast<int>(std::size(kSongs)), 20061);
+    const std::vector<QString> names = scrambledNames(static_cast<int>(std::size(kSongs)), 20061);
     std::vector<int> all, roadTrip, lateNight, favourites, world;
     int index = 0;
     for (const DemoSong& song : kSongs) {
@@ -161,7 +161,7 @@ Built buildDemo()
 Built buildLarge(int count)
 {
     Built built;
-    const std::vector<QString> names = ScrambledNames(count, 50000);
+    const std::vector<QString> names = scrambledNames(count, 50000);
     static const char16_t* const kGenres[] = { u"Rock",   u"Pop",        u"Jazz",    u"Classical", u"Electronic",
                                                u"Folk",   u"Hip-Hop",    u"Ambient", u"Blues",     u"Country",
                                                u"Reggae", u"Soul",       u"Metal",   u"Punk",      u"Latin",
@@ -222,7 +222,7 @@ bool fail(QString* error, const QString& text)
 
 } // namespace
 
-std::vector<QString> ScrambledNames(int count, unsigned seed)
+std::vector<QString> scrambledNames(int count, unsigned seed)
 {
     // Enough letters that at most half of all names are taken, so a random
     // draw finds a free one after two tries on average.
@@ -247,18 +247,18 @@ std::vector<QString> ScrambledNames(int count, unsigned seed)
     return result;
 }
 
-bool MakeDemoIpod(const QString& dir, const DemoOptions& options, QString* error)
+bool makeDemoIpod(const QString& dir, const DemoOptions& options, QString* error)
 {
     if (options.tracks > kMaxDemoTracks)
         return fail(error, QStringLiteral("A demo iPod holds at most %1 tracks.").arg(kMaxDemoTracks));
     const Built built = options.tracks > 0 ? buildLarge(options.tracks) : buildDemo();
     const QDir root(dir);
     const QString iTunes = root.filePath(QStringLiteral("iPod_Control/iTunes/"));
-    const QByteArray playCounts = WritePlayCounts(0x1c, built.playCounts);
-    if (!WriteFileBytes(iTunes + u"iTunesDB", WriteITunesDB(built.database))
-        || !WriteFileBytes(iTunes + u"Play Counts", playCounts)
-        || !WriteFileBytes(iTunes + u"OTGPlaylistInfo", WriteOTGPlaylistInfo(built.onTheGo))
-        || !WriteFileBytes(root.filePath(QStringLiteral("iPod_Control/Device/SysInfo")), QByteArray(kSysInfo))) {
+    const QByteArray playCounts = writePlayCounts(0x1c, built.playCounts);
+    if (!writeFileBytes(iTunes + u"iTunesDB", writeITunesDB(built.database))
+        || !writeFileBytes(iTunes + u"Play Counts", playCounts)
+        || !writeFileBytes(iTunes + u"OTGPlaylistInfo", writeOTGPlaylistInfo(built.onTheGo))
+        || !writeFileBytes(root.filePath(QStringLiteral("iPod_Control/Device/SysInfo")), QByteArray(kSysInfo))) {
         return fail(error, QStringLiteral("Cannot write the database files under ") + dir);
     }
     for (const QString& relative : built.relativePaths) {
@@ -271,14 +271,14 @@ bool MakeDemoIpod(const QString& dir, const DemoOptions& options, QString* error
     for (size_t i = 0; i < built.relativePaths.size(); ++i) {
         const bool large = options.tracks > 0;
         const double note = 220.0 * std::pow(2.0, double(i % 24) / 12.0);
-        const QByteArray wav = large ? MakeWavTone(note, 100, 8000) : MakeWavTone(note, built.durationsMs[i], 16000);
+        const QByteArray wav = large ? makeWavTone(note, 100, 8000) : makeWavTone(note, built.durationsMs[i], 16000);
         const QString song = root.filePath(built.relativePaths[i]);
-        if (!WriteFileBytes(song, wav))
+        if (!writeFileBytes(song, wav))
             return fail(error, QStringLiteral("Cannot write the song file ") + song);
         const int cover = i < built.covers.size() ? built.covers[i] : 0;
         const WriterTrack& track = built.database.tracks[i];
         if (cover > 0
-            && !EmbedWavCover(song, MakeCoverPng(cover), track.title.value_or(QString()),
+            && !embedWavCover(song, makeCoverPng(cover), track.title.value_or(QString()),
                               track.artist.value_or(QString()), track.album.value_or(QString())))
             return fail(error, QStringLiteral("Cannot put the cover into ") + song);
     }

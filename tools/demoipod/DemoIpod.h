@@ -5,7 +5,7 @@
 
 namespace quaverly::tools {
 
-/// The largest generated library MakeDemoIpod makes (its database alone is
+/// The largest generated library makeDemoIpod makes (its database alone is
 /// then about 1.8 GB).
 inline constexpr int kMaxDemoTracks = 1000000;
 
@@ -22,7 +22,7 @@ struct DemoOptions
 /// letters, four of them while that leaves plenty to choose from (up to
 /// 228,488 names), more for larger libraries. The same count and seed give
 /// the same names.
-[[nodiscard]] std::vector<QString> ScrambledNames(int count, unsigned seed);
+[[nodiscard]] std::vector<QString> scrambledNames(int count, unsigned seed);
 
 /// Makes a complete iPod folder at `dir`: iPod_Control/iTunes/iTunesDB,
 /// Play Counts, OTGPlaylistInfo, iPod_Control/Device/SysInfo and the songs in
@@ -30,6 +30,6 @@ struct DemoOptions
 /// library the songs of most albums carry a cover (ID3v2 in the WAV). The same
 /// options always give the same library. Answers false with `error` set when
 /// something cannot be written or more than kMaxDemoTracks tracks are asked for.
-bool MakeDemoIpod(const QString& dir, const DemoOptions& options, QString* error);
+bool makeDemoIpod(const QString& dir, const DemoOptions& options, QString* error);
 
 } // namespace quaverly::tools

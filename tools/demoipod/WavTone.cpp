@@ -25,7 +25,7 @@ void put16(QByteArray& out, quint16 value)
 
 } // namespace
 
-QByteArray MakeWavTone(double frequencyHz, int durationMs, int sampleRate)
+QByteArray makeWavTone(double frequencyHz, int durationMs, int sampleRate)
 {
     const qint64 samples = qint64(sampleRate) * durationMs / 1000;
     const quint32 dataBytes = static_cast<quint32>(samples * 2);

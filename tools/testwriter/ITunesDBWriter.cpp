@@ -187,7 +187,7 @@ void writeDataSet(Chunks& out, int type, const WriterDatabase& database, const W
 
 } // namespace
 
-QByteArray WriteITunesDB(const WriterDatabase& database, const WriterOptions& options)
+QByteArray writeITunesDB(const WriterDatabase& database, const WriterOptions& options)
 {
     static const std::vector<int> kOld { 1, 2 };
     static const std::vector<int> kLibgpod { 1, 3, 2, 4, 8, 6, 10, 5 };
@@ -207,7 +207,7 @@ QByteArray WriteITunesDB(const WriterDatabase& database, const WriterOptions& op
     return out.bytes;
 }
 
-QByteArray CompressITunesDB(const QByteArray& iTunesDB)
+QByteArray compressITunesDB(const QByteArray& iTunesDB)
 {
     const qsizetype headerLength = qFromLittleEndian<qint32>(iTunesDB.constData() + 4);
     QByteArray header = iTunesDB.left(headerLength);
@@ -226,7 +226,7 @@ QByteArray CompressITunesDB(const QByteArray& iTunesDB)
     return whole;
 }
 
-QByteArray WriteOTGPlaylistInfo(const std::vector<qint32>& indexes)
+QByteArray writeOTGPlaylistInfo(const std::vector<qint32>& indexes)
 {
     Chunks out;
     out.begin("mhpo", 0x14);
@@ -238,7 +238,7 @@ QByteArray WriteOTGPlaylistInfo(const std::vector<qint32>& indexes)
     return out.bytes;
 }
 
-QByteArray WritePlayCounts(int entrySize, const std::vector<PlayCountEntry>& entries, std::optional<qint32> countField)
+QByteArray writePlayCounts(int entrySize, const std::vector<PlayCountEntry>& entries, std::optional<qint32> countField)
 {
     Chunks out;
     out.begin("mhdp", 0x60);
@@ -258,7 +258,7 @@ QByteArray WritePlayCounts(int entrySize, const std::vector<PlayCountEntry>& ent
     return out.bytes;
 }
 
-bool WriteFileBytes(const QString& path, const QByteArray& bytes)
+bool writeFileBytes(const QString& path, const QByteArray& bytes)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;

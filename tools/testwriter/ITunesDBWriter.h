@@ -79,11 +79,11 @@ struct WriterOptions
 };
 
 /// An iTunesDB holding `database`, laid out as the options say.
-[[nodiscard]] QByteArray WriteITunesDB(const WriterDatabase& database, const WriterOptions& options = {});
+[[nodiscard]] QByteArray writeITunesDB(const WriterDatabase& database, const WriterOptions& options = {});
 /// The iTunesCDB form of an iTunesDB: header as is, the rest one zlib stream.
-[[nodiscard]] QByteArray CompressITunesDB(const QByteArray& iTunesDB);
+[[nodiscard]] QByteArray compressITunesDB(const QByteArray& iTunesDB);
 /// An OTGPlaylistInfo file with these track indexes.
-[[nodiscard]] QByteArray WriteOTGPlaylistInfo(const std::vector<qint32>& indexes);
+[[nodiscard]] QByteArray writeOTGPlaylistInfo(const std::vector<qint32>& indexes);
 
 struct PlayCountEntry
 {
@@ -95,10 +95,10 @@ struct PlayCountEntry
 /// A Play Counts file of `entrySize`-byte entries (12, 16, 20, 28, 40 ...);
 /// fields an entry is too small for are left out. The entry count field says
 /// entries.size() unless `countField` is given.
-[[nodiscard]] QByteArray WritePlayCounts(int entrySize, const std::vector<PlayCountEntry>& entries,
+[[nodiscard]] QByteArray writePlayCounts(int entrySize, const std::vector<PlayCountEntry>& entries,
                                          std::optional<qint32> countField = std::nullopt);
 
 /// Writes `bytes` to `path`, creating its folders; false on failure.
-bool WriteFileBytes(const QString& path, const QByteArray& bytes);
+bool writeFileBytes(const QString& path, const QByteArray& bytes);
 
 } // namespace quaverly::tools
