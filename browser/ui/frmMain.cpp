@@ -146,13 +146,13 @@ void frmMain::connectSpectrumPlace()
     // The volume slider holds the spectrum's place while the spectrum is off:
     // a right click there offers the spectrum and its colour, so the colour
     // can be chosen whether or not the spectrum shows.
-    auto* menu = new QMenu(m_ui->picVolume);
+    auto* menu = new QMenu(m_ui->nowPlaying->picVolume);
     menu->setObjectName(QStringLiteral("mnuVolumePlace"));
     menu->addAction(m_menus->mnuSpectrum);
     menu->addAction(m_menus->mnuSpecColor);
-    m_ui->picVolume->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_ui->picVolume, &QWidget::customContextMenuRequested, menu,
-            [this, menu](const QPoint& at) { menu->popup(m_ui->picVolume->mapToGlobal(at)); });
+    m_ui->nowPlaying->picVolume->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui->nowPlaying->picVolume, &QWidget::customContextMenuRequested, menu,
+            [this, menu](const QPoint& at) { menu->popup(m_ui->nowPlaying->picVolume->mapToGlobal(at)); });
 }
 
 void frmMain::LoadOptions()

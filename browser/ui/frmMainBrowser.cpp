@@ -10,6 +10,7 @@
 #include "database/Library.h"
 #include "device/DevicePath.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/ucListView.h"
 
@@ -198,7 +199,7 @@ void frmMain::imgClearSearch_Click()
 
 void frmMain::cmdJump_Click()
 {
-    const QString uin = m_ui->lblTitle->property("tag").toString();
+    const QString uin = m_ui->nowPlaying->lblTitle->property("tag").toString();
     const QString query = m_browser.jumpToPlaying(uin);
     {
         const QSignalBlocker blocker(m_ui->txtSearch);

@@ -66,27 +66,6 @@ void frmMainUi::setupUi(QWidget* window)
     body->setSpacing(8);
     nowPlaying = new ui::NowPlayingView(window);
     body->addWidget(nowPlaying);
-    ui::NowPlayingView& v = *nowPlaying;
-    fraNow = v.fraNow;
-    lblTitle = v.lblTitle;
-    lblArtist = v.lblArtist;
-    lblAlbum = v.lblAlbum;
-    lblGenre = v.lblGenre;
-    lblTime = v.lblTime;
-    lblElapsed = v.lblElapsed;
-    lblRemaining = v.lblRemaining;
-    PicPosition = v.PicPosition;
-    Ratings = v.Ratings;
-    picPrev = v.picPrev;
-    picPlay = v.picPlay;
-    picPause = v.picPause;
-    picNext = v.picNext;
-    picVolume = v.picVolume;
-    PicSpectrum = v.PicSpectrum;
-    chkRepeat = v.chkRepeat;
-    optRptOne = v.optRptOne;
-    optRptAll = v.optRptAll;
-    chkShuffle = v.chkShuffle;
 
     splitter = named(new QSplitter(Qt::Vertical, window), "splitter");
     splitter->setChildrenCollapsible(false);

@@ -1,18 +1,13 @@
 #pragma once
-#include <QList>
 
-class QCheckBox;
-class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 class QSplitter;
 class QWidget;
 
 namespace quaverly::ui {
-class BarControl;
 class CaptionBar;
 class MenuBarLabel;
 class NowPlayingView;
@@ -37,30 +32,8 @@ struct frmMainUi
     ui::MenuBarLabel* mnuExtras = nullptr;
     ui::MenuBarLabel* mnuHelp = nullptr;
 
-    // Now playing: the view and, under their given names, its controls
+    // Now playing: the view holds its controls under their given names (lblTitle, picPlay, chkRepeat ...)
     ui::NowPlayingView* nowPlaying = nullptr;
-    QGroupBox* fraNow = nullptr;
-    QLabel* lblTitle = nullptr;
-    QLabel* lblArtist = nullptr;
-    QLabel* lblAlbum = nullptr;
-    QLabel* lblGenre = nullptr;
-    QLabel* lblTime = nullptr;
-    QLabel* lblElapsed = nullptr;
-    QLabel* lblRemaining = nullptr;
-    ui::BarControl* PicPosition = nullptr; // the filled part is shpProgress
-    QList<ui::SkinImage*> Ratings;         // 0..4, left to right
-
-    // Play controls
-    ui::SkinImage* picPrev = nullptr;
-    ui::SkinImage* picPlay = nullptr;
-    ui::SkinImage* picPause = nullptr; // same place as picPlay, hidden while not playing
-    ui::SkinImage* picNext = nullptr;
-    ui::BarControl* picVolume = nullptr; // the filled part is shpVolume
-    QWidget* PicSpectrum = nullptr;      // shares the volume slider's place
-    QCheckBox* chkRepeat = nullptr;
-    QRadioButton* optRptOne = nullptr;
-    QRadioButton* optRptAll = nullptr;
-    QCheckBox* chkShuffle = nullptr;
 
     // Browser
     QSplitter* splitter = nullptr;

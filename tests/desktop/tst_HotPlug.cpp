@@ -24,6 +24,7 @@
 #include "tests/support/FakeBackend.h"
 #include "tests/support/RecordingPromptService.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/ucListView.h"
 
@@ -183,7 +184,7 @@ private Q_SLOTS:
         udisks.setMountPoints(u"sdb1"_s, {}); // unmounted from outside
         QTRY_VERIFY(rig.desktop->hotPlug().tracker().openIpodGone());
         QCOMPARE(rig.fake->calls().constLast(), u"stop"_s); // the player let go of the file
-        QVERIFY(rig.ui().picPause->isHidden());
+        QVERIFY(rig.ui().nowPlaying->picPause->isHidden());
         QVERIFY(!rig.playback->control().autoAdvance());
         QLabel* banner = rig.desktop->hotPlug().banner();
         QVERIFY(banner->isVisibleTo(rig.window.get()));
@@ -210,7 +211,7 @@ private Q_SLOTS:
         // Nothing more is written to the iPod: no rating, no play, no preferences.
         rig.playback->Ratings_Click(4);
         rig.fake->endOfFile();
-        rig.ui().chkShuffle->setChecked(!rig.ui().chkShuffle->isChecked());
+        rig.ui().nowPlaying->chkShuffle->setChecked(!rig.ui().nowPlaying->chkShuffle->isChecked());
         rig.window->close();
         QCOMPARE(fileBytes(rig.playCountsPath()), playCounts);
         QCOMPARE(rig.ipod.prefsText().toUtf8(), prefs);

@@ -19,6 +19,7 @@
 #include "tests/support/FakeBackend.h"
 #include "tests/support/RecordingPromptService.h"
 #include "ui/PromptService.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/Skin.h"
 #include "ui/widgets/ucListView.h"
 
@@ -244,8 +245,8 @@ private Q_SLOTS:
         QVERIFY(client.player(u"PlayPause"_s));
         const database::TrackRecord& song = rig.trackOnRow(2);
         QCOMPARE(client.status(), u"Playing"_s);
-        QVERIFY(rig.ui().picPlay->isHidden()); // the window shows it as the play button does
-        QCOMPARE(rig.ui().lblTitle->text(), song.Title);
+        QVERIFY(rig.ui().nowPlaying->picPlay->isHidden()); // the window shows it as the play button does
+        QCOMPARE(rig.ui().nowPlaying->lblTitle->text(), song.Title);
 
         const QVariantMap metadata = client.metadata();
         const int track = rig.window->songModel().trackAt(2);
@@ -278,7 +279,7 @@ private Q_SLOTS:
         QVERIFY(client.player(u"PlayPause"_s));
         QCOMPARE(client.status(), u"Paused"_s);
         QCOMPARE(rig.fake->calls().constLast(), u"pause"_s);
-        QVERIFY(rig.ui().picPause->isHidden());
+        QVERIFY(rig.ui().nowPlaying->picPause->isHidden());
         QVERIFY(client.player(u"PlayPause"_s));
         QCOMPARE(client.status(), u"Playing"_s);
         QCOMPARE(rig.fake->calls().constLast(), u"resume"_s); // the same song goes on
@@ -349,7 +350,7 @@ private Q_SLOTS:
         QCOMPARE(rig.fake->state(), playback::BackendState::Idle);
         QCOMPARE(client.position(), 0);
         QVERIFY(!rig.playback->control().autoAdvance());
-        QVERIFY(rig.ui().picPause->isHidden());
+        QVERIFY(rig.ui().nowPlaying->picPause->isHidden());
         QVERIFY(client.player(u"Play"_s));
         QCOMPARE(client.status(), u"Playing"_s);
         QVERIFY(rig.fake->calls().constLast().startsWith(u"open:"_s)); // from the start, not a resume
@@ -363,19 +364,19 @@ private Q_SLOTS:
         Client client;
         QCOMPARE(client.get(kPlayer, u"LoopStatus"_s).toString(), u"None"_s);
         QVERIFY(client.set(u"LoopStatus"_s, u"Track"_s));
-        QVERIFY(rig.ui().chkRepeat->isChecked());
-        QVERIFY(rig.ui().optRptOne->isChecked());
+        QVERIFY(rig.ui().nowPlaying->chkRepeat->isChecked());
+        QVERIFY(rig.ui().nowPlaying->optRptOne->isChecked());
         QVERIFY(rig.playback->control().repeatOne());
         QVERIFY(rig.ipod.prefsText().contains(u"RepeatType=One"_s)); // stored as the window stores it
         QVERIFY(client.set(u"LoopStatus"_s, u"Playlist"_s));
-        QVERIFY(rig.ui().optRptAll->isChecked());
+        QVERIFY(rig.ui().nowPlaying->optRptAll->isChecked());
         QVERIFY(client.set(u"LoopStatus"_s, u"Sometimes"_s)); // not an MPRIS value: ignored
         QCOMPARE(client.get(kPlayer, u"LoopStatus"_s).toString(), u"Playlist"_s);
         QVERIFY(client.set(u"LoopStatus"_s, u"None"_s));
-        QVERIFY(!rig.ui().chkRepeat->isChecked());
+        QVERIFY(!rig.ui().nowPlaying->chkRepeat->isChecked());
 
         QVERIFY(client.set(u"Shuffle"_s, true));
-        QVERIFY(rig.ui().chkShuffle->isChecked());
+        QVERIFY(rig.ui().nowPlaying->chkShuffle->isChecked());
         QVERIFY(rig.playback->control().shuffle());
         QCOMPARE(client.get(kPlayer, u"Shuffle"_s).toBool(), true);
 

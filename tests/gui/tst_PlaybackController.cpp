@@ -134,7 +134,7 @@ struct Rig
     int fullStars()
     {
         int stars = 0;
-        for (const ui::SkinImage* star : ui().Ratings)
+        for (const ui::SkinImage* star : ui().nowPlaying->Ratings)
             stars += star->element() == ui::SkinElement::StarFull ? 1 : 0;
         return stars;
     }
@@ -180,10 +180,10 @@ private Q_SLOTS:
 
         rig.window->lstSong_DblClick();
         const database::TrackRecord& t = rig.load.library.Tracks[size_t(track)];
-        QCOMPARE(rig.ui().lblTitle->text(), t.Title);
-        QCOMPARE(rig.ui().lblTitle->property("tag").toString(), QString::number(t.UIN));
+        QCOMPARE(rig.ui().nowPlaying->lblTitle->text(), t.Title);
+        QCOMPARE(rig.ui().nowPlaying->lblTitle->property("tag").toString(), QString::number(t.UIN));
         QCOMPARE(rig.window->menus().mnuNow->text(), t.Artist + QStringLiteral(" - ") + t.Title);
-        QVERIFY(rig.ui().picPlay->isHidden());
+        QVERIFY(rig.ui().nowPlaying->picPlay->isHidden());
         QCOMPARE(rig.window->songModel().cellText(0, 0), QStringLiteral("#"));
 
         QTRY_COMPARE_WITH_TIMEOUT(rig.entryField(track, 0), before + 1, 15000);
@@ -200,7 +200,7 @@ private Q_SLOTS:
         QSignalSpy failed(&rig.playback->control(), &PlayControl::playbackFailed);
         rig.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
-        const int panel = rig.ui().fraNow->height();
+        const int panel = rig.ui().nowPlaying->fraNow->height();
         rig.ui().lstSong->setItemSelected(-1, false);
         rig.ui().lstSong->setItemSelected(0, true);
         rig.window->lstSong_DblClick();
@@ -210,8 +210,8 @@ private Q_SLOTS:
         QCOMPARE(failed.at(0).at(0).toString(), QStringLiteral("File not found on the iPod"));
         QVERIFY(rig.playback->statusText().contains(QStringLiteral("3 songs in a row")));
         QVERIFY(rig.ui().nowPlaying->lblStatus->isVisible());
-        QCOMPARE(rig.ui().fraNow->height(), panel); // the status line had its room already
-        QVERIFY(rig.ui().picPause->isHidden());
+        QCOMPARE(rig.ui().nowPlaying->fraNow->height(), panel); // the status line had its room already
+        QVERIFY(rig.ui().nowPlaying->picPause->isHidden());
         QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int> { 2 });
     }
 
@@ -295,7 +295,7 @@ private Q_SLOTS:
         rig.window->picPlay_Click();
         QCOMPARE(rig.playback->control().currentTrack(), rated);
         const int newStars = databaseStars == 3 ? 2 : 3; // neither the database's nor the iPod's
-        QTest::mouseClick(rig.ui().Ratings[newStars - 1], Qt::LeftButton);
+        QTest::mouseClick(rig.ui().nowPlaying->Ratings[newStars - 1], Qt::LeftButton);
         QCOMPARE(rig.fullStars(), newStars);
         QCOMPARE(shownRating(rated), QString::number(newStars));
 
@@ -459,7 +459,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
         QAction* spectrum = rig.window->menus().mnuSpectrum;
         spectrum->trigger();
-        QVERIFY(rig.ui().picVolume->isHidden());
+        QVERIFY(rig.ui().nowPlaying->picVolume->isHidden());
         QVERIFY(!rig.playback->spectrum()->animating()); // nothing started yet: no redraws
         rig.selectRow(0);
         rig.window->picPlay_Click();
@@ -467,21 +467,21 @@ private Q_SLOTS:
         rig.playback->spectrum()->setLevels({ -60.0, -30.0, 0.0, 12.0 });
         QTRY_COMPARE(rig.playback->spectrum()->bars(), (std::vector<double> { 0.0, 0.5, 1.0, 1.0 }));
         spectrum->trigger();
-        QVERIFY(!rig.ui().picVolume->isHidden());
+        QVERIFY(!rig.ui().nowPlaying->picVolume->isHidden());
         QVERIFY(!rig.playback->spectrum()->animating());
 
         QCOMPARE(colorFromValue(16711680), QColor(0, 0, 255)); // the stored default is blue
-        QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), QStringLiteral("16711680"));
+        QCOMPARE(rig.ui().nowPlaying->PicSpectrum->property("tag").toString(), QStringLiteral("16711680"));
         rig.playback->setColourChooser([](QWidget*, const QColor&) { return QColor(255, 128, 0); });
         rig.playback->PicSpectrum_MouseUp(Qt::RightButton);
         const QString stored = QString::number(255 + 128 * 256);
         QCOMPARE(rig.options->GetOption(QStringLiteral("SpectrumColor"), QString()), stored);
-        QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), stored);
+        QCOMPARE(rig.ui().nowPlaying->PicSpectrum->property("tag").toString(), stored);
         rig.playback->setColourChooser([](QWidget*, const QColor&) { return QColor(); }); // cancelled
-        rig.ui().PicSpectrum->setProperty("tag", QStringLiteral("1"));
+        rig.ui().nowPlaying->PicSpectrum->setProperty("tag", QStringLiteral("1"));
         rig.playback->PicSpectrum_MouseUp(Qt::RightButton);
         QCOMPARE(rig.options->GetOption(QStringLiteral("SpectrumColor"), QString()), stored);
-        QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), stored);
+        QCOMPARE(rig.ui().nowPlaying->PicSpectrum->property("tag").toString(), stored);
     }
 
     void programWiringStartsThePlayersAfterTheWindowIsShown()
@@ -519,8 +519,8 @@ private Q_SLOTS:
         rig.fake->holdLibraries(); // libmpv is slow to load
         rig.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
-        QCOMPARE(rig.ui().picVolume->fraction(), 1.0); // nothing stored yet: full
-        ui::BarControl* slider = rig.ui().picVolume;
+        QCOMPARE(rig.ui().nowPlaying->picVolume->fraction(), 1.0); // nothing stored yet: full
+        ui::BarControl* slider = rig.ui().nowPlaying->picVolume;
         QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() / 4, slider->height() / 2));
         QCOMPARE(rig.engine().players(), AudioEngine::Players::NotStarted);
         QCOMPARE(rig.fake->loadThread(), nullptr);
@@ -534,7 +534,7 @@ private Q_SLOTS:
         rig.selectRow(0);
         rig.window->picPlay_Click();
         QCOMPARE(rig.engine().players(), AudioEngine::Players::Starting);
-        QVERIFY(rig.ui().picPlay->isHidden()); // the window goes on as if it played
+        QVERIFY(rig.ui().nowPlaying->picPlay->isHidden()); // the window goes on as if it played
         rig.fake->releaseLibraries();
         QTRY_COMPARE(rig.engine().players(), AudioEngine::Players::Ready);
         QCOMPARE(rig.fake->volume(), chosen);
@@ -552,8 +552,8 @@ private Q_SLOTS:
         QVERIFY(rig.make(false));
         rig.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
-        QVERIFY(rig.ui().PicSpectrum->isHidden()); // the spectrum is off
-        ui::BarControl* slider = rig.ui().picVolume;
+        QVERIFY(rig.ui().nowPlaying->PicSpectrum->isHidden()); // the spectrum is off
+        ui::BarControl* slider = rig.ui().nowPlaying->picVolume;
         const QPoint middle(slider->width() / 2, slider->height() / 2);
 
         // Right click on the slider, "Spectrum Analyser Color", pick a colour in the real dialog.
@@ -569,16 +569,16 @@ private Q_SLOTS:
         QTRY_VERIFY(answered);
         const QString stored = QString::number(10 + 200 * 256 + 30 * 65536);
         QTRY_COMPARE(rig.options->GetOption(QStringLiteral("SpectrumColor"), QString()), stored);
-        QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), stored);
+        QCOMPARE(rig.ui().nowPlaying->PicSpectrum->property("tag").toString(), stored);
         QCOMPARE(rig.playback->spectrum()->colour(), QColor(10, 200, 30));
-        QVERIFY(rig.ui().PicSpectrum->isHidden()); // and the spectrum is still off
+        QVERIFY(rig.ui().nowPlaying->PicSpectrum->isHidden()); // and the spectrum is still off
 
         // The same menu turns the spectrum on; then its own right click chooses the colour.
         QTest::mouseClick(rig.window->windowHandle(), Qt::RightButton, {}, slider->mapTo(rig.window.get(), middle));
         QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
         menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(rig.window->menus().mnuSpectrum).center());
-        QTRY_VERIFY(!rig.ui().PicSpectrum->isHidden());
+        QTRY_VERIFY(!rig.ui().nowPlaying->PicSpectrum->isHidden());
         QVERIFY(slider->isHidden());
         answered = false;
         answerColourDialog(QColor(), &answered); // cancelled
@@ -616,7 +616,7 @@ private Q_SLOTS:
             rig.selectRow(0);
             rig.window->picPlay_Click();
             QTRY_COMPARE(rig.playback->statusText(), rig.libraryMissing);
-            QVERIFY(!rig.ui().picPlay->isHidden());
+            QVERIFY(!rig.ui().nowPlaying->picPlay->isHidden());
         }
     }
 
@@ -657,11 +657,12 @@ private Q_SLOTS:
         rig.window->picPlay_Click();
         rig.fake->advance(65000);
         rig.playback->tmrPosition_Timer();
-        QCOMPARE(rig.ui().lblElapsed->text(), QStringLiteral("1:05"));
-        QCOMPARE(rig.ui().lblTime->text(), QStringLiteral("Length: ") + ConvertToTime(t.Length));
-        QCOMPARE(rig.ui().lblRemaining->text(), remainingText(rig.ui().lblTime->text(), QStringLiteral("1:05")));
+        QCOMPARE(rig.ui().nowPlaying->lblElapsed->text(), QStringLiteral("1:05"));
+        QCOMPARE(rig.ui().nowPlaying->lblTime->text(), QStringLiteral("Length: ") + ConvertToTime(t.Length));
+        QCOMPARE(rig.ui().nowPlaying->lblRemaining->text(),
+                 remainingText(rig.ui().nowPlaying->lblTime->text(), QStringLiteral("1:05")));
 
-        ui::BarControl* bar = rig.ui().PicPosition;
+        ui::BarControl* bar = rig.ui().nowPlaying->PicPosition;
         QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));
         QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));
         const QString seek = rig.fake->calls().filter(QStringLiteral("seek:")).value(0);
@@ -680,10 +681,10 @@ private Q_SLOTS:
         rig.selectRow(0);
         menus.mnuPlay->trigger();
         QVERIFY(!menus.mnuPlay->isEnabled() && menus.mnuPause->isEnabled());
-        QVERIFY(rig.ui().picPlay->isHidden() && !rig.ui().picPause->isHidden());
+        QVERIFY(rig.ui().nowPlaying->picPlay->isHidden() && !rig.ui().nowPlaying->picPause->isHidden());
         menus.mnuPause->trigger();
         QVERIFY(menus.mnuPlay->isEnabled() && !menus.mnuPause->isEnabled());
-        QVERIFY(!rig.ui().picPlay->isHidden() && rig.ui().picPause->isHidden());
+        QVERIFY(!rig.ui().nowPlaying->picPlay->isHidden() && rig.ui().nowPlaying->picPause->isHidden());
         menus.mnuNext->trigger();
         QCOMPARE(rig.ui().lstSong->GetLstSongSelected(), std::vector<int> { 1 });
         QCOMPARE(rig.engine().currentFile(),
@@ -696,7 +697,7 @@ private Q_SLOTS:
         Rig rig;
         QVERIFY(rig.make(false));
         rig.playback->control().setShuffleTick(-1);
-        QTest::keyPress(rig.ui().chkShuffle, Qt::Key_Shift);
+        QTest::keyPress(rig.ui().nowPlaying->chkShuffle, Qt::Key_Shift);
         QVERIFY(rig.playback->control().shuffleTick() >= 0);
     }
 
@@ -704,16 +705,17 @@ private Q_SLOTS:
     {
         Rig rig;
         QVERIFY(rig.make(false));
-        QVERIFY(!rig.ui().optRptOne->isEnabled());
-        rig.ui().chkRepeat->click();
-        QVERIFY(rig.ui().optRptOne->isEnabled() && rig.ui().optRptAll->isEnabled());
-        rig.ui().optRptOne->click();
-        rig.ui().chkShuffle->click();
+        QVERIFY(!rig.ui().nowPlaying->optRptOne->isEnabled());
+        rig.ui().nowPlaying->chkRepeat->click();
+        QVERIFY(rig.ui().nowPlaying->optRptOne->isEnabled() && rig.ui().nowPlaying->optRptAll->isEnabled());
+        rig.ui().nowPlaying->optRptOne->click();
+        rig.ui().nowPlaying->chkShuffle->click();
         QCOMPARE(rig.options->GetOption(QStringLiteral("Repeat"), QString()), QStringLiteral("1"));
         QCOMPARE(rig.options->GetOption(QStringLiteral("RepeatType"), QString()), QStringLiteral("One"));
         QCOMPARE(rig.options->GetOption(QStringLiteral("Shuffle"), QString()), QStringLiteral("1"));
         QVERIFY(rig.reload(false));
-        QVERIFY(rig.ui().chkRepeat->isChecked() && rig.ui().optRptOne->isChecked() && rig.ui().chkShuffle->isChecked());
+        QVERIFY(rig.ui().nowPlaying->chkRepeat->isChecked() && rig.ui().nowPlaying->optRptOne->isChecked()
+                && rig.ui().nowPlaying->chkShuffle->isChecked());
         QVERIFY(rig.playback->control().repeat() && rig.playback->control().repeatOne());
         QVERIFY(rig.playback->control().shuffle());
     }
@@ -729,10 +731,10 @@ private Q_SLOTS:
         QVERIFY(rig.options->SaveOption(QStringLiteral("RepeatType"), QStringLiteral("one")));
         QVERIFY(rig.options->SaveOption(QStringLiteral("SpectrumColor"), QStringLiteral("red")));
         QVERIFY(rig.reload(false));
-        QVERIFY(rig.ui().chkShuffle->isChecked() && rig.playback->control().shuffle());
-        QVERIFY(rig.ui().chkRepeat->isChecked() && rig.ui().optRptOne->isChecked());
-        QCOMPARE(rig.ui().PicSpectrum->property("tag").toString(), QStringLiteral("16711680"));
-        rig.ui().chkShuffle->click(); // and written back the way the check box writes it
+        QVERIFY(rig.ui().nowPlaying->chkShuffle->isChecked() && rig.playback->control().shuffle());
+        QVERIFY(rig.ui().nowPlaying->chkRepeat->isChecked() && rig.ui().nowPlaying->optRptOne->isChecked());
+        QCOMPARE(rig.ui().nowPlaying->PicSpectrum->property("tag").toString(), QStringLiteral("16711680"));
+        rig.ui().nowPlaying->chkShuffle->click(); // and written back the way the check box writes it
         QCOMPARE(rig.options->GetOption(QStringLiteral("Shuffle"), QString()), QStringLiteral("0"));
     }
 };

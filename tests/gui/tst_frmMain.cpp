@@ -10,6 +10,7 @@
 #include "browser/ui/frmMenus.h"
 #include "tests/common/FakeOpener.h"
 #include "tests/support/RecordingPromptService.h"
+#include "ui/widgets/NowPlayingView.h"
 #include "ui/widgets/WindowChrome.h"
 #include "ui/widgets/ucListView.h"
 
@@ -80,7 +81,7 @@ private Q_SLOTS:
         // Nothing stored yet: every column was fitted to its contents.
         for (int column = 1; column < kColumnCount; ++column)
             QVERIFY2(window.ui().lstSong->ColumnWidth(column) > 0, qPrintable(columnHeader(column)));
-        QCOMPARE(window.ui().fraNow->title(), u"Playing from "_s + m_pod->load.library.iPodName);
+        QCOMPARE(window.ui().nowPlaying->fraNow->title(), u"Playing from "_s + m_pod->load.library.iPodName);
     }
 
     void sourceListAndFirstFill()
@@ -248,13 +249,14 @@ private Q_SLOTS:
         frmMain window(m_pod->load.library, *m_pod->options, m_prompts);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const int panel = window.ui().fraNow->height();
+        const int panel = window.ui().nowPlaying->fraNow->height();
         const int listsAt = window.ui().lstSource->mapTo(&window, QPoint()).y();
-        for (QLabel* label : { window.ui().lblTitle, window.ui().lblArtist, window.ui().lblAlbum })
+        for (QLabel* label :
+             { window.ui().nowPlaying->lblTitle, window.ui().nowPlaying->lblArtist, window.ui().nowPlaying->lblAlbum })
             label->setText(u"\uB178\uB798 \u6B4C \u3042 \U0001F3B5 Ångström"_s);
-        window.ui().lblTime->setText(u"Length: 3:25"_s);
+        window.ui().nowPlaying->lblTime->setText(u"Length: 3:25"_s);
         QCoreApplication::processEvents();
-        QCOMPARE(window.ui().fraNow->height(), panel);
+        QCOMPARE(window.ui().nowPlaying->fraNow->height(), panel);
         QCOMPARE(window.ui().lstSource->mapTo(&window, QPoint()).y(), listsAt);
     }
 
